@@ -1,0 +1,69 @@
+#pragma once
+#include <QList>
+#include <QMessageBox>
+#include <QString>
+
+class QWidget;
+
+// The one seam through which every window shows message boxes and file
+// dialogs. Production shows the real Qt dialogs; tests switch to scripted
+// mode, queue the answers and read back what was shown.
+namespace Dialogs {
+
+enum class Kind { Warning, Error, Information, Confirmation, Plain };
+
+struct Shown {
+    Kind kind;
+    QString title;
+    QString text;
+    QMessageBox::StandardButtons buttons;
+    QString parentName; // objectName of the owner window, for tests
+};
+
+// Warning, error and information boxes offer OK and Cancel; confirmations Yes
+// and No; plain boxes OK alone. The title is the standard one of the kind.
+QMessageBox::StandardButton message(QWidget* parent, Kind kind, const QString& text);
+
+inline void warning(QWidget* parent, const QString& text) { message(parent, Kind::Warning, text); }
+inline void error(QWidget* parent, const QString& text) { message(parent, Kind::Error, text); }
+inline void information(QWidget* parent, const QString& text) { message(parent, Kind::Information, text); }
+inline void plain(QWidget* parent, const QString& text) { message(parent, Kind::Plain, text); }
+// Only No cancels a question.
+inline bool confirm(QWidget* parent, const QString& text)
+{
+    return message(parent, Kind::Confirmation, text) != QMessageBox::No;
+}
+
+QString standardTitle(Kind kind);
+QMessageBox::StandardButtons standardButtons(Kind kind);
+
+// File dialogs. The filter is written as "description|patterns|description|patterns";
+// patterns are separated by ';'.
+struct FileRequest {
+    enum Mode { Open, Save } mode = Open;
+    QString title;
+    QString filter;
+    QString initialName;
+    QString defaultSuffix;     // without the dot; added to a name typed without extension
+    bool confirmOverwrite = true;
+};
+
+// Returns the chosen full path, or an empty text when the user cancelled.
+QString fileName(QWidget* parent, const FileRequest& request);
+
+// Converts "desc|pat;pat|desc|pat" into Qt's "desc (pat pat);;desc (pat)".
+QString qtFilter(const QString& filter);
+
+// ---- test seam -------------------------------------------------------------
+void setScripted(bool scripted);
+bool isScripted();
+// One-shot answers, consumed in order. Without a queued answer a scripted box
+// answers with its first button (OK or Yes) and a file dialog is cancelled.
+void setNextAnswer(QMessageBox::StandardButton answer);
+void setNextFileName(const QString& path);
+QList<Shown> takeShown();
+const QList<Shown>& shown();
+QList<FileRequest> takeFileRequests();
+void clear();
+
+} // namespace Dialogs
