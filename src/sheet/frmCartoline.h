@@ -1,0 +1,132 @@
+#pragma once
+#include <QList>
+
+#include "storage/Scheda.h"
+#include "ui/GradientWindow.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TPictureButton;
+class THints;
+class TWindowSet;
+class TImageView;
+
+// Record sheet: the main working window over one open archive, one card at a
+// time. It is the single holder of the current archive (lblFile, lblNome) and
+// of the card on screen (lblPosizione, empty for a new card).
+class TfrmCartoline : public TGradientWindow {
+    Q_OBJECT
+public:
+    explicit TfrmCartoline(TWindowSet& windows);
+
+    // One edit field of the card and the record field it maps to.
+    struct Field {
+        QLineEdit* edit;
+        Campo recordField;
+    };
+
+    // State labels.
+    QLabel* lblFile;
+    QLabel* lblNome;
+    QLabel* lblPosizione;
+    QLabel* lblFile01;
+    QLabel* lblFile02;
+    QLabel* lblFile03;
+    QLabel* lblDesc01;
+    QLabel* lblDesc02;
+    QLabel* lblDesc03;
+
+    // The 21 edit fields, in tab and Enter order.
+    QLineEdit* txtNome;
+    QLineEdit* txtTipologia;
+    QLineEdit* txtProduttore;
+    QLineEdit* txtCodice;
+    QLineEdit* txtDescrizione;
+    QLineEdit* txtAnno;
+    QLineEdit* txtValore;
+    QLineEdit* txtProprietario;
+    QLineEdit* txtMateriali;
+    QLineEdit* txtColori;
+    QLineEdit* txtConfezione;
+    QLineEdit* txtDifetti;
+    QLineEdit* txtData;
+    QLineEdit* txtProvenienza;
+    QLineEdit* txtMontaggio;
+    QLineEdit* txtScala;
+    QLineEdit* txtDimensioni;
+    QLineEdit* txtRarita;
+    QLineEdit* txtStato;
+    QLineEdit* txtLuogo;
+    QLineEdit* txtNote;
+    QCheckBox* chkInVendita;
+    QPushButton* btnFocus;
+
+    // Command bar.
+    TPictureButton* cmdNuovo;
+    TPictureButton* cmdSalva;
+    TPictureButton* cmdTrova;
+    TPictureButton* cmdCercaDisponibili;
+    TPictureButton* cmdFile;
+    TPictureButton* cmdAnteprima;
+    TPictureButton* cmdStampa;
+    TPictureButton* cmdPrimo;
+    TPictureButton* cmdIndietro;
+    TPictureButton* cmdAvanti;
+    TPictureButton* cmdUltimo;
+    TPictureButton* cmdEsporta;
+    TPictureButton* cmdSlideShow;
+    TPictureButton* cmdGuida;
+    TPictureButton* cmdEsci;
+
+    QLabel* panInfo;
+
+    const QList<Field>& fields() const { return m_fields; }
+
+    // Clears the sheet for a new card.
+    void subNuovaScheda();
+    // Shows record n of the archive named by lblFile; false when the archive
+    // could not be read (the access message has been shown).
+    bool subMostraScheda(int n);
+
+    void cmdNuovoClick();
+    void cmdSalvaClick();
+    void cmdPrimoClick();
+    void cmdIndietroClick();
+    void cmdAvantiClick();
+    void cmdUltimoClick();
+    void cmdEsciClick();
+
+    // Commands that open the windows serving the sheet.
+    void cmdTrovaClick();
+    void cmdCercaDisponibiliClick();
+    void cmdFileClick();
+    void cmdAnteprimaClick();
+    void cmdStampaClick();
+    void cmdEsportaClick();
+    void cmdSlideShowClick();
+    void cmdGuidaClick();
+
+    // Photo slots of the card.
+    void subApriFotoScheda();
+    bool subSalvaFotoScheda();
+    void subMostraSegnaposto();
+
+protected:
+    void FormShow() override;
+    void FormClose() override;
+
+private:
+    void buildCommandBar(QWidget* panel);
+    void buildFields(QWidget* panel);
+    void buildPhotoSlots(QWidget* panel);
+    void buildHints();
+    template <typename Action> void navigate(Action action);
+
+    TWindowSet& m_windows;
+    QList<Field> m_fields;
+    THints* m_hints = nullptr;
+    QWidget* m_fieldArea = nullptr;
+    QWidget* m_commandBar = nullptr;
+};

@@ -1,0 +1,58 @@
+#include "shell/WindowSet.h"
+
+#include <QApplication>
+
+#include "sheet/frmCartoline.h"
+#include "shell/frmAvvio.h"
+#include "shell/frmCambiaPassword.h"
+#include "shell/frmPassword.h"
+#include "storage/frmApriCatalogo.h"
+#include "storage/frmCreaCatalogo.h"
+#include "ui/Look.h"
+
+TWindowSet::TWindowSet()
+{
+    // Windows hand over by hiding themselves; the program ends only on an
+    // explicit exit command, never because no window happens to be visible.
+    QApplication::setQuitOnLastWindowClosed(false);
+    Look::applyProcessFormats();
+    onTerminate = [] { QCoreApplication::quit(); };
+
+    frmPassword = new TfrmPassword(*this);
+    frmApriCatalogo = new TfrmApriCatalogo(*this);
+    frmAvvio = new TfrmAvvio(*this);
+    frmCambiaPassword = new TfrmCambiaPassword(*this);
+    frmCartoline = new TfrmCartoline(*this);
+    frmCreaCatalogo = new TfrmCreaCatalogo(*this);
+}
+
+TWindowSet::~TWindowSet()
+{
+    delete frmCreaCatalogo;
+    delete frmCartoline;
+    delete frmCambiaPassword;
+    delete frmAvvio;
+    delete frmApriCatalogo;
+    delete frmPassword;
+}
+
+void TWindowSet::start()
+{
+    frmPassword->show();
+}
+
+void TWindowSet::handOver(QWidget* from, QWidget* to)
+{
+    if (to->property("maximised").toBool())
+        Look::showMaximised(to);
+    else
+        to->show();
+    if (from != to)
+        from->hide();
+}
+
+void TWindowSet::terminate()
+{
+    if (onTerminate)
+        onTerminate();
+}

@@ -1,0 +1,38 @@
+#pragma once
+#include <functional>
+
+class QWidget;
+class TfrmPassword;
+class TfrmApriCatalogo;
+class TfrmAvvio;
+class TfrmCambiaPassword;
+class TfrmCartoline;
+class TfrmCreaCatalogo;
+
+// The long-lived windows of the program, created once in a fixed order and
+// handing over to one another so that exactly one of them is visible. The
+// per-use windows are created by whoever opens them, not here.
+class TWindowSet {
+public:
+    TWindowSet();
+    ~TWindowSet();
+    TWindowSet(const TWindowSet&) = delete;
+    TWindowSet& operator=(const TWindowSet&) = delete;
+
+    // Shows the login window, the only window visible at start.
+    void start();
+
+    // Shows `to`, then hides `from`.
+    static void handOver(QWidget* from, QWidget* to);
+
+    // Ends the program; tests replace it to watch for the end.
+    void terminate();
+    std::function<void()> onTerminate;
+
+    TfrmPassword* frmPassword = nullptr;
+    TfrmApriCatalogo* frmApriCatalogo = nullptr;
+    TfrmAvvio* frmAvvio = nullptr;
+    TfrmCambiaPassword* frmCambiaPassword = nullptr;
+    TfrmCartoline* frmCartoline = nullptr;
+    TfrmCreaCatalogo* frmCreaCatalogo = nullptr;
+};

@@ -1,0 +1,152 @@
+#include "shell/frmAvvio.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QSvgRenderer>
+#include <QPainter>
+
+#include "shell/WindowSet.h"
+#include "storage/frmApriCatalogo.h"
+#include "storage/frmCreaCatalogo.h"
+#include "ui/Look.h"
+#include "ui/PictureButton.h"
+
+namespace {
+
+QFrame* whiteBand(QWidget* parent, const QString& name, QRect geometry)
+{
+    auto* band = new QFrame(parent);
+    band->setObjectName(name);
+    band->setGeometry(geometry);
+    band->setStyleSheet(QStringLiteral("QFrame#%1 { background: white; border-radius: 12px; }").arg(name));
+    return band;
+}
+
+QLabel* svgLabel(QWidget* parent, const QString& name, const QString& svg, QRect geometry)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    QSvgRenderer renderer(svg);
+    QPixmap pixmap(geometry.size() * 2);
+    pixmap.setDevicePixelRatio(2);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    QSizeF size = renderer.defaultSize();
+    size.scale(geometry.size(), Qt::KeepAspectRatio);
+    QRectF target(QPointF(0, 0), size);
+    target.moveCenter(QRectF(QPointF(0, 0), QSizeF(geometry.size())).center());
+    renderer.render(&painter, target);
+    painter.end();
+    label->setPixmap(pixmap);
+    return label;
+}
+
+} // namespace
+
+TfrmAvvio::TfrmAvvio(TWindowSet& windows)
+    : TGradientWindow(Look::steelBlue, Qt::white, QSize(995, 692)), m_windows(windows)
+{
+    setObjectName(QStringLiteral("frmAvvio"));
+    setWindowTitle(QStringLiteral(" Miniarca Pro"));
+    setProperty("maximised", true);
+    Look::applyProcessFormats();
+    QWidget* p = panel();
+
+    // Top band: title, subtitle, information and guide.
+    QFrame* top = whiteBand(p, QStringLiteral("shpTitolo"), QRect(0, 0, 995, 150));
+    imgInfo = new TPictureButton(QStringLiteral("imgInfo"), QStringLiteral(":/icons/info.svg"), {},
+                                 TPictureButton::Style::Picture, top);
+    imgInfo->setGeometry(12, 12, 40, 40);
+    icoIcona = svgLabel(top, QStringLiteral("icoIcona"), QStringLiteral(":/pictures/car_icon.svg"),
+                        QRect(90, 18, 150, 90));
+    icoTitolo01 = svgLabel(top, QStringLiteral("icoTitolo01"), QStringLiteral(":/pictures/title.svg"),
+                           QRect(250, 14, 520, 90));
+    imgGuida = new TPictureButton(QStringLiteral("imgGuida"), QStringLiteral(":/icons/help.svg"), {},
+                                  TPictureButton::Style::Picture, top);
+    imgGuida->setGeometry(943, 12, 40, 40);
+    imgSottotitolo = new QLabel(QStringLiteral("Software rivolto al collezionista di modellini di auto, navi, aerei ecc. "
+                                               "per schedare le proprie collezioni con foto e dati dei singoli pezzi"),
+                                top);
+    imgSottotitolo->setObjectName(QStringLiteral("imgSottotitolo"));
+    imgSottotitolo->setGeometry(60, 106, 875, 38);
+    imgSottotitolo->setAlignment(Qt::AlignCenter);
+    imgSottotitolo->setWordWrap(true);
+    imgSottotitolo->setFont(Look::verdana(10, true));
+    imgSottotitolo->setStyleSheet(QStringLiteral("color: #1F3A5F;"));
+
+    // Middle band: the two work areas.
+    shpApp01 = whiteBand(p, QStringLiteral("shpApp01"), QRect(0, 162, 490, 400));
+    shpApp02 = whiteBand(p, QStringLiteral("shpApp02"), QRect(505, 162, 490, 400));
+    imgApp01 = new TPictureButton(QStringLiteral("imgApp01"), QStringLiteral(":/pictures/car_round1.svg"), {},
+                                  TPictureButton::Style::Picture, shpApp01);
+    imgApp01->setGeometry(95, 20, 300, 300);
+    imgApp01->setCircular(true);
+    btnApp01 = new TPictureButton(QStringLiteral("btnApp01"), QStringLiteral(":/icons/new.svg"),
+                                  QStringLiteral("CREA NUOVO ARCHIVIO"), TPictureButton::Style::Captioned, shpApp01);
+    btnApp01->setGeometry(95, 334, 300, 50);
+    imgApp02 = new TPictureButton(QStringLiteral("imgApp02"), QStringLiteral(":/pictures/car_round2.svg"), {},
+                                  TPictureButton::Style::Picture, shpApp02);
+    imgApp02->setGeometry(95, 20, 300, 300);
+    imgApp02->setCircular(true);
+    btnApp02 = new TPictureButton(QStringLiteral("btnApp02"), QStringLiteral(":/icons/folder.svg"),
+                                  QStringLiteral("APRI ARCHIVIO ESISTENTE"), TPictureButton::Style::Captioned,
+                                  shpApp02);
+    btnApp02->setGeometry(95, 334, 300, 50);
+
+    // Bottom band: credits, website, exit.
+    QFrame* bottom = whiteBand(p, QStringLiteral("shpPiede"), QRect(0, 576, 995, 116));
+    imgMarchio = new TPictureButton(QStringLiteral("imgMarchio"), QStringLiteral(":/icons/copyright.svg"), {},
+                                    TPictureButton::Style::Picture, bottom);
+    imgMarchio->setGeometry(14, 62, 40, 40);
+    imgSito = new TPictureButton(QStringLiteral("imgSito"), QStringLiteral(":/icons/globe.svg"),
+                                 QStringLiteral("Officina Modellini Esempio  -  www.miniarca.example"),
+                                 TPictureButton::Style::Captioned, bottom);
+    imgSito->setBodyColor(QColor(0x8B, 0x1A, 0x1A));
+    imgSito->setGeometry(120, 30, 755, 56);
+    imgEsci = new TPictureButton(QStringLiteral("imgEsci"), QStringLiteral(":/icons/close_red.svg"), {},
+                                 TPictureButton::Style::Picture, bottom);
+    imgEsci->setGeometry(941, 62, 40, 40);
+
+    connect(imgApp01, &QAbstractButton::clicked, this, &TfrmAvvio::imgApp01Click);
+    connect(btnApp01, &QAbstractButton::clicked, this, &TfrmAvvio::imgApp01Click);
+    connect(imgApp02, &QAbstractButton::clicked, this, &TfrmAvvio::imgApp02Click);
+    connect(btnApp02, &QAbstractButton::clicked, this, &TfrmAvvio::imgApp02Click);
+    connect(imgInfo, &QAbstractButton::clicked, this, &TfrmAvvio::imgInfoClick);
+    connect(imgGuida, &QAbstractButton::clicked, this, &TfrmAvvio::imgGuidaClick);
+    connect(imgMarchio, &QAbstractButton::clicked, this, &TfrmAvvio::imgMarchioClick);
+    connect(imgSito, &QAbstractButton::clicked, this, &TfrmAvvio::imgSitoClick);
+    connect(imgEsci, &QAbstractButton::clicked, this, &TfrmAvvio::imgEsciClick);
+}
+
+void TfrmAvvio::imgApp01Click()
+{
+    TWindowSet::handOver(this, m_windows.frmCreaCatalogo);
+}
+
+void TfrmAvvio::imgApp02Click()
+{
+    TWindowSet::handOver(this, m_windows.frmApriCatalogo);
+}
+
+// The information, credits and guide windows and the website come with the
+// help windows; until then these commands do nothing.
+void TfrmAvvio::imgInfoClick() {}
+void TfrmAvvio::imgGuidaClick() {}
+void TfrmAvvio::imgMarchioClick() {}
+void TfrmAvvio::imgSitoClick() {}
+
+QStringList TfrmAvvio::guideParagraphs()
+{
+    return {};
+}
+
+void TfrmAvvio::imgEsciClick()
+{
+    m_windows.terminate();
+}
+
+void TfrmAvvio::FormClose()
+{
+    m_windows.terminate();
+}

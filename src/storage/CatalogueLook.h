@@ -1,0 +1,14 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+class QLabel;
+class QWidget;
+
+// The instruction picture of the catalogue windows: a title and its lines on
+// a white card.
+QLabel* makeInstructions(QWidget* parent, const QString& title, const QStringList& lines);
+
+// Guide text shared by the create and open windows.
+QString catalogueGuideTitle();
+QStringList catalogueGuideParagraphs();

@@ -1,0 +1,42 @@
+#include "ui/Look.h"
+
+#include <QLocale>
+#include <QWidget>
+
+namespace {
+QFont named(const QString& family, QFont::StyleHint hint, int points, bool bold)
+{
+    QFont font(family, points, bold ? QFont::Bold : QFont::Normal);
+    font.setStyleHint(hint);
+    return font;
+}
+} // namespace
+
+namespace Look {
+
+QFont verdana(int points, bool bold) { return named(QStringLiteral("Verdana"), QFont::SansSerif, points, bold); }
+QFont courierNew(int points, bool bold) { return named(QStringLiteral("Courier New"), QFont::Monospace, points, bold); }
+QFont arial(int points, bool bold) { return named(QStringLiteral("Arial"), QFont::SansSerif, points, bold); }
+QFont tahoma(int points, bool bold) { return named(QStringLiteral("Tahoma"), QFont::SansSerif, points, bold); }
+
+void applyProcessFormats()
+{
+    // Italian conventions: decimal comma and day/month/four-digit year.
+    QLocale locale(QLocale::Italian, QLocale::Italy);
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    QLocale::setDefault(locale);
+}
+
+QString editFieldStyle()
+{
+    return QStringLiteral("QLineEdit { background-color: #F0F8FF; border: 1px solid #87CEEB; padding: 0px 2px; }"
+                          "QLineEdit:focus { background-color: #FFFF00; }");
+}
+
+void showMaximised(QWidget* window)
+{
+    window->setWindowState(window->windowState() | Qt::WindowMaximized);
+    window->show();
+}
+
+} // namespace Look
