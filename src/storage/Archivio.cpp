@@ -1,0 +1,216 @@
+#include "storage/Archivio.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qsizetype kMaxPercorso = 259;
+constexpr off_t kDim = TScheda::Dimensione;
+
+[[noreturn]] void fallisci()
+{
+    throw EArchivioError();
+}
+
+// Holds a whole-file advisory lock for one operation. Record locks belong to
+// the process and any close of the same file drops them; that is safe here
+// because a lock never outlives the call that takes it.
+class Blocco {
+public:
+    Blocco(int fd, short tipo)
+        : m_fd(fd)
+    {
+        struct flock fl {};
+        fl.l_type = tipo;
+        fl.l_whence = SEEK_SET;
+        fl.l_start = 0;
+        fl.l_len = 0; // to the end of the file, however far it grows
+        int r;
+        do
+            r = fcntl(m_fd, F_SETLKW, &fl);
+        while (r == -1 && errno == EINTR);
+        if (r == -1)
+            fallisci();
+    }
+    ~Blocco()
+    {
+        struct flock fl {};
+        fl.l_type = F_UNLCK;
+        fl.l_whence = SEEK_SET;
+        fcntl(m_fd, F_SETLK, &fl);
+    }
+    Blocco(const Blocco&) = delete;
+    Blocco& operator=(const Blocco&) = delete;
+
+private:
+    int m_fd;
+};
+
+qint32 conta(int fd)
+{
+    struct stat st {};
+    if (fstat(fd, &st) == -1)
+        fallisci();
+    const off_t n = st.st_size / kDim;
+    return n > INT32_MAX ? INT32_MAX : qint32(n);
+}
+
+void leggi(int fd, char* dove, size_t quanti, off_t posizione)
+{
+    while (quanti > 0) {
+        const ssize_t r = pread(fd, dove, quanti, posizione);
+        if (r == -1 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            fallisci();
+        dove += r;
+        quanti -= size_t(r);
+        posizione += r;
+    }
+}
+
+// One positioned write of the whole record, then flushed to the disk, so a
+// record is never split across writes that another workstation could see
+// half done, and success means it is stored.
+void scrivi(int fd, const TScheda& scheda, qint32 n)
+{
+    const off_t posizione = off_t(n - 1) * kDim;
+    ssize_t r;
+    do
+        r = pwrite(fd, scheda.dati(), size_t(kDim), posizione);
+    while (r == -1 && errno == EINTR);
+    if (r != kDim)
+        fallisci();
+    int s;
+    do
+        s = fdatasync(fd);
+    while (s == -1 && errno == EINTR);
+    if (s == -1)
+        fallisci();
+}
+
+} // namespace
+
+QString ArchiveAccessMessage()
+{
+    return QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.")
+        + QStringLiteral("\n\r\n\r")
+        + QStringLiteral("Accertarsi di possedere i privilegi di scrittura nella cartella di installazione del programma.");
+}
+
+EArchivioError::EArchivioError()
+    : m_what(ArchiveAccessMessage().toStdString())
+{
+}
+
+const char* EArchivioError::what() const noexcept
+{
+    return m_what.c_str();
+}
+
+QString EArchivioError::Messaggio() const
+{
+    return QString::fromStdString(m_what);
+}
+
+TArchivio::~TArchivio()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void TArchivio::ApriArchivio(const QString& percorso)
+{
+    ChiudiArchivio();
+    // Counted in UTF-16 code units, as the Windows path limit is.
+    if (percorso.isEmpty() || percorso.size() > kMaxPercorso)
+        fallisci();
+    const QByteArray nome = QFile::encodeName(percorso);
+    if (nome.contains('\0'))
+        fallisci();
+    int fd = ::open(nome.constData(), O_RDWR | O_CLOEXEC);
+    if (fd == -1)
+        fd = ::open(nome.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd == -1)
+        fallisci();
+    struct stat st {};
+    if (fstat(fd, &st) == -1 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        fallisci();
+    }
+    m_fd = fd;
+}
+
+void TArchivio::ChiudiArchivio()
+{
+    if (m_fd < 0)
+        return;
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) == -1 && errno != EINTR)
+        fallisci();
+}
+
+qint32 TArchivio::ContaSchede() const
+{
+    if (m_fd < 0)
+        fallisci();
+    Blocco blocco(m_fd, F_RDLCK);
+    return conta(m_fd);
+}
+
+TScheda TArchivio::LeggiScheda(qint32 n) const
+{
+    if (m_fd < 0)
+        fallisci();
+    Blocco blocco(m_fd, F_RDLCK);
+    if (n < 1 || n > conta(m_fd))
+        fallisci();
+    TScheda scheda;
+    leggi(m_fd, scheda.dati(), size_t(kDim), off_t(n - 1) * kDim);
+    return scheda;
+}
+
+std::vector<TScheda> TArchivio::LeggiSchede(qint32 primo, qint32 quante) const
+{
+    if (m_fd < 0)
+        fallisci();
+    Blocco blocco(m_fd, F_RDLCK);
+    const qint32 totale = conta(m_fd);
+    if (quante < 0 || primo < 1 || primo > totale + 1 || quante > totale - (primo - 1))
+        fallisci();
+    std::vector<TScheda> schede(static_cast<size_t>(quante));
+    if (quante > 0)
+        leggi(m_fd, reinterpret_cast<char*>(schede.data()), size_t(quante) * size_t(kDim), off_t(primo - 1) * kDim);
+    return schede;
+}
+
+void TArchivio::ScriviScheda(qint32 n, const TScheda& scheda)
+{
+    if (m_fd < 0)
+        fallisci();
+    Blocco blocco(m_fd, F_WRLCK);
+    if (n < 1 || n > conta(m_fd))
+        fallisci();
+    scrivi(m_fd, scheda, n);
+}
+
+qint32 TArchivio::AccodaScheda(const TScheda& scheda)
+{
+    if (m_fd < 0)
+        fallisci();
+    // The count is taken under the exclusive lock, so two workstations
+    // appending at once get different numbers.
+    Blocco blocco(m_fd, F_WRLCK);
+    const qint32 n = conta(m_fd);
+    if (n == INT32_MAX)
+        fallisci();
+    scrivi(m_fd, scheda, n + 1);
+    return n + 1;
+}

@@ -1,0 +1,178 @@
+#include "storage/CodePage.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <iconv.h>
+#include <locale.h>
+#include <optional>
+
+namespace {
+
+constexpr const char* kCharset = "WINDOWS-1252";
+
+struct Tables {
+    std::array<char16_t, 256> toUnicode {};
+    // Byte for each BMP character, -1 where the code page has none.
+    std::array<std::int16_t, 65536> toByte {};
+
+    Tables()
+    {
+        toByte.fill(-1);
+        iconv_t cd = iconv_open("WCHAR_T", kCharset);
+        for (int b = 0; b < 256; ++b) {
+            char16_t unicode = char16_t(b); // refused bytes: the C1 control of the same value
+            if (cd != iconv_t(-1)) {
+                char in = char(b);
+                wchar_t out = 0;
+                char* inPtr = &in;
+                size_t inLeft = 1;
+                char* outPtr = reinterpret_cast<char*>(&out);
+                size_t outLeft = sizeof out;
+                if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != size_t(-1) && outLeft == 0
+                    && out >= 0 && out <= 0xFFFF)
+                    unicode = char16_t(out);
+                iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            }
+            toUnicode[b] = unicode;
+        }
+        if (cd != iconv_t(-1))
+            iconv_close(cd);
+        // Filled backwards so that, should two bytes ever decode alike, the
+        // lower byte wins.
+        for (int b = 255; b >= 0; --b)
+            toByte[toUnicode[b]] = std::int16_t(b);
+    }
+};
+
+const Tables& tables()
+{
+    static const Tables t;
+    return t;
+}
+
+// Transliteration tables come from the LC_CTYPE locale in force when iconv
+// runs: the "C" locale has almost none, so a fixed UTF-8 locale is put in
+// place for the conversion whatever the process uses. Null when the system
+// lacks one; then every missing character becomes "?".
+locale_t transliterationLocale()
+{
+    static const locale_t loc = [] {
+        for (const char* name : { "C.UTF-8", "C.utf8" }) {
+            if (locale_t l = newlocale(LC_CTYPE_MASK, name, locale_t(nullptr)))
+                return l;
+        }
+        return locale_t(nullptr);
+    }();
+    return loc;
+}
+
+// Converts characters one at a time through the system's transliteration.
+class Transliterator {
+public:
+    Transliterator()
+    {
+        m_locale = transliterationLocale();
+        if (!m_locale)
+            return;
+        m_previous = uselocale(m_locale);
+        m_cd = iconv_open((QByteArray(kCharset) + "//TRANSLIT").constData(), "WCHAR_T");
+    }
+    ~Transliterator()
+    {
+        if (m_cd != iconv_t(-1))
+            iconv_close(m_cd);
+        if (m_locale)
+            uselocale(m_previous);
+    }
+    Transliterator(const Transliterator&) = delete;
+    Transliterator& operator=(const Transliterator&) = delete;
+
+    void append(char32_t ch, QByteArray& out)
+    {
+        if (m_cd == iconv_t(-1)) {
+            out += '?';
+            return;
+        }
+        wchar_t in = wchar_t(ch);
+        char buffer[32];
+        char* inPtr = reinterpret_cast<char*>(&in);
+        size_t inLeft = sizeof in;
+        char* outPtr = buffer;
+        size_t outLeft = sizeof buffer;
+        const size_t result = iconv(m_cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        // Flush any shift state and reset for the next character.
+        iconv(m_cd, nullptr, nullptr, &outPtr, &outLeft);
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        const qsizetype produced = outPtr - buffer;
+        if (result == size_t(-1) || inLeft != 0 || produced == 0)
+            out += '?';
+        else
+            out.append(buffer, produced);
+    }
+
+private:
+    locale_t m_locale = nullptr;
+    locale_t m_previous = nullptr;
+    iconv_t m_cd = iconv_t(-1);
+};
+
+} // namespace
+
+namespace CodePage {
+
+char16_t unicodeOf(unsigned char byte)
+{
+    return tables().toUnicode[byte];
+}
+
+QString decode(const char* bytes, qsizetype size)
+{
+    if (size <= 0)
+        return QString();
+    const auto& table = tables().toUnicode;
+    QString text(size, Qt::Uninitialized);
+    auto* out = reinterpret_cast<char16_t*>(text.data());
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes);
+    for (qsizetype i = 0; i < size; ++i)
+        out[i] = table[in[i]];
+    return text;
+}
+
+QString decode(QByteArrayView bytes)
+{
+    return decode(bytes.data(), bytes.size());
+}
+
+QByteArray encode(QStringView text)
+{
+    const auto& toByte = tables().toByte;
+    QByteArray out;
+    out.reserve(text.size());
+    std::optional<Transliterator> transliterator; // opened on the first character that needs it
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t unit = text[i].unicode();
+        if (unit < 0x80) {
+            out += char(unit);
+            continue;
+        }
+        char32_t ch = unit;
+        if (QChar::isHighSurrogate(unit) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            ch = QChar::surrogateToUcs4(unit, text[i + 1].unicode());
+            ++i;
+        } else if (QChar::isSurrogate(unit)) {
+            out += '?'; // half a pair stands for no character at all
+            continue;
+        } else if (toByte[unit] >= 0) {
+            out += char(toByte[unit]);
+            continue;
+        }
+        if (!transliterator)
+            transliterator.emplace();
+        transliterator->append(ch, out);
+    }
+    return out;
+}
+
+} // namespace CodePage

@@ -1,0 +1,27 @@
+#pragma once
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+// The single-byte code page of archive files: Windows-1252.
+//
+// Decoding accepts every byte: the five bytes the code page leaves undefined
+// (0x81, 0x8D, 0x8F, 0x90, 0x9D) become the C1 control with the same value,
+// so any file loads and those bytes survive a load/store round trip.
+//
+// Encoding maps each character to its byte; a character the code page lacks
+// becomes a close look-alike (one or more bytes, e.g. "ł" -> "l",
+// "→" -> "->") or "?" when none exists. A character beyond U+FFFF counts as
+// one character. The result does not depend on the process locale.
+namespace CodePage {
+
+QString decode(QByteArrayView bytes);
+QString decode(const char* bytes, qsizetype size);
+
+// The character a single byte stands for.
+char16_t unicodeOf(unsigned char byte);
+
+QByteArray encode(QStringView text);
+
+} // namespace CodePage
