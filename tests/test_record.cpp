@@ -150,6 +150,11 @@ void TestRecord::storeText_data()
                                    << QByteArray("?? 1:43") << QStringLiteral("?? 1:43");
     QTest::newRow("beyond U+FFFF is one character")
         << Campo::Nome << QString::fromUtf8("a\U0001F697b") << QByteArray("a?b") << QStringLiteral("a?b");
+    QTest::newRow("combining accent composed")
+        << Campo::Luogo << QString::fromUtf8("Citta\u0300 di Pe\u0301saro")
+        << QByteArray("Citt\xE0 di P\xE9saro") << QString::fromUtf8("Città di Pésaro");
+    QTest::newRow("zero-width space dropped")
+        << Campo::Codice << QString::fromUtf8("AB\u200B12") << QByteArray("AB12") << QStringLiteral("AB12");
     QTest::newRow("half a surrogate pair")
         << Campo::Nome << QString(QChar(0xD83D)) + "x" << QByteArray("?x") << QStringLiteral("?x");
 
