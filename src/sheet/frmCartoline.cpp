@@ -269,6 +269,7 @@ void TfrmCartoline::buildHints()
         m_hints->addBackground(background);
     for (const Field& f : m_fields)
         m_hints->addQuiet(f.edit);
+    addPhotoHints();
 }
 
 void TfrmCartoline::FormShow()

@@ -2,9 +2,11 @@
 #include <QList>
 
 #include "storage/Scheda.h"
+#include "ui/Dialogs.h"
 #include "ui/GradientWindow.h"
 
 class QCheckBox;
+class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -113,6 +115,41 @@ public:
     bool subSalvaFotoScheda();
     void subMostraSegnaposto();
 
+    // Photo A above photo B: the image, its hidden placeholder twin, the
+    // white frame, the number badge and the five buttons.
+    TImageView* imgFoto;
+    TImageView* imgFoto02;
+    TImageView* imgBianco;
+    TImageView* imgBianco02;
+    QFrame* shpFoto;
+    QFrame* shpFoto02;
+    QLabel* ico01;
+    QLabel* ico02;
+    TPictureButton* btnCaricaFoto;
+    TPictureButton* btnAcquisisciFoto;
+    TPictureButton* btnSalvaFoto;
+    TPictureButton* btnCancFoto;
+    TPictureButton* btnZoomFoto;
+    TPictureButton* btnCaricaFoto02;
+    TPictureButton* btnAcquisisciFoto02;
+    TPictureButton* btnSalvaFoto02;
+    TPictureButton* btnCancFoto02;
+    TPictureButton* btnZoomFoto02;
+    // The open and save dialogs shared by both slots.
+    Dialogs::FileRequest dlgFile;
+    Dialogs::FileRequest dlgSalvaFile;
+
+    void btnCaricaFotoClick();
+    void btnAcquisisciFotoClick();
+    void btnSalvaFotoClick();
+    void btnCancFotoClick();
+    void btnZoomFotoClick();
+    void btnCaricaFoto02Click();
+    void btnAcquisisciFoto02Click();
+    void btnSalvaFoto02Click();
+    void btnCancFoto02Click();
+    void btnZoomFoto02Click();
+
 protected:
     void FormShow() override;
     void FormClose() override;
@@ -122,6 +159,10 @@ private:
     void buildFields(QWidget* panel);
     void buildPhotoSlots(QWidget* panel);
     void buildHints();
+    void addPhotoHints();
+    void loadPhotoInto(TImageView* slot, TImageView* placeholder);
+    void savePhotoOf(TImageView* slot);
+    void zoomPhotoOf(TImageView* slot);
     template <typename Action> void navigate(Action action);
 
     TWindowSet& m_windows;

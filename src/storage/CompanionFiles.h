@@ -1,0 +1,51 @@
+#pragma once
+#include <QString>
+
+#include <functional>
+
+// The files that belong to the records of an archive without living inside
+// it: two photos per record in the photo folder, named after the archive and
+// the record number, and attachment copies in one shared folder. Every path
+// is built from the program folder by concatenation.
+namespace CompanionFiles {
+
+enum class Photo { A, B };
+
+// Program folder + "Foto_Modellini" (no trailing separator).
+QString photoFolder();
+
+// Photo folder + "/" + archive name + "_Foto_A_" (or "_Foto_B_") + record
+// number + ".jpg"; name and number are trimmed first, so record 12 of
+// " Ferrovie " is Ferrovie_Foto_A_12.jpg.
+QString photoPath(Photo which, const QString& archiveName, const QString& recordNumber);
+
+// Creates the photo folder with every missing parent; an existing folder is
+// left as it is. False when it cannot be made a folder.
+bool ensurePhotoFolder();
+
+// Program folder + "Documenti_Allegati/" (with trailing separator).
+QString attachmentsFolder();
+
+// Attachments folder + the trimmed bare name.
+QString attachmentPath(const QString& name);
+
+// The question asked before a copy replaces a file of the same name.
+QString overwriteQuestion();
+
+enum class CopyResult {
+    Copied,   // the picked file is now in the attachments folder
+    Declined, // a file of that name was there and the user kept it
+    SameFile, // the picked file is the copy itself: nothing to do, left intact
+    Failed    // folder not creatable, source unreadable or destination not writable
+};
+
+// Answers the overwrite question: true to replace the existing file.
+using OverwriteAsk = std::function<bool(const QString& question)>;
+
+// Copies `source` into the attachments folder under the trimmed `bareName`,
+// creating the folder when missing. A file already there is replaced only
+// when `ask` says so, and only once the new copy is complete, so a failed
+// copy never destroys the file that was there.
+CopyResult copyIntoAttachments(const QString& source, const QString& bareName, const OverwriteAsk& ask);
+
+} // namespace CompanionFiles
