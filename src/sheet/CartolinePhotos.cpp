@@ -2,6 +2,7 @@
 // the reading and writing of the record's photo files.
 #include "sheet/frmCartoline.h"
 
+#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QLinearGradient>
@@ -130,6 +131,8 @@ QImage paintedCar(bool front)
 
 QImage placeholderPicture(const QString& resource, bool front)
 {
+    if (!QFile::exists(resource))
+        return paintedCar(front);
     QSvgRenderer renderer(resource);
     if (!renderer.isValid())
         return paintedCar(front);
@@ -162,10 +165,13 @@ QPixmap badgePicture(int digit)
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    QSvgRenderer renderer(QStringLiteral(":/icons/badge%1.svg").arg(digit));
-    if (renderer.isValid()) {
-        renderer.render(&p, QRectF(QPointF(0, 0), size));
-        return pixmap;
+    const QString resource = QStringLiteral(":/icons/badge%1.svg").arg(digit);
+    if (QFile::exists(resource)) {
+        QSvgRenderer renderer(resource);
+        if (renderer.isValid()) {
+            renderer.render(&p, QRectF(QPointF(0, 0), size));
+            return pixmap;
+        }
     }
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0x1F, 0x5C, 0x99));

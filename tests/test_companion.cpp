@@ -1,0 +1,375 @@
+// Companion files of the records (photo names and folders, attachment copies)
+// and the photo values behind the slots: display rule, bytes kept, encodings,
+// orientation marks.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "PhotoFixtures.h"
+#include "sheet/Photo.h"
+#include "storage/CompanionFiles.h"
+#include "storage/ProgramFolder.h"
+
+using namespace PhotoFixtures;
+using CompanionFiles::CopyResult;
+
+Q_DECLARE_METATYPE(CompanionFiles::Photo)
+Q_DECLARE_METATYPE(CompanionFiles::CopyResult)
+
+class TestCompanion : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir* scratch = nullptr;
+
+    QString program() const { return ProgramFolder::path(); }
+
+private slots:
+    void init()
+    {
+        scratch = new QTemporaryDir;
+        QVERIFY(scratch->isValid());
+        ProgramFolder::setOverride(scratch->filePath(QStringLiteral("Miniarca")));
+        QVERIFY(QDir().mkpath(program()));
+    }
+
+    void cleanup()
+    {
+        ProgramFolder::setOverride({});
+        delete scratch;
+    }
+
+    // ---- names and folders ---------------------------------------------------
+
+    void photoNames_data()
+    {
+        QTest::addColumn<QString>("archive");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<CompanionFiles::Photo>("which");
+        QTest::addColumn<QString>("expected");
+        using CompanionFiles::Photo;
+        QTest::newRow("record 12") << "Ferrovie" << "12" << Photo::A << "Ferrovie_Foto_A_12.jpg";
+        QTest::newRow("photo B") << "Ferrovie" << "12" << Photo::B << "Ferrovie_Foto_B_12.jpg";
+        QTest::newRow("record 1") << "Ferrovie" << "1" << Photo::A << "Ferrovie_Foto_A_1.jpg";
+        QTest::newRow("record 10, no leading zeros") << "Ferrovie" << "10" << Photo::A << "Ferrovie_Foto_A_10.jpg";
+        QTest::newRow("blanks around the archive name") << "  Ferrovie \t" << "3" << Photo::B << "Ferrovie_Foto_B_3.jpg";
+        QTest::newRow("blanks around the number") << "Ferrovie" << " 7\r\n" << Photo::A << "Ferrovie_Foto_A_7.jpg";
+        QTest::newRow("blanks inside are kept") << " Auto d'epoca " << "2" << Photo::A << "Auto d'epoca_Foto_A_2.jpg";
+    }
+
+    void photoNames()
+    {
+        QFETCH(QString, archive);
+        QFETCH(QString, number);
+        QFETCH(CompanionFiles::Photo, which);
+        QFETCH(QString, expected);
+        QCOMPARE(CompanionFiles::photoPath(which, archive, number), program() + "Foto_Modellini/" + expected);
+    }
+
+    void folders()
+    {
+        QCOMPARE(CompanionFiles::photoFolder(), program() + "Foto_Modellini");
+        QCOMPARE(CompanionFiles::attachmentsFolder(), program() + "Documenti_Allegati/");
+        QCOMPARE(CompanionFiles::attachmentPath(QStringLiteral("  manuale d'uso.pdf \t")),
+                 program() + "Documenti_Allegati/manuale d'uso.pdf");
+    }
+
+    void ensurePhotoFolderCreatesParentsAndKeepsContents()
+    {
+        ProgramFolder::setOverride(scratch->filePath(QStringLiteral("chiavetta/Programmi/Miniarca")));
+        QVERIFY(!QFileInfo::exists(program()));
+        QVERIFY(CompanionFiles::ensurePhotoFolder());
+        QVERIFY(QFileInfo(CompanionFiles::photoFolder()).isDir());
+
+        const QString kept = CompanionFiles::photoFolder() + "/Treni_Foto_A_1.jpg";
+        QVERIFY(writeFile(kept, "photo"));
+        QVERIFY(CompanionFiles::ensurePhotoFolder());
+        QCOMPARE(readFile(kept), QByteArray("photo"));
+    }
+
+    void ensurePhotoFolderFailsWhereAFileIsInTheWay()
+    {
+        QVERIFY(writeFile(program() + "Foto_Modellini", "not a folder"));
+        QVERIFY(!CompanionFiles::ensurePhotoFolder());
+    }
+
+    // ---- attachment copies ---------------------------------------------------
+
+    void attachmentCopy_data()
+    {
+        QTest::addColumn<bool>("existing");      // a file of that name is already there
+        QTest::addColumn<bool>("pickTheCopy");   // the user picked the copy itself
+        QTest::addColumn<bool>("answerYes");
+        QTest::addColumn<CompanionFiles::CopyResult>("result");
+        QTest::addColumn<QByteArray>("content"); // of the copy afterwards
+        QTest::addColumn<bool>("asked");
+
+        QTest::newRow("new file, folder created") << false << false << true << CopyResult::Copied
+                                                  << QByteArray("nuovo") << false;
+        QTest::newRow("existing, Yes replaces") << true << false << true << CopyResult::Copied
+                                                << QByteArray("nuovo") << true;
+        QTest::newRow("existing, No keeps") << true << false << false << CopyResult::Declined
+                                            << QByteArray("vecchio") << true;
+        QTest::newRow("the copy itself, Yes leaves it intact") << true << true << true << CopyResult::SameFile
+                                                               << QByteArray("vecchio") << true;
+        QTest::newRow("the copy itself, No") << true << true << false << CopyResult::Declined
+                                             << QByteArray("vecchio") << true;
+    }
+
+    void attachmentCopy()
+    {
+        QFETCH(bool, existing);
+        QFETCH(bool, pickTheCopy);
+        QFETCH(bool, answerYes);
+        QFETCH(CompanionFiles::CopyResult, result);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, asked);
+
+        const QString copy = CompanionFiles::attachmentsFolder() + "ricevuta.pdf";
+        if (existing) {
+            QVERIFY(QDir().mkpath(CompanionFiles::attachmentsFolder()));
+            QVERIFY(writeFile(copy, "vecchio"));
+        }
+        QVERIFY(QDir().mkpath(scratch->filePath(QStringLiteral("Documenti"))));
+        const QString picked = pickTheCopy ? copy : scratch->filePath(QStringLiteral("Documenti/ricevuta.pdf"));
+        if (!pickTheCopy)
+            QVERIFY(writeFile(picked, "nuovo"));
+
+        QStringList questions;
+        const CopyResult got = CompanionFiles::copyIntoAttachments(picked, QStringLiteral("  ricevuta.pdf "),
+                                                                   [&](const QString& question) {
+                                                                       questions << question;
+                                                                       return answerYes;
+                                                                   });
+        QCOMPARE(got, result);
+        QCOMPARE(readFile(copy), content);
+        QCOMPARE(QDir(CompanionFiles::attachmentsFolder()).entryList(QDir::Files), QStringList{"ricevuta.pdf"});
+        if (asked) {
+            QCOMPARE(questions, QStringList{QString::fromUtf8(
+                                    "Attenzione: nella cartella dei documenti allegati è presente un file con lo "
+                                    "stesso nome.\r\n\r\nSi vuole sovrascrivere il file esistente?")});
+        } else {
+            QVERIFY(questions.isEmpty());
+        }
+    }
+
+    void attachmentCopyFailures()
+    {
+        bool asked = false;
+        auto yes = [&](const QString&) { return asked = true; };
+
+        // The source vanished between picking and copying: the copy that was
+        // there must survive the attempt.
+        QVERIFY(QDir().mkpath(CompanionFiles::attachmentsFolder()));
+        const QString copy = CompanionFiles::attachmentsFolder() + "foto.jpg";
+        QVERIFY(writeFile(copy, "vecchio"));
+        QCOMPARE(CompanionFiles::copyIntoAttachments(scratch->filePath(QStringLiteral("sparito.jpg")),
+                                                     QStringLiteral("foto.jpg"), yes),
+                 CopyResult::Failed);
+        QVERIFY(asked);
+        QCOMPARE(readFile(copy), QByteArray("vecchio"));
+        QCOMPARE(QDir(CompanionFiles::attachmentsFolder()).entryList(QDir::Files), QStringList{"foto.jpg"});
+
+        // The folder cannot be made: nothing asked, nothing copied.
+        asked = false;
+        QVERIFY(QDir(CompanionFiles::attachmentsFolder()).removeRecursively());
+        QVERIFY(writeFile(program() + "Documenti_Allegati", "not a folder"));
+        const QString source = scratch->filePath(QStringLiteral("foto.jpg"));
+        QVERIFY(writeFile(source, "nuovo"));
+        QCOMPARE(CompanionFiles::copyIntoAttachments(source, QStringLiteral("foto.jpg"), yes), CopyResult::Failed);
+        QVERIFY(!asked);
+    }
+
+    // ---- display rule --------------------------------------------------------
+
+    void displayRule_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QSize>("area");
+        QTest::addColumn<QRect>("drawn");
+        const QSize slot(366, 260);
+        QTest::newRow("4000x3000 in the slot") << QSize(4000, 3000) << slot << QRect(9, 0, 347, 260);
+        QTest::newRow("tall 3000x4000") << QSize(3000, 4000) << slot << QRect(85, 0, 195, 260);
+        QTest::newRow("wide panorama") << QSize(6000, 1000) << slot << QRect(0, 99, 366, 61);
+        QTest::newRow("200x100 at its own size") << QSize(200, 100) << slot << QRect(83, 80, 200, 100);
+        QTest::newRow("exactly the slot") << slot << slot << QRect(0, 0, 366, 260);
+        QTest::newRow("too wide by one pixel") << QSize(367, 100) << slot << QRect(0, 80, 366, 100);
+        QTest::newRow("a thread of a picture stays visible") << QSize(1, 10000) << slot << QRect(182, 0, 1, 260);
+        QTest::newRow("zoom on a 1920x1080 screen") << QSize(4000, 3000) << QSize(1860, 990) << QRect(270, 0, 1320, 990);
+        QTest::newRow("placeholder in the zoom") << slot << QSize(1860, 990) << QRect(747, 365, 366, 260);
+        QTest::newRow("no picture") << QSize() << slot << QRect();
+    }
+
+    void displayRule()
+    {
+        QFETCH(QSize, picture);
+        QFETCH(QSize, area);
+        QFETCH(QRect, drawn);
+        QCOMPARE(displayRect(picture, area), drawn);
+    }
+
+    void decodeSizeFollowsTheScreen()
+    {
+        QCOMPARE(displayDecodeSize(QSize(4000, 3000), QSize(366, 260), 1.0), QSize(347, 260));
+        QCOMPARE(displayDecodeSize(QSize(4000, 3000), QSize(366, 260), 2.0), QSize(694, 520));
+        // Never more than the picture has.
+        QCOMPARE(displayDecodeSize(QSize(400, 300), QSize(366, 260), 2.0), QSize(400, 300));
+    }
+
+    // ---- photos --------------------------------------------------------------
+
+    void jpegIsWrittenBackByteForByte()
+    {
+        const QString source = scratch->filePath(QStringLiteral("telefono.jpg"));
+        QVERIFY(writeFile(source, encoded(halves(QSize(640, 480)), "jpg", 80)));
+        TPhoto::Counters& counters = TPhoto::counters();
+        const int decodes = counters.decodes;
+        const int encodes = counters.encodes;
+
+        const TPhoto photo = TPhoto::fromFile(source);
+        QVERIFY(photo.isJpeg());
+        QCOMPARE(photo.size(), QSize(640, 480));
+        const QString stored = program() + "Treni_Foto_A_1.jpg";
+        QVERIFY(photo.writeJpeg(stored));
+        QVERIFY(photo.saveAs(program() + "Copia.JPG"));
+        QCOMPARE(counters.decodes - decodes, 0);
+        QCOMPARE(counters.encodes - encodes, 0);
+        QCOMPARE(readFile(stored), readFile(source));
+        QCOMPARE(readFile(program() + "Copia.JPG"), readFile(source));
+        // Read back and written again: still the same bytes.
+        QVERIFY(TPhoto::fromFile(stored).writeJpeg(stored));
+        QCOMPARE(readFile(stored), readFile(source));
+    }
+
+    void bitmapIsEncodedOnce()
+    {
+        const QString source = scratch->filePath(QStringLiteral("scanner.bmp"));
+        QVERIFY(writeFile(source, encoded(halves(QSize(300, 200)), "bmp")));
+        const TPhoto photo = TPhoto::fromFile(source);
+        QVERIFY(!photo.isNull());
+        QVERIFY(!photo.isJpeg());
+
+        const int encodes = TPhoto::counters().encodes;
+        const QString first = program() + "Treni_Foto_A_1.jpg";
+        const QString second = program() + "Treni_Foto_A_2.jpg";
+        QVERIFY(photo.writeJpeg(first));
+        const TPhoto copy = photo; // the slot's photo copied (zoom, report) shares the encoding
+        QVERIFY(copy.writeJpeg(second));
+        QCOMPARE(TPhoto::counters().encodes - encodes, 1);
+        QCOMPARE(formatOf(first), QByteArray("jpeg"));
+        QCOMPARE(sizeOf(first), QSize(300, 200));
+        QCOMPARE(readFile(second), readFile(first));
+        const QImage back(first);
+        QVERIFY(near(back.pixel(10, 100), Qt::red, 12));
+        QVERIFY(near(back.pixel(290, 100), Qt::blue, 12));
+    }
+
+    void transparencyLiesOnWhite()
+    {
+        QImage clear(20, 10, QImage::Format_ARGB32);
+        clear.fill(Qt::transparent);
+        const QString path = program() + "trasparente.jpg";
+        QVERIFY(TPhoto::fromImage(clear).writeJpeg(path));
+        QVERIFY(near(QImage(path).pixel(5, 5), Qt::white, 6));
+    }
+
+    void orientationMark_data()
+    {
+        QTest::addColumn<int>("orientation");
+        QTest::addColumn<QSize>("upright");
+        QTest::addColumn<QPoint>("redAt"); // a point of the red half, in the upright picture
+        QTest::newRow("no turn") << 1 << QSize(40, 20) << QPoint(5, 10);
+        QTest::newRow("turn right (phone held upright)") << 6 << QSize(20, 40) << QPoint(10, 5);
+        QTest::newRow("turn left") << 8 << QSize(20, 40) << QPoint(10, 34);
+        QTest::newRow("upside down") << 3 << QSize(40, 20) << QPoint(34, 10);
+    }
+
+    void orientationMark()
+    {
+        QFETCH(int, orientation);
+        QFETCH(QSize, upright);
+        QFETCH(QPoint, redAt);
+        const QString source = scratch->filePath(QStringLiteral("girata.jpg"));
+        QVERIFY(writeFile(source, turnedJpeg(halves(QSize(40, 20)), quint16(orientation))));
+
+        const TPhoto photo = TPhoto::fromFile(source);
+        QCOMPARE(photo.size(), upright);
+        const QImage whole = photo.image();
+        QCOMPARE(whole.size(), upright);
+        QVERIFY(near(whole.pixel(redAt), Qt::red));
+        const QPoint blueAt(upright.width() - 1 - redAt.x(), upright.height() - 1 - redAt.y());
+        QVERIFY(near(whole.pixel(blueAt), Qt::blue));
+
+        // Reduced for a view: upright too.
+        const QImage small = photo.decode(upright / 2);
+        QCOMPARE(small.size(), upright / 2);
+        QVERIFY(near(small.pixel(redAt / 2), Qt::red, 60));
+
+        // The stored photo keeps its bytes, mark included, and so reads upright again.
+        const QString stored = program() + "Treni_Foto_B_4.jpg";
+        QVERIFY(photo.writeJpeg(stored));
+        QCOMPARE(readFile(stored), readFile(source));
+        QCOMPARE(TPhoto::fromFile(stored).size(), upright);
+
+        // A bitmap has no mark: its pixels are written upright.
+        const QString bitmap = program() + "girata.bmp";
+        QVERIFY(photo.saveAs(bitmap));
+        const QImage written(bitmap);
+        QCOMPARE(written.size(), upright);
+        QVERIFY(near(written.pixel(redAt), Qt::red));
+    }
+
+    void saveAsFollowsTheExtension_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("format"); // empty: nothing may be written
+        QTest::newRow("bitmap") << "foto.bmp" << QByteArray("bmp");
+        QTest::newRow("bitmap in capitals") << "FOTO.BMP" << QByteArray("bmp");
+        QTest::newRow("jpeg") << "foto.jpeg" << QByteArray("jpeg");
+        QTest::newRow("png") << "foto.png" << QByteArray("png");
+        QTest::newRow("no image format") << "foto.txt" << QByteArray();
+        QTest::newRow("no extension at all") << "foto" << QByteArray();
+        QTest::newRow("a folder that is a file") << "file/foto.jpg" << QByteArray();
+    }
+
+    void saveAsFollowsTheExtension()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, format);
+        QVERIFY(writeFile(program() + "file", "in the way"));
+        const QString path = program() + name;
+        const TPhoto photo = TPhoto::fromBytes(encoded(halves(QSize(64, 48)), "jpg"));
+        QCOMPARE(photo.saveAs(path), !format.isEmpty());
+        if (format.isEmpty()) {
+            QVERIFY(!QFileInfo(path).isFile());
+        } else {
+            QCOMPARE(formatOf(path), format);
+            QCOMPARE(sizeOf(path), QSize(64, 48));
+        }
+    }
+
+    void unreadableFilesGiveNoPhoto_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("missing") << QByteArray();
+        QTest::newRow("text") << QByteArray("Elenco dei modellini\n");
+        QTest::newRow("start of a JPEG and nothing more") << QByteArray("\xFF\xD8\xFF\xE0", 4);
+    }
+
+    void unreadableFilesGiveNoPhoto()
+    {
+        QFETCH(QByteArray, content);
+        const QString path = scratch->filePath(QStringLiteral("rotto.jpg"));
+        if (!content.isEmpty())
+            QVERIFY(writeFile(path, content));
+        const TPhoto photo = TPhoto::fromFile(path);
+        QVERIFY(photo.isNull());
+        QVERIFY(photo.decode(QSize(10, 10)).isNull());
+        QVERIFY(!photo.writeJpeg(program() + "vuota.jpg"));
+        QVERIFY(!QFileInfo::exists(program() + "vuota.jpg"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCompanion)
+#include "test_companion.moc"
