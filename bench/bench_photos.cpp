@@ -1,0 +1,279 @@
+// Photos as phones take them (12 megapixels, 3-4 MB of JPEG) on the real
+// record sheet: showing a card, saving it unchanged, browsing many cards,
+// beside Qt's own full-size decode of the same two files.
+//
+// Goals: showing a card costs at most half of the full decode; saving an
+// unchanged card decodes and encodes nothing; browsing keeps the memory of a
+// few cards, not of the collection. The ratios of the medians are printed at
+// the end.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "sheet/Photo.h"
+#include "sheet/frmCartoline.h"
+#include "shell/WindowSet.h"
+#include "shell/frmAvvio.h"
+#include "storage/Archivio.h"
+#include "storage/CompanionFiles.h"
+#include "storage/ProgramFolder.h"
+#include "ui/ImageView.h"
+
+namespace {
+
+constexpr int kCards = 40;
+const QString kArchive = QStringLiteral("Collezione");
+
+struct Bench {
+    QTemporaryDir folder;
+    TWindowSet* windows = nullptr;
+    TfrmCartoline* sheet = nullptr;
+    QString photoA;
+    QString photoB;
+};
+Bench* g = nullptr;
+
+// Something a camera could have taken: smooth shapes and light, plus sensor
+// noise, so that it compresses like a photo and not like a drawing.
+QImage photographic(QSize size, unsigned seed)
+{
+    QImage image(size, QImage::Format_RGB32);
+    std::mt19937 rng(seed);
+    const double phase = seed * 0.7;
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            const int noise = int(rng() % 17) - 8;
+            const double wave = std::sin(x / 150.0 + phase) * std::cos(y / 110.0);
+            line[x] = qRgb(qBound(0, int(120 + 80 * wave) + noise, 255),
+                           qBound(0, y * 255 / size.height() + noise, 255),
+                           qBound(0, (x / 3 + y / 2) % 256 + noise, 255));
+        }
+    }
+    return image;
+}
+
+qint64 writePhoto(const QString& path, const QImage& image)
+{
+    if (!image.save(path, "jpg", 92))
+        qFatal("cannot write %s", qPrintable(path));
+    return QFileInfo(path).size();
+}
+
+// Resident and peak resident memory of the process, in MB.
+double procStatusMB(const char* key)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(int(qstrlen(key))).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return -1;
+}
+
+void resetPeakMemory()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+void setUp()
+{
+    g = new Bench;
+    ProgramFolder::setOverride(g->folder.path());
+    const QString archivePath = ProgramFolder::path() + kArchive + ".dbm";
+    {
+        TArchivio archive;
+        archive.ApriArchivio(archivePath);
+        for (int i = 1; i <= kCards; ++i) {
+            TScheda record;
+            record.ScriviCampo(Campo::Nome, QStringLiteral("Modello %1").arg(i));
+            archive.AccodaScheda(record);
+        }
+        archive.ChiudiArchivio();
+    }
+    CompanionFiles::ensurePhotoFolder();
+    g->photoA = CompanionFiles::photoPath(CompanionFiles::Photo::A, kArchive, QStringLiteral("1"));
+    g->photoB = CompanionFiles::photoPath(CompanionFiles::Photo::B, kArchive, QStringLiteral("1"));
+    const qint64 sizeA = writePhoto(g->photoA, photographic(QSize(4000, 3000), 1));
+    const qint64 sizeB = writePhoto(g->photoB, photographic(QSize(3000, 4000), 2));
+    std::printf("photo A 4000x3000: %.2f MB, photo B 3000x4000: %.2f MB (JPEG quality 92)\n", sizeA / 1048576.0,
+                sizeB / 1048576.0);
+    // The other cards show the same two pictures, each through its own file name.
+    for (int i = 2; i <= kCards; ++i) {
+        QFile::link(g->photoA, CompanionFiles::photoPath(CompanionFiles::Photo::A, kArchive, QString::number(i)));
+        QFile::link(g->photoB, CompanionFiles::photoPath(CompanionFiles::Photo::B, kArchive, QString::number(i)));
+    }
+
+    g->windows = new TWindowSet;
+    g->windows->onTerminate = [] {};
+    g->sheet = g->windows->frmCartoline;
+    g->sheet->lblFile->setText(archivePath);
+    g->sheet->lblNome->setText(kArchive);
+    TWindowSet::handOver(g->windows->frmAvvio, g->sheet);
+    QApplication::processEvents();
+    g->sheet->subMostraScheda(1);
+    QApplication::processEvents();
+    std::printf("cores: %d\n", QThread::idealThreadCount());
+}
+
+void BM_ShowCard(benchmark::State& state)
+{
+    for (auto _ : state) {
+        g->sheet->subApriFotoScheda();
+        g->sheet->imgFoto->repaint();
+        g->sheet->imgFoto02->repaint();
+    }
+    if (g->sheet->imgFoto->photo().size() != QSize(4000, 3000))
+        state.SkipWithError("photo A did not load");
+}
+BENCHMARK(BM_ShowCard)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_SaveUnchangedCard(benchmark::State& state)
+{
+    g->sheet->lblPosizione->setText(QStringLiteral("1"));
+    const int decodes = TPhoto::counters().decodes;
+    const int encodes = TPhoto::counters().encodes;
+    for (auto _ : state) {
+        if (!g->sheet->subSalvaFotoScheda())
+            state.SkipWithError("photo store failed");
+    }
+    state.counters["decodes"] = TPhoto::counters().decodes - decodes;
+    state.counters["encodes"] = TPhoto::counters().encodes - encodes;
+}
+BENCHMARK(BM_SaveUnchangedCard)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_FullDecodeBaseline(benchmark::State& state)
+{
+    for (auto _ : state) {
+        QImage a = QImageReader(g->photoA).read();
+        QImage b = QImageReader(g->photoB).read();
+        benchmark::DoNotOptimize(a.constBits());
+        benchmark::DoNotOptimize(b.constBits());
+    }
+}
+BENCHMARK(BM_FullDecodeBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The zoom window on a 1920x1080 screen decodes at 1320x990, not 4000x3000.
+void BM_ZoomDecode(benchmark::State& state)
+{
+    const TPhoto photo = g->sheet->imgFoto->photo();
+    const QSize target = displayDecodeSize(photo.size(), QSize(1860, 990));
+    for (auto _ : state) {
+        QImage shown = photo.decode(target);
+        benchmark::DoNotOptimize(shown.constBits());
+    }
+}
+BENCHMARK(BM_ZoomDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Browsing the whole collection card by card; the peak of resident memory
+// grows by a few cards' worth at most, whatever the number of cards.
+void BM_BrowseCollection(benchmark::State& state)
+{
+    double growth = 0;
+    for (auto _ : state) {
+        g->sheet->subMostraScheda(1);
+        QApplication::processEvents();
+        const double before = procStatusMB("VmRSS:");
+        resetPeakMemory();
+        for (int i = 2; i <= kCards; ++i) {
+            g->sheet->cmdAvantiClick();
+            QApplication::processEvents();
+        }
+        growth = std::max(growth, procStatusMB("VmHWM:") - before);
+    }
+    const double fileMB = (QFileInfo(g->photoA).size() + QFileInfo(g->photoB).size()) / 1048576.0;
+    state.counters["cards"] = kCards;
+    state.counters["peak_growth_MB"] = growth;
+    state.counters["card_files_MB"] = fileMB;
+    state.counters["collection_files_MB"] = fileMB * kCards;
+    if (g->sheet->lblPosizione->text() != QString::number(kCards))
+        state.SkipWithError("browsing stopped early");
+}
+BENCHMARK(BM_BrowseCollection)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3);
+
+// Prints the ratios of the medians once everything has run.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+                m_median[run.run_name.function_name] = run.GetAdjustedRealTime();
+            else if (run.run_type == Run::RT_Iteration)
+                m_last[run.run_name.function_name] = run.GetAdjustedRealTime();
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        auto value = [&](const std::string& name) {
+            auto it = m_median.find(name);
+            if (it != m_median.end())
+                return it->second;
+            auto last = m_last.find(name);
+            return last != m_last.end() ? last->second : 0.0;
+        };
+        const double baseline = value("BM_FullDecodeBaseline");
+        if (baseline <= 0)
+            return;
+        std::printf("\nRatios to the full decode of both photos (goal: show <= 0.50):\n");
+        for (const char* name : {"BM_ShowCard", "BM_SaveUnchangedCard", "BM_ZoomDecode"}) {
+            if (value(name) > 0)
+                std::printf("  %-22s %.3f\n", name, value(name) / baseline);
+        }
+    }
+
+private:
+    std::map<std::string, double> m_median;
+    std::map<std::string, double> m_last;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    // Several runs by default, reported by their median.
+    std::vector<char*> args(argv, argv + argc);
+    bool repetitionsGiven = false;
+    for (int i = 1; i < argc; ++i)
+        repetitionsGiven = repetitionsGiven || std::string(argv[i]).rfind("--benchmark_repetitions", 0) == 0;
+    std::string repetitions = "--benchmark_repetitions=7";
+    std::string aggregatesOnly = "--benchmark_report_aggregates_only=true";
+    if (!repetitionsGiven) {
+        args.push_back(repetitions.data());
+        args.push_back(aggregatesOnly.data());
+    }
+    int count = int(args.size());
+    benchmark::Initialize(&count, args.data());
+
+    setUp();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    delete g->windows;
+    ProgramFolder::setOverride({});
+    delete g;
+    return 0;
+}
