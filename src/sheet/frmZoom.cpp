@@ -14,6 +14,9 @@ TfrmZoom::TfrmZoom(QWidget* owner) : QDialog(owner)
     setObjectName(QStringLiteral("frmZoom"));
     setWindowTitle(QStringLiteral(" Fai clic sulla foto per chiudere questa finestra"));
     Look::applyProcessFormats();
+    // Where no window manager maximises it, the window still fills the screen.
+    if (QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry());
     setWindowState(windowState() | Qt::WindowMaximized);
 
     panContainer = new QWidget(this);
