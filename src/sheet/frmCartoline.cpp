@@ -6,7 +6,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "sheet/CartolineGuide.h"
 #include "shell/WindowSet.h"
+#include "shell/frmGuida.h"
 #include "shell/frmAvvio.h"
 #include "storage/Archivio.h"
 #include "storage/ProgramFolder.h"
@@ -469,4 +471,8 @@ void TfrmCartoline::cmdAnteprimaClick() {}
 void TfrmCartoline::cmdStampaClick() {}
 void TfrmCartoline::cmdEsportaClick() {}
 void TfrmCartoline::cmdSlideShowClick() {}
-void TfrmCartoline::cmdGuidaClick() {}
+
+void TfrmCartoline::cmdGuidaClick()
+{
+    TfrmGuida::showGuide(this, cartolineGuideTitle(), cartolineGuideParagraphs());
+}

@@ -9,6 +9,7 @@
 
 #include "shell/WindowSet.h"
 #include "shell/frmAvvio.h"
+#include "shell/frmGuida.h"
 #include "storage/CatalogueLook.h"
 #include "storage/ProgramFolder.h"
 #include "ui/Dialogs.h"
@@ -135,4 +136,7 @@ void TfrmCreaCatalogo::btnApplicaClick()
     close();
 }
 
-void TfrmCreaCatalogo::imgGuidaClick() {}
+void TfrmCreaCatalogo::imgGuidaClick()
+{
+    TfrmGuida::showGuide(this, catalogueGuideTitle(), catalogueGuideParagraphs());
+}
