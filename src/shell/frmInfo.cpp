@@ -42,19 +42,19 @@ TfrmInfo::TfrmInfo(QWidget* owner)
                            ? QStringLiteral("1.0")
                            : QCoreApplication::applicationVersion(),
                  Maker::creditLine().toHtmlEscaped()));
-    lblDescrizione->setGeometry(24, 88, 425, 370);
+    lblDescrizione->setGeometry(24, 88, 425, 360);
 
     imgEmail = new TPictureButton(QStringLiteral("imgEmail"), QStringLiteral(":/icons/envelope.svg"), {},
                                   TPictureButton::Style::Picture, this);
-    imgEmail->setGeometry(44, 404, 44, 44);
+    imgEmail->setGeometry(44, 376, 44, 44);
     lnkWeb = new TLinkLabel(QStringLiteral("lnkWeb"), Maker::supportEmail(), this);
-    lnkWeb->setGeometry(96, 410, 340, 32);
+    lnkWeb->setGeometry(96, 382, 340, 32);
     lnkWeb->pairWith(imgEmail);
 
     btnChiudi = new QPushButton(QStringLiteral("Chiudi"), this);
     btnChiudi->setObjectName(QStringLiteral("btnChiudi"));
     btnChiudi->setFont(Look::verdana(12));
-    btnChiudi->setGeometry(176, 510, 120, 38);
+    btnChiudi->setGeometry(176, 496, 120, 38);
     btnChiudi->setAutoDefault(false);
 
     connect(lnkWeb, &TLinkLabel::clicked, this, &TfrmInfo::lnkWebClick);
