@@ -14,7 +14,7 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& failure) {
-        Dialogs::error(activeWindow(), QString::fromLocal8Bit(failure.what()));
+        Dialogs::error(activeWindow(), QString::fromUtf8(failure.what()));
     } catch (...) {
         Dialogs::error(activeWindow(), QStringLiteral("Errore imprevisto."));
     }
