@@ -1,5 +1,6 @@
 #include "storage/CodePage.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -104,11 +105,12 @@ public:
         // Flush any shift state and reset for the next character.
         iconv(m_cd, nullptr, nullptr, &outPtr, &outLeft);
         iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
-        const qsizetype produced = outPtr - buffer;
-        if (result == size_t(-1) || inLeft != 0 || produced == 0)
+        // An empty result is the table's own answer for invisible characters
+        // (zero-width space, byte order mark): they are dropped.
+        if (result == size_t(-1) || inLeft != 0)
             out += '?';
         else
-            out.append(buffer, produced);
+            out.append(buffer, outPtr - buffer);
     }
 
 private:
@@ -144,9 +146,18 @@ QString decode(QByteArrayView bytes)
     return decode(bytes.data(), bytes.size());
 }
 
-QByteArray encode(QStringView text)
+QByteArray encode(QStringView input)
 {
     const auto& toByte = tables().toByte;
+    // A letter typed or pasted as base + combining accent ("e" + U+0301)
+    // is the same letter as the precomposed one the code page has.
+    QString composed;
+    QStringView text = input;
+    const bool ascii = std::all_of(input.begin(), input.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (!ascii) {
+        composed = input.toString().normalized(QString::NormalizationForm_C);
+        text = composed;
+    }
     QByteArray out;
     out.reserve(text.size());
     std::optional<Transliterator> transliterator; // opened on the first character that needs it

@@ -12,8 +12,10 @@
 //
 // Encoding maps each character to its byte; a character the code page lacks
 // becomes a close look-alike (one or more bytes, e.g. "ł" -> "l",
-// "→" -> "->") or "?" when none exists. A character beyond U+FFFF counts as
-// one character. The result does not depend on the process locale.
+// "→" -> "->"; nothing for invisible ones such as a zero-width space) or "?"
+// when none exists. A letter written with a combining accent is composed
+// first. A character beyond U+FFFF counts as one character. The result does
+// not depend on the process locale.
 namespace CodePage {
 
 QString decode(QByteArrayView bytes);

@@ -1,0 +1,526 @@
+#include "storage/Archivio.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <iostream>
+#include <map>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kDim = TScheda::Dimensione;
+
+TScheda scheda(const QString& nome)
+{
+    TScheda s;
+    s.ScriviCampo(Campo::Nome, nome);
+    s.ScriviCampo(Campo::Tipologia, QStringLiteral("Automobile"));
+    s.ImpostaInVendita(nome.size() % 2 == 0);
+    return s;
+}
+
+QByteArray leggiFile(const QString& percorso)
+{
+    QFile f(percorso);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return f.readAll();
+}
+
+bool scriviFile(const QString& percorso, const QByteArray& byte)
+{
+    QFile f(percorso);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(byte) == byte.size();
+}
+
+// k records named R1..Rk, then r stray bytes.
+QByteArray archivio(int k, int r)
+{
+    QByteArray byte;
+    for (int i = 1; i <= k; ++i)
+        byte += scheda(QStringLiteral("R%1").arg(i)).Byte();
+    return byte + QByteArray(r, 'Z');
+}
+
+int descrittoriAperti()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot).size());
+}
+
+// Child process of concurrentAppend: waits for "go" on stdin, then appends
+// records named <prefix>-<i>, each in its own open/append/close action as
+// the windows do, and prints the number each one got.
+int scrittore(const char* percorso, const char* prefisso, int quante)
+{
+    std::string riga;
+    std::getline(std::cin, riga);
+    try {
+        for (int i = 0; i < quante; ++i) {
+            TArchivio a;
+            a.ApriArchivio(QString::fromLocal8Bit(percorso));
+            const qint32 n = a.AccodaScheda(scheda(QStringLiteral("%1-%2").arg(QLatin1String(prefisso)).arg(i)));
+            a.ChiudiArchivio();
+            std::cout << prefisso << '-' << i << ' ' << n << '\n';
+        }
+    } catch (const EArchivioError&) {
+        return 1;
+    }
+    std::cout.flush();
+    return 0;
+}
+
+// Child process of waitsForOtherWorkstation: after "go", one operation on
+// the archive; prints what it got.
+int operazione(const char* percorso, const char* op)
+{
+    std::string riga;
+    std::getline(std::cin, riga);
+    try {
+        TArchivio a;
+        a.ApriArchivio(QString::fromLocal8Bit(percorso));
+        const std::string o = op;
+        if (o == "conta")
+            std::cout << a.ContaSchede();
+        else if (o == "leggi")
+            std::cout << a.LeggiScheda(1).LeggiCampo(Campo::Nome).toStdString();
+        else if (o == "scrivi")
+            a.ScriviScheda(1, scheda(QStringLiteral("Figlio")));
+        else if (o == "accoda")
+            std::cout << a.AccodaScheda(scheda(QStringLiteral("Figlio")));
+        a.ChiudiArchivio();
+    } catch (const EArchivioError&) {
+        return 1;
+    }
+    std::cout.flush();
+    return 0;
+}
+
+QStringList nomi(const QByteArray& file)
+{
+    QStringList risultato;
+    TScheda s;
+    for (qsizetype p = 0; p + kDim <= file.size(); p += kDim) {
+        s.ImpostaByte(QByteArrayView(file).sliced(p, kDim));
+        risultato << s.LeggiCampo(Campo::Nome);
+    }
+    return risultato;
+}
+
+} // namespace
+
+#define QVERIFY_THROWS_ARCHIVIO(expr)                                                     \
+    do {                                                                                  \
+        bool lanciata = false;                                                            \
+        try {                                                                             \
+            expr;                                                                         \
+        } catch (const EArchivioError& e) {                                               \
+            lanciata = true;                                                              \
+            QCOMPARE(e.Messaggio(), ArchiveAccessMessage());                              \
+        }                                                                                 \
+        QVERIFY2(lanciata, #expr " did not fail with the archive access error");          \
+    } while (false)
+
+class TestArchive : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void accessMessage();
+    void wholeRecordsAndTail_data();
+    void wholeRecordsAndTail();
+    void writeReadBack();
+    void readMany();
+    void outOfRange_data();
+    void outOfRange();
+    void missingFileIsCreated();
+    void openFailures_data();
+    void openFailures();
+    void pathLength_data();
+    void pathLength();
+    void readOnlyFile();
+    void closedArchive();
+    void waitsForOtherWorkstation_data();
+    void waitsForOtherWorkstation();
+    void concurrentAppend();
+
+private:
+    QScopedPointer<QTemporaryDir> m_dir;
+    QString percorso(const QString& nome) const { return m_dir->filePath(nome); }
+};
+
+void TestArchive::init()
+{
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(m_dir->isValid());
+}
+
+void TestArchive::accessMessage()
+{
+    const QString atteso = QString::fromUtf8(
+        "Attenzione: il sistema non permette di accedere all'archivio.\n\r\n\r"
+        "Accertarsi di possedere i privilegi di scrittura nella cartella di installazione del programma.");
+    QCOMPARE(ArchiveAccessMessage(), atteso);
+    const EArchivioError e;
+    const std::exception& base = e;
+    QCOMPARE(QString::fromUtf8(base.what()), atteso);
+}
+
+void TestArchive::wholeRecordsAndTail_data()
+{
+    QTest::addColumn<int>("k");
+    QTest::addColumn<int>("r");
+    QTest::addColumn<qint64>("offsetNuova");
+
+    QTest::newRow("empty file") << 0 << 0 << qint64(0);
+    QTest::newRow("1 stray byte") << 0 << 1 << qint64(0);
+    QTest::newRow("one byte short of a record") << 0 << 3445 << qint64(0);
+    QTest::newRow("7 records") << 7 << 0 << qint64(24122);
+    QTest::newRow("3 records + 1") << 3 << 1 << qint64(10338);
+    QTest::newRow("3 records + 3445") << 3 << 3445 << qint64(10338);
+}
+
+// A partial record at the end is never counted, read or updated; an append
+// lands right after the last whole record, over the partial one.
+void TestArchive::wholeRecordsAndTail()
+{
+    QFETCH(int, k);
+    QFETCH(int, r);
+    QFETCH(qint64, offsetNuova);
+
+    const QString file = percorso(QStringLiteral("Auto.dbm"));
+    const QByteArray prima = archivio(k, r);
+    QVERIFY(scriviFile(file, prima));
+
+    TArchivio a;
+    a.ApriArchivio(file);
+    QCOMPARE(a.ContaSchede(), k);
+    QVERIFY_THROWS_ARCHIVIO(a.LeggiScheda(k + 1));
+
+    if (k > 0) {
+        QCOMPARE(a.LeggiScheda(k).LeggiCampo(Campo::Nome), QStringLiteral("R%1").arg(k));
+        a.ScriviScheda(k, scheda(QStringLiteral("Aggiornata")));
+        QByteArray atteso = prima;
+        atteso.replace((k - 1) * kDim, kDim, scheda(QStringLiteral("Aggiornata")).Byte());
+        QCOMPARE(leggiFile(file), atteso);
+    }
+
+    const QByteArray dopo = leggiFile(file);
+    const TScheda nuova = scheda(QStringLiteral("Nuova"));
+    QCOMPARE(a.AccodaScheda(nuova), k + 1);
+    a.ChiudiArchivio();
+
+    const QByteArray finale = leggiFile(file);
+    QCOMPARE(finale.size(), offsetNuova + kDim);
+    QCOMPARE(finale.left(offsetNuova), dopo.left(offsetNuova));
+    QCOMPARE(finale.mid(offsetNuova), nuova.Byte());
+}
+
+void TestArchive::writeReadBack()
+{
+    const QString file = percorso(QStringLiteral("Treni.dbm"));
+    {
+        TArchivio a;
+        a.ApriArchivio(file);
+        QCOMPARE(a.AccodaScheda(scheda(QStringLiteral("Uno"))), 1);
+        QCOMPARE(a.AccodaScheda(scheda(QStringLiteral("Due"))), 2);
+        QCOMPARE(a.AccodaScheda(scheda(QStringLiteral("Tre"))), 3);
+        a.ScriviScheda(2, scheda(QStringLiteral("Due bis")));
+        a.ChiudiArchivio();
+    }
+    TArchivio b;
+    b.ApriArchivio(file);
+    QCOMPARE(b.ContaSchede(), 3);
+    QCOMPARE(b.LeggiScheda(1), scheda(QStringLiteral("Uno")));
+    QCOMPARE(b.LeggiScheda(2), scheda(QStringLiteral("Due bis")));
+    QCOMPARE(b.LeggiScheda(3), scheda(QStringLiteral("Tre")));
+    QCOMPARE(b.LeggiScheda(2).LeggiInVendita(), StatoVendita::NonInVendita);
+}
+
+void TestArchive::readMany()
+{
+    const QString file = percorso(QStringLiteral("Navi.dbm"));
+    QVERIFY(scriviFile(file, archivio(5, 100)));
+    TArchivio a;
+    a.ApriArchivio(file);
+
+    const std::vector<TScheda> tutte = a.LeggiSchede(1, 5);
+    QCOMPARE(tutte.size(), size_t(5));
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(tutte[size_t(i)], a.LeggiScheda(i + 1));
+    QCOMPARE(a.LeggiSchede(2, 3).front(), a.LeggiScheda(2));
+    QVERIFY(a.LeggiSchede(6, 0).empty());
+
+    QVERIFY_THROWS_ARCHIVIO(a.LeggiSchede(5, 2)); // into the partial record
+    QVERIFY_THROWS_ARCHIVIO(a.LeggiSchede(0, 1));
+    QVERIFY_THROWS_ARCHIVIO(a.LeggiSchede(1, -1));
+    QVERIFY_THROWS_ARCHIVIO(a.LeggiSchede(7, 0));
+    QVERIFY_THROWS_ARCHIVIO(a.LeggiSchede(2, INT_MAX));
+}
+
+void TestArchive::outOfRange_data()
+{
+    QTest::addColumn<int>("n");
+    QTest::newRow("0") << 0;
+    QTest::newRow("-1") << -1;
+    QTest::newRow("count + 1") << 4;
+    QTest::newRow("INT_MIN") << INT_MIN;
+    QTest::newRow("INT_MAX") << INT_MAX;
+}
+
+void TestArchive::outOfRange()
+{
+    QFETCH(int, n);
+    const QString file = percorso(QStringLiteral("Aerei.dbm"));
+    const QByteArray prima = archivio(3, 10);
+    QVERIFY(scriviFile(file, prima));
+
+    TArchivio a;
+    a.ApriArchivio(file);
+    QVERIFY_THROWS_ARCHIVIO(a.LeggiScheda(n));
+    QVERIFY_THROWS_ARCHIVIO(a.ScriviScheda(n, scheda(QStringLiteral("Fuori"))));
+    a.ChiudiArchivio();
+    QCOMPARE(leggiFile(file), prima);
+}
+
+void TestArchive::missingFileIsCreated()
+{
+    const QString file = percorso(QStringLiteral("Nuova collezione.dbm"));
+    QVERIFY(!QFileInfo::exists(file));
+    TArchivio a;
+    a.ApriArchivio(file);
+    QCOMPARE(a.ContaSchede(), 0);
+    a.ChiudiArchivio();
+    QVERIFY(QFileInfo(file).isFile());
+    QCOMPARE(QFileInfo(file).size(), qint64(0));
+}
+
+void TestArchive::openFailures_data()
+{
+    QTest::addColumn<QString>("relativo");
+    QTest::newRow("missing folder") << QStringLiteral("manca/Auto.dbm");
+    QTest::newRow("folder in place of the file") << QStringLiteral("cartella.dbm");
+    QTest::newRow("file used as a folder") << QStringLiteral("file.dbm/Auto.dbm");
+    QTest::newRow("empty path") << QString();
+}
+
+void TestArchive::openFailures()
+{
+    QFETCH(QString, relativo);
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("cartella.dbm")));
+    QVERIFY(scriviFile(percorso(QStringLiteral("file.dbm")), archivio(1, 0)));
+    const int descrittori = descrittoriAperti();
+
+    TArchivio a;
+    QVERIFY_THROWS_ARCHIVIO(a.ApriArchivio(relativo.isEmpty() ? QString() : percorso(relativo)));
+    QVERIFY(!a.Aperto());
+    QVERIFY_THROWS_ARCHIVIO(a.ContaSchede());
+    QCOMPARE(descrittoriAperti(), descrittori);
+    QVERIFY(!QFileInfo::exists(percorso(QStringLiteral("manca"))));
+}
+
+void TestArchive::pathLength_data()
+{
+    QTest::addColumn<int>("lunghezza");
+    QTest::addColumn<bool>("apribile");
+    QTest::newRow("259") << 259 << true;
+    QTest::newRow("260") << 260 << false;
+    QTest::newRow("400") << 400 << false;
+}
+
+void TestArchive::pathLength()
+{
+    QFETCH(int, lunghezza);
+    QFETCH(bool, apribile);
+
+    // Folders of 100 characters until one file name of at most 200 fills the rest.
+    QString cartella = m_dir->path();
+    while (lunghezza - cartella.size() - 1 > 200) {
+        cartella += QLatin1Char('/') + QString(100, QLatin1Char('c'));
+        QVERIFY(QDir().mkpath(cartella));
+    }
+    const int resto = lunghezza - int(cartella.size()) - 1 - 4;
+    if (resto < 1)
+        QSKIP("temporary folder path too long for this check");
+    const QString file = cartella + QLatin1Char('/') + QString(resto, QLatin1Char('n')) + QStringLiteral(".dbm");
+    QCOMPARE(file.size(), lunghezza);
+
+    TArchivio a;
+    if (apribile) {
+        a.ApriArchivio(file);
+        QCOMPARE(a.AccodaScheda(scheda(QStringLiteral("Lunga"))), 1);
+        QCOMPARE(a.ContaSchede(), 1);
+    } else {
+        QVERIFY_THROWS_ARCHIVIO(a.ApriArchivio(file));
+        QVERIFY(!QFileInfo::exists(file));
+    }
+}
+
+void TestArchive::readOnlyFile()
+{
+    if (geteuid() == 0)
+        QSKIP("root writes to read-only files");
+    const QString file = percorso(QStringLiteral("Sola lettura.dbm"));
+    const QByteArray prima = archivio(2, 0);
+    QVERIFY(scriviFile(file, prima));
+    QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+
+    TArchivio a;
+    QVERIFY_THROWS_ARCHIVIO(a.ApriArchivio(file));
+    QCOMPARE(leggiFile(file), prima);
+}
+
+void TestArchive::closedArchive()
+{
+    const QString file = percorso(QStringLiteral("Moto.dbm"));
+    QVERIFY(scriviFile(file, archivio(2, 0)));
+    const int descrittori = descrittoriAperti();
+    {
+        TArchivio a;
+        QVERIFY_THROWS_ARCHIVIO(a.ContaSchede());
+        a.ApriArchivio(file);
+        a.ApriArchivio(file); // opening again must not leak the first descriptor
+        QVERIFY(a.Aperto());
+        QCOMPARE(descrittoriAperti(), descrittori + 1);
+        a.ChiudiArchivio();
+        a.ChiudiArchivio();
+        QVERIFY_THROWS_ARCHIVIO(a.LeggiScheda(1));
+        QVERIFY_THROWS_ARCHIVIO(a.ScriviScheda(1, scheda(QStringLiteral("X"))));
+        QVERIFY_THROWS_ARCHIVIO(a.AccodaScheda(scheda(QStringLiteral("X"))));
+        QVERIFY_THROWS_ARCHIVIO(a.LeggiSchede(1, 1));
+        a.ApriArchivio(file); // left open: the destructor closes it
+    }
+    QCOMPARE(descrittoriAperti(), descrittori);
+    QCOMPARE(leggiFile(file), archivio(2, 0));
+}
+
+void TestArchive::waitsForOtherWorkstation_data()
+{
+    QTest::addColumn<QString>("op");
+    QTest::addColumn<QByteArray>("risposta");
+    QTest::addColumn<QStringList>("finale");
+
+    // Meanwhile the other workstation rewrites record 1 as "Nuova" and appends "Altra".
+    QTest::newRow("count") << "conta" << QByteArray("2") << QStringList { "Nuova", "Altra" };
+    QTest::newRow("read") << "leggi" << QByteArray("Nuova") << QStringList { "Nuova", "Altra" };
+    QTest::newRow("write") << "scrivi" << QByteArray() << QStringList { "Figlio", "Altra" };
+    QTest::newRow("append") << "accoda" << QByteArray("3") << QStringList { "Nuova", "Altra", "Figlio" };
+}
+
+// Another workstation holds an exclusive lock on the archive while it
+// changes it: every operation must wait for it and see its changes whole.
+void TestArchive::waitsForOtherWorkstation()
+{
+    QFETCH(QString, op);
+    QFETCH(QByteArray, risposta);
+    QFETCH(QStringList, finale);
+
+    const QString file = percorso(QStringLiteral("Condiviso.dbm"));
+    QVERIFY(scriviFile(file, scheda(QStringLiteral("Vecchia")).Byte()));
+
+    QProcess figlio;
+    figlio.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    figlio.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--op"), file, op });
+    QVERIFY(figlio.waitForStarted());
+
+    // The lock is held on a descriptor of our own: closing any other
+    // descriptor of the file in this process would drop it.
+    const int fd = ::open(QFile::encodeName(file).constData(), O_RDWR | O_CLOEXEC);
+    QVERIFY(fd >= 0);
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    QCOMPARE(fcntl(fd, F_SETLK, &fl), 0);
+
+    figlio.write("go\n");
+    QVERIFY(figlio.waitForBytesWritten());
+    QVERIFY2(!figlio.waitForFinished(500), "the operation did not wait for the lock");
+
+    const QByteArray cambi = scheda(QStringLiteral("Nuova")).Byte() + scheda(QStringLiteral("Altra")).Byte();
+    QCOMPARE(pwrite(fd, cambi.constData(), size_t(cambi.size()), 0), ssize_t(cambi.size()));
+    fl.l_type = F_UNLCK;
+    QCOMPARE(fcntl(fd, F_SETLK, &fl), 0);
+
+    QVERIFY(figlio.waitForFinished(60000));
+    ::close(fd);
+    QCOMPARE(figlio.exitCode(), 0);
+    QCOMPARE(figlio.readAllStandardOutput(), risposta);
+    QCOMPARE(nomi(leggiFile(file)), finale);
+    QCOMPARE(leggiFile(file).size() % kDim, 0);
+}
+
+// Two processes (two workstations on a shared folder) append at the same
+// time: every record must land in a slot of its own, under the number its
+// writer was given.
+void TestArchive::concurrentAppend()
+{
+    constexpr int quante = 200;
+    const QString file = percorso(QStringLiteral("Condiviso.dbm"));
+    QVERIFY(scriviFile(file, QByteArray()));
+
+    QProcess scrittori[2];
+    const char* prefissi[2] = { "A", "B" };
+    for (int i = 0; i < 2; ++i) {
+        scrittori[i].setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        scrittori[i].start(QCoreApplication::applicationFilePath(),
+                           { QStringLiteral("--writer"), file, QLatin1String(prefissi[i]), QString::number(quante) });
+    }
+    for (auto& s : scrittori)
+        QVERIFY(s.waitForStarted());
+    // Both must be released together: QProcess only sends when asked to wait.
+    for (auto& s : scrittori)
+        s.write("go\n");
+    for (auto& s : scrittori)
+        QVERIFY(s.waitForBytesWritten());
+    std::map<QString, int> numeri;
+    for (auto& s : scrittori) {
+        QVERIFY(s.waitForFinished(240000));
+        QCOMPARE(s.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(s.exitCode(), 0);
+        for (const QByteArray& riga : s.readAllStandardOutput().split('\n')) {
+            const QList<QByteArray> parti = riga.split(' ');
+            if (parti.size() == 2)
+                numeri[QString::fromLatin1(parti[0])] = parti[1].toInt();
+        }
+    }
+
+    QCOMPARE(QFileInfo(file).size(), qint64(2 * quante) * kDim);
+    QCOMPARE(numeri.size(), size_t(2 * quante));
+    TArchivio a;
+    a.ApriArchivio(file);
+    QCOMPARE(a.ContaSchede(), 2 * quante);
+    std::map<QString, int> trovate;
+    const std::vector<TScheda> tutte = a.LeggiSchede(1, 2 * quante);
+    for (size_t i = 0; i < tutte.size(); ++i)
+        trovate[tutte[i].LeggiCampo(Campo::Nome)] = int(i) + 1;
+    QCOMPARE(trovate.size(), size_t(2 * quante)); // each name exactly once
+    for (const char* p : prefissi) {
+        for (int i = 0; i < quante; ++i) {
+            const QString nome = QStringLiteral("%1-%2").arg(QLatin1String(p)).arg(i);
+            QVERIFY2(trovate.count(nome) == 1, qPrintable(nome + " lost"));
+            QCOMPARE(trovate[nome], numeri[nome]);
+        }
+    }
+}
+
+int main(int argc, char** argv)
+{
+    if (argc == 5 && std::strcmp(argv[1], "--writer") == 0)
+        return scrittore(argv[2], argv[3], std::atoi(argv[4]));
+    if (argc == 4 && std::strcmp(argv[1], "--op") == 0)
+        return operazione(argv[2], argv[3]);
+    QCoreApplication app(argc, argv);
+    TestArchive test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_archive.moc"

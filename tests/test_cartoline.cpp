@@ -1,0 +1,279 @@
+// The record sheet over a real archive file: navigation in every state,
+// saving as append and as overwrite, required fields, access failures.
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "TestSupport.h"
+#include "sheet/frmCartoline.h"
+#include "shell/WindowSet.h"
+#include "shell/frmAvvio.h"
+#include "storage/Archivio.h"
+#include "ui/PictureButton.h"
+
+namespace {
+
+const QString kEmpty = QStringLiteral("L'archivio non contiene nessuna scheda.");
+
+void writeArchive(const QString& path, int count)
+{
+    QFile::remove(path);
+    TArchivio archive;
+    archive.ApriArchivio(path);
+    for (int i = 1; i <= count; ++i) {
+        TScheda record;
+        record.ScriviCampo(Campo::Nome, QStringLiteral("Modello %1").arg(i));
+        record.ScriviCampo(Campo::Valore, QStringLiteral("%1,50").arg(i));
+        record.ScriviCampo(Campo::File01, QStringLiteral("ricevuta%1.pdf").arg(i));
+        record.ImpostaInVendita(i % 2 == 1);
+        archive.AccodaScheda(record);
+    }
+    archive.ChiudiArchivio();
+}
+
+} // namespace
+
+class TestCartoline : public QObject {
+    Q_OBJECT
+
+    TestProgram* program = nullptr;
+    TWindowSet* windows = nullptr;
+    TfrmCartoline* sheet = nullptr;
+    QString archivePath;
+
+    void openSheet(int records)
+    {
+        archivePath = program->file(QStringLiteral("Navi.dbm"));
+        writeArchive(archivePath, records);
+        sheet->lblFile->setText(archivePath);
+        sheet->lblNome->setText(QStringLiteral("Navi"));
+        TWindowSet::handOver(windows->frmAvvio, sheet);
+        QVERIFY(QTest::qWaitForWindowExposed(sheet));
+        sheet->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(sheet));
+    }
+
+    void fillRequired()
+    {
+        sheet->txtNome->setText(QStringLiteral("Fiat 500"));
+        sheet->txtTipologia->setText(QStringLiteral("Auto"));
+        sheet->txtProduttore->setText(QStringLiteral("Brumm"));
+        sheet->txtValore->setText(QStringLiteral("25,00"));
+        sheet->txtScala->setText(QStringLiteral("1:43"));
+    }
+
+private slots:
+    void init()
+    {
+        program = new TestProgram;
+        windows = new TWindowSet;
+        windows->onTerminate = [] {};
+        sheet = windows->frmCartoline;
+    }
+
+    void cleanup()
+    {
+        delete windows;
+        delete program;
+    }
+
+    void navigation_data()
+    {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<QString>("position");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<bool>("emptyBox");
+
+        QTest::newRow("empty, first") << 0 << "" << "cmdPrimo" << "" << true;
+        QTest::newRow("empty, last") << 0 << "" << "cmdUltimo" << "" << true;
+        QTest::newRow("empty, next empties position") << 0 << "2" << "cmdAvanti" << "" << true;
+        QTest::newRow("empty, previous") << 0 << "2" << "cmdIndietro" << "2" << true;
+        QTest::newRow("empty, previous from 1 is silent") << 0 << "1" << "cmdIndietro" << "1" << false;
+        QTest::newRow("empty, first keeps position") << 0 << "2" << "cmdPrimo" << "2" << true;
+        QTest::newRow("new card, first") << 3 << "" << "cmdPrimo" << "1" << false;
+        QTest::newRow("new card, last") << 3 << "" << "cmdUltimo" << "3" << false;
+        QTest::newRow("new card, next") << 3 << "" << "cmdAvanti" << "1" << false;
+        QTest::newRow("new card, previous") << 3 << "" << "cmdIndietro" << "1" << false;
+        QTest::newRow("middle, next") << 3 << "2" << "cmdAvanti" << "3" << false;
+        QTest::newRow("middle, previous") << 3 << "2" << "cmdIndietro" << "1" << false;
+        QTest::newRow("last, next does nothing") << 3 << "3" << "cmdAvanti" << "3" << false;
+        QTest::newRow("first, previous does nothing") << 3 << "1" << "cmdIndietro" << "1" << false;
+        QTest::newRow("last, first") << 3 << "3" << "cmdPrimo" << "1" << false;
+        QTest::newRow("first, last") << 3 << "1" << "cmdUltimo" << "3" << false;
+    }
+
+    void navigation()
+    {
+        QFETCH(int, records);
+        QFETCH(QString, position);
+        QFETCH(QString, command);
+        QFETCH(QString, expected);
+        QFETCH(bool, emptyBox);
+
+        openSheet(records);
+        sheet->lblPosizione->setText(position);
+        Dialogs::takeShown();
+        QTest::mouseClick(named<QWidget>(sheet, command.toLatin1().constData()), Qt::LeftButton);
+
+        QCOMPARE(sheet->lblPosizione->text(), expected);
+        const QList<Dialogs::Shown> shown = Dialogs::takeShown();
+        if (emptyBox) {
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(shown.first().kind, Dialogs::Kind::Information);
+            QCOMPARE(shown.first().text, kEmpty);
+            QCOMPARE(shown.first().buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        } else {
+            QVERIFY(shown.isEmpty());
+        }
+        if (!expected.isEmpty() && expected != position) {
+            QCOMPARE(sheet->txtNome->text(), QStringLiteral("Modello %1").arg(expected));
+            QCOMPARE(sheet->lblFile01->text(), QStringLiteral("ricevuta%1.pdf").arg(expected));
+            QCOMPARE(sheet->chkInVendita->isChecked(), expected.toInt() % 2 == 1);
+        }
+    }
+
+    void showingKeepsValueAsStoredAndLeavesUnknownMarker()
+    {
+        openSheet(0);
+        TArchivio archive;
+        archive.ApriArchivio(archivePath);
+        TScheda record;
+        record.ScriviCampo(Campo::Nome, QStringLiteral("  Vaporetto  "));
+        record.ScriviCampo(Campo::Valore, QStringLiteral("12,5"));
+        archive.AccodaScheda(record); // no for-sale marker at all
+        archive.ChiudiArchivio();
+
+        sheet->chkInVendita->setChecked(true);
+        QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
+        QCOMPARE(sheet->txtNome->text(), QStringLiteral("Vaporetto"));
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("12,5"));
+        QVERIFY(sheet->chkInVendita->isChecked());
+        sheet->chkInVendita->setChecked(false);
+        QTest::mouseClick(sheet->cmdUltimo, Qt::LeftButton);
+        QVERIFY(!sheet->chkInVendita->isChecked());
+    }
+
+    void saveAppendsThenOverwrites()
+    {
+        openSheet(4);
+        fillRequired();
+        sheet->txtNote->setText(QStringLiteral("  Regalo di Natale  "));
+        sheet->chkInVendita->setChecked(true);
+        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("5"));
+        QCOMPARE(shownTexts(), QStringList{QStringLiteral("La scheda corrente è stata inserita in archivio.")});
+        QCOMPARE(QFileInfo(archivePath).size(), 5 * 3446);
+
+        sheet->txtNome->setText(QStringLiteral("Fiat 500 L"));
+        sheet->chkInVendita->setChecked(false);
+        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("5"));
+        QCOMPARE(shownTexts(), QStringList{QStringLiteral(
+                                   "Le modifiche apportate alla scheda corrente sono state salvate in archivio.")});
+        QCOMPARE(QFileInfo(archivePath).size(), 5 * 3446);
+
+        TArchivio archive;
+        archive.ApriArchivio(archivePath);
+        const TScheda saved = archive.LeggiScheda(5);
+        archive.ChiudiArchivio();
+        QCOMPARE(saved.LeggiCampo(Campo::Nome), QStringLiteral("Fiat 500 L"));
+        QCOMPARE(saved.LeggiCampo(Campo::Note), QStringLiteral("Regalo di Natale"));
+        QCOMPARE(saved.LeggiInVendita(), StatoVendita::NonInVendita);
+        QCOMPARE(saved.LeggiCampo(Campo::File01), QString());
+        // The card stays on screen as it was.
+        QCOMPARE(sheet->txtNome->text(), QStringLiteral("Fiat 500 L"));
+    }
+
+    void requiredFields_data()
+    {
+        QTest::addColumn<QString>("emptied");
+        QTest::addColumn<QString>("focused");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("name of blanks") << "txtNome" << "txtNome"
+                                        << "Attenzione: per salvare la scheda è necessario indicare il nome del modellino.";
+        QTest::newRow("kind before scale") << "txtTipologia,txtScala" << "txtTipologia"
+                                           << "Attenzione: per salvare la scheda è necessario indicare la tipologia di modellino.";
+        QTest::newRow("maker") << "txtProduttore,txtScala" << "txtProduttore"
+                               << "Attenzione: per salvare la scheda è necessario indicare il produttore del modellino.";
+        QTest::newRow("scale") << "txtScala" << "txtScala"
+                               << "Attenzione: per salvare la scheda è necessario indicare la riduzione in scala del modellino.";
+    }
+
+    void requiredFields()
+    {
+        QFETCH(QString, emptied);
+        QFETCH(QString, focused);
+        QFETCH(QString, warning);
+        openSheet(2);
+        fillRequired();
+        for (const QString& name : emptied.split(QLatin1Char(',')))
+            named<QLineEdit>(sheet, name.toLatin1().constData())->setText(QStringLiteral("   "));
+        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+
+        const QList<Dialogs::Shown> shown = Dialogs::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().kind, Dialogs::Kind::Warning);
+        QCOMPARE(shown.first().text, warning);
+        QCOMPARE(QApplication::focusWidget()->objectName(), focused);
+        QCOMPARE(QFileInfo(archivePath).size(), 2 * 3446);
+        QVERIFY(sheet->lblPosizione->text().isEmpty());
+    }
+
+    void newCardAfterClosingAndReopening()
+    {
+        openSheet(3);
+        QTest::mouseClick(sheet->cmdUltimo, Qt::LeftButton);
+        QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("3"));
+        QTest::mouseClick(sheet->cmdEsci, Qt::LeftButton);
+        QVERIFY(!sheet->isVisible());
+        QVERIFY(windows->frmAvvio->isVisible());
+
+        TWindowSet::handOver(windows->frmAvvio, sheet);
+        QVERIFY(sheet->lblPosizione->text().isEmpty());
+        QVERIFY(sheet->txtNome->text().isEmpty());
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("0,00"));
+        QVERIFY(!sheet->chkInVendita->isChecked());
+        QVERIFY(sheet->lblFile01->text().isEmpty());
+        QVERIFY(sheet->lblDesc03->text().isEmpty());
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(sheet->txtNome));
+    }
+
+    void accessFailureShowsTheMessageAndChangesNothing()
+    {
+        openSheet(1);
+        // A folder where the archive should be: it can be neither opened nor created.
+        const QString folder = program->file(QStringLiteral("Cartella.dbm"));
+        QVERIFY(QDir().mkpath(folder));
+        sheet->lblFile->setText(folder);
+        QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
+        fillRequired();
+        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+
+        const QList<Dialogs::Shown> shown = Dialogs::takeShown();
+        QCOMPARE(shown.size(), 2);
+        for (const Dialogs::Shown& box : shown) {
+            QCOMPARE(box.kind, Dialogs::Kind::Error);
+            QCOMPARE(box.text, QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.\n\r\n\r"
+                                              "Accertarsi di possedere i privilegi di scrittura nella cartella di "
+                                              "installazione del programma."));
+        }
+        QVERIFY(sheet->lblPosizione->text().isEmpty());
+    }
+
+    void deletedArchiveComesBackEmpty()
+    {
+        openSheet(2);
+        QVERIFY(QFile::remove(archivePath));
+        QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
+        QCOMPARE(shownTexts(), QStringList{kEmpty});
+        QVERIFY(QFileInfo::exists(archivePath));
+        QCOMPARE(QFileInfo(archivePath).size(), 0);
+    }
+};
+
+QTEST_MAIN(TestCartoline)
+#include "test_cartoline.moc"

@@ -1,0 +1,305 @@
+// Creating, listing, opening and deleting collections, and the hand-overs
+// between the long-lived windows.
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+
+#include "TestSupport.h"
+#include "sheet/frmCartoline.h"
+#include "shell/WindowSet.h"
+#include "shell/frmAvvio.h"
+#include "shell/frmPassword.h"
+#include "storage/frmApriCatalogo.h"
+#include "storage/frmCreaCatalogo.h"
+#include "ui/PictureButton.h"
+
+namespace {
+
+void touch(const QString& path, int bytes = 0)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(bytes, 'x'));
+}
+
+QStringList entries(QListWidget* list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
+
+} // namespace
+
+class TestCatalogue : public QObject {
+    Q_OBJECT
+
+    TestProgram* program = nullptr;
+    TWindowSet* windows = nullptr;
+    int terminations = 0;
+
+    void showCreate()
+    {
+        TWindowSet::handOver(windows->frmAvvio, windows->frmCreaCatalogo);
+        windows->frmCreaCatalogo->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(windows->frmCreaCatalogo));
+    }
+
+    TfrmApriCatalogo* showOpen()
+    {
+        TWindowSet::handOver(windows->frmAvvio, windows->frmApriCatalogo);
+        return windows->frmApriCatalogo;
+    }
+
+    QList<QWidget*> visibleLongLived() const
+    {
+        QList<QWidget*> visible;
+        for (QWidget* w : {static_cast<QWidget*>(windows->frmPassword), static_cast<QWidget*>(windows->frmAvvio),
+                           static_cast<QWidget*>(windows->frmCreaCatalogo),
+                           static_cast<QWidget*>(windows->frmApriCatalogo),
+                           static_cast<QWidget*>(windows->frmCartoline)})
+            if (w->isVisible())
+                visible << w;
+        return visible;
+    }
+
+private slots:
+    void init()
+    {
+        program = new TestProgram;
+        windows = new TWindowSet;
+        terminations = 0;
+        windows->onTerminate = [this] { ++terminations; };
+    }
+
+    void cleanup()
+    {
+        delete windows;
+        delete program;
+    }
+
+    void onlyTheLoginWindowAtStart()
+    {
+        windows->start();
+        QVERIFY(QTest::qWaitForWindowExposed(windows->frmPassword));
+        QCOMPARE(visibleLongLived(), QList<QWidget*>{windows->frmPassword});
+    }
+
+    void startWindowLeadsToTheAreasAndEndsTheProgram()
+    {
+        TfrmAvvio* start = windows->frmAvvio;
+        TWindowSet::handOver(windows->frmPassword, start);
+        QCOMPARE(start->windowTitle(), QStringLiteral(" Miniarca Pro"));
+        QTest::mouseClick(start->imgApp01, Qt::LeftButton);
+        QCOMPARE(visibleLongLived(), QList<QWidget*>{windows->frmCreaCatalogo});
+        windows->frmCreaCatalogo->close();
+        QCOMPARE(visibleLongLived(), QList<QWidget*>{start});
+        QTest::mouseClick(start->btnApp02, Qt::LeftButton);
+        QCOMPARE(visibleLongLived(), QList<QWidget*>{windows->frmApriCatalogo});
+        windows->frmApriCatalogo->close(); // the close box
+        QCOMPARE(visibleLongLived(), QList<QWidget*>{start});
+
+        QCOMPARE(terminations, 0);
+        QTest::mouseClick(start->imgEsci, Qt::LeftButton);
+        QCOMPARE(terminations, 1);
+        start->close();
+        QCOMPARE(terminations, 2);
+    }
+
+    void createRefusals_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("kind");
+        QTest::newRow("empty") << "" << "Attenzione: per creare l'archivio di modellini è necessario indicarne il nome."
+                               << int(Dialogs::Kind::Warning);
+        QTest::newRow("blanks only") << "    "
+                                     << "Attenzione: per creare l'archivio di modellini è necessario indicarne il nome."
+                                     << int(Dialogs::Kind::Warning);
+        QTest::newRow("existing")
+            << "  Navi "
+            << "Attenzione: il nome dell'archivio di modellini indicato è già stato utilizzato in precedenza.\r\n\r\n"
+               "Inserire un nome diverso oppure, se si desidera aprire un archivio di modellini già creato, premere il "
+               "pulsante Apri archivio esistente."
+            << int(Dialogs::Kind::Warning);
+        QTest::newRow("pasted separator") << "../Fuori" << "" << int(Dialogs::Kind::Error);
+        QTest::newRow("pasted backslash") << "a\\b" << "" << int(Dialogs::Kind::Error);
+    }
+
+    void createRefusals()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        QFETCH(int, kind);
+        touch(program->file(QStringLiteral("Navi.dbm")), 3446);
+        const QStringList before = QDir(program->folder()).entryList(QDir::Files);
+        showCreate();
+        TfrmCreaCatalogo* create = windows->frmCreaCatalogo;
+        create->txtFile->setText(name);
+        QTest::mouseClick(create->btnApplica, Qt::LeftButton);
+
+        const QList<Dialogs::Shown> shown = Dialogs::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(int(shown.first().kind), kind);
+        if (!message.isEmpty())
+            QCOMPARE(shown.first().text, message);
+        QVERIFY(create->isVisible());
+        QCOMPARE(create->txtFile->text(), name);
+        QCOMPARE(QDir(program->folder()).entryList(QDir::Files), before);
+        QCOMPARE(QFileInfo(program->file(QStringLiteral("Navi.dbm"))).size(), 3446);
+        QVERIFY(!QFileInfo::exists(QDir(program->folder()).absoluteFilePath(QStringLiteral("../Fuori.dbm"))));
+        if (message.startsWith(QStringLiteral("Attenzione: per creare")))
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(create->txtFile));
+    }
+
+    void createMakesAnEmptyFileOfTheTrimmedName()
+    {
+        showCreate();
+        TfrmCreaCatalogo* create = windows->frmCreaCatalogo;
+        QCOMPARE(create->windowTitle(), QStringLiteral(" Miniarca Pro - Creazione archivio modellini"));
+        QTest::keyClicks(create->txtFile, QStringLiteral("  Treni | d'epoca  "));
+        QTest::mouseClick(create->btnApplica, Qt::LeftButton);
+
+        const QString path = program->file(QStringLiteral("Treni | d'epoca.dbm"));
+        QVERIFY(QFileInfo::exists(path));
+        QCOMPARE(QFileInfo(path).size(), 0);
+        QCOMPARE(create->lblFile->text(), path);
+        QCOMPARE(shownTexts(), QStringList{QStringLiteral(
+                                   "Il file relativo al nuovo archivio di modellini è stato creato con successo."
+                                   "\r\n\r\nE' ora possibile visualizzarlo nell'elenco degli archivi esistenti.")});
+        QCOMPARE(visibleLongLived(), QList<QWidget*>{windows->frmAvvio});
+
+        // The next show starts from an empty name again.
+        showCreate();
+        QVERIFY(create->txtFile->text().isEmpty());
+    }
+
+    void typingFilterSwallowsFileSystemCharacters()
+    {
+        showCreate();
+        QLineEdit* field = windows->frmCreaCatalogo->txtFile;
+        QTest::keyClicks(field, QStringLiteral("Aerei"));
+        for (QChar c : QStringLiteral("\"*/:<>?\\°ÇÑçñ"))
+            QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QCOMPARE(field->text(), QStringLiteral("Aerei"));
+        QTest::keyClicks(field, QStringLiteral("|x"));
+        QCOMPARE(field->text(), QStringLiteral("Aerei|x"));
+        QCOMPARE(field->maxLength(), 250);
+    }
+
+    void openWindowListsSortsAndCounts()
+    {
+        touch(program->file(QStringLiteral("Navi.dbm")));
+        touch(program->file(QStringLiteral("Auto.dbm")));
+        touch(program->file(QStringLiteral("note.txt")));
+        QVERIFY(QDir().mkpath(program->file(QStringLiteral("Sotto"))));
+        touch(program->file(QStringLiteral("Sotto/Nascosto.dbm")));
+
+        TfrmApriCatalogo* open = showOpen();
+        QCOMPARE(entries(open->lstFiles), (QStringList{QStringLiteral("Auto.dbm"), QStringLiteral("Navi.dbm")}));
+        QCOMPARE(open->lblCreati->text(), QStringLiteral("Sono stati creati 2 archivi di modellini."));
+        QCOMPARE(open->lblMemory->text(), QStringLiteral("avvio"));
+        QCOMPARE(open->lblFile->text(), program->folder());
+        QCOMPARE(open->lstFiles->item(0)->font().family(), QStringLiteral("Courier New"));
+        QCOMPARE(open->lstFiles->item(0)->font().pointSize(), 14);
+    }
+
+    void openAndDeleteWarnings()
+    {
+        TfrmApriCatalogo* open = showOpen();
+        QCOMPARE(open->lblCreati->text(), QStringLiteral("Sono stati creati 0 archivi di modellini."));
+        QTest::mouseClick(open->btnApri, Qt::LeftButton);
+        QTest::mouseClick(open->btnElimina, Qt::LeftButton);
+        open->close();
+
+        touch(program->file(QStringLiteral("Navi.dbm")));
+        open = showOpen();
+        QTest::mouseClick(open->btnApri, Qt::LeftButton);
+        QTest::mouseClick(open->btnElimina, Qt::LeftButton);
+        QCOMPARE(shownTexts(),
+                 (QStringList{
+                     QStringLiteral("Attenzione: l'elenco non contiene nessun archivio."),
+                     QStringLiteral("Attenzione: l'elenco non contiene nessun archivio di modellini."),
+                     QStringLiteral("Attenzione: selezionare l'archivio di modellini dall'elenco prima di premere il "
+                                    "pulsante Apri archivio."),
+                     QStringLiteral("Attenzione: selezionare dall'elenco l'archivio da eliminare prima di premere il "
+                                    "pulsante del cestino."),
+                 }));
+        QVERIFY(open->isVisible());
+    }
+
+    void openHandsTheArchiveToTheRecordSheet()
+    {
+        touch(program->file(QStringLiteral("Auto.dbm")));
+        touch(program->file(QStringLiteral("Navi.dbm")));
+        TfrmCartoline* sheet = windows->frmCartoline;
+        sheet->lblPosizione->setText(QStringLiteral("7"));
+        sheet->txtNome->setText(QStringLiteral("resto della sessione prima"));
+
+        TfrmApriCatalogo* open = showOpen();
+        open->lstFiles->setCurrentRow(1);
+        QTest::mouseClick(open->btnApri, Qt::LeftButton);
+
+        QCOMPARE(visibleLongLived(), QList<QWidget*>{sheet});
+        QCOMPARE(sheet->lblFile->text(), program->file(QStringLiteral("Navi.dbm")));
+        QCOMPARE(sheet->lblNome->text(), QStringLiteral("Navi"));
+        QVERIFY(sheet->lblPosizione->text().isEmpty());
+        QVERIFY(sheet->txtNome->text().isEmpty());
+        QVERIFY(shownTexts().isEmpty());
+    }
+
+    void deleteAsksAndRefills()
+    {
+        touch(program->file(QStringLiteral("Navi.dbm")));
+        TfrmApriCatalogo* open = showOpen();
+        open->lstFiles->setCurrentRow(0);
+
+        Dialogs::setNextAnswer(QMessageBox::No);
+        QTest::mouseClick(open->btnElimina, Qt::LeftButton);
+        QList<Dialogs::Shown> shown = Dialogs::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().kind, Dialogs::Kind::Confirmation);
+        QCOMPARE(shown.first().buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(shown.first().text,
+                 QStringLiteral("Si sta per eliminare l'archivio di modellini selezionato. Si ricorda che il file "
+                                "eliminato non potrà essere recuperato.\r\n\r\nSi conferma l'eliminazione dell'archivio?"));
+        QVERIFY(QFileInfo::exists(program->file(QStringLiteral("Navi.dbm"))));
+        QCOMPARE(open->lstFiles->count(), 1);
+
+        // The photos of a deleted archive stay where they are.
+        QVERIFY(QDir().mkpath(program->file(QStringLiteral("Foto_Modellini"))));
+        touch(program->file(QStringLiteral("Foto_Modellini/Navi_Foto_A_1.jpg")));
+        Dialogs::setNextAnswer(QMessageBox::Yes);
+        QTest::mouseClick(open->btnElimina, Qt::LeftButton);
+        shown = Dialogs::takeShown();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown.at(1).kind, Dialogs::Kind::Information);
+        QCOMPARE(shown.at(1).text, QStringLiteral("L'archivio di modellini è stato eliminato con successo."));
+        QVERIFY(!QFileInfo::exists(program->file(QStringLiteral("Navi.dbm"))));
+        QVERIFY(QFileInfo::exists(program->file(QStringLiteral("Foto_Modellini/Navi_Foto_A_1.jpg"))));
+        QCOMPARE(open->lstFiles->count(), 0);
+        QCOMPARE(open->lblCreati->text(), QStringLiteral("Sono stati creati 0 archivi di modellini."));
+        QCOMPARE(open->lblMemory->text(), QStringLiteral("avvio"));
+        QVERIFY(open->lblFile->text().isEmpty());
+        QVERIFY(open->isVisible());
+    }
+
+    void recordSheetClosesBackToTheStartWindow()
+    {
+        touch(program->file(QStringLiteral("Navi.dbm")));
+        TfrmApriCatalogo* open = showOpen();
+        open->lstFiles->setCurrentRow(0);
+        QTest::mouseClick(open->btnApri, Qt::LeftButton);
+        windows->frmCartoline->close();
+        QCOMPARE(visibleLongLived(), QList<QWidget*>{windows->frmAvvio});
+        QCOMPARE(terminations, 0);
+    }
+};
+
+QTEST_MAIN(TestCatalogue)
+#include "test_catalogue.moc"
