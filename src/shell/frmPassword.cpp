@@ -27,7 +27,7 @@ TfrmPassword::TfrmPassword(TWindowSet& windows)
     imgLogo = new TBanner(QStringLiteral("imgLogo"), QStringLiteral(":/pictures/login.svg"),
                           QStringLiteral(":/icons/padlock.svg"), QStringLiteral("Password"), this,
                           {{QStringLiteral("Proteggi l'accesso all'app con una password di tua scelta."), {}},
-                           {QStringLiteral("Per il primo accesso utilizzare la password \"vetrinamodelli\"."),
+                           {QStringLiteral("Al primo accesso usare la password: vetrinamodelli"),
                             QColor(0xCC, 0x00, 0x00)}});
     imgLogo->setGeometry(20, 16, 360, 120);
 
