@@ -190,7 +190,7 @@ void TfrmCartoline::buildFields(QWidget* p)
 {
     auto* area = new QFrame(p);
     area->setObjectName(QStringLiteral("shpCampi"));
-    area->setGeometry(kAreaX - 8, 74, kAreaWidth + 16, 612);
+    area->setGeometry(kAreaX - 8, 74, kAreaWidth + 16, kFirstRowY + 11 * kRowHeight - 74 + 4);
     area->setStyleSheet(QStringLiteral("QFrame#shpCampi { background: rgba(255,255,255,150); border-radius: 10px; }"));
     area->lower();
     m_fieldArea = area;
