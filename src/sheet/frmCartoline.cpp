@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "sheet/CartolineGuide.h"
+#include "sheet/FieldEntry.h"
 #include "shell/WindowSet.h"
 #include "shell/frmGuida.h"
 #include "shell/frmAvvio.h"
@@ -101,6 +102,10 @@ TfrmCartoline::TfrmCartoline(TWindowSet& windows)
     buildCommandBar(p);
     buildPhotoSlots(p);
     buildFields(p);
+    QList<QLineEdit*> cycle;
+    for (const Field& f : m_fields)
+        cycle.append(f.edit);
+    m_fieldEntry = new TFieldEntry(cycle, txtValore, this);
 
     // Saving moves the focus here so that the field being edited finishes its
     // exit processing before anything is read. A hidden widget cannot take the
@@ -209,7 +214,6 @@ void TfrmCartoline::buildFields(QWidget* p)
         edit->setMaxLength(spec.maxLength);
         edit->setAlignment(spec.alignment | Qt::AlignVCenter);
         edit->setFont(fieldFont);
-        edit->setStyleSheet(Look::editFieldStyle());
         const int y = kFirstRowY + spec.row * kRowHeight;
         auto* caption = new QLabel(QString::fromUtf8(spec.caption), p);
         caption->setObjectName(QStringLiteral("lblCap") + name.mid(3));
@@ -271,6 +275,15 @@ void TfrmCartoline::buildHints()
         m_hints->addBackground(background);
     for (const Field& f : m_fields)
         m_hints->addQuiet(f.edit);
+    // The field captions and the card number are no targets of their own: a
+    // label would swallow the pointer's moves, which belong to the background
+    // behind it.
+    const QList<QLabel*> labels = panel()->findChildren<QLabel*>();
+    for (QLabel* label : labels) {
+        if (label->objectName().startsWith(QStringLiteral("lblCap")))
+            label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    lblPosizione->setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
 void TfrmCartoline::FormShow()
@@ -404,6 +417,9 @@ void TfrmCartoline::cmdIndietroClick()
 void TfrmCartoline::cmdSalvaClick()
 {
     btnFocus->setFocus();
+    // Where the window is not active the move sends no focus events: the
+    // field being edited is finished here all the same.
+    m_fieldEntry->finishEditing();
 
     const std::pair<QLineEdit*, const char*> required[] = {
         {txtNome, "Attenzione: per salvare la scheda è necessario indicare il nome del modellino."},

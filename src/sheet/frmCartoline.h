@@ -10,6 +10,7 @@ class QLineEdit;
 class QPushButton;
 class TPictureButton;
 class THints;
+class TFieldEntry;
 class TWindowSet;
 class TImageView;
 
@@ -127,6 +128,7 @@ private:
     TWindowSet& m_windows;
     QList<Field> m_fields;
     THints* m_hints = nullptr;
+    TFieldEntry* m_fieldEntry = nullptr;
     QWidget* m_fieldArea = nullptr;
     QWidget* m_commandBar = nullptr;
 };
