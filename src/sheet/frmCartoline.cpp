@@ -24,7 +24,7 @@ namespace {
 const QString kEmptyArchive = QStringLiteral("L'archivio non contiene nessuna scheda.");
 
 // Placement of one edit field on the panel, row by row as the card reads.
-struct FieldSpec {
+struct FieldPlacement {
     const char* name;
     const char* caption;
     Campo recordField;
@@ -40,7 +40,7 @@ constexpr int kAreaWidth = 525;
 constexpr int kFirstRowY = 112;
 constexpr int kRowHeight = 48;
 
-const FieldSpec kFields[] = {
+const FieldPlacement kFields[] = {
     {"txtNome", "Nome modellino:", Campo::Nome, 120, Qt::AlignLeft, 0, 0, 320},
     {"txtTipologia", "Tipologia:", Campo::Tipologia, 50, Qt::AlignLeft, 0, 330, 195},
     {"txtProduttore", "Produttore:", Campo::Produttore, 50, Qt::AlignLeft, 1, 0, 320},
@@ -207,29 +207,29 @@ void TfrmCartoline::buildFields(QWidget* p)
     const QFont captionFont = Look::verdana(8, true);
     const QFont fieldFont = Look::verdana(12, true);
     QWidget* previous = nullptr;
-    for (const FieldSpec& spec : kFields) {
-        const QString name = QString::fromLatin1(spec.name);
+    for (const FieldPlacement& placement : kFields) {
+        const QString name = QString::fromLatin1(placement.name);
         auto* edit = new QLineEdit(p);
         edit->setObjectName(name);
-        edit->setMaxLength(spec.maxLength);
-        edit->setAlignment(spec.alignment | Qt::AlignVCenter);
+        edit->setMaxLength(placement.maxLength);
+        edit->setAlignment(placement.alignment | Qt::AlignVCenter);
         edit->setFont(fieldFont);
-        const int y = kFirstRowY + spec.row * kRowHeight;
-        auto* caption = new QLabel(QString::fromUtf8(spec.caption), p);
+        const int y = kFirstRowY + placement.row * kRowHeight;
+        auto* caption = new QLabel(QString::fromUtf8(placement.caption), p);
         caption->setObjectName(QStringLiteral("lblCap") + name.mid(3));
         caption->setFont(captionFont);
         caption->setStyleSheet(QStringLiteral("color: #1F3A5F;"));
-        if (spec.recordField == Campo::Note) {
+        if (placement.recordField == Campo::Note) {
             caption->setGeometry(kAreaX, y + 16, 48, 26);
             caption->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
         } else {
-            caption->setGeometry(kAreaX + spec.x, y, spec.width, 16);
+            caption->setGeometry(kAreaX + placement.x, y, placement.width, 16);
         }
-        edit->setGeometry(kAreaX + spec.x, y + 16, spec.width, 27);
+        edit->setGeometry(kAreaX + placement.x, y + 16, placement.width, 27);
         if (previous)
             QWidget::setTabOrder(previous, edit);
         previous = edit;
-        m_fields.append({edit, spec.recordField});
+        m_fields.append({edit, placement.recordField});
     }
     QLineEdit** members[] = {&txtNome, &txtTipologia, &txtProduttore, &txtCodice, &txtDescrizione, &txtAnno,
                              &txtValore, &txtProprietario, &txtMateriali, &txtColori, &txtConfezione, &txtDifetti,
