@@ -6,7 +6,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "sheet/CartolineGuide.h"
+#include "sheet/FieldEntry.h"
 #include "shell/WindowSet.h"
+#include "shell/frmGuida.h"
 #include "shell/frmAvvio.h"
 #include "storage/Archivio.h"
 #include "storage/ProgramFolder.h"
@@ -21,7 +24,7 @@ namespace {
 const QString kEmptyArchive = QStringLiteral("L'archivio non contiene nessuna scheda.");
 
 // Placement of one edit field on the panel, row by row as the card reads.
-struct FieldSpec {
+struct FieldPlacement {
     const char* name;
     const char* caption;
     Campo recordField;
@@ -37,7 +40,7 @@ constexpr int kAreaWidth = 525;
 constexpr int kFirstRowY = 112;
 constexpr int kRowHeight = 48;
 
-const FieldSpec kFields[] = {
+const FieldPlacement kFields[] = {
     {"txtNome", "Nome modellino:", Campo::Nome, 120, Qt::AlignLeft, 0, 0, 320},
     {"txtTipologia", "Tipologia:", Campo::Tipologia, 50, Qt::AlignLeft, 0, 330, 195},
     {"txtProduttore", "Produttore:", Campo::Produttore, 50, Qt::AlignLeft, 1, 0, 320},
@@ -99,6 +102,10 @@ TfrmCartoline::TfrmCartoline(TWindowSet& windows)
     buildCommandBar(p);
     buildPhotoSlots(p);
     buildFields(p);
+    QList<QLineEdit*> cycle;
+    for (const Field& f : m_fields)
+        cycle.append(f.edit);
+    m_fieldEntry = new TFieldEntry(cycle, txtValore, this);
 
     // Saving moves the focus here so that the field being edited finishes its
     // exit processing before anything is read. A hidden widget cannot take the
@@ -185,7 +192,7 @@ void TfrmCartoline::buildFields(QWidget* p)
 {
     auto* area = new QFrame(p);
     area->setObjectName(QStringLiteral("shpCampi"));
-    area->setGeometry(kAreaX - 8, 74, kAreaWidth + 16, 612);
+    area->setGeometry(kAreaX - 8, 74, kAreaWidth + 16, kFirstRowY + 11 * kRowHeight - 74 + 4);
     area->setStyleSheet(QStringLiteral("QFrame#shpCampi { background: rgba(255,255,255,150); border-radius: 10px; }"));
     area->lower();
     m_fieldArea = area;
@@ -200,30 +207,29 @@ void TfrmCartoline::buildFields(QWidget* p)
     const QFont captionFont = Look::verdana(8, true);
     const QFont fieldFont = Look::verdana(12, true);
     QWidget* previous = nullptr;
-    for (const FieldSpec& spec : kFields) {
-        const QString name = QString::fromLatin1(spec.name);
+    for (const FieldPlacement& placement : kFields) {
+        const QString name = QString::fromLatin1(placement.name);
         auto* edit = new QLineEdit(p);
         edit->setObjectName(name);
-        edit->setMaxLength(spec.maxLength);
-        edit->setAlignment(spec.alignment | Qt::AlignVCenter);
+        edit->setMaxLength(placement.maxLength);
+        edit->setAlignment(placement.alignment | Qt::AlignVCenter);
         edit->setFont(fieldFont);
-        edit->setStyleSheet(Look::editFieldStyle());
-        const int y = kFirstRowY + spec.row * kRowHeight;
-        auto* caption = new QLabel(QString::fromUtf8(spec.caption), p);
+        const int y = kFirstRowY + placement.row * kRowHeight;
+        auto* caption = new QLabel(QString::fromUtf8(placement.caption), p);
         caption->setObjectName(QStringLiteral("lblCap") + name.mid(3));
         caption->setFont(captionFont);
         caption->setStyleSheet(QStringLiteral("color: #1F3A5F;"));
-        if (spec.recordField == Campo::Note) {
+        if (placement.recordField == Campo::Note) {
             caption->setGeometry(kAreaX, y + 16, 48, 26);
             caption->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
         } else {
-            caption->setGeometry(kAreaX + spec.x, y, spec.width, 16);
+            caption->setGeometry(kAreaX + placement.x, y, placement.width, 16);
         }
-        edit->setGeometry(kAreaX + spec.x, y + 16, spec.width, 27);
+        edit->setGeometry(kAreaX + placement.x, y + 16, placement.width, 27);
         if (previous)
             QWidget::setTabOrder(previous, edit);
         previous = edit;
-        m_fields.append({edit, spec.recordField});
+        m_fields.append({edit, placement.recordField});
     }
     QLineEdit** members[] = {&txtNome, &txtTipologia, &txtProduttore, &txtCodice, &txtDescrizione, &txtAnno,
                              &txtValore, &txtProprietario, &txtMateriali, &txtColori, &txtConfezione, &txtDifetti,
@@ -269,6 +275,15 @@ void TfrmCartoline::buildHints()
         m_hints->addBackground(background);
     for (const Field& f : m_fields)
         m_hints->addQuiet(f.edit);
+    // The field captions and the card number are no targets of their own: a
+    // label would swallow the pointer's moves, which belong to the background
+    // behind it.
+    const QList<QLabel*> labels = panel()->findChildren<QLabel*>();
+    for (QLabel* label : labels) {
+        if (label->objectName().startsWith(QStringLiteral("lblCap")))
+            label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    lblPosizione->setAttribute(Qt::WA_TransparentForMouseEvents);
     addPhotoHints();
 }
 
@@ -403,6 +418,9 @@ void TfrmCartoline::cmdIndietroClick()
 void TfrmCartoline::cmdSalvaClick()
 {
     btnFocus->setFocus();
+    // Where the window is not active the move sends no focus events: the
+    // field being edited is finished here all the same.
+    m_fieldEntry->finishEditing();
 
     const std::pair<QLineEdit*, const char*> required[] = {
         {txtNome, "Attenzione: per salvare la scheda è necessario indicare il nome del modellino."},
@@ -470,4 +488,8 @@ void TfrmCartoline::cmdAnteprimaClick() {}
 void TfrmCartoline::cmdStampaClick() {}
 void TfrmCartoline::cmdEsportaClick() {}
 void TfrmCartoline::cmdSlideShowClick() {}
-void TfrmCartoline::cmdGuidaClick() {}
+
+void TfrmCartoline::cmdGuidaClick()
+{
+    TfrmGuida::showGuide(this, cartolineGuideTitle(), cartolineGuideParagraphs());
+}

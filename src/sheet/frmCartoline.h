@@ -12,6 +12,7 @@ class QLineEdit;
 class QPushButton;
 class TPictureButton;
 class THints;
+class TFieldEntry;
 class TWindowSet;
 class TImageView;
 
@@ -168,6 +169,7 @@ private:
     TWindowSet& m_windows;
     QList<Field> m_fields;
     THints* m_hints = nullptr;
+    TFieldEntry* m_fieldEntry = nullptr;
     QWidget* m_fieldArea = nullptr;
     QWidget* m_commandBar = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "sheet/frmCartoline.h"
 #include "shell/WindowSet.h"
 #include "shell/frmAvvio.h"
+#include "shell/frmGuida.h"
 #include "storage/CatalogueLook.h"
 #include "storage/ProgramFolder.h"
 #include "ui/Dialogs.h"
@@ -155,4 +156,7 @@ void TfrmApriCatalogo::btnEliminaClick()
     lblCreati->setText(countLine(lstFiles->count()));
 }
 
-void TfrmApriCatalogo::imgGuidaClick() {}
+void TfrmApriCatalogo::imgGuidaClick()
+{
+    TfrmGuida::showGuide(this, catalogueGuideTitle(), catalogueGuideParagraphs());
+}

@@ -9,6 +9,7 @@
 
 #include "shell/WindowSet.h"
 #include "shell/frmAvvio.h"
+#include "shell/frmGuida.h"
 #include "storage/CatalogueLook.h"
 #include "storage/ProgramFolder.h"
 #include "ui/Dialogs.h"
@@ -43,27 +44,27 @@ TfrmCreaCatalogo::TfrmCreaCatalogo(TWindowSet& windows)
                         "esistente."),
          QStringLiteral("Premere Annulla per uscire da questa schermata senza creare un nuovo archivio di "
                         "modellini.")});
-    icoIstruzioni->setGeometry(40, 40, 915, 300);
+    icoIstruzioni->setGeometry(40, 60, 915, 250);
 
     imgGuida = new TPictureButton(QStringLiteral("imgGuida"), QStringLiteral(":/icons/help.svg"), {},
                                   TPictureButton::Style::Picture, p);
-    imgGuida->setGeometry(897, 52, 44, 44);
+    imgGuida->setGeometry(897, 72, 44, 44);
 
     txtFile = new QLineEdit(p);
     txtFile->setObjectName(QStringLiteral("txtFile"));
     txtFile->setMaxLength(250);
     txtFile->setFont(Look::verdana(16, true));
     txtFile->setStyleSheet(Look::editFieldStyle());
-    txtFile->setGeometry(120, 390, 755, 46);
+    txtFile->setGeometry(120, 360, 755, 46);
     txtFile->installEventFilter(this);
 
     btnApplica = new TPictureButton(QStringLiteral("btnApplica"), QStringLiteral(":/icons/save.svg"),
                                     QStringLiteral("APPLICA E CHIUDI"), TPictureButton::Style::Captioned, p);
-    btnApplica->setGeometry(215, 490, 270, 56);
+    btnApplica->setGeometry(215, 460, 270, 56);
     btnAnnulla = new TPictureButton(QStringLiteral("btnAnnulla"), QStringLiteral(":/icons/close_red.svg"),
                                     QStringLiteral("ANNULLA"), TPictureButton::Style::Captioned, p);
     btnAnnulla->setBodyColor(QColor(0x6B, 0x6B, 0x6B));
-    btnAnnulla->setGeometry(510, 490, 270, 56);
+    btnAnnulla->setGeometry(510, 460, 270, 56);
 
     lblFile = new QLabel(p);
     lblFile->setObjectName(QStringLiteral("lblFile"));
@@ -135,4 +136,7 @@ void TfrmCreaCatalogo::btnApplicaClick()
     close();
 }
 
-void TfrmCreaCatalogo::imgGuidaClick() {}
+void TfrmCreaCatalogo::imgGuidaClick()
+{
+    TfrmGuida::showGuide(this, catalogueGuideTitle(), catalogueGuideParagraphs());
+}

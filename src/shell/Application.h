@@ -1,0 +1,11 @@
+#pragma once
+#include <QApplication>
+
+// The application object: a failure that no window catches is shown in an
+// error box with its own text, and the window stays as it was.
+class TApplication : public QApplication {
+    Q_OBJECT
+public:
+    TApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};

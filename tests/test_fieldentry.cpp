@@ -1,0 +1,601 @@
+// Typing a card on the record sheet: the focused look, the Enter cycle, the
+// value field's key filter and amount normalisation, the save that relies on
+// it, and the status-line hints of the command bar.
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCursor>
+#include <QWindow>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "TestSupport.h"
+#include "sheet/frmCartoline.h"
+#include "shell/WindowSet.h"
+#include "shell/frmAvvio.h"
+#include "storage/Archivio.h"
+#include "ui/PictureButton.h"
+
+namespace {
+
+const QColor kAliceBlue(0xF0, 0xF8, 0xFF);
+const QColor kYellow(0xFF, 0xFF, 0x00);
+const QColor kSkyBlue(0x87, 0xCE, 0xEB);
+const QString kDesignText = QStringLiteral("Pronto per archiviare una nuova scheda...");
+
+// The fill and the outline of a field as drawn, read beside the text area.
+QColor fillOf(QLineEdit* field)
+{
+    return field->grab().toImage().pixelColor(2, field->height() / 2);
+}
+
+QColor outlineOf(QLineEdit* field)
+{
+    return field->grab().toImage().pixelColor(0, field->height() / 2);
+}
+
+QString focusName()
+{
+    QWidget* focus = QApplication::focusWidget();
+    return focus ? focus->objectName() : QString();
+}
+
+} // namespace
+
+class TestFieldEntry : public QObject {
+    Q_OBJECT
+
+    TestProgram* program = nullptr;
+    TWindowSet* windows = nullptr;
+    TfrmCartoline* sheet = nullptr;
+    QString archivePath;
+
+    void openSheet(const QString& valore = {})
+    {
+        archivePath = program->file(QStringLiteral("Treni.dbm"));
+        TArchivio archive;
+        archive.ApriArchivio(archivePath);
+        if (!valore.isNull()) {
+            TScheda record;
+            record.ScriviCampo(Campo::Nome, QStringLiteral("Littorina"));
+            record.ScriviCampo(Campo::Valore, valore);
+            archive.AccodaScheda(record);
+        }
+        archive.ChiudiArchivio();
+        sheet->lblFile->setText(archivePath);
+        sheet->lblNome->setText(QStringLiteral("Treni"));
+        TWindowSet::handOver(windows->frmAvvio, sheet);
+        QVERIFY(QTest::qWaitForWindowExposed(sheet));
+        sheet->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(sheet));
+        QTRY_COMPARE(focusName(), QStringLiteral("txtNome"));
+    }
+
+    // Puts the focus in a field the way the user does, by clicking it.
+    void enter(QLineEdit* field)
+    {
+        QTest::mouseClick(field, Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(field));
+    }
+
+    // Empties the value field with the keys it accepts.
+    void emptyValue()
+    {
+        enter(sheet->txtValore);
+        sheet->txtValore->setCursorPosition(int(sheet->txtValore->text().size()));
+        while (!sheet->txtValore->text().isEmpty())
+            QTest::keyClick(sheet->txtValore, Qt::Key_Backspace);
+    }
+
+    void fillRequired()
+    {
+        sheet->txtNome->setText(QStringLiteral("Littorina ALn 56"));
+        sheet->txtTipologia->setText(QStringLiteral("Treno"));
+        sheet->txtProduttore->setText(QStringLiteral("Rivarossi"));
+        sheet->txtScala->setText(QStringLiteral("H0"));
+    }
+
+    TScheda storedRecord(int n)
+    {
+        TArchivio archive;
+        archive.ApriArchivio(archivePath);
+        TScheda record = archive.LeggiScheda(n);
+        archive.ChiudiArchivio();
+        return record;
+    }
+
+    // A point of the field area's background, between txtNome and txtTipologia.
+    QPoint backgroundPoint() const { return sheet->txtNome->geometry().topRight() + QPoint(5, 10); }
+
+    // The test screen is smaller than the panel: the whole command bar must be
+    // within reach of the pointer, which starts outside the window.
+    void openSheetForPointer()
+    {
+        openSheet();
+        sheet->setWindowState(Qt::WindowNoState);
+        sheet->setGeometry(0, 0, 1100, 800);
+        QTRY_COMPARE(sheet->windowHandle()->geometry().size(), QSize(1100, 800));
+        QCursor::setPos(2000, 2000);
+    }
+
+    // Moves the pointer to a point of a widget through the window system, as the user does.
+    bool pointAt(QWidget* widget, QPoint pos = {})
+    {
+        if (pos.isNull())
+            pos = widget->rect().center();
+        if (!sheet->rect().contains(widget->mapTo(sheet, pos)))
+            return false;
+        QTest::mouseMove(widget, pos);
+        return true;
+    }
+
+private slots:
+    void init()
+    {
+        program = new TestProgram;
+        windows = new TWindowSet;
+        windows->onTerminate = [] {};
+        sheet = windows->frmCartoline;
+    }
+
+    void cleanup()
+    {
+        delete windows;
+        delete program;
+        QApplication::clipboard()->clear();
+    }
+
+    // ---- the value field's key filter
+
+    void valueKeyFilter_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("cursor");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("cursorAfter");
+
+        const int none = Qt::NoModifier;
+        // The field holds "12,5" with the cursor at `cursor`.
+        QTest::newRow("letter") << int(Qt::Key_A) << none << 4 << "12,5" << 4;
+        QTest::newRow("capital letter") << int(Qt::Key_E) << int(Qt::ShiftModifier) << 4 << "12,5" << 4;
+        QTest::newRow("full stop") << int(Qt::Key_Period) << none << 4 << "12,5" << 4;
+        QTest::newRow("minus") << int(Qt::Key_Minus) << none << 0 << "12,5" << 0;
+        QTest::newRow("space") << int(Qt::Key_Space) << none << 2 << "12,5" << 2;
+        QTest::newRow("Home") << int(Qt::Key_Home) << none << 4 << "12,5" << 4;
+        QTest::newRow("End") << int(Qt::Key_End) << none << 1 << "12,5" << 1;
+        QTest::newRow("Up") << int(Qt::Key_Up) << none << 4 << "12,5" << 4;
+        QTest::newRow("Down") << int(Qt::Key_Down) << none << 0 << "12,5" << 0;
+        QTest::newRow("F2") << int(Qt::Key_F2) << none << 4 << "12,5" << 4;
+        QTest::newRow("Ctrl+A") << int(Qt::Key_A) << int(Qt::ControlModifier) << 4 << "12,5" << 4;
+        QTest::newRow("Ctrl+V") << int(Qt::Key_V) << int(Qt::ControlModifier) << 4 << "12,5" << 4;
+        QTest::newRow("Ctrl+Z") << int(Qt::Key_Z) << int(Qt::ControlModifier) << 4 << "12,5" << 4;
+        QTest::newRow("Backspace") << int(Qt::Key_Backspace) << none << 4 << "12," << 3;
+        QTest::newRow("Delete") << int(Qt::Key_Delete) << none << 0 << "2,5" << 0;
+        QTest::newRow("Left") << int(Qt::Key_Left) << none << 4 << "12,5" << 3;
+        QTest::newRow("Right") << int(Qt::Key_Right) << none << 0 << "12,5" << 1;
+        QTest::newRow("Shift+Left selects") << int(Qt::Key_Left) << int(Qt::ShiftModifier) << 4 << "12,5" << 3;
+        QTest::newRow("comma") << int(Qt::Key_Comma) << none << 2 << "12,,5" << 3;
+        QTest::newRow("digit") << int(Qt::Key_7) << none << 4 << "12,57" << 5;
+        QTest::newRow("digit in the middle") << int(Qt::Key_0) << none << 1 << "102,5" << 2;
+        QTest::newRow("keypad digit") << int(Qt::Key_3) << int(Qt::KeypadModifier) << 0 << "312,5" << 1;
+    }
+
+    void valueKeyFilter()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, cursor);
+        QFETCH(QString, text);
+        QFETCH(int, cursorAfter);
+        openSheet();
+        QApplication::clipboard()->setText(QStringLiteral("99"));
+        enter(sheet->txtValore);
+        sheet->txtValore->setText(QStringLiteral("12,5"));
+        sheet->txtValore->setCursorPosition(cursor);
+
+        QTest::keyClick(sheet->txtValore, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(sheet->txtValore->text(), text);
+        QCOMPARE(sheet->txtValore->cursorPosition(), cursorAfter);
+        QCOMPARE(focusName(), QStringLiteral("txtValore"));
+        if (key != Qt::Key_Left)
+            QVERIFY(!sheet->txtValore->hasSelectedText());
+    }
+
+    void tabStaysInTheValueField()
+    {
+        openSheet();
+        enter(sheet->txtValore);
+        QTest::keyClick(sheet->txtValore, Qt::Key_Tab);
+        QTest::keyClick(sheet->txtValore, Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(focusName(), QStringLiteral("txtValore"));
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("0,00"));
+    }
+
+    void otherFieldsTakeEveryKey()
+    {
+        openSheet();
+        enter(sheet->txtCodice);
+        QTest::keyClicks(sheet->txtCodice, QStringLiteral("A-12. x"));
+        QCOMPARE(sheet->txtCodice->text(), QStringLiteral("A-12. x"));
+        QTest::keyClick(sheet->txtCodice, Qt::Key_Tab);
+        QCOMPARE(focusName(), QStringLiteral("txtDescrizione"));
+    }
+
+    // ---- the Enter cycle
+
+    void enterCycle_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("to");
+        const char* const cycle[] = {"txtNome", "txtTipologia", "txtProduttore", "txtCodice", "txtDescrizione",
+                                     "txtAnno", "txtValore", "txtProprietario", "txtMateriali", "txtColori",
+                                     "txtConfezione", "txtDifetti", "txtData", "txtProvenienza", "txtMontaggio",
+                                     "txtScala", "txtDimensioni", "txtRarita", "txtStato", "txtLuogo", "txtNote"};
+        const int n = int(std::size(cycle));
+        for (int i = 0; i < n; ++i)
+            QTest::addRow("%s", cycle[i]) << cycle[i] << int(Qt::Key_Return) << cycle[(i + 1) % n];
+        QTest::newRow("keypad Enter in txtNote") << "txtNote" << int(Qt::Key_Enter) << "txtNome";
+        QTest::newRow("keypad Enter in txtValore") << "txtValore" << int(Qt::Key_Enter) << "txtProprietario";
+    }
+
+    void enterCycle()
+    {
+        QFETCH(QString, from);
+        QFETCH(int, key);
+        QFETCH(QString, to);
+        openSheet();
+        auto* field = named<QLineEdit>(sheet, from.toLatin1().constData());
+        field->setFocus();
+        QCOMPARE(focusName(), from);
+        QTest::keyClick(field, Qt::Key(key));
+        QCOMPARE(focusName(), to);
+        // The field reached is the one that looks focused, and the one left is not.
+        QCOMPARE(fillOf(named<QLineEdit>(sheet, to.toLatin1().constData())), kYellow);
+        QCOMPARE(fillOf(field), kAliceBlue);
+    }
+
+    void enterWalksTheWholeCardOnce()
+    {
+        openSheet();
+        QStringList visited{focusName()};
+        for (int i = 0; i < 21; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            visited << focusName();
+        }
+        QCOMPARE(visited.first(), QStringLiteral("txtNome"));
+        QCOMPARE(visited.last(), QStringLiteral("txtNome"));
+        visited.removeLast();
+        QCOMPARE(visited.size(), 21);
+        QCOMPARE(QSet<QString>(visited.begin(), visited.end()).size(), 21);
+        QVERIFY(!visited.contains(QStringLiteral("chkInVendita")));
+    }
+
+    void enterSelectsTheNextFieldForTypingOver()
+    {
+        openSheet();
+        enter(sheet->txtAnno);
+        QTest::keyClick(sheet->txtAnno, Qt::Key_Return);
+        QCOMPARE(sheet->txtValore->selectedText(), QStringLiteral("0,00"));
+        QTest::keyClicks(sheet->txtValore, QStringLiteral("35"));
+        QTest::keyClick(sheet->txtValore, Qt::Key_Return);
+        QCOMPARE(focusName(), QStringLiteral("txtProprietario"));
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("35,00"));
+    }
+
+    // ---- the focused look
+
+    void lookFollowsTheFocus()
+    {
+        openSheet();
+        for (const TfrmCartoline::Field& f : sheet->fields()) {
+            QCOMPARE(outlineOf(f.edit), kSkyBlue);
+            QCOMPARE(fillOf(f.edit), f.edit == sheet->txtNome ? kYellow : kAliceBlue);
+        }
+        enter(sheet->txtScala);
+        QCOMPARE(fillOf(sheet->txtScala), kYellow);
+        QCOMPARE(outlineOf(sheet->txtScala), kSkyBlue);
+        QCOMPARE(fillOf(sheet->txtNome), kAliceBlue);
+
+        // Away from the fields: none looks focused.
+        QTest::mouseClick(sheet->chkInVendita, Qt::LeftButton);
+        QCOMPARE(focusName(), QStringLiteral("chkInVendita"));
+        for (const TfrmCartoline::Field& f : sheet->fields())
+            QCOMPARE(fillOf(f.edit), kAliceBlue);
+
+        // The fill covers the whole field inside its outline.
+        enter(sheet->txtDescrizione);
+        sheet->txtDescrizione->clear();
+        const QImage image = sheet->txtDescrizione->grab().toImage();
+        for (int y = 1; y < image.height() - 1; ++y) {
+            QCOMPARE(image.pixelColor(1, y), kYellow);
+            QCOMPARE(image.pixelColor(image.width() - 2, y), kYellow);
+        }
+        for (int x = 0; x < image.width(); ++x) {
+            QCOMPARE(image.pixelColor(x, 0), kSkyBlue);
+            QCOMPARE(image.pixelColor(x, image.height() - 1), kSkyBlue);
+        }
+    }
+
+    void anotherWindowIsNoExit()
+    {
+        openSheet();
+        enter(sheet->txtValore);
+        sheet->txtValore->setText(QStringLiteral("4,5"));
+
+        QWidget other;
+        other.setObjectName(QStringLiteral("other"));
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("4,5"));
+        QCOMPARE(fillOf(sheet->txtValore), kYellow);
+
+        sheet->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(sheet));
+        QCOMPARE(focusName(), QStringLiteral("txtValore"));
+        QCOMPARE(fillOf(sheet->txtValore), kYellow);
+        enter(sheet->txtNome);
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("4,50"));
+        QCOMPARE(fillOf(sheet->txtValore), kAliceBlue);
+    }
+
+    void popupFocusIsNoExit()
+    {
+        // The field's own context menu takes the focus for a moment.
+        openSheet();
+        enter(sheet->txtValore);
+        sheet->txtValore->setText(QStringLiteral("4,5"));
+        QFocusEvent out(QEvent::FocusOut, Qt::PopupFocusReason);
+        QApplication::sendEvent(sheet->txtValore, &out);
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("4,5"));
+        QCOMPARE(fillOf(sheet->txtValore), kYellow);
+    }
+
+    // ---- the amount normalisation on leaving the value field
+
+    void leavingTheValueField_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("emptied") << "" << "0,00";
+        QTest::newRow("zero") << "0,00" << "0,00";
+        QTest::newRow("carry") << "999,999" << "1000,00";
+        QTest::newRow("two commas") << "1,2,3" << "0,00";
+        QTest::newRow("decimal comma only") << ",5" << "0,50";
+        QTest::newRow("12 digits gain the decimals") << "999999999999" << "999999999999,00";
+    }
+
+    void leavingTheValueField()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        openSheet();
+        emptyValue();
+        QTest::keyClicks(sheet->txtValore, typed);
+        QCOMPARE(sheet->txtValore->text(), typed);
+        enter(sheet->txtProprietario);
+        QCOMPARE(sheet->txtValore->text(), shown);
+    }
+
+    void typingStaysWithin12CharactersAfterALongAmount()
+    {
+        openSheet();
+        emptyValue();
+        QTest::keyClicks(sheet->txtValore, QStringLiteral("1234567890123"));
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("123456789012"));
+        enter(sheet->txtNome);
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("123456789012,00"));
+
+        enter(sheet->txtValore);
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("123456789012,00"));
+        sheet->txtValore->setCursorPosition(15);
+        QTest::keyClick(sheet->txtValore, Qt::Key_5);
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("123456789012,00"));
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(sheet->txtValore, Qt::Key_Backspace);
+        QTest::keyClicks(sheet->txtValore, QStringLiteral(",5"));
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("123456789012"));
+        QTest::keyClick(sheet->txtValore, Qt::Key_Left);
+        QTest::keyClick(sheet->txtValore, Qt::Key_Backspace);
+        QTest::keyClicks(sheet->txtValore, QStringLiteral("78"));
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("123456789072"));
+        QCOMPARE(sheet->txtValore->cursorPosition(), 11);
+    }
+
+    void pastedTextIsNormalisedOnLeaving_data()
+    {
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("negative") << "-12,345" << "-12,35";
+        QTest::newRow("letters") << "dodici" << "0,00";
+        QTest::newRow("full stop") << "12.50" << "0,00";
+        QTest::newRow("exponent") << "1,5e3" << "1500,00";
+        QTest::newRow("blanks") << " 8 " << "8,00";
+    }
+
+    void pastedTextIsNormalisedOnLeaving()
+    {
+        QFETCH(QString, pasted);
+        QFETCH(QString, shown);
+        openSheet();
+        emptyValue();
+        QApplication::clipboard()->setText(pasted);
+        sheet->txtValore->paste(); // what the field's context menu does
+        QCOMPARE(sheet->txtValore->text(), pasted);
+        QTest::keyClick(sheet->txtValore, Qt::Key_Return);
+        QCOMPARE(sheet->txtValore->text(), shown);
+    }
+
+    void loadedValueShowsUnchangedUntilEnteredAndLeft()
+    {
+        openSheet(QStringLiteral("12,5"));
+        QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("12,5"));
+        enter(sheet->txtAnno);
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("12,5"));
+        enter(sheet->txtValore);
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("12,5"));
+        enter(sheet->txtAnno);
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("12,50"));
+
+        // Saving from another field leaves a loaded amount as it came.
+        QTest::mouseClick(sheet->cmdUltimo, Qt::LeftButton);
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("12,5"));
+        fillRequired();
+        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        QCOMPARE(storedRecord(1).LeggiCampo(Campo::Valore), QStringLiteral("12,5"));
+    }
+
+    // ---- saving reads a normalised amount
+
+    void saveWithAnEmptiedValuePassesTheCheck()
+    {
+        openSheet();
+        fillRequired();
+        emptyValue();
+        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+
+        QCOMPARE(shownTexts(), QStringList{QStringLiteral("La scheda corrente è stata inserita in archivio.")});
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("0,00"));
+        QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("1"));
+        QCOMPARE(storedRecord(1).LeggiCampo(Campo::Valore), QStringLiteral("0,00"));
+        QCOMPARE(fillOf(sheet->txtValore), kAliceBlue);
+    }
+
+    void saveNormalisesEvenWhenTheWindowIsNotActive()
+    {
+        openSheet();
+        fillRequired();
+        emptyValue();
+        QTest::keyClicks(sheet->txtValore, QStringLiteral("7,5"));
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+
+        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        QCOMPARE(shownTexts(), QStringList{QStringLiteral("La scheda corrente è stata inserita in archivio.")});
+        QCOMPARE(storedRecord(1).LeggiCampo(Campo::Valore), QStringLiteral("7,50"));
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("7,50"));
+    }
+
+    void saveOfA12DigitAmountStoresItsDigits()
+    {
+        openSheet();
+        fillRequired();
+        emptyValue();
+        QTest::keyClicks(sheet->txtValore, QStringLiteral("999999999999"));
+        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("999999999999,00"));
+        QCOMPARE(storedRecord(1).LeggiCampo(Campo::Valore), QStringLiteral("999999999999"));
+        QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("999999999999"));
+    }
+
+    void missingNameStillWarnsAfterNormalising()
+    {
+        openSheet();
+        fillRequired();
+        sheet->txtNome->clear();
+        emptyValue();
+        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        QCOMPARE(shownTexts(), QStringList{QStringLiteral(
+                                   "Attenzione: per salvare la scheda è necessario indicare il nome del modellino.")});
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("0,00"));
+        QCOMPARE(focusName(), QStringLiteral("txtNome"));
+        QCOMPARE(fillOf(sheet->txtNome), kYellow);
+    }
+
+    // ---- status-line hints
+
+    void designTextStaysUntilTheBackground()
+    {
+        openSheetForPointer();
+        QCOMPARE(sheet->panInfo->text(), kDesignText);
+        QVERIFY(pointAt(sheet->txtNome));
+        QCOMPARE(sheet->panInfo->text(), kDesignText);
+        QVERIFY(pointAt(sheet->txtValore));
+        QCOMPARE(sheet->panInfo->text(), kDesignText);
+        QVERIFY(pointAt(sheet->panel(), backgroundPoint()));
+        QCOMPARE(sheet->panInfo->text(), QString());
+    }
+
+    void hintStaysOverAnEditField()
+    {
+        openSheetForPointer();
+        QVERIFY(pointAt(sheet->cmdSalva));
+        QCOMPARE(sheet->panInfo->text(), QStringLiteral("Salva la scheda in archivio."));
+        QVERIFY(pointAt(sheet->txtNome));
+        QCOMPARE(sheet->panInfo->text(), QStringLiteral("Salva la scheda in archivio."));
+        QVERIFY(pointAt(sheet->txtTipologia, QPoint(5, 5)));
+        QCOMPARE(sheet->panInfo->text(), QStringLiteral("Salva la scheda in archivio."));
+        // Between two fields lies the background of the field area.
+        QVERIFY(pointAt(sheet->panel(), backgroundPoint()));
+        QCOMPARE(sheet->panInfo->text(), QString());
+    }
+
+    void hints_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("hint");
+        const std::pair<const char*, const char*> table[] = {
+            {"cmdNuovo", "Prepara la schermata per l'inserimento di una nuova scheda."},
+            {"cmdSalva", "Salva la scheda in archivio."},
+            {"cmdTrova", "Trova schede in archivio."},
+            {"cmdCercaDisponibili", "Visualizza il riepilogo dei modellini in vendita."},
+            {"cmdFile", "Allega file alla scheda corrente."},
+            {"cmdAnteprima", "Visualizza l'anteprima di stampa della scheda corrente."},
+            {"cmdStampa", "Stampa la scheda corrente."},
+            {"cmdPrimo", "Visualizza la prima scheda in archivio."},
+            {"cmdIndietro", "Visualizza la scheda precedente in archivio."},
+            {"cmdAvanti", "Visualizza la scheda successiva in archivio."},
+            {"cmdUltimo", "Visualizza l'ultima scheda in archivio."},
+            {"cmdEsporta", "Esporta l'archivio in un file di Excel."},
+            {"cmdSlideShow", "Esegui lo slide show dei modellini in archivio."},
+            {"cmdGuida", "Visualizza la pagina della guida sensibile al contesto."},
+            {"cmdEsci", "Esci da questa schermata."},
+            {"chkInVendita", "Spunta questa casella per annotare che il modellino è in vendita."},
+        };
+        for (const auto& [control, hint] : table)
+            QTest::newRow(control) << QString::fromLatin1(control) << QString::fromUtf8(hint);
+    }
+
+    void hints()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, hint);
+        openSheetForPointer();
+        QVERIFY(pointAt(sheet->panel(), backgroundPoint()));
+        QCOMPARE(sheet->panInfo->text(), QString());
+        QVERIFY(pointAt(named<QWidget>(sheet, control.toLatin1().constData())));
+        QCOMPARE(sheet->panInfo->text(), hint);
+        // On over the status bar itself: empty again.
+        QVERIFY(pointAt(sheet->panInfo));
+        QCOMPARE(sheet->panInfo->text(), QString());
+    }
+
+    void backgroundUnderLabelsEmptiesTheLine_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::newRow("field caption") << "lblCapProduttore";
+        QTest::newRow("card number") << "lblPosizione";
+        QTest::newRow("archive name") << "lblNome";
+    }
+
+    void backgroundUnderLabelsEmptiesTheLine()
+    {
+        QFETCH(QString, label);
+        openSheetForPointer();
+        QVERIFY(pointAt(sheet->cmdNuovo));
+        QCOMPARE(sheet->panInfo->text(), QStringLiteral("Prepara la schermata per l'inserimento di una nuova scheda."));
+        QVERIFY(pointAt(named<QLabel>(sheet, label.toLatin1().constData()), QPoint(3, 3)));
+        QCOMPARE(sheet->panInfo->text(), QString());
+    }
+};
+
+QTEST_MAIN(TestFieldEntry)
+#include "test_fieldentry.moc"

@@ -1,0 +1,537 @@
+// The login and change-password windows over a scratch program folder.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
+
+#include "TestSupport.h"
+#include "shell/Crypt.h"
+#include "shell/PasswordStore.h"
+#include "shell/WindowSet.h"
+#include "shell/frmAvvio.h"
+#include "shell/frmCambiaPassword.h"
+#include "shell/frmPassword.h"
+
+namespace {
+
+QString storePath() { return PasswordStore::path(); }
+
+QByteArray storeBytes()
+{
+    QFile file(storePath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeStore(const QByteArray& contents)
+{
+    QFile file(storePath());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(contents);
+}
+
+void storePassword(const QString& stored)
+{
+    QVERIFY(PasswordStore::writeValue(storePath(), Crypt::Encrypt(stored)));
+}
+
+QString storedValue()
+{
+    return QSettings(storePath(), QSettings::IniFormat).value(QStringLiteral("Accesso/Valore")).toString();
+}
+
+} // namespace
+
+class TestPassword : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void deliveredStoreOpensWithInitialPassword_data();
+    void deliveredStoreOpensWithInitialPassword();
+    void wrongPasswordEmptiesTheField_data();
+    void wrongPasswordEmptiesTheField();
+    void missingStoreRefusesEveryPassword_data();
+    void missingStoreRefusesEveryPassword();
+    void damagedStoreGivesReadingError_data();
+    void damagedStoreGivesReadingError();
+    void okFollowsTheField_data();
+    void okFollowsTheField();
+    void enterRunsTheCheckOnlyWhenNotBlank();
+    void highlightFollowsTheFocus();
+    void exitEndsTheProgram();
+
+    void wrongOldPassword();
+    void confirmationDifferingOnlyInCaseIsRefused();
+    void successfulChangeNeedsTheNewPassword();
+    void refusedNewPasswordsStoreNothing_data();
+    void refusedNewPasswordsStoreNothing();
+    void longestAndAccentedPasswordsWork_data();
+    void longestAndAccentedPasswordsWork();
+    void changeWithDamagedStoreGivesChangeError();
+    void changeOkNeedsAllThreeFields_data();
+    void changeOkNeedsAllThreeFields();
+    void enterCyclesTheFieldsAndNeverChanges();
+    void closingHandsBackToAnEmptyLogin();
+
+private:
+    void login(const QString& typed);
+    void changePassword(const QString& old, const QString& fresh, const QString& confirm);
+
+    std::unique_ptr<TestProgram> m_program;
+    std::unique_ptr<TWindowSet> m_windows;
+    int m_terminated = 0;
+};
+
+void TestPassword::init()
+{
+    m_program = std::make_unique<TestProgram>();
+    m_windows = std::make_unique<TWindowSet>();
+    m_terminated = 0;
+    m_windows->onTerminate = [this] { ++m_terminated; };
+    m_windows->start();
+    QVERIFY(QTest::qWaitForWindowExposed(m_windows->frmPassword));
+}
+
+void TestPassword::cleanup()
+{
+    m_windows.reset();
+    m_program.reset();
+}
+
+void TestPassword::login(const QString& typed)
+{
+    TfrmPassword* w = m_windows->frmPassword;
+    w->txtPassword->setText(typed);
+    QTest::mouseClick(w->cmdOK, Qt::LeftButton);
+}
+
+void TestPassword::changePassword(const QString& old, const QString& fresh, const QString& confirm)
+{
+    TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
+    w->txtPasswordOld->setText(old);
+    w->txtPasswordNew->setText(fresh);
+    w->txtConferma->setText(confirm);
+    QTest::mouseClick(w->cmdOK, Qt::LeftButton);
+}
+
+// ---- login -----------------------------------------------------------------------
+
+void TestPassword::deliveredStoreOpensWithInitialPassword_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("lower") << "vetrinamodelli";
+    QTest::newRow("upper") << "VETRINAMODELLI";
+    QTest::newRow("mixed") << "VetrinaModelli";
+    QTest::newRow("blanks around") << "   vEtRiNaMoDeLlI  ";
+}
+
+void TestPassword::deliveredStoreOpensWithInitialPassword()
+{
+    QFETCH(QString, typed);
+    // The very file the build delivers and installs.
+    QVERIFY(QFile::copy(QStringLiteral(MINIARCA_DELIVERED_STORE), storePath()));
+    TfrmPassword* w = m_windows->frmPassword;
+    QVERIFY(!m_windows->frmAvvio->isVisible());
+    QTest::keyClicks(w->txtPassword, typed);
+    QVERIFY(w->cmdOK->isEnabled());
+    QTest::mouseClick(w->cmdOK, Qt::LeftButton);
+    QCOMPARE(shownTexts(), QStringList());
+    QVERIFY(m_windows->frmAvvio->isVisible());
+    QVERIFY(!w->isVisible());
+    QCOMPARE(w->lblMemory->text(), QStringLiteral("VETRINAMODELLI"));
+}
+
+void TestPassword::wrongPasswordEmptiesTheField_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("different word") << "VETRINAMODELLI" << "vetrina";
+    QTest::newRow("inner blank") << "VETRINAMODELLI" << "vetrina modelli";
+    // Only a to z are folded: an accented lower-case letter stays as typed.
+    QTest::newRow("accented lower case") << QStringLiteral("CAFFÈ") << QStringLiteral("caffè");
+    QTest::newRow("accented upper vs stored lower") << QStringLiteral("CAFFè") << QStringLiteral("CAFFÈ");
+}
+
+void TestPassword::wrongPasswordEmptiesTheField()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, typed);
+    storePassword(stored);
+    TfrmPassword* w = m_windows->frmPassword;
+    login(typed);
+    const QList<Dialogs::Shown> shown = Dialogs::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().text, QStringLiteral("Attenzione: password errata."));
+    QCOMPARE(shown.first().kind, Dialogs::Kind::Plain);
+    QCOMPARE(shown.first().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QVERIFY(w->isVisible());
+    QVERIFY(!m_windows->frmAvvio->isVisible());
+    QCOMPARE(w->txtPassword->text(), QString());
+    QVERIFY(!w->cmdOK->isEnabled());
+    QCOMPARE(w->focusWidget(), w->txtPassword);
+
+    // Any number of attempts; the right one still passes.
+    login(stored);
+    QCOMPARE(shownTexts(), QStringList());
+    QVERIFY(m_windows->frmAvvio->isVisible());
+}
+
+void TestPassword::missingStoreRefusesEveryPassword_data()
+{
+    QTest::addColumn<QByteArray>("contents"); // empty: no store file at all
+    QTest::newRow("no file") << QByteArray();
+    QTest::newRow("no key") << QByteArray("[Accesso]\nAltro=1B\n");
+    QTest::newRow("empty value") << QByteArray("[Accesso]\nValore=\n");
+}
+
+void TestPassword::missingStoreRefusesEveryPassword()
+{
+    QFETCH(QByteArray, contents);
+    if (!contents.isEmpty())
+        writeStore(contents);
+    for (const QString& typed : {QStringLiteral("vetrinamodelli"), QStringLiteral("x")}) {
+        login(typed);
+        QCOMPARE(shownTexts(), QStringList{QStringLiteral("Attenzione: password errata.")});
+    }
+    QVERIFY(!m_windows->frmAvvio->isVisible());
+}
+
+void TestPassword::damagedStoreGivesReadingError_data()
+{
+    QTest::addColumn<QByteArray>("contents"); // empty: the store is a folder
+    QTest::newRow("not hexadecimal") << QByteArray("[Accesso]\nValore=0C73ZZ\n");
+    QTest::newRow("blank inside") << QByteArray("[Accesso]\nValore=0C 739F\n");
+    QTest::newRow("store is a folder") << QByteArray();
+}
+
+void TestPassword::damagedStoreGivesReadingError()
+{
+    QFETCH(QByteArray, contents);
+    if (contents.isEmpty())
+        QVERIFY(QDir().mkpath(storePath()));
+    else
+        writeStore(contents);
+    TfrmPassword* w = m_windows->frmPassword;
+    login(QStringLiteral("vetrinamodelli"));
+    const QList<Dialogs::Shown> shown = Dialogs::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().text, QStringLiteral("Attenzione: si è verificato un errore durante la procedura di lettura "
+                                                "della password. Si consiglia di reinstallare il software."));
+    QCOMPARE(shown.first().kind, Dialogs::Kind::Plain);
+    QVERIFY(w->isVisible());
+    QVERIFY(!m_windows->frmAvvio->isVisible());
+}
+
+void TestPassword::okFollowsTheField_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("blanks") << "     " << false;
+    QTest::newRow("control chars") << "\t \x01 " << false;
+    QTest::newRow("one letter") << "a" << true;
+    QTest::newRow("letter among blanks") << "  a  " << true;
+}
+
+void TestPassword::okFollowsTheField()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, enabled);
+    TfrmPassword* w = m_windows->frmPassword;
+    QVERIFY(!w->cmdOK->isEnabled()); // disabled at start
+    w->txtPassword->setText(QStringLiteral("x"));
+    QVERIFY(w->cmdOK->isEnabled());
+    w->txtPassword->setText(text);
+    QCOMPARE(w->cmdOK->isEnabled(), enabled);
+    // Typed key by key (a typed tab would leave the field), and emptied
+    // again with the keyboard.
+    if (text.contains(QLatin1Char('\t')))
+        return;
+    w->txtPassword->clear();
+    w->txtPassword->setFocus();
+    QTest::keyClicks(w->txtPassword, text);
+    QCOMPARE(w->cmdOK->isEnabled(), enabled);
+    QTest::keyClick(w->txtPassword, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(w->txtPassword, Qt::Key_Backspace);
+    QVERIFY(!w->cmdOK->isEnabled());
+}
+
+void TestPassword::enterRunsTheCheckOnlyWhenNotBlank()
+{
+    storePassword(QStringLiteral("VETRINAMODELLI"));
+    TfrmPassword* w = m_windows->frmPassword;
+    w->txtPassword->setFocus();
+    QTest::keyClicks(w->txtPassword, QStringLiteral("   "));
+    QTest::keyClick(w->txtPassword, Qt::Key_Return);
+    QCOMPARE(shownTexts(), QStringList());
+    QCOMPARE(w->txtPassword->text(), QStringLiteral("   "));
+
+    w->txtPassword->clear();
+    QTest::keyClicks(w->txtPassword, QStringLiteral("sbagliata"));
+    QTest::keyClick(w->txtPassword, Qt::Key_Enter);
+    QCOMPARE(shownTexts(), QStringList{QStringLiteral("Attenzione: password errata.")});
+
+    QTest::keyClicks(w->txtPassword, QStringLiteral("vetrinamodelli"));
+    QTest::keyClick(w->txtPassword, Qt::Key_Return);
+    QCOMPARE(shownTexts(), QStringList());
+    QVERIFY(m_windows->frmAvvio->isVisible());
+}
+
+void TestPassword::highlightFollowsTheFocus()
+{
+    TfrmPassword* w = m_windows->frmPassword;
+    QCOMPARE(w->txtPassword->echoMode(), QLineEdit::Password);
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QTRY_VERIFY(w->txtPassword->hasFocus()); // the focus goes to the field on show
+    QVERIFY(w->effPassword->isVisible());
+    // The rectangle lies behind the field and around it.
+    QVERIFY(w->effPassword->geometry().contains(w->txtPassword->geometry()));
+    w->cmdEsci->setFocus();
+    QVERIFY(!w->effPassword->isVisible());
+    w->txtPassword->setFocus();
+    QVERIFY(w->effPassword->isVisible());
+}
+
+void TestPassword::exitEndsTheProgram()
+{
+    TfrmPassword* w = m_windows->frmPassword;
+    QTest::mouseClick(w->cmdEsci, Qt::LeftButton);
+    QCOMPARE(m_terminated, 1);
+    QVERIFY(!w->isVisible());
+}
+
+// ---- change password -------------------------------------------------------------
+
+void TestPassword::wrongOldPassword()
+{
+    storePassword(QStringLiteral("VETRINAMODELLI"));
+    const QByteArray before = storeBytes();
+    QTest::mouseClick(m_windows->frmPassword->btnCambiaPassword, Qt::LeftButton);
+    TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
+    QVERIFY(w->isVisible());
+    QVERIFY(!m_windows->frmPassword->isVisible());
+
+    changePassword(QStringLiteral("vetrina"), QStringLiteral("nuova"), QStringLiteral("nuova"));
+    const QList<Dialogs::Shown> shown = Dialogs::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().text, QStringLiteral("Attenzione: vecchia password errata."));
+    QCOMPARE(shown.first().kind, Dialogs::Kind::Plain);
+    QCOMPARE(w->txtPasswordOld->text(), QString());
+    QCOMPARE(w->txtPasswordNew->text(), QStringLiteral("nuova"));
+    QCOMPARE(w->focusWidget(), w->txtPasswordOld);
+    QVERIFY(w->isVisible());
+    QCOMPARE(storeBytes(), before);
+}
+
+void TestPassword::confirmationDifferingOnlyInCaseIsRefused()
+{
+    storePassword(QStringLiteral("VETRINAMODELLI"));
+    const QByteArray before = storeBytes();
+    QTest::mouseClick(m_windows->frmPassword->btnCambiaPassword, Qt::LeftButton);
+    TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
+    changePassword(QStringLiteral("vetrinamodelli"), QStringLiteral("Collezione"), QStringLiteral("collezione"));
+    QCOMPARE(shownTexts(), QStringList{QStringLiteral("Attenzione: la nuova password non è stata confermata "
+                                                      "correttamente. E' necessario reinserire entrambi i valori.")});
+    QCOMPARE(w->txtPasswordNew->text(), QString());
+    QCOMPARE(w->txtConferma->text(), QString());
+    QCOMPARE(w->txtPasswordOld->text(), QStringLiteral("vetrinamodelli"));
+    QCOMPARE(w->focusWidget(), w->txtPasswordNew);
+    QCOMPARE(storeBytes(), before);
+
+    // Blanks around either one do not count: they are compared trimmed.
+    changePassword(QStringLiteral("vetrinamodelli"), QStringLiteral(" Collezione"), QStringLiteral("Collezione  "));
+    QCOMPARE(shownTexts(), QStringList{QStringLiteral("Modifica della password completata con successo.")});
+}
+
+void TestPassword::successfulChangeNeedsTheNewPassword()
+{
+    storePassword(QStringLiteral("VETRINAMODELLI"));
+    QTest::mouseClick(m_windows->frmPassword->btnCambiaPassword, Qt::LeftButton);
+    TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
+    changePassword(QStringLiteral(" VetrinaModelli "), QStringLiteral("  Auto d'Epoca  "),
+                   QStringLiteral("  Auto d'Epoca  "));
+    const QList<Dialogs::Shown> shown = Dialogs::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().text, QStringLiteral("Modifica della password completata con successo."));
+    QCOMPARE(shown.first().kind, Dialogs::Kind::Plain);
+
+    // Back in an empty login window.
+    QVERIFY(!w->isVisible());
+    TfrmPassword* login = m_windows->frmPassword;
+    QVERIFY(login->isVisible());
+    QCOMPARE(login->txtPassword->text(), QString());
+    QCOMPARE(login->lblMemory->text(), QString());
+    QCOMPARE(login->focusWidget(), login->txtPassword);
+
+    // Stored upper-cased and trimmed, two digits per character.
+    const QString value = storedValue();
+    QCOMPARE(value.size(), 2 * QStringLiteral("AUTO D'EPOCA").size());
+    QCOMPARE(Crypt::Decrypt(value), std::optional<QString>(QStringLiteral("AUTO D'EPOCA")));
+
+    login->txtPassword->setText(QStringLiteral("vetrinamodelli"));
+    QTest::mouseClick(login->cmdOK, Qt::LeftButton);
+    QCOMPARE(shownTexts(), QStringList{QStringLiteral("Attenzione: password errata.")});
+    login->txtPassword->setText(QStringLiteral("auto d'epoca"));
+    QTest::mouseClick(login->cmdOK, Qt::LeftButton);
+    QCOMPARE(shownTexts(), QStringList());
+    QVERIFY(m_windows->frmAvvio->isVisible());
+}
+
+void TestPassword::refusedNewPasswordsStoreNothing_data()
+{
+    QTest::addColumn<QString>("fresh");
+    QTest::newRow("256 chars") << QString(256, QLatin1Char('m'));
+    QTest::newRow("euro sign") << QStringLiteral("Prezzo€");
+    QTest::newRow("greek") << QStringLiteral("Ωmega");
+    QTest::newRow("emoji") << QStringLiteral("auto🚗");
+}
+
+void TestPassword::refusedNewPasswordsStoreNothing()
+{
+    QFETCH(QString, fresh);
+    storePassword(QStringLiteral("VETRINAMODELLI"));
+    const QByteArray before = storeBytes();
+    QTest::mouseClick(m_windows->frmPassword->btnCambiaPassword, Qt::LeftButton);
+    TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
+    changePassword(QStringLiteral("vetrinamodelli"), fresh, fresh);
+    const QList<Dialogs::Shown> shown = Dialogs::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().kind, Dialogs::Kind::Plain);
+    QVERIFY(shown.first().text.startsWith(QStringLiteral("Attenzione: la nuova password ")));
+    QVERIFY(shown.first().text != TfrmCambiaPassword::notConfirmedMessage());
+    QCOMPARE(storeBytes(), before);
+    QVERIFY(w->isVisible());
+    QCOMPARE(w->txtPasswordNew->text(), QString());
+    QCOMPARE(w->txtConferma->text(), QString());
+}
+
+void TestPassword::longestAndAccentedPasswordsWork_data()
+{
+    QTest::addColumn<QString>("fresh");
+    QTest::addColumn<QString>("typedAtLogin");
+    QTest::newRow("255 chars with blanks around")
+        << QStringLiteral("  ") + QString(255, QLatin1Char('z')) + QStringLiteral(" ") << QString(255, QLatin1Char('Z'));
+    QTest::newRow("accented") << QStringLiteral("Città più bella") << QStringLiteral("CITTà PIù BELLA");
+}
+
+void TestPassword::longestAndAccentedPasswordsWork()
+{
+    QFETCH(QString, fresh);
+    QFETCH(QString, typedAtLogin);
+    storePassword(QStringLiteral("VETRINAMODELLI"));
+    QTest::mouseClick(m_windows->frmPassword->btnCambiaPassword, Qt::LeftButton);
+    changePassword(QStringLiteral("vetrinamodelli"), fresh, fresh);
+    QCOMPARE(shownTexts(), QStringList{QStringLiteral("Modifica della password completata con successo.")});
+    QCOMPARE(storedValue().size(), 2 * typedAtLogin.size());
+    login(typedAtLogin);
+    QCOMPARE(shownTexts(), QStringList());
+    QVERIFY(m_windows->frmAvvio->isVisible());
+}
+
+void TestPassword::changeWithDamagedStoreGivesChangeError()
+{
+    writeStore("[Accesso]\nValore=0C73ZZ\n");
+    QTest::mouseClick(m_windows->frmPassword->btnCambiaPassword, Qt::LeftButton);
+    TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
+    changePassword(QStringLiteral("vetrinamodelli"), QStringLiteral("nuova"), QStringLiteral("nuova"));
+    QCOMPARE(shownTexts(), QStringList{QStringLiteral("Attenzione: si è verificato un errore durante la procedura di "
+                                                      "modifica della password. Si consiglia di reinstallare il "
+                                                      "software.")});
+    QVERIFY(w->isVisible());
+    QCOMPARE(storeBytes(), QByteArray("[Accesso]\nValore=0C73ZZ\n"));
+}
+
+void TestPassword::changeOkNeedsAllThreeFields_data()
+{
+    QTest::addColumn<QString>("old");
+    QTest::addColumn<QString>("fresh");
+    QTest::addColumn<QString>("confirm");
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("all filled") << "a" << "b" << "c" << true;
+    QTest::newRow("old blank") << "  " << "b" << "c" << false;
+    QTest::newRow("new empty") << "a" << "" << "c" << false;
+    QTest::newRow("confirm blank") << "a" << "b" << " \t" << false;
+    QTest::newRow("all empty") << "" << "" << "" << false;
+}
+
+void TestPassword::changeOkNeedsAllThreeFields()
+{
+    QFETCH(QString, old);
+    QFETCH(QString, fresh);
+    QFETCH(QString, confirm);
+    QFETCH(bool, enabled);
+    QTest::mouseClick(m_windows->frmPassword->btnCambiaPassword, Qt::LeftButton);
+    TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
+    QVERIFY(!w->cmdOK->isEnabled());
+    w->txtPasswordOld->setText(old);
+    w->txtPasswordNew->setText(fresh);
+    w->txtConferma->setText(confirm);
+    QCOMPARE(w->cmdOK->isEnabled(), enabled);
+}
+
+void TestPassword::enterCyclesTheFieldsAndNeverChanges()
+{
+    storePassword(QStringLiteral("VETRINAMODELLI"));
+    const QByteArray before = storeBytes();
+    QTest::mouseClick(m_windows->frmPassword->btnCambiaPassword, Qt::LeftButton);
+    TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
+    w->txtPasswordOld->setText(QStringLiteral("vetrinamodelli"));
+    w->txtPasswordNew->setText(QStringLiteral("nuova"));
+    w->txtConferma->setText(QStringLiteral("nuova"));
+    QCOMPARE(w->focusWidget(), w->txtPasswordOld);
+    const QList<QLineEdit*> cycle{w->txtPasswordNew, w->txtConferma, w->txtPasswordOld, w->txtPasswordNew};
+    for (QLineEdit* next : cycle) {
+        QTest::keyClick(w->focusWidget(), Qt::Key_Return);
+        QCOMPARE(w->focusWidget(), next);
+    }
+    QCOMPARE(shownTexts(), QStringList());
+    QCOMPARE(storeBytes(), before);
+    QVERIFY(w->isVisible());
+}
+
+void TestPassword::closingHandsBackToAnEmptyLogin()
+{
+    storePassword(QStringLiteral("VETRINAMODELLI"));
+    TfrmPassword* login = m_windows->frmPassword;
+    login->txtPassword->setText(QStringLiteral("sbagliata"));
+    QTest::mouseClick(login->cmdOK, Qt::LeftButton);
+    QCOMPARE(login->lblMemory->text(), QStringLiteral("VETRINAMODELLI"));
+    Dialogs::takeShown();
+    login->txtPassword->setText(QStringLiteral("qualcosa"));
+
+    QTest::mouseClick(login->btnCambiaPassword, Qt::LeftButton);
+    TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
+    w->txtPasswordOld->setText(QStringLiteral("a"));
+    w->txtPasswordNew->setText(QStringLiteral("b"));
+    w->lblMemory->setText(QStringLiteral("scratch"));
+    QTest::mouseClick(w->cmdEsci, Qt::LeftButton);
+    QVERIFY(!w->isVisible());
+    QVERIFY(login->isVisible());
+    QCOMPARE(login->txtPassword->text(), QString());
+    QCOMPARE(login->lblMemory->text(), QString());
+    QCOMPARE(login->focusWidget(), login->txtPassword);
+    QCOMPARE(m_terminated, 0);
+
+    // Shown again, the change window starts empty.
+    QTest::mouseClick(login->btnCambiaPassword, Qt::LeftButton);
+    QCOMPARE(w->txtPasswordOld->text(), QString());
+    QCOMPARE(w->txtPasswordNew->text(), QString());
+    QCOMPARE(w->lblMemory->text(), QString());
+    QCOMPARE(w->focusWidget(), w->txtPasswordOld);
+    QVERIFY(!w->cmdOK->isEnabled());
+
+    // Closed by the window system too, it goes back to the login window.
+    w->close();
+    QVERIFY(login->isVisible());
+    QCOMPARE(m_terminated, 0);
+}
+
+QTEST_MAIN(TestPassword)
+#include "test_password.moc"
