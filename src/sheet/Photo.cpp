@@ -103,26 +103,22 @@ TPhoto TPhoto::fromBytes(const QByteArray& bytes)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
-    auto data = std::make_shared<Data>();
-    if (isJpegFormat(reader.format())) {
-        // Only the header: size and orientation mark. The pixels are decoded
-        // when something is to be drawn, at the size it is drawn.
-        data->storedSize = reader.size();
-        if (data->storedSize.isEmpty())
-            return {};
-        data->turn = reader.transformation();
-        data->size = data->turn & QImageIOHandler::TransformationRotate90 ? data->storedSize.transposed()
-                                                                           : data->storedSize;
-        data->jpeg = bytes;
-    } else {
+    if (!isJpegFormat(reader.format())) {
         reader.setAutoTransform(true);
-        QImage image = reader.read();
         counters().decodes++;
-        if (image.isNull())
-            return {};
-        TPhoto photo = fromImage(image);
-        return photo;
+        return fromImage(reader.read());
     }
+    // A JPEG: only its header is read, for the size and the orientation
+    // mark. The pixels are decoded when something is to be drawn, at the
+    // size it is drawn.
+    auto data = std::make_shared<Data>();
+    data->storedSize = reader.size();
+    if (data->storedSize.isEmpty())
+        return {};
+    data->turn = reader.transformation();
+    data->size = data->turn & QImageIOHandler::TransformationRotate90 ? data->storedSize.transposed()
+                                                                       : data->storedSize;
+    data->jpeg = bytes;
     TPhoto photo;
     photo.d = std::move(data);
     return photo;
