@@ -187,17 +187,22 @@ BENCHMARK(BM_ZoomDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_BrowseCollection(benchmark::State& state)
 {
     double growth = 0;
+    double before = 0;
+    double peak = 0;
     for (auto _ : state) {
         g->sheet->subMostraScheda(1);
         QApplication::processEvents();
-        const double before = procStatusMB("VmRSS:");
+        before = procStatusMB("VmRSS:");
         resetPeakMemory();
         for (int i = 2; i <= kCards; ++i) {
             g->sheet->cmdAvantiClick();
             QApplication::processEvents();
         }
-        growth = std::max(growth, procStatusMB("VmHWM:") - before);
+        peak = procStatusMB("VmHWM:");
+        growth = std::max(growth, peak - before);
     }
+    state.counters["rss_before_MB"] = before;
+    state.counters["peak_rss_MB"] = peak;
     const double fileMB = (QFileInfo(g->photoA).size() + QFileInfo(g->photoB).size()) / 1048576.0;
     state.counters["cards"] = kCards;
     state.counters["peak_growth_MB"] = growth;
