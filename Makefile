@@ -6,7 +6,7 @@ BUILD ?= build
 DIST  ?= dist
 JOBS  ?= $(shell nproc 2>/dev/null || echo 2)
 
-DEBS = cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libqt6svg6-dev \
+DEBS = cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev \
        qt6-multimedia-dev qt6-image-formats-plugins libgl-dev libbenchmark-dev \
        fonts-liberation2 fonts-dejavu-core xvfb xauth
 
