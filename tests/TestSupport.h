@@ -1,10 +1,15 @@
 #pragma once
 // Shared fixtures of the GUI tests: a scratch program folder, scripted
 // dialogs, and widgets found by objectName.
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
+#include "sheet/frmCartoline.h"
+#include "shell/WindowSet.h"
+#include "shell/frmAvvio.h"
+#include "storage/Archivio.h"
 #include "storage/ProgramFolder.h"
 #include "ui/Dialogs.h"
 
@@ -45,4 +50,28 @@ inline QStringList shownTexts()
     for (const Dialogs::Shown& s : Dialogs::takeShown())
         texts << s.text;
     return texts;
+}
+
+// A fresh archive at `path` holding `count` cards named "Modello 1", "Modello 2"...
+inline void writeArchive(const QString& path, int count)
+{
+    QFile::remove(path);
+    TArchivio archive;
+    archive.ApriArchivio(path);
+    for (int i = 1; i <= count; ++i) {
+        TScheda record;
+        record.ScriviCampo(Campo::Nome, QStringLiteral("Modello %1").arg(i));
+        archive.AccodaScheda(record);
+    }
+    archive.ChiudiArchivio();
+}
+
+// Shows the record sheet on the archive at `path`, as the open window does.
+inline bool openRecordSheet(TWindowSet& windows, const QString& path, const QString& name)
+{
+    TfrmCartoline* sheet = windows.frmCartoline;
+    sheet->lblFile->setText(path);
+    sheet->lblNome->setText(name);
+    TWindowSet::handOver(windows.frmAvvio, sheet);
+    return QTest::qWaitForWindowExposed(sheet);
 }

@@ -18,7 +18,9 @@ namespace {
 
 const QString kEmpty = QStringLiteral("L'archivio non contiene nessuna scheda.");
 
-void writeArchive(const QString& path, int count)
+// Cards with an attachment and alternating for-sale marks, to see that
+// showing a card brings all of it.
+void writeFullArchive(const QString& path, int count)
 {
     QFile::remove(path);
     TArchivio archive;
@@ -47,11 +49,8 @@ class TestCartoline : public QObject {
     void openSheet(int records)
     {
         archivePath = program->file(QStringLiteral("Navi.dbm"));
-        writeArchive(archivePath, records);
-        sheet->lblFile->setText(archivePath);
-        sheet->lblNome->setText(QStringLiteral("Navi"));
-        TWindowSet::handOver(windows->frmAvvio, sheet);
-        QVERIFY(QTest::qWaitForWindowExposed(sheet));
+        writeFullArchive(archivePath, records);
+        QVERIFY(openRecordSheet(*windows, archivePath, QStringLiteral("Navi")));
         sheet->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(sheet));
     }

@@ -64,10 +64,7 @@ class TestFieldEntry : public QObject {
             archive.AccodaScheda(record);
         }
         archive.ChiudiArchivio();
-        sheet->lblFile->setText(archivePath);
-        sheet->lblNome->setText(QStringLiteral("Treni"));
-        TWindowSet::handOver(windows->frmAvvio, sheet);
-        QVERIFY(QTest::qWaitForWindowExposed(sheet));
+        QVERIFY(openRecordSheet(*windows, archivePath, QStringLiteral("Treni")));
         sheet->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(sheet));
         QTRY_COMPARE(focusName(), QStringLiteral("txtNome"));

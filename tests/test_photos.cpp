@@ -31,19 +31,6 @@ namespace {
 
 const QString kArchive = QStringLiteral("Navi");
 
-void writeArchive(const QString& path, int count)
-{
-    QFile::remove(path);
-    TArchivio archive;
-    archive.ApriArchivio(path);
-    for (int i = 1; i <= count; ++i) {
-        TScheda record;
-        record.ScriviCampo(Campo::Nome, QStringLiteral("Modello %1").arg(i));
-        archive.AccodaScheda(record);
-    }
-    archive.ChiudiArchivio();
-}
-
 int recordsIn(const QString& path)
 {
     TArchivio archive;
@@ -84,10 +71,7 @@ class TestPhotos : public QObject {
     {
         archivePath = program->file(kArchive + ".dbm");
         writeArchive(archivePath, records);
-        sheet->lblFile->setText(archivePath);
-        sheet->lblNome->setText(kArchive);
-        TWindowSet::handOver(windows->frmAvvio, sheet);
-        QVERIFY(QTest::qWaitForWindowExposed(sheet));
+        QVERIFY(openRecordSheet(*windows, archivePath, kArchive));
     }
 
     void fillRequired()
