@@ -6,6 +6,7 @@
 #include <QLineEdit>
 
 #include "sheet/Amount.h"
+#include "ui/Look.h"
 
 namespace {
 
@@ -39,12 +40,12 @@ TFieldEntry::TFieldEntry(const QList<QLineEdit*>& cycle, QLineEdit* amount, QObj
 
 QString TFieldEntry::normalStyle()
 {
-    return QStringLiteral("QLineEdit { background-color: #F0F8FF; border: 1px solid #87CEEB; padding: 0px 2px; }");
+    return Look::normalFieldStyle();
 }
 
 QString TFieldEntry::focusedStyle()
 {
-    return QStringLiteral("QLineEdit { background-color: #FFFF00; border: 1px solid #87CEEB; padding: 0px 2px; }");
+    return Look::focusedFieldStyle();
 }
 
 void TFieldEntry::FieldApplyStyleLookup(QLineEdit* field)

@@ -27,10 +27,19 @@ void applyProcessFormats()
     QLocale::setDefault(locale);
 }
 
+QString normalFieldStyle()
+{
+    return QStringLiteral("QLineEdit { background-color: #F0F8FF; border: 1px solid #87CEEB; padding: 0px 2px; }");
+}
+
+QString focusedFieldStyle()
+{
+    return QStringLiteral("QLineEdit { background-color: #FFFF00; border: 1px solid #87CEEB; padding: 0px 2px; }");
+}
+
 QString editFieldStyle()
 {
-    return QStringLiteral("QLineEdit { background-color: #F0F8FF; border: 1px solid #87CEEB; padding: 0px 2px; }"
-                          "QLineEdit:focus { background-color: #FFFF00; }");
+    return normalFieldStyle() + QStringLiteral("QLineEdit:focus { background-color: #FFFF00; }");
 }
 
 void showMaximised(QWidget* window)

@@ -28,7 +28,10 @@ inline const QColor focusYellow{0xFF, 0xFF, 0x00};
 inline const QColor darkBlue{0x00, 0x00, 0x8B};
 inline const QColor orange{0xFF, 0xA5, 0x00};
 
-// The edit-field look: alice-blue fill, sky-blue outline, yellow while focused.
+// The edit-field looks: alice-blue fill with a sky-blue outline, yellow fill
+// while the field has the focus. editFieldStyle() switches by itself on focus.
+QString normalFieldStyle();
+QString focusedFieldStyle();
 QString editFieldStyle();
 
 // Maximised windows of the program: at start-up they open maximised.
