@@ -2,14 +2,8 @@
 // the reading and writing of the record's photo files.
 #include "sheet/frmCartoline.h"
 
-#include <QFile>
 #include <QFrame>
 #include <QLabel>
-#include <QLinearGradient>
-#include <QPainter>
-#include <QPainterPath>
-#include <QRadialGradient>
-#include <QSvgRenderer>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -20,6 +14,7 @@
 #include "ui/Hints.h"
 #include "ui/ImageView.h"
 #include "ui/PictureButton.h"
+#include "ui/Pictures.h"
 
 namespace {
 
@@ -27,162 +22,20 @@ constexpr QSize kSlotSize(366, 260);
 
 // ---- placeholder pictures ---------------------------------------------------
 
-// Stand-in for the drawn placeholder when the picture is not in the
-// resources: a red model car on a studio backdrop, from the side or the front.
-QImage paintedCar(bool front)
-{
-    QImage image(kSlotSize, QImage::Format_RGB32);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient backdrop(0, 0, 0, kSlotSize.height());
-    backdrop.setColorAt(0, QColor(0xE8, 0xEE, 0xF4));
-    backdrop.setColorAt(0.62, QColor(0xC9, 0xD3, 0xDD));
-    backdrop.setColorAt(0.63, QColor(0xB8, 0xB8, 0xB4));
-    backdrop.setColorAt(1, QColor(0xEC, 0xEC, 0xE8));
-    p.fillRect(image.rect(), backdrop);
-
-    QRadialGradient shadow(183, 212, 150);
-    shadow.setColorAt(0, QColor(0, 0, 0, 110));
-    shadow.setColorAt(1, QColor(0, 0, 0, 0));
-    p.setPen(Qt::NoPen);
-    p.setBrush(shadow);
-    p.drawEllipse(QPointF(183, 212), front ? 110 : 160, 16);
-
-    QLinearGradient paint(0, 90, 0, 205);
-    paint.setColorAt(0, QColor(0xF0, 0x40, 0x30));
-    paint.setColorAt(0.5, QColor(0xC8, 0x10, 0x10));
-    paint.setColorAt(1, QColor(0x70, 0x05, 0x05));
-    const QColor glass(0x9C, 0xC4, 0xE4);
-    const QColor tyre(0x1E, 0x1E, 0x22);
-
-    if (!front) {
-        for (qreal x : {108.0, 262.0}) {
-            p.setBrush(tyre);
-            p.drawEllipse(QPointF(x, 190), 25, 25);
-            p.setBrush(QColor(0xC8, 0xC8, 0xCC));
-            p.drawEllipse(QPointF(x, 190), 12, 12);
-        }
-        QPainterPath body;
-        body.moveTo(42, 186);
-        body.cubicTo(38, 160, 48, 146, 80, 142);
-        body.lineTo(128, 138);
-        body.cubicTo(150, 104, 168, 98, 212, 98);
-        body.cubicTo(240, 98, 256, 112, 276, 138);
-        body.lineTo(312, 144);
-        body.cubicTo(330, 148, 332, 170, 328, 186);
-        body.lineTo(290, 186);
-        body.cubicTo(288, 150, 236, 150, 234, 186);
-        body.lineTo(136, 186);
-        body.cubicTo(134, 150, 82, 150, 80, 186);
-        body.closeSubpath();
-        p.setBrush(paint);
-        p.drawPath(body);
-        QPainterPath windows;
-        windows.moveTo(142, 138);
-        windows.cubicTo(158, 112, 170, 106, 200, 106);
-        windows.lineTo(202, 138);
-        windows.closeSubpath();
-        windows.moveTo(210, 106);
-        windows.cubicTo(236, 106, 248, 116, 264, 138);
-        windows.lineTo(212, 138);
-        windows.closeSubpath();
-        p.setBrush(glass);
-        p.drawPath(windows);
-        p.setBrush(QColor(0xFF, 0xF3, 0xB0));
-        p.drawEllipse(QPointF(318, 156), 7, 5);
-        p.setBrush(QColor(0x80, 0x00, 0x00));
-        p.drawRect(QRectF(42, 150, 8, 10));
-        p.setPen(QPen(QColor(255, 255, 255, 90), 3));
-        p.drawLine(QPointF(84, 150), QPointF(300, 152));
-    } else {
-        p.setBrush(tyre);
-        p.drawRoundedRect(QRectF(96, 176, 34, 36), 6, 6);
-        p.drawRoundedRect(QRectF(236, 176, 34, 36), 6, 6);
-        QPainterPath body;
-        body.moveTo(88, 198);
-        body.lineTo(86, 150);
-        body.cubicTo(88, 132, 104, 126, 126, 124);
-        body.lineTo(144, 86);
-        body.cubicTo(150, 78, 216, 78, 222, 86);
-        body.lineTo(240, 124);
-        body.cubicTo(262, 126, 278, 132, 280, 150);
-        body.lineTo(278, 198);
-        body.closeSubpath();
-        p.setBrush(paint);
-        p.drawPath(body);
-        QPainterPath windscreen;
-        windscreen.moveTo(134, 122);
-        windscreen.lineTo(150, 90);
-        windscreen.lineTo(216, 90);
-        windscreen.lineTo(232, 122);
-        windscreen.closeSubpath();
-        p.setBrush(glass);
-        p.drawPath(windscreen);
-        p.setBrush(QColor(0x30, 0x30, 0x34));
-        p.drawRoundedRect(QRectF(148, 146, 70, 26), 5, 5);
-        p.setBrush(QColor(0xFF, 0xF3, 0xB0));
-        p.drawEllipse(QPointF(114, 150), 13, 11);
-        p.drawEllipse(QPointF(252, 150), 13, 11);
-        p.setBrush(QColor(0xD0, 0xD0, 0xD4));
-        p.drawRect(QRectF(92, 184, 182, 8));
-    }
-    return image;
-}
-
-QImage placeholderPicture(const QString& resource, bool front)
-{
-    if (!QFile::exists(resource))
-        return paintedCar(front);
-    QSvgRenderer renderer(resource);
-    if (!renderer.isValid())
-        return paintedCar(front);
-    QImage image(kSlotSize, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    renderer.render(&painter, QRectF(QPointF(0, 0), kSlotSize));
-    return image;
-}
-
 // Rendered once; every placeholder of the program shares it, and with it its
 // one JPEG encoding.
 const TPhoto& placeholderA()
 {
-    static const TPhoto photo = TPhoto::fromImage(placeholderPicture(QStringLiteral(":/pictures/car_side.svg"), false));
+    static const TPhoto photo =
+        TPhoto::fromImage(Pictures::render(QStringLiteral(":/pictures/car_side.svg"), kSlotSize, Qt::white));
     return photo;
 }
 
 const TPhoto& placeholderB()
 {
     static const TPhoto photo =
-        TPhoto::fromImage(placeholderPicture(QStringLiteral(":/pictures/car_front.svg"), true));
+        TPhoto::fromImage(Pictures::render(QStringLiteral(":/pictures/car_front.svg"), kSlotSize, Qt::white));
     return photo;
-}
-
-QPixmap badgePicture(int digit)
-{
-    const QSize size(42, 28);
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QString resource = QStringLiteral(":/icons/badge%1.svg").arg(digit);
-    if (QFile::exists(resource)) {
-        QSvgRenderer renderer(resource);
-        if (renderer.isValid()) {
-            renderer.render(&p, QRectF(QPointF(0, 0), size));
-            return pixmap;
-        }
-    }
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x1F, 0x5C, 0x99));
-    p.drawRoundedRect(QRectF(1, 1, 40, 26), 8, 8);
-    p.setPen(Qt::white);
-    QFont font = p.font();
-    font.setBold(true);
-    font.setPixelSize(18);
-    p.setFont(font);
-    p.drawText(QRectF(0, 0, 42, 28), Qt::AlignCenter, QString::number(digit));
-    return pixmap;
 }
 
 // ---- reading photo files ---------------------------------------------------
@@ -268,7 +121,8 @@ void TfrmCartoline::buildPhotoSlots(QWidget* p)
         auto* badge = new QLabel(p);
         badge->setObjectName(QStringLiteral("ico0%1").arg(s.digit));
         badge->setGeometry(22, s.top, 42, 28);
-        badge->setPixmap(badgePicture(s.digit));
+        badge->setPixmap(Pictures::pixmap(QStringLiteral(":/icons/badge%1.svg").arg(s.digit), QSize(42, 28),
+                                         devicePixelRatioF()));
         *s.badge = badge;
 
         for (int i = 0; i < 5; ++i) {

@@ -2,8 +2,6 @@
 
 #include <QFrame>
 #include <QLabel>
-#include <QSvgRenderer>
-#include <QPainter>
 
 #include "shell/Maker.h"
 #include "shell/TMisc.h"
@@ -15,6 +13,7 @@
 #include "storage/frmCreaCatalogo.h"
 #include "ui/Look.h"
 #include "ui/PictureButton.h"
+#include "ui/Pictures.h"
 
 namespace {
 
@@ -32,18 +31,7 @@ QLabel* svgLabel(QWidget* parent, const QString& name, const QString& svg, QRect
     auto* label = new QLabel(parent);
     label->setObjectName(name);
     label->setGeometry(geometry);
-    QSvgRenderer renderer(svg);
-    QPixmap pixmap(geometry.size() * 2);
-    pixmap.setDevicePixelRatio(2);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    QSizeF size = renderer.defaultSize();
-    size.scale(geometry.size(), Qt::KeepAspectRatio);
-    QRectF target(QPointF(0, 0), size);
-    target.moveCenter(QRectF(QPointF(0, 0), QSizeF(geometry.size())).center());
-    renderer.render(&painter, target);
-    painter.end();
-    label->setPixmap(pixmap);
+    label->setPixmap(Pictures::pixmap(svg, geometry.size(), 2));
     return label;
 }
 

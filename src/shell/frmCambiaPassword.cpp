@@ -25,10 +25,9 @@ TfrmCambiaPassword::TfrmCambiaPassword(TWindowSet& windows)
     FixedWindow::centreOnScreen(this);
 
     imgLogo = new TBanner(QStringLiteral("imgLogo"), QStringLiteral(":/pictures/change_password.svg"),
-                          QStringLiteral(":/icons/padlock.svg"), QStringLiteral("Cambia password"), this,
-                          {{QStringLiteral("Per cambiare la password immetti i dati nei campi sottostanti e "
-                                           "premi OK."),
-                            {}}});
+                          {QStringLiteral("Cambia password"),
+                           QStringLiteral("Per cambiare la password immetti i dati nei campi sottostanti e premi OK.")},
+                          this);
     imgLogo->setGeometry(20, 16, 360, 120);
 
     auto caption = [this](const char* name, const QString& text, int y) {

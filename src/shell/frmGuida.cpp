@@ -16,8 +16,7 @@ TfrmGuida::TfrmGuida(QWidget* owner)
                    QSize(670, 572), Qt::white, QColor(0xBF, 0xD8, 0xEF))
 {
     imgLogo = new TBanner(QStringLiteral("imgLogo"), QStringLiteral(":/pictures/guide_banner.svg"),
-                          QStringLiteral(":/icons/help.svg"), QStringLiteral("Guida all'utilizzo del software"),
-                          this);
+                          {QStringLiteral("Guida all'utilizzo del software")}, this);
     imgLogo->setGeometry(0, 0, 670, 70);
 
     lblTitolo = new QLabel(QStringLiteral("Argomento della guida."), this);

@@ -16,7 +16,7 @@ TfrmInfo::TfrmInfo(QWidget* owner)
                    QSize(473, 579), Look::steelBlue, Qt::white)
 {
     imgLogo = new TBanner(QStringLiteral("imgLogo"), QStringLiteral(":/pictures/info_banner.svg"),
-                          QStringLiteral(":/icons/info.svg"), QStringLiteral("Informazioni sul programma"), this);
+                          {QStringLiteral("Informazioni sul programma")}, this);
     imgLogo->setGeometry(0, 0, 473, 70);
 
     lblDescrizione = new QLabel(this);

@@ -25,10 +25,10 @@ TfrmPassword::TfrmPassword(TWindowSet& windows)
     FixedWindow::centreOnScreen(this);
 
     imgLogo = new TBanner(QStringLiteral("imgLogo"), QStringLiteral(":/pictures/login.svg"),
-                          QStringLiteral(":/icons/padlock.svg"), QStringLiteral("Password"), this,
-                          {{QStringLiteral("Proteggi l'accesso all'app con una password di tua scelta."), {}},
-                           {QStringLiteral("Al primo accesso usare la password: vetrinamodelli"),
-                            QColor(0xCC, 0x00, 0x00)}});
+                          {QStringLiteral("Password"),
+                           QStringLiteral("Proteggi l'accesso all'app con una password di tua scelta."),
+                           QStringLiteral("Al primo accesso usare la password: vetrinamodelli")},
+                          this);
     imgLogo->setGeometry(20, 16, 360, 120);
 
     lblRigo05 = new QLabel(QStringLiteral("Immetti la password e premi OK."), this);

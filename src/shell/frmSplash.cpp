@@ -17,8 +17,7 @@ TfrmSplash::TfrmSplash(QWidget* owner)
     FixedWindow::centreOnOwner(this);
 
     imgLogo = new TBanner(QStringLiteral("imgLogo"), QStringLiteral(":/pictures/credits.svg"),
-                          QStringLiteral(":/icons/copyright.svg"),
-                          QStringLiteral("Miniarca Pro  -  ") + Maker::creditLine(), this);
+                          {QStringLiteral("Miniarca Pro"), Maker::creditLine()}, this);
     imgLogo->setGeometry(18, 14, 625, 380);
 
     // The link sits on a light plate: dark blue would not read on the dark

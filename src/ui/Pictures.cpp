@@ -1,0 +1,25 @@
+#include "ui/Pictures.h"
+
+#include <QPainter>
+#include <QSvgRenderer>
+
+namespace Pictures {
+
+QImage render(const QString& resource, QSize size, QColor background, qreal devicePixelRatio)
+{
+    QImage image(size * devicePixelRatio, background.alpha() == 255 ? QImage::Format_RGB32
+                                                                    : QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(background);
+    QSvgRenderer renderer(resource);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QSizeF drawn = renderer.defaultSize();
+    drawn.scale(QSizeF(size), Qt::KeepAspectRatio);
+    QRectF target(QPointF(0, 0), drawn);
+    target.moveCenter(QRectF(QPointF(0, 0), QSizeF(size)).center());
+    renderer.render(&painter, target);
+    return image;
+}
+
+} // namespace Pictures
