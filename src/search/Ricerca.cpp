@@ -1,0 +1,119 @@
+#include "search/Ricerca.h"
+
+#include "search/RigaRiepilogo.h"
+#include "storage/Archivio.h"
+#include "storage/CodePage.h"
+#include "storage/ProgramFolder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+// Records read at once by a scan: one lock and one read per block.
+constexpr qint32 kBlocco = 1000;
+
+unsigned char abbassaByte(unsigned char b)
+{
+    return (b >= 'A' && b <= 'Z') ? static_cast<unsigned char>(b + ('a' - 'A')) : b;
+}
+
+// The byte of the code page that decodes to `c`, or -1. The code page maps
+// its 256 bytes to 256 distinct characters, so a field can only ever hold
+// those.
+int byteDi(char16_t c)
+{
+    static const std::array<char16_t, 256> caratteri = [] {
+        std::array<char16_t, 256> t {};
+        for (int b = 0; b < 256; ++b)
+            t[size_t(b)] = CodePage::unicodeOf(static_cast<unsigned char>(b));
+        return t;
+    }();
+    const auto it = std::find(caratteri.begin(), caratteri.end(), c);
+    return it == caratteri.end() ? -1 : int(it - caratteri.begin());
+}
+
+} // namespace
+
+const std::array<Campo, CriteriRicerca::Numero>& CriteriRicerca::Campi()
+{
+    static const std::array<Campo, Numero> campi { {
+        Campo::Nome, Campo::Tipologia, Campo::Produttore, Campo::Codice, Campo::Descrizione,
+        Campo::Anno, Campo::Proprietario, Campo::Provenienza, Campo::Rarita, Campo::Note,
+    } };
+    return campi;
+}
+
+CriteriRicerca::CriteriRicerca(const QStringList& testi)
+{
+    for (int i = 0; i < Numero && i < testi.size(); ++i) {
+        const QString& testo = testi[i];
+        if (!ProgramFolder::trimmed(testo).isEmpty())
+            ++m_richiesti;
+        // Matching is done on the stored bytes: lowering A-Z in the text is
+        // lowering the same bytes, and a character the code page lacks can
+        // occur in no field.
+        Criterio& c = m_criteri[size_t(i)];
+        c.possibile = !testo.isEmpty();
+        c.byte.reserve(testo.size());
+        for (QChar ch : testo) {
+            const int b = byteDi(ch.unicode());
+            if (b < 0) {
+                c.possibile = false;
+                break;
+            }
+            c.byte += char(abbassaByte(static_cast<unsigned char>(b)));
+        }
+    }
+}
+
+int CriteriRicerca::Corrispondenze(const TScheda& scheda) const
+{
+    int m = 0;
+    for (int i = 0; i < Numero; ++i) {
+        const Criterio& c = m_criteri[size_t(i)];
+        if (!c.possibile)
+            continue;
+        const DescrizioneCampo& d = descrizione(Campi()[size_t(i)]);
+        const int n = std::min(scheda.Lunghezza(d.campo), d.capacita);
+        if (n < c.byte.size())
+            continue;
+        char campo[256];
+        const char* room = scheda.dati() + d.offset + 1;
+        for (int k = 0; k < n; ++k)
+            campo[k] = char(abbassaByte(static_cast<unsigned char>(room[k])));
+        if (std::string_view(campo, size_t(n)).find(std::string_view(c.byte.constData(), size_t(c.byte.size())))
+            != std::string_view::npos)
+            ++m;
+    }
+    return m;
+}
+
+bool InVenditaElencabile(const TScheda& scheda)
+{
+    return scheda.LeggiInVendita() != StatoVendita::NonInVendita;
+}
+
+void ScansionaArchivio(const QString& percorso, const std::function<bool(const TScheda&)>& accetta,
+                       std::vector<RigaElenco>& righe)
+{
+    TArchivio archivio;
+    archivio.ApriArchivio(percorso);
+    const qint32 totale = archivio.ContaSchede();
+    for (qint32 primo = 1; primo <= totale; primo += kBlocco) {
+        const std::vector<TScheda> schede = archivio.LeggiSchede(primo, std::min(kBlocco, totale - primo + 1));
+        for (size_t i = 0; i < schede.size(); ++i) {
+            if (accetta(schede[i]))
+                righe.push_back({RigaRiepilogo(schede[i]), primo + qint32(i)});
+        }
+    }
+    archivio.ChiudiArchivio();
+}
+
+void OrdinaRighe(std::vector<RigaElenco>& righe)
+{
+    std::stable_sort(righe.begin(), righe.end(), [](const RigaElenco& a, const RigaElenco& b) {
+        return ConfrontaRighe(a.testo, b.testo) < 0;
+    });
+}
