@@ -113,7 +113,24 @@ void ScansionaArchivio(const QString& percorso, const std::function<bool(const T
 
 void OrdinaRighe(std::vector<RigaElenco>& righe)
 {
-    std::stable_sort(righe.begin(), righe.end(), [](const RigaElenco& a, const RigaElenco& b) {
-        return ConfrontaRighe(a.testo, b.testo) < 0;
+    // Lowered once, then compared as plain text: most lines share a long
+    // start (one maker's models), and lowering inside every comparison
+    // would cost far more than the copies.
+    const size_t n = righe.size();
+    std::vector<QString> chiavi;
+    chiavi.reserve(n);
+    for (const RigaElenco& r : righe)
+        chiavi.push_back(Abbassa(r.testo));
+    std::vector<quint32> ordine(n);
+    for (size_t i = 0; i < n; ++i)
+        ordine[i] = quint32(i);
+    std::stable_sort(ordine.begin(), ordine.end(), [&chiavi](quint32 a, quint32 b) {
+        return QStringView(chiavi[a]).compare(QStringView(chiavi[b])) < 0;
     });
+    chiavi.clear();
+    std::vector<RigaElenco> ordinate;
+    ordinate.reserve(n);
+    for (quint32 i : ordine)
+        ordinate.push_back(std::move(righe[i]));
+    righe = std::move(ordinate);
 }
