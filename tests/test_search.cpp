@@ -77,8 +77,8 @@ QString nameOf(const QString& line)
 class TestSearch : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<SheetProgram> fixture;
     TestProgram* program = nullptr;
-    TWindowSet* windows = nullptr;
     TfrmCartoline* sheet = nullptr;
     QString archivePath;
 
@@ -86,7 +86,7 @@ class TestSearch : public QObject {
     {
         archivePath = program->file(QStringLiteral("Navi.dbm"));
         writeCards(archivePath, cards);
-        QVERIFY(openRecordSheet(*windows, archivePath, QStringLiteral("Navi")));
+        QVERIFY(openRecordSheet(fixture->windows, archivePath, QStringLiteral("Navi")));
     }
 
     // A find window as the sheet's command opens it, shown without its own
@@ -122,18 +122,16 @@ class TestSearch : public QObject {
 private slots:
     void init()
     {
-        program = new TestProgram;
-        windows = new TWindowSet;
-        windows->onTerminate = [] {};
-        sheet = windows->frmCartoline;
+        fixture = std::make_unique<SheetProgram>();
+        program = &fixture->program;
+        sheet = fixture->sheet;
         TfrmTrovaCartoline::UltimaRicerca.clear();
         TfrmInVendita::UltimaRicerca.clear();
     }
 
     void cleanup()
     {
-        delete windows;
-        delete program;
+        fixture.reset();
     }
 
     void criteriaPanelEnterOrderAndHighlights()
