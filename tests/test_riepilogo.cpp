@@ -247,6 +247,8 @@ private slots:
         QTest::newRow("underscore before letters") << "Auto_1" << "AutoA";
         QTest::newRow("digits before letters") << "500 Fiat" << "Abarth";
         QTest::newRow("blank first") << "Fiat 500" << "Fiat500";
+        QTest::newRow("euro sign by its code") << "Valore: z" << "Valore: €";
+        QTest::newRow("character no archive holds, by its code") << "Zeta" << "Łódź";
     }
 
     void order()

@@ -6,6 +6,7 @@
 #include "storage/ProgramFolder.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -76,7 +77,7 @@ int CriteriRicerca::Corrispondenze(const TScheda& scheda) const
         if (!c.possibile)
             continue;
         const DescrizioneCampo& d = descrizione(Campi()[size_t(i)]);
-        const int n = std::min(scheda.Lunghezza(d.campo), d.capacita);
+        const int n = std::min(int(static_cast<unsigned char>(scheda.dati()[d.offset])), d.capacita);
         if (n < c.byte.size())
             continue;
         char campo[256];
@@ -111,23 +112,72 @@ void ScansionaArchivio(const QString& percorso, const std::function<bool(const T
     archivio.ChiudiArchivio();
 }
 
+namespace {
+
+// The characters a line can hold are those of the code page (the fixed
+// texts of a line are among them). Lowered, there are fewer than 256 of
+// them, so each gets a one-byte rank in the order of its code: keys made of
+// ranks compare with memcmp in the order ConfrontaRighe gives. 0: a
+// character no line holds.
+const std::array<quint8, 65536>& ranghi()
+{
+    static const std::array<quint8, 65536> tabella = [] {
+        std::vector<char16_t> caratteri;
+        for (int b = 0; b < 256; ++b)
+            caratteri.push_back(Abbassa(CodePage::unicodeOf(static_cast<unsigned char>(b))));
+        std::sort(caratteri.begin(), caratteri.end());
+        caratteri.erase(std::unique(caratteri.begin(), caratteri.end()), caratteri.end());
+        std::array<quint8, 65536> t {};
+        for (size_t i = 0; i < caratteri.size() && i < 255; ++i)
+            t[caratteri[i]] = quint8(i + 1);
+        return t;
+    }();
+    return tabella;
+}
+
+} // namespace
+
 void OrdinaRighe(std::vector<RigaElenco>& righe)
 {
-    // Lowered once, then compared as plain text: most lines share a long
-    // start (one maker's models), and lowering inside every comparison
-    // would cost far more than the copies.
+    // Most lines share a long start (one maker's models, one series), so the
+    // comparisons dominate: they run on one-byte keys made once, all in one
+    // buffer, rather than lowering inside every comparison.
     const size_t n = righe.size();
-    std::vector<QString> chiavi;
-    chiavi.reserve(n);
-    for (const RigaElenco& r : righe)
-        chiavi.push_back(Abbassa(r.testo));
+    const auto& rango = ranghi();
+    std::vector<quint32> inizio(n + 1);
+    size_t totale = 0;
+    for (size_t i = 0; i < n; ++i) {
+        inizio[i] = quint32(totale);
+        totale += size_t(righe[i].testo.size());
+    }
+    inizio[n] = quint32(totale);
+    std::vector<quint8> chiavi(totale);
+    bool tutteCodificate = totale <= UINT32_MAX;
+    for (size_t i = 0; i < n && tutteCodificate; ++i) {
+        quint8* out = chiavi.data() + inizio[i];
+        for (QChar c : righe[i].testo) {
+            const quint8 r = rango[Abbassa(c.unicode())];
+            tutteCodificate = tutteCodificate && r != 0;
+            *out++ = r;
+        }
+    }
+
     std::vector<quint32> ordine(n);
     for (size_t i = 0; i < n; ++i)
         ordine[i] = quint32(i);
-    std::stable_sort(ordine.begin(), ordine.end(), [&chiavi](quint32 a, quint32 b) {
-        return QStringView(chiavi[a]).compare(QStringView(chiavi[b])) < 0;
-    });
-    chiavi.clear();
+    if (tutteCodificate) {
+        std::stable_sort(ordine.begin(), ordine.end(), [&](quint32 a, quint32 b) {
+            const size_t la = inizio[a + 1] - inizio[a];
+            const size_t lb = inizio[b + 1] - inizio[b];
+            const int c = std::memcmp(chiavi.data() + inizio[a], chiavi.data() + inizio[b], std::min(la, lb));
+            return c != 0 ? c < 0 : la < lb;
+        });
+    } else {
+        std::stable_sort(ordine.begin(), ordine.end(), [&righe](quint32 a, quint32 b) {
+            return ConfrontaRighe(righe[a].testo, righe[b].testo) < 0;
+        });
+    }
+    chiavi = {};
     std::vector<RigaElenco> ordinate;
     ordinate.reserve(n);
     for (quint32 i : ordine)

@@ -3,8 +3,22 @@
 #include "storage/CodePage.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
+
+// The character of each byte of the code page, looked up once per line
+// character.
+const std::array<char16_t, 256>& caratteri()
+{
+    static const std::array<char16_t, 256> tabella = [] {
+        std::array<char16_t, 256> t {};
+        for (int b = 0; b < 256; ++b)
+            t[size_t(b)] = CodePage::unicodeOf(static_cast<unsigned char>(b));
+        return t;
+    }();
+    return tabella;
+}
 
 // The stored bytes of a field without the leading and trailing ones of code
 // 32 or less. Bytes up to 32 decode to the same codes and no other byte
@@ -14,7 +28,7 @@ QByteArrayView byteRifilati(const TScheda& scheda, Campo campo)
     const DescrizioneCampo& d = descrizione(campo);
     const auto* room = reinterpret_cast<const unsigned char*>(scheda.dati() + d.offset + 1);
     qsizetype inizio = 0;
-    qsizetype fine = std::min(scheda.Lunghezza(campo), d.capacita);
+    qsizetype fine = std::min<qsizetype>(static_cast<unsigned char>(scheda.dati()[d.offset]), d.capacita);
     while (inizio < fine && room[inizio] <= 32)
         ++inizio;
     while (fine > inizio && room[fine - 1] <= 32)
@@ -27,8 +41,9 @@ QByteArrayView byteRifilati(const TScheda& scheda, Campo campo)
 void accoda(char16_t*& out, QByteArrayView byte, qsizetype colonna = -1)
 {
     const qsizetype n = colonna < 0 ? byte.size() : std::min(byte.size(), colonna);
+    const auto& tabella = caratteri();
     for (qsizetype i = 0; i < n; ++i)
-        *out++ = CodePage::unicodeOf(static_cast<unsigned char>(byte[i]));
+        *out++ = tabella[static_cast<unsigned char>(byte[i])];
     for (qsizetype i = n; i < colonna; ++i)
         *out++ = u' ';
 }
