@@ -75,3 +75,17 @@ inline bool openRecordSheet(TWindowSet& windows, const QString& path, const QStr
     TWindowSet::handOver(windows.frmAvvio, sheet);
     return QTest::qWaitForWindowExposed(sheet);
 }
+
+// A scratch program folder with the window set over it: the record sheet and
+// the windows it opens, without the login in front.
+class SheetProgram {
+public:
+    SheetProgram()
+    {
+        windows.onTerminate = [] {};
+        sheet = windows.frmCartoline;
+    }
+    TestProgram program;
+    TWindowSet windows;
+    TfrmCartoline* sheet = nullptr;
+};

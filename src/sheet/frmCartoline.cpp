@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "search/frmInVendita.h"
+#include "search/frmTrovaCartoline.h"
 #include "sheet/CartolineGuide.h"
 #include "sheet/FieldEntry.h"
 #include "shell/WindowSet.h"
@@ -481,13 +483,24 @@ void TfrmCartoline::cmdSalvaClick()
 
 // The windows serving the sheet come with their own work; until then these
 // commands do nothing.
-void TfrmCartoline::cmdTrovaClick() {}
-void TfrmCartoline::cmdCercaDisponibiliClick() {}
 void TfrmCartoline::cmdFileClick() {}
 void TfrmCartoline::cmdAnteprimaClick() {}
 void TfrmCartoline::cmdStampaClick() {}
 void TfrmCartoline::cmdEsportaClick() {}
 void TfrmCartoline::cmdSlideShowClick() {}
+
+void TfrmCartoline::cmdTrovaClick()
+{
+    TfrmTrovaCartoline frmTrovaCartoline(this);
+    frmTrovaCartoline.lblMemory->setText(QStringLiteral("cartoline"));
+    frmTrovaCartoline.exec();
+}
+
+void TfrmCartoline::cmdCercaDisponibiliClick()
+{
+    TfrmInVendita frmInVendita(this);
+    frmInVendita.exec();
+}
 
 void TfrmCartoline::cmdGuidaClick()
 {

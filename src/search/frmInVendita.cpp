@@ -1,0 +1,43 @@
+#include "search/frmInVendita.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "search/ListaRiepilogo.h"
+#include "search/Ricerca.h"
+#include "storage/Archivio.h"
+
+QString TfrmInVendita::UltimaRicerca;
+
+TfrmInVendita::TfrmInVendita(TfrmCartoline* sheet)
+    : TfrmRiepilogo(sheet, QStringLiteral("frmInVendita"), QStringLiteral(" Riepilogo modellini in vendita"),
+                    QStringLiteral(":/pictures/forsale_banner.svg"), QStringLiteral("MODELLINI IN VENDITA"),
+                    QStringLiteral("Riepilogo modellini in vendita"), UltimaRicerca)
+{
+    setTabOrder(txtTrova, lstRecords);
+    setTabOrder(lstRecords, btnStampa);
+    setTabOrder(btnStampa, btnTrova);
+    setTabOrder(btnTrova, btnChiudi);
+}
+
+void TfrmInVendita::FormShow()
+{
+    ultimaRicerca().clear();
+    lstRecords->setCurrentRow(0);
+    txtTrova->clear();
+    subCostruisciElenco();
+    txtTrova->setFocus();
+}
+
+void TfrmInVendita::subCostruisciElenco()
+{
+    std::vector<RigaElenco> righe;
+    try {
+        ScansionaArchivio(archivio(), InVenditaElencabile, righe);
+    } catch (const EArchivioError&) {
+        // The listing stays silent: it shows the lines read before the failure.
+    }
+    OrdinaRighe(righe);
+    lstRecords->imposta(std::move(righe));
+    lstRecords->setItemWidth(1600);
+}

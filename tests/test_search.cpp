@@ -1,0 +1,509 @@
+// The find window and the for-sale listing over a real archive: criteria
+// entry, the search and its failures, find in the list, and bringing a
+// chosen record with its photos onto the record sheet.
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+
+#include "PhotoFixtures.h"
+#include "TestSupport.h"
+#include "search/ListaRiepilogo.h"
+#include "search/RigaRiepilogo.h"
+#include "search/frmInVendita.h"
+#include "search/frmTrovaCartoline.h"
+#include "sheet/Photo.h"
+#include "storage/CompanionFiles.h"
+#include "ui/ImageView.h"
+#include "ui/PictureButton.h"
+
+namespace {
+
+enum class Vendita { Si, No, Nessuno };
+
+struct Card {
+    QString nome;
+    QString codice = {};
+    Vendita vendita = Vendita::No;
+    QString note = {};
+};
+
+void writeCards(const QString& path, const QList<Card>& cards)
+{
+    QFile::remove(path);
+    TArchivio archive;
+    archive.ApriArchivio(path);
+    for (int i = 0; i < cards.size(); ++i) {
+        const Card& c = cards[i];
+        TScheda s;
+        s.ScriviCampo(Campo::Nome, c.nome);
+        s.ScriviCampo(Campo::Tipologia, QStringLiteral("Auto"));
+        s.ScriviCampo(Campo::Produttore, QStringLiteral("Bburago"));
+        s.ScriviCampo(Campo::Codice, c.codice);
+        s.ScriviCampo(Campo::Anno, QStringLiteral("19%1").arg(60 + i));
+        s.ScriviCampo(Campo::Valore, QStringLiteral("%1,50").arg(10 + i));
+        s.ScriviCampo(Campo::Scala, QStringLiteral("1:43"));
+        s.ScriviCampo(Campo::Note, c.note);
+        s.ScriviCampo(Campo::Descrizione, QStringLiteral("Descrizione %1").arg(i + 1));
+        s.ScriviCampo(Campo::File01, QStringLiteral("ricevuta%1.pdf").arg(i + 1));
+        s.ScriviCampo(Campo::Desc03, QStringLiteral("Scontrino %1").arg(i + 1));
+        if (c.vendita != Vendita::Nessuno)
+            s.ImpostaInVendita(c.vendita == Vendita::Si);
+        archive.AccodaScheda(s);
+    }
+    archive.ChiudiArchivio();
+}
+
+QList<Card> names(const QStringList& list)
+{
+    QList<Card> cards;
+    for (const QString& n : list)
+        cards.append({n});
+    return cards;
+}
+
+QString nameOf(const QString& line)
+{
+    return line.left(30).trimmed();
+}
+
+} // namespace
+
+class TestSearch : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<SheetProgram> fixture;
+    TestProgram* program = nullptr;
+    TfrmCartoline* sheet = nullptr;
+    QString archivePath;
+
+    void openSheet(const QList<Card>& cards)
+    {
+        archivePath = program->file(QStringLiteral("Navi.dbm"));
+        writeCards(archivePath, cards);
+        QVERIFY(openRecordSheet(fixture->windows, archivePath, QStringLiteral("Navi")));
+    }
+
+    // A find window as the sheet's command opens it, shown without its own
+    // event loop so that the test can drive it.
+    TfrmTrovaCartoline* showFind()
+    {
+        auto* find = new TfrmTrovaCartoline(sheet);
+        find->setAttribute(Qt::WA_DeleteOnClose, false);
+        find->lblMemory->setText(QStringLiteral("cartoline"));
+        find->show();
+        find->activateWindow();
+        if (!QTest::qWaitForWindowActive(find))
+            qWarning("find window not active");
+        return find;
+    }
+
+    // Runs the search with the criteria given by field name.
+    void search(TfrmTrovaCartoline* find, const QHash<QString, QString>& criteria = {})
+    {
+        for (auto it = criteria.begin(); it != criteria.end(); ++it)
+            named<QLineEdit>(find, it.key().toLatin1().constData())->setText(it.value());
+        QTest::mouseClick(find->btnCerca, Qt::LeftButton);
+    }
+
+    QStringList listedNames(const TfrmRiepilogo* window) const
+    {
+        QStringList result;
+        for (const QString& line : window->righe())
+            result << nameOf(line);
+        return result;
+    }
+
+private slots:
+    void init()
+    {
+        fixture = std::make_unique<SheetProgram>();
+        program = &fixture->program;
+        sheet = fixture->sheet;
+        TfrmTrovaCartoline::UltimaRicerca.clear();
+        TfrmInVendita::UltimaRicerca.clear();
+    }
+
+    void cleanup()
+    {
+        fixture.reset();
+    }
+
+    void criteriaPanelEnterOrderAndHighlights()
+    {
+        openSheet({});
+        std::unique_ptr<TfrmTrovaCartoline> find(showFind());
+        QVERIFY(find->panAvvio->isVisible());
+        QVERIFY(!find->panContainer->isVisible());
+        QCOMPARE(find->windowTitle(), QStringLiteral(" Trova modellini in archivio"));
+        QCOMPARE(find->size(), QSize(862, 560));
+
+        const std::pair<const char*, const char*> order[] = {
+            {"txtNome", "effCampo01"}, {"txtTipologia", "effCampo02"}, {"txtProduttore", "effCampo09"},
+            {"txtCodice", "effCampo10"}, {"txtDescrizione", "effCampo05"}, {"txtAnno", "effCampo06"},
+            {"txtProprietario", "effCampo07"}, {"txtProvenienza", "effCampo08"}, {"txtRarita", "effCampo03"},
+            {"txtNote", "effCampo04"}, {"txtNome", "effCampo01"}};
+        QTRY_COMPARE(QApplication::focusWidget(), named<QWidget>(find.get(), "txtNome"));
+        for (size_t i = 0; i + 1 < std::size(order); ++i) {
+            auto* field = named<QLineEdit>(find.get(), order[i].first);
+            auto* highlight = named<QFrame>(find.get(), order[i].second);
+            QVERIFY2(highlight->isVisible(), order[i].second);
+            QCOMPARE(highlight->geometry(), field->geometry().adjusted(-4, -4, 4, 4));
+            QTest::keyClicks(field, QStringLiteral("x"));
+            QTest::keyClick(field, Qt::Key_Return);
+            QCOMPARE(QApplication::focusWidget(), named<QWidget>(find.get(), order[i + 1].first));
+            QVERIFY2(!highlight->isVisible() || order[i + 1].second == QLatin1String(order[i].second), order[i].second);
+        }
+        // Enter only moved the focus: no search ran.
+        QVERIFY(find->panAvvio->isVisible());
+        QCOMPARE(find->lblConta->text(), QStringLiteral("0"));
+        QVERIFY(Dialogs::takeShown().isEmpty());
+    }
+
+    void searchListsSortedLinesWithCount()
+    {
+        openSheet(names({QStringLiteral("Rosso Corsa"), QStringLiteral("Vespa"), QStringLiteral("ROSSA Fiammante"),
+                         QStringLiteral("Gianrossi"), QStringLiteral("alfa rossa")}));
+        std::unique_ptr<TfrmTrovaCartoline> find(showFind());
+        find->txtNome->setText(QStringLiteral("ross"));
+
+        // The wait line shows as the button goes down, before the search.
+        QTest::mousePress(find->btnCerca, Qt::LeftButton);
+        QVERIFY(find->lblAttendere->isVisible());
+        QVERIFY(find->panAvvio->isVisible());
+        QTest::mouseRelease(find->btnCerca, Qt::LeftButton);
+
+        QVERIFY(find->panContainer->isVisible());
+        QVERIFY(!find->panAvvio->isVisible());
+        QCOMPARE(find->lblConta->text(), QStringLiteral("1"));
+        QCOMPARE(listedNames(find.get()), (QStringList{QStringLiteral("alfa rossa"), QStringLiteral("Gianrossi"),
+                                                       QStringLiteral("ROSSA Fiammante"), QStringLiteral("Rosso Corsa")}));
+        QCOMPARE(find->lblTrovate->text(), QStringLiteral("Il presente riepilogo contiene 4 schede."));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(find->txtTrova));
+        QCOMPARE(find->lstRecords->currentRow(), -1);
+
+        // Lines in a fixed-pitch face, wider than the list, which scrolls sideways.
+        const QModelIndex first = find->lstRecords->model()->index(0, 0);
+        QVERIFY(QFontInfo(first.data(Qt::FontRole).value<QFont>()).fixedPitch());
+        QCOMPARE(first.data(Qt::SizeHintRole).toSize().width(), 1600);
+        QCOMPARE(first.data(Qt::DisplayRole).toString().size(), 152);
+        QTRY_VERIFY(find->lstRecords->horizontalScrollBar()->maximum() > 0);
+    }
+
+    void searchWithEveryCriterionBlankAndMissingArchive()
+    {
+        openSheet(names({QStringLiteral("Beta"), QStringLiteral("alfa")}));
+        std::unique_ptr<TfrmTrovaCartoline> find(showFind());
+        search(find.get());
+        QCOMPARE(listedNames(find.get()), (QStringList{QStringLiteral("alfa"), QStringLiteral("Beta")}));
+        QCOMPARE(find->lblTrovate->text(), QStringLiteral("Il presente riepilogo contiene 2 schede."));
+
+        QFile::remove(archivePath);
+        std::unique_ptr<TfrmTrovaCartoline> again(showFind());
+        search(again.get(), {{QStringLiteral("txtNome"), QStringLiteral("alfa")}});
+        QVERIFY(again->panContainer->isVisible());
+        QCOMPARE(again->lstRecords->count(), 0);
+        QCOMPARE(again->lblTrovate->text(), QStringLiteral("Il presente riepilogo contiene 0 schede."));
+        QCOMPARE(QFileInfo(archivePath).size(), 0);
+        QVERIFY(Dialogs::takeShown().isEmpty());
+    }
+
+    void searchFailureKeepsTheCriteria()
+    {
+        openSheet({});
+        sheet->lblFile->setText(program->folder()); // a folder is no archive
+        std::unique_ptr<TfrmTrovaCartoline> find(showFind());
+        search(find.get(), {{QStringLiteral("txtNome"), QStringLiteral("x")}});
+
+        const QList<Dialogs::Shown> shown = Dialogs::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().kind, Dialogs::Kind::Plain);
+        QCOMPARE(shown.first().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(shown.first().text,
+                 QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.\n\r\n\r"
+                                "Accertarsi di possedere i privilegi di scrittura nella cartella di installazione "
+                                "del programma."));
+        QVERIFY(find->panAvvio->isVisible());
+        QVERIFY(!find->panContainer->isVisible());
+        QVERIFY(!find->lblAttendere->isVisible());
+        QCOMPARE(find->txtNome->text(), QStringLiteral("x"));
+    }
+
+    void findInList_data()
+    {
+        QTest::addColumn<QStringList>("presses");
+        QTest::addColumn<QList<int>>("selected");
+        // The list, sorted: 0 Alfa Romeo, 1 Bugatti rossa, 2 Ferrari rossa, 3 Lancia Città, 4 Rossa Maserati.
+        QTest::newRow("repeated presses walk and wrap")
+            << QStringList{"rossa", "rossa", "rossa", "rossa"} << QList<int>{1, 2, 4, 1};
+        QTest::newRow("upper-case text alike") << QStringList{"ROSSA", "rossa"} << QList<int>{1, 2};
+        QTest::newRow("only line holding it is found again") << QStringList{"lancia", "lancia"} << QList<int>{3, 3};
+        QTest::newRow("a new text starts from the first line")
+            << QStringList{"rossa", "rossa", "a", "a"} << QList<int>{1, 2, 0, 1};
+        QTest::newRow("empty text only selects the first") << QStringList{"", ""} << QList<int>{0, 0};
+        QTest::newRow("text not found keeps the selection")
+            << QStringList{"ferrari", "zzz", "zzz"} << QList<int>{2, 2, 2};
+        QTest::newRow("a leading blank is part of the text") << QStringList{" rossa", " rossa"} << QList<int>{1, 2};
+        QTest::newRow("accented capital is not lowered")
+            << QStringList{"ROMEO", "CITTÀ", "città"} << QList<int>{0, 0, 3};
+    }
+
+    void findInList()
+    {
+        QFETCH(QStringList, presses);
+        QFETCH(QList<int>, selected);
+        openSheet(names({QStringLiteral("Lancia Città"), QStringLiteral("Rossa Maserati"), QStringLiteral("Alfa Romeo"),
+                         QStringLiteral("Ferrari rossa"), QStringLiteral("Bugatti rossa")}));
+        std::unique_ptr<TfrmTrovaCartoline> find(showFind());
+        search(find.get());
+        for (int i = 0; i < presses.size(); ++i) {
+            find->txtTrova->setText(presses[i]);
+            QTest::mouseClick(find->btnTrova, Qt::LeftButton);
+            QCOMPARE(find->lstRecords->currentRow(), selected[i]);
+        }
+        QCOMPARE(TfrmTrovaCartoline::UltimaRicerca, Abbassa(presses.last()));
+        QVERIFY(Dialogs::takeShown().isEmpty());
+    }
+
+    void findInListScrollsToTheLineAndKeepsItsOwnText()
+    {
+        QStringList many;
+        for (int i = 0; i < 300; ++i)
+            many << QStringLiteral("Modello %1").arg(i, 3, 10, QLatin1Char('0'));
+        many << QStringLiteral("Zeppelin");
+        openSheet(names(many));
+        std::unique_ptr<TfrmTrovaCartoline> find(showFind());
+        search(find.get());
+        find->txtTrova->setText(QStringLiteral("zeppelin"));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(find->txtTrova));
+        QTest::keyClick(find->txtTrova, Qt::Key_Return); // Enter moves to "Trova" and does not search
+        QCOMPARE(find->lstRecords->currentRow(), -1);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(find->btnTrova));
+        QTest::keyClick(find->btnTrova, Qt::Key_Return);
+        QCOMPARE(find->lstRecords->currentRow(), 300);
+        const QRect line = find->lstRecords->visualRect(find->lstRecords->model()->index(300, 0));
+        QVERIFY(find->lstRecords->viewport()->rect().contains(line.topLeft()));
+
+        // The for-sale listing keeps its own last text; a new window starts afresh.
+        QCOMPARE(TfrmTrovaCartoline::UltimaRicerca, QStringLiteral("zeppelin"));
+        QCOMPARE(TfrmInVendita::UltimaRicerca, QString());
+        std::unique_ptr<TfrmTrovaCartoline> next(showFind());
+        QCOMPARE(TfrmTrovaCartoline::UltimaRicerca, QString());
+    }
+
+    void findInEmptyListShowsTheNotice()
+    {
+        openSheet({});
+        std::unique_ptr<TfrmTrovaCartoline> find(showFind());
+        search(find.get());
+        find->txtTrova->setText(QStringLiteral("x"));
+        QTest::mouseClick(find->btnTrova, Qt::LeftButton);
+        const QList<Dialogs::Shown> shown = Dialogs::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().kind, Dialogs::Kind::Plain);
+        QCOMPARE(shown.first().text, QStringLiteral("Ricerca non applicabile: la lista non contiene nessuna voce."));
+        QCOMPARE(TfrmTrovaCartoline::UltimaRicerca, QString());
+    }
+
+    void doubleClickBringsTheRecordWithItsPhotos()
+    {
+        QList<Card> cards = names({QStringLiteral("Vespa"), QStringLiteral("Ape Car"), QStringLiteral("Lambretta")});
+        cards[1].vendita = Vendita::Si;
+        cards[1].codice = QStringLiteral("AC-2");
+        openSheet(cards);
+        QVERIFY(CompanionFiles::ensurePhotoFolder());
+        const QSize sizeA(120, 80), sizeB(60, 90);
+        QVERIFY(PhotoFixtures::writeFile(CompanionFiles::photoPath(CompanionFiles::Photo::A, "Navi", "2"),
+                                         PhotoFixtures::encoded(PhotoFixtures::halves(sizeA), "JPG")));
+        QVERIFY(PhotoFixtures::writeFile(CompanionFiles::photoPath(CompanionFiles::Photo::B, "Navi", "2"),
+                                         PhotoFixtures::encoded(PhotoFixtures::halves(sizeB), "JPG")));
+        sheet->chkInVendita->setChecked(false);
+
+        std::unique_ptr<TfrmTrovaCartoline> find(showFind());
+        search(find.get());
+        QCOMPARE(nameOf(find->lstRecords->testo(0)), QStringLiteral("Ape Car"));
+        const QRect line = find->lstRecords->visualRect(find->lstRecords->model()->index(0, 0));
+        QTest::mouseDClick(find->lstRecords->viewport(), Qt::LeftButton, {}, line.center());
+
+        QVERIFY(!find->isVisible());
+        QCOMPARE(find->result(), int(QDialog::Accepted));
+        QCOMPARE(find->lstRecords->count(), 0);
+        QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("2"));
+        QCOMPARE(sheet->txtNome->text(), QStringLiteral("Ape Car"));
+        QCOMPARE(sheet->txtCodice->text(), QStringLiteral("AC-2"));
+        QCOMPARE(sheet->txtDescrizione->text(), QStringLiteral("Descrizione 2"));
+        QCOMPARE(sheet->txtValore->text(), QStringLiteral("11,50"));
+        QVERIFY(sheet->chkInVendita->isChecked());
+        QCOMPARE(sheet->lblFile01->text(), QStringLiteral("ricevuta2.pdf"));
+        QCOMPARE(sheet->lblDesc03->text(), QStringLiteral("Scontrino 2"));
+        QCOMPARE(sheet->imgFoto->photo().size(), sizeA);
+        QCOMPARE(sheet->imgFoto02->photo().size(), sizeB);
+
+        // A record without photo files shows the placeholders.
+        std::unique_ptr<TfrmTrovaCartoline> other(showFind());
+        search(other.get(), {{QStringLiteral("txtNome"), QStringLiteral("vespa")}});
+        other->lstRecords->setCurrentRow(0);
+        other->lstRecordsDblClick();
+        QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("1"));
+        QVERIFY(sheet->imgFoto->photo().sharesWith(sheet->imgBianco->photo()));
+        QVERIFY(sheet->imgFoto02->photo().sharesWith(sheet->imgBianco02->photo()));
+        QVERIFY(Dialogs::takeShown().isEmpty());
+    }
+
+    void equalLinesEachBringTheirOwnRecord()
+    {
+        // Equal in their first 30 characters: the two lines read the same.
+        QList<Card> cards = names({QStringLiteral("Ferrari 250 GTO Le Mans 1962 - prima serie"), QStringLiteral("Alfa"),
+                                   QStringLiteral("Ferrari 250 GTO Le Mans 1962 - seconda serie")});
+        cards[0].codice = QStringLiteral("PRIMA");
+        cards[2].codice = QStringLiteral("SECONDA");
+        openSheet(cards);
+        // Same year and value too, so that the lines are equal.
+        TArchivio archive;
+        archive.ApriArchivio(archivePath);
+        TScheda third = archive.LeggiScheda(3);
+        const TScheda first = archive.LeggiScheda(1);
+        third.ScriviCampo(Campo::Anno, first.LeggiCampo(Campo::Anno));
+        third.ScriviCampo(Campo::Valore, first.LeggiCampo(Campo::Valore));
+        archive.ScriviScheda(3, third);
+        archive.ChiudiArchivio();
+
+        for (const auto& [row, codice, numero] :
+             {std::tuple{1, "PRIMA", "1"}, std::tuple{2, "SECONDA", "3"}}) {
+            std::unique_ptr<TfrmTrovaCartoline> find(showFind());
+            search(find.get());
+            QCOMPARE(find->lstRecords->testo(1), find->lstRecords->testo(2));
+            find->lstRecords->setCurrentRow(row);
+            find->lstRecordsDblClick();
+            QCOMPARE(sheet->txtCodice->text(), QString::fromLatin1(codice));
+            QCOMPARE(sheet->lblPosizione->text(), QString::fromLatin1(numero));
+        }
+    }
+
+    void doubleClickWithoutSelectionLeavesTheSheet_data()
+    {
+        QTest::addColumn<bool>("select");
+        QTest::addColumn<QString>("memory");
+        QTest::newRow("no line selected") << false << "cartoline";
+        QTest::newRow("not opened by the sheet") << true << "";
+    }
+
+    void doubleClickWithoutSelectionLeavesTheSheet()
+    {
+        QFETCH(bool, select);
+        QFETCH(QString, memory);
+        openSheet(names({QStringLiteral("Vespa")}));
+        sheet->txtNome->setText(QStringLiteral("In corso"));
+        sheet->lblPosizione->setText(QString());
+        std::unique_ptr<TfrmTrovaCartoline> find(showFind());
+        find->lblMemory->setText(memory);
+        search(find.get());
+        if (select)
+            find->lstRecords->setCurrentRow(0);
+        // Below the only line: no line is under the pointer.
+        QTest::mouseDClick(find->lstRecords->viewport(), Qt::LeftButton, {}, QPoint(20, 200));
+        QVERIFY(!find->isVisible());
+        QCOMPARE(sheet->txtNome->text(), QStringLiteral("In corso"));
+        QCOMPARE(sheet->lblPosizione->text(), QString());
+        QVERIFY(Dialogs::takeShown().isEmpty());
+    }
+
+    void forSaleListing()
+    {
+        QList<Card> cards = names({QStringLiteral("Sì"), QStringLiteral("No"), QStringLiteral("Vuoto"),
+                                   QStringLiteral("no"), QStringLiteral("NO"), QStringLiteral("Anche sì")});
+        cards[0].vendita = Vendita::Si;
+        cards[1].vendita = Vendita::No;
+        cards[2].vendita = Vendita::Nessuno;
+        cards[5].vendita = Vendita::Si;
+        openSheet(cards);
+        // Markers no writer of this program makes.
+        TArchivio archive;
+        archive.ApriArchivio(archivePath);
+        for (const auto& [n, marker] : {std::pair{4, "no"}, std::pair{5, "NO"}}) {
+            TScheda s = archive.LeggiScheda(n);
+            s.ScriviCampo(Campo::InVendita, QString::fromLatin1(marker));
+            archive.ScriviScheda(n, s);
+        }
+        archive.ChiudiArchivio();
+
+        TfrmInVendita forSale(sheet);
+        forSale.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&forSale));
+        QCOMPARE(forSale.windowTitle(), QStringLiteral(" Riepilogo modellini in vendita"));
+        QCOMPARE(listedNames(&forSale), (QStringList{QStringLiteral("Anche sì"), QStringLiteral("no"),
+                                                     QStringLiteral("NO"), QStringLiteral("Sì"), QStringLiteral("Vuoto")}));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(forSale.txtTrova));
+
+        forSale.txtTrova->setText(QStringLiteral("vuoto"));
+        QTest::mouseClick(forSale.btnTrova, Qt::LeftButton);
+        QCOMPARE(forSale.lstRecords->currentRow(), 4);
+        QCOMPARE(TfrmInVendita::UltimaRicerca, QStringLiteral("vuoto"));
+        QCOMPARE(TfrmTrovaCartoline::UltimaRicerca, QString());
+
+        sheet->chkInVendita->setChecked(true);
+        forSale.lstRecordsDblClick();
+        QVERIFY(!forSale.isVisible());
+        QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("3"));
+        QCOMPARE(sheet->txtNome->text(), QStringLiteral("Vuoto"));
+        QVERIFY(sheet->chkInVendita->isChecked()); // no marker: the box stays as it was
+        QVERIFY(Dialogs::takeShown().isEmpty());
+    }
+
+    void forSaleListingIsSilentOnMissingOrUnreadableArchive()
+    {
+        openSheet({});
+        QFile::remove(archivePath);
+        {
+            TfrmInVendita forSale(sheet);
+            forSale.show();
+            QCOMPARE(forSale.lstRecords->count(), 0);
+            QCOMPARE(QFileInfo(archivePath).size(), 0);
+            forSale.txtTrova->setText(QStringLiteral("x"));
+            QTest::mouseClick(forSale.btnTrova, Qt::LeftButton);
+            QCOMPARE(shownTexts(),
+                     QStringList{QStringLiteral("Ricerca non applicabile: la lista non contiene nessuna voce.")});
+        }
+        sheet->lblFile->setText(program->folder());
+        TfrmInVendita forSale(sheet);
+        forSale.show();
+        QCOMPARE(forSale.lstRecords->count(), 0);
+        QVERIFY(Dialogs::takeShown().isEmpty());
+    }
+
+    void sheetCommandsOpenFreshWindows()
+    {
+        openSheet(names({QStringLiteral("Vespa")}));
+        int opened = 0;
+        QStringList seen;
+        auto inspectAndClose = [&] {
+            auto* window = QApplication::activeModalWidget();
+            QVERIFY(window);
+            ++opened;
+            if (auto* find = qobject_cast<TfrmTrovaCartoline*>(window)) {
+                seen << find->lblMemory->text() << find->txtNome->text();
+                find->txtNome->setText(QStringLiteral("typed"));
+                QVERIFY(find->panAvvio->isVisible());
+                QTest::mouseClick(find->btnAnnulla, Qt::LeftButton);
+            } else if (auto* forSale = qobject_cast<TfrmInVendita*>(window)) {
+                seen << QString::number(forSale->lstRecords->count());
+                QTest::mouseClick(forSale->btnChiudi, Qt::LeftButton);
+            }
+        };
+        for (TPictureButton* command : {sheet->cmdTrova, sheet->cmdTrova, sheet->cmdCercaDisponibili}) {
+            QTimer::singleShot(0, this, inspectAndClose);
+            QTest::mouseClick(command, Qt::LeftButton);
+        }
+        QCOMPARE(opened, 3);
+        QCOMPARE(seen, (QStringList{"cartoline", "", "cartoline", "", "0"}));
+        QVERIFY(sheet->findChildren<TfrmRiepilogo*>().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestSearch)
+#include "test_search.moc"
