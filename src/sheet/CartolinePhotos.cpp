@@ -8,6 +8,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "sheet/Photo.h"
+#include "sheet/frmWebCam.h"
 #include "sheet/frmZoom.h"
 #include "storage/CompanionFiles.h"
 #include "storage/ProgramFolder.h"
@@ -262,6 +263,17 @@ void TfrmCartoline::btnCancFoto02Click() { imgFoto02->setPhoto(imgBianco02->phot
 void TfrmCartoline::btnZoomFotoClick() { zoomPhotoOf(imgFoto); }
 void TfrmCartoline::btnZoomFoto02Click() { zoomPhotoOf(imgFoto02); }
 
-// The webcam window comes with its own work; until then capturing does nothing.
-void TfrmCartoline::btnAcquisisciFotoClick() {}
-void TfrmCartoline::btnAcquisisciFoto02Click() {}
+// The webcam window puts its capture straight into the slot its marker names.
+void TfrmCartoline::btnAcquisisciFotoClick()
+{
+    TfrmWebCam webcam(this);
+    webcam.lblMemory->setText(QStringLiteral("foto01"));
+    webcam.exec();
+}
+
+void TfrmCartoline::btnAcquisisciFoto02Click()
+{
+    TfrmWebCam webcam(this);
+    webcam.lblMemory->setText(QStringLiteral("foto02"));
+    webcam.exec();
+}
