@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "sheet/Photo.h"
+#include "sheet/PhotoSaving.h"
 #include "sheet/frmCartoline.h"
 #include "storage/ProgramFolder.h"
 #include "ui/ImageView.h"
@@ -15,27 +16,21 @@ namespace {
 
 constexpr QSize kImageSize(366, 274);
 
-// Drawn once per program run; every window shares them.
 const TPhoto& webcamDrawing()
 {
-    static const TPhoto photo =
-        TPhoto::fromImage(Pictures::render(QStringLiteral(":/pictures/webcam_standby.svg"), kImageSize, Qt::white));
-    return photo;
+    return Pictures::photo(QStringLiteral(":/pictures/webcam_standby.svg"), kImageSize);
 }
 
 const TPhoto& photoCameraDrawing()
 {
-    static const TPhoto photo =
-        TPhoto::fromImage(Pictures::render(QStringLiteral(":/pictures/photo_camera.svg"), kImageSize, Qt::white));
-    return photo;
+    return Pictures::photo(QStringLiteral(":/pictures/photo_camera.svg"), kImageSize);
 }
 
-QString frameNotSavedMessage(const QString& path)
+QString frameNotSavedMessage()
 {
     return QStringLiteral("Attenzione: non è stato possibile salvare la foto catturata nel file \"%1\".\r\n\r\n"
                           "La foto catturata resta disponibile: verificare di avere i permessi di scrittura "
-                          "nella cartella scelta e di usare l'estensione .jpg oppure .bmp.")
-        .arg(path);
+                          "nella cartella scelta e di usare l'estensione .jpg oppure .bmp.");
 }
 
 } // namespace
@@ -98,12 +93,7 @@ TfrmWebCam::TfrmWebCam(TfrmCartoline* sheet, std::unique_ptr<TFrameSource> sourc
     setTabOrder(btnSpegni, btnImportaFoto);
     setTabOrder(btnImportaFoto, btnClose);
 
-    dlgSalvaFile.mode = Dialogs::FileRequest::Save;
-    dlgSalvaFile.title = QStringLiteral("Selezionare la cartella in cui si desidera salvare il file Jpeg.");
-    dlgSalvaFile.filter = QStringLiteral("File Jpeg (*.jpg)|*.jpg");
-    dlgSalvaFile.initialName = QStringLiteral("Foto.jpg");
-    dlgSalvaFile.defaultSuffix = QStringLiteral("jpg");
-    dlgSalvaFile.confirmOverwrite = true;
+    dlgSalvaFile = PhotoSaving::request();
 
     camCamera = m_source.get();
     camCamera->setObjectName(QStringLiteral("camCamera"));
@@ -145,14 +135,9 @@ void TfrmWebCam::btnCatturaClick()
 
 void TfrmWebCam::btnSalvaFotogrammaClick()
 {
-    dlgSalvaFile.initialName = QStringLiteral("Foto.jpg");
-    const QString path = Dialogs::fileName(this, dlgSalvaFile);
-    if (path.isEmpty())
-        return;
     // A failed write keeps the captured frame: replacing it with a drawing
     // would make a later import bring the drawing into the card.
-    if (!imgTarget->photo().saveAs(path))
-        Dialogs::warning(this, frameNotSavedMessage(path));
+    PhotoSaving::saveToDisk(this, dlgSalvaFile, imgTarget->photo(), frameNotSavedMessage());
 }
 
 void TfrmWebCam::btnImportaFotoClick()
