@@ -201,6 +201,7 @@ private slots:
                                webcam.btnSpegni, webcam.btnImportaFoto, webcam.btnClose};
         for (int i = 0; i + 1 < 6; ++i)
             QCOMPARE(expected[i]->nextInFocusChain(), expected[i + 1]);
+        QCOMPARE(webcam.focusWidget(), webcam.btnAccendi);
     }
 
     void onAndOff()

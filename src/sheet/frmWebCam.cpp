@@ -92,6 +92,7 @@ TfrmWebCam::TfrmWebCam(TfrmCartoline* sheet, std::unique_ptr<TFrameSource> sourc
     setTabOrder(btnSalvaFotogramma, btnSpegni);
     setTabOrder(btnSpegni, btnImportaFoto);
     setTabOrder(btnImportaFoto, btnClose);
+    btnAccendi->setFocus();
 
     dlgSalvaFile = PhotoSaving::request();
 
