@@ -6,6 +6,8 @@
 #include <map>
 #include <tuple>
 
+#include "sheet/Photo.h"
+
 namespace Pictures {
 
 QImage render(const QString& resource, QSize size, QColor background, qreal devicePixelRatio)

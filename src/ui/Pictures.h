@@ -5,7 +5,7 @@
 #include <QSize>
 #include <QString>
 
-#include "sheet/Photo.h"
+class TPhoto;
 
 // The program's drawn pictures are SVG resources; windows take them as
 // bitmaps of the size they show them at.
