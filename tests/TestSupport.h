@@ -2,6 +2,7 @@
 // Shared fixtures of the GUI tests: a scratch program folder, scripted
 // dialogs, and widgets found by objectName.
 #include <QFile>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -89,3 +90,13 @@ public:
     TWindowSet windows;
     TfrmCartoline* sheet = nullptr;
 };
+
+// Fills the five fields a card needs before it can be saved.
+inline void fillRequiredFields(TfrmCartoline* sheet)
+{
+    sheet->txtNome->setText(QStringLiteral("Amerigo Vespucci"));
+    sheet->txtTipologia->setText(QStringLiteral("Nave"));
+    sheet->txtProduttore->setText(QStringLiteral("Amati"));
+    sheet->txtValore->setText(QStringLiteral("250,00"));
+    sheet->txtScala->setText(QStringLiteral("1:100"));
+}

@@ -8,6 +8,8 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "sheet/Photo.h"
+#include "sheet/PhotoSaving.h"
+#include "sheet/frmWebCam.h"
 #include "sheet/frmZoom.h"
 #include "storage/CompanionFiles.h"
 #include "storage/ProgramFolder.h"
@@ -22,20 +24,14 @@ constexpr QSize kSlotSize(366, 260);
 
 // ---- placeholder pictures ---------------------------------------------------
 
-// Rendered once; every placeholder of the program shares it, and with it its
-// one JPEG encoding.
 const TPhoto& placeholderA()
 {
-    static const TPhoto photo =
-        TPhoto::fromImage(Pictures::render(QStringLiteral(":/pictures/car_side.svg"), kSlotSize, Qt::white));
-    return photo;
+    return Pictures::photo(QStringLiteral(":/pictures/car_side.svg"), kSlotSize);
 }
 
 const TPhoto& placeholderB()
 {
-    static const TPhoto photo =
-        TPhoto::fromImage(Pictures::render(QStringLiteral(":/pictures/car_front.svg"), kSlotSize, Qt::white));
-    return photo;
+    return Pictures::photo(QStringLiteral(":/pictures/car_front.svg"), kSlotSize);
 }
 
 // ---- reading photo files ---------------------------------------------------
@@ -55,12 +51,11 @@ LoadedPhoto readForSlot(const QString& path, QSize area, qreal devicePixelRatio)
     return loaded;
 }
 
-QString saveFailedMessage(const QString& path)
+QString saveFailedMessage()
 {
     return QStringLiteral("Attenzione: non è stato possibile salvare la foto nel file \"%1\".\r\n\r\n"
                           "Il file non è stato scritto: verificare di avere i permessi di scrittura nella "
-                          "cartella scelta e di usare l'estensione .jpg oppure .bmp.")
-        .arg(path);
+                          "cartella scelta e di usare l'estensione .jpg oppure .bmp.");
 }
 
 } // namespace
@@ -70,12 +65,7 @@ void TfrmCartoline::buildPhotoSlots(QWidget* p)
     dlgFile.mode = Dialogs::FileRequest::Open;
     dlgFile.title = QStringLiteral("Selezionare un file di immagine in formato Jpeg o Bitmap.");
     dlgFile.filter = QStringLiteral("Immagine JPEG (*.jpg; *.jpeg)|*.jpg;*.jpeg|Immagine Bitmap (*.bmp)|*.bmp");
-    dlgSalvaFile.mode = Dialogs::FileRequest::Save;
-    dlgSalvaFile.title = QStringLiteral("Selezionare la cartella in cui si desidera salvare il file Jpeg.");
-    dlgSalvaFile.filter = QStringLiteral("File Jpeg (*.jpg)|*.jpg");
-    dlgSalvaFile.initialName = QStringLiteral("Foto.jpg");
-    dlgSalvaFile.defaultSuffix = QStringLiteral("jpg");
-    dlgSalvaFile.confirmOverwrite = true;
+    dlgSalvaFile = PhotoSaving::request();
 
     struct Slot {
         TImageView** image;
@@ -236,14 +226,7 @@ void TfrmCartoline::loadPhotoInto(TImageView* slot, TImageView* placeholder)
 
 void TfrmCartoline::savePhotoOf(TImageView* slot)
 {
-    dlgSalvaFile.initialName = QStringLiteral("Foto.jpg");
-    const QString path = Dialogs::fileName(this, dlgSalvaFile);
-    if (path.isEmpty())
-        return;
-    // A failed write leaves the photo in the slot: the user's only copy may
-    // be this one.
-    if (!slot->photo().saveAs(path))
-        Dialogs::warning(this, saveFailedMessage(path));
+    PhotoSaving::saveToDisk(this, dlgSalvaFile, slot->photo(), saveFailedMessage());
 }
 
 void TfrmCartoline::zoomPhotoOf(TImageView* slot)
@@ -262,6 +245,17 @@ void TfrmCartoline::btnCancFoto02Click() { imgFoto02->setPhoto(imgBianco02->phot
 void TfrmCartoline::btnZoomFotoClick() { zoomPhotoOf(imgFoto); }
 void TfrmCartoline::btnZoomFoto02Click() { zoomPhotoOf(imgFoto02); }
 
-// The webcam window comes with its own work; until then capturing does nothing.
-void TfrmCartoline::btnAcquisisciFotoClick() {}
-void TfrmCartoline::btnAcquisisciFoto02Click() {}
+// The webcam window puts its capture straight into the slot its marker names.
+void TfrmCartoline::btnAcquisisciFotoClick()
+{
+    TfrmWebCam webcam(this);
+    webcam.lblMemory->setText(QStringLiteral("foto01"));
+    webcam.exec();
+}
+
+void TfrmCartoline::btnAcquisisciFoto02Click()
+{
+    TfrmWebCam webcam(this);
+    webcam.lblMemory->setText(QStringLiteral("foto02"));
+    webcam.exec();
+}

@@ -3,6 +3,11 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include <map>
+#include <tuple>
+
+#include "sheet/Photo.h"
+
 namespace Pictures {
 
 QImage render(const QString& resource, QSize size, QColor background, qreal devicePixelRatio)
@@ -20,6 +25,17 @@ QImage render(const QString& resource, QSize size, QColor background, qreal devi
     target.moveCenter(QRectF(QPointF(0, 0), QSizeF(size)).center());
     renderer.render(&painter, target);
     return image;
+}
+
+const TPhoto& photo(const QString& resource, QSize size)
+{
+    // Only the user-interface thread draws these. A map's entries stay where
+    // they are, so the references handed out stay good.
+    static std::map<std::tuple<QString, int, int>, TPhoto> drawn;
+    TPhoto& photo = drawn[{resource, size.width(), size.height()}];
+    if (photo.isNull())
+        photo = TPhoto::fromImage(render(resource, size, Qt::white));
+    return photo;
 }
 
 } // namespace Pictures
