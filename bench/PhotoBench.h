@@ -7,6 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "storage/Archivio.h"
+
 #include <cmath>
 #include <cstdio>
 #include <initializer_list>
@@ -42,6 +44,19 @@ inline qint64 writePhoto(const QString& path, const QImage& image)
     if (!image.save(path, "jpg", 92))
         qFatal("cannot write %s", qPrintable(path));
     return QFileInfo(path).size();
+}
+
+// A fresh archive of `cards` cards named "Modello 1", "Modello 2"...
+inline void writeArchive(const QString& path, int cards)
+{
+    TArchivio archive;
+    archive.ApriArchivio(path);
+    for (int i = 1; i <= cards; ++i) {
+        TScheda record;
+        record.ScriviCampo(Campo::Nome, QStringLiteral("Modello %1").arg(i));
+        archive.AccodaScheda(record);
+    }
+    archive.ChiudiArchivio();
 }
 
 // Several runs by default, reported by their median.

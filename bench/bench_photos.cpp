@@ -72,16 +72,7 @@ void setUp()
     g = new Bench;
     ProgramFolder::setOverride(g->folder.path());
     const QString archivePath = ProgramFolder::path() + kArchive + ".dbm";
-    {
-        TArchivio archive;
-        archive.ApriArchivio(archivePath);
-        for (int i = 1; i <= kCards; ++i) {
-            TScheda record;
-            record.ScriviCampo(Campo::Nome, QStringLiteral("Modello %1").arg(i));
-            archive.AccodaScheda(record);
-        }
-        archive.ChiudiArchivio();
-    }
+    PhotoBench::writeArchive(archivePath, kCards);
     CompanionFiles::ensurePhotoFolder();
     g->photoA = CompanionFiles::photoPath(CompanionFiles::Photo::A, kArchive, QStringLiteral("1"));
     g->photoB = CompanionFiles::photoPath(CompanionFiles::Photo::B, kArchive, QStringLiteral("1"));

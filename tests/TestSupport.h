@@ -1,9 +1,12 @@
 #pragma once
 // Shared fixtures of the GUI tests: a scratch program folder, scripted
 // dialogs, and widgets found by objectName.
+#include <QAbstractButton>
 #include <QFile>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include "sheet/frmCartoline.h"
@@ -12,6 +15,8 @@
 #include "storage/Archivio.h"
 #include "storage/ProgramFolder.h"
 #include "ui/Dialogs.h"
+
+#include <functional>
 
 // A program folder of its own for one test, and dialogs answered by script.
 class TestProgram {
@@ -74,4 +79,35 @@ inline bool openRecordSheet(TWindowSet& windows, const QString& path, const QStr
     sheet->lblNome->setText(name);
     TWindowSet::handOver(windows.frmAvvio, sheet);
     return QTest::qWaitForWindowExposed(sheet);
+}
+
+// What most window tests start from: a scratch program folder and a fresh
+// window set with its record sheet. Made in init(), deleted in cleanup().
+struct SheetFixture {
+    SheetFixture() { windows->onTerminate = [] {}; }
+    ~SheetFixture() { delete windows; }
+    TestProgram program;
+    TWindowSet* windows = new TWindowSet;
+    TfrmCartoline* sheet = windows->frmCartoline;
+};
+
+// Clicks `command`, which shows a modal window of type W owned by `owner`;
+// `work` runs while it is up, and the window is closed if `work` left it
+// open, so that a failing test never hangs in the modal loop. True when
+// `work` ran and the window was discarded once closed.
+template <typename W>
+bool whileModal(QObject* owner, QAbstractButton* command, const std::function<void(W*)>& work)
+{
+    bool ran = false;
+    QTimer::singleShot(0, owner, [&] {
+        QPointer<W> window = owner->findChild<W*>();
+        if (!window || !QTest::qWaitFor([&] { return window->isVisible(); }))
+            return;
+        ran = true;
+        work(window);
+        if (window && window->isVisible())
+            window->close();
+    });
+    QTest::mouseClick(command, Qt::LeftButton);
+    return ran && !owner->findChild<W*>();
 }

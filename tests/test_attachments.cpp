@@ -55,8 +55,8 @@ TScheda recordAt(const QString& archivePath, int n)
 class TestAttachments : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<SheetFixture> fixture;
     TestProgram* program = nullptr;
-    TWindowSet* windows = nullptr;
     TfrmCartoline* sheet = nullptr;
     QString archivePath;
     QStringList opened; // what "Apri" handed to the desktop
@@ -65,7 +65,7 @@ class TestAttachments : public QObject {
     {
         archivePath = program->file(kArchive + ".dbm");
         writeArchive(archivePath, records);
-        QVERIFY(openRecordSheet(*windows, archivePath, kArchive));
+        QVERIFY(openRecordSheet(*fixture->windows, archivePath, kArchive));
     }
 
     QLabel* sheetLabel(int i) const
@@ -83,23 +83,10 @@ class TestAttachments : public QObject {
         return path;
     }
 
-    // The window as the sheet's "Allegati" opens it: `work` runs while it
-    // is up, then the window is closed if `work` left it open.
-    void withWindow(const std::function<void(TfrmAllegaCartella*)>& work)
+    // The window as the sheet's "Allegati" opens it.
+    bool withWindow(const std::function<void(TfrmAllegaCartella*)>& work)
     {
-        bool ran = false;
-        QTimer::singleShot(0, this, [&] {
-            QPointer<TfrmAllegaCartella> window = sheet->findChild<TfrmAllegaCartella*>();
-            QVERIFY(window);
-            QCOMPARE(QApplication::activeModalWidget(), window.data());
-            ran = true;
-            work(window);
-            if (window && window->isVisible())
-                window->reject(); // never leave the test hanging in the modal loop
-        });
-        QTest::mouseClick(sheet->cmdFile, Qt::LeftButton);
-        QVERIFY(ran);
-        QVERIFY(!sheet->findChild<TfrmAllegaCartella*>()); // discarded once closed
+        return whileModal<TfrmAllegaCartella>(sheet, sheet->cmdFile, work);
     }
 
     // A window over the current card without its modal loop.
@@ -120,10 +107,9 @@ class TestAttachments : public QObject {
 private slots:
     void init()
     {
-        program = new TestProgram;
-        windows = new TWindowSet;
-        windows->onTerminate = [] {};
-        sheet = windows->frmCartoline;
+        fixture = std::make_unique<SheetFixture>();
+        program = &fixture->program;
+        sheet = fixture->sheet;
         opened.clear();
         TMisc::setHandler([this](const QString& command, const QUrl&) { opened << command; });
     }
@@ -131,8 +117,7 @@ private slots:
     void cleanup()
     {
         TMisc::setHandler({});
-        delete windows;
-        delete program;
+        fixture.reset();
     }
 
     // ---- opening -------------------------------------------------------------
@@ -157,7 +142,8 @@ private slots:
         openSheet(0);
         for (int i = 0; i < 6; ++i)
             sheetLabel(i)->setText(labels[i]);
-        withWindow([&](TfrmAllegaCartella* window) {
+        QVERIFY(withWindow([&](TfrmAllegaCartella* window) {
+            QCOMPARE(QApplication::activeModalWidget(), window);
             QCOMPARE(window->windowTitle(), QStringLiteral(" Allega file"));
             QCOMPARE(window->size(), QSize(634, 534));
             QCOMPARE(window->lblMemory->text(), QStringLiteral("cartoline"));
@@ -170,7 +156,7 @@ private slots:
                 QCOMPARE(open[i]->isEnabled(), openable[i]);
             QVERIFY(window->txtFile01->isReadOnly());
             QVERIFY(!window->txtDesc01->isReadOnly());
-        });
+        }));
     }
 
     // ---- pick and copy -------------------------------------------------------
@@ -273,12 +259,12 @@ private slots:
     {
         openSheet(0);
         const QString source = userFile(QStringLiteral("scontrino.png"), QByteArray("png"));
-        withWindow([&](TfrmAllegaCartella* window) {
+        QVERIFY(withWindow([&](TfrmAllegaCartella* window) {
             pick(window->btnSfoglia01, source);
             window->txtDesc01->setText(QStringLiteral("Scontrino"));
             QTest::mouseClick(window->btnAnnulla, Qt::LeftButton);
             QVERIFY(!window->isVisible());
-        });
+        }));
         for (int i = 0; i < 6; ++i)
             QVERIFY(sheetLabel(i)->text().isEmpty());
         QCOMPARE(contentOf(CompanionFiles::attachmentPath(QStringLiteral("scontrino.png"))), QByteArray("png"));
@@ -304,7 +290,7 @@ private slots:
         writeContent(CompanionFiles::attachmentPath(QStringLiteral("vecchio.pdf")), QByteArray("vecchio"));
         QVERIFY(sheet->subMostraScheda(1));
         const QString source = userFile(QStringLiteral("nuovo.txt"), QByteArray("nuovo"));
-        withWindow([&](TfrmAllegaCartella* window) {
+        QVERIFY(withWindow([&](TfrmAllegaCartella* window) {
             QVERIFY(window->btnApri01->isEnabled());
             QTest::mouseClick(window->imgCancella01, Qt::LeftButton);
             QVERIFY(window->txtFile01->text().isEmpty());
@@ -314,7 +300,7 @@ private slots:
             window->txtDesc02->setText(QStringLiteral("  Note di montaggio  "));
             QTest::mouseClick(window->btnApplica, Qt::LeftButton);
             QVERIFY(!window->isVisible());
-        });
+        }));
         const QStringList expected{"", "nuovo.txt", "", "Vecchio documento", "Note di montaggio", ""};
         for (int i = 0; i < 6; ++i)
             QCOMPARE(sheetLabel(i)->text(), expected[i]);
@@ -398,10 +384,10 @@ private slots:
         QFETCH(QString, fileName);
         openSheet(0);
         const QString source = userFile(fileName, QByteArray("il documento"));
-        withWindow([&](TfrmAllegaCartella* window) {
+        QVERIFY(withWindow([&](TfrmAllegaCartella* window) {
             pick(window->btnSfoglia01, source);
             QTest::mouseClick(window->btnApplica, Qt::LeftButton);
-        });
+        }));
         QVERIFY(!sheet->lblFile01->text().isEmpty());
         sheet->txtNome->setText(QStringLiteral("Settebello"));
         sheet->txtTipologia->setText(QStringLiteral("Elettrotreno"));
@@ -411,10 +397,10 @@ private slots:
         sheet->subNuovaScheda();
         QVERIFY(sheet->subMostraScheda(1));
 
-        withWindow([&](TfrmAllegaCartella* window) {
+        QVERIFY(withWindow([&](TfrmAllegaCartella* window) {
             QVERIFY(window->btnApri01->isEnabled());
             QTest::mouseClick(window->btnApri01, Qt::LeftButton);
-        });
+        }));
         QCOMPARE(opened.size(), 1);
         const QString path = TMisc::urlFor(opened.first()).toLocalFile();
         QVERIFY(path.startsWith(CompanionFiles::attachmentsFolder()));

@@ -39,8 +39,8 @@ QSize photoSizeOf(int record) { return QSize(40 + 10 * record, 30); }
 class TestSlideshow : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<SheetFixture> fixture;
     TestProgram* program = nullptr;
-    TWindowSet* windows = nullptr;
     TfrmCartoline* sheet = nullptr;
     QString archivePath;
 
@@ -54,7 +54,7 @@ class TestSlideshow : public QObject {
             writePhoto(Photo::A, n, encoded(halves(photoSizeOf(n)), "jpg"));
             writePhoto(Photo::B, n, encoded(halves(QSize(7, 7)), "jpg"));
         }
-        QVERIFY(openRecordSheet(*windows, archivePath, kArchive));
+        QVERIFY(openRecordSheet(*fixture->windows, archivePath, kArchive));
     }
 
     void writePhoto(Photo which, int record, const QByteArray& bytes)
@@ -62,23 +62,10 @@ class TestSlideshow : public QObject {
         QVERIFY(writeFile(CompanionFiles::photoPath(which, kArchive, QString::number(record)), bytes));
     }
 
-    // The slideshow as the sheet's "Slide show" opens it; `work` runs while
-    // it is up, and the window is closed if `work` left it open.
-    void withSlideshow(const std::function<void(TfrmSlideshow_Euro_01*)>& work)
+    // The slideshow as the sheet's "Slide show" opens it.
+    bool withSlideshow(const std::function<void(TfrmSlideshow_Euro_01*)>& work)
     {
-        bool ran = false;
-        QTimer::singleShot(0, this, [&] {
-            QPointer<TfrmSlideshow_Euro_01> show = sheet->findChild<TfrmSlideshow_Euro_01*>();
-            QVERIFY(show);
-            QTRY_VERIFY(show->isVisible());
-            ran = true;
-            work(show);
-            if (show && show->isVisible())
-                show->close(); // never leave the test hanging in the modal loop
-        });
-        QTest::mouseClick(sheet->cmdSlideShow, Qt::LeftButton);
-        QVERIFY(ran);
-        QVERIFY(!sheet->findChild<TfrmSlideshow_Euro_01*>()); // discarded once closed
+        return whileModal<TfrmSlideshow_Euro_01>(sheet, sheet->cmdSlideShow, work);
     }
 
     static int onScreen(TfrmSlideshow_Euro_01* show)
@@ -96,16 +83,14 @@ class TestSlideshow : public QObject {
 private slots:
     void init()
     {
-        program = new TestProgram;
-        windows = new TWindowSet;
-        windows->onTerminate = [] {};
-        sheet = windows->frmCartoline;
+        fixture = std::make_unique<SheetFixture>();
+        program = &fixture->program;
+        sheet = fixture->sheet;
     }
 
     void cleanup()
     {
-        delete windows;
-        delete program;
+        fixture.reset();
     }
 
     // ---- the walk ------------------------------------------------------------
@@ -129,7 +114,7 @@ private slots:
         openSheet(records);
         QVERIFY(sheet->subMostraScheda(records)); // the sheet's own card plays no part
         const TPhoto sheetPhoto = sheet->imgFoto->photo();
-        withSlideshow([&](TfrmSlideshow_Euro_01* show) {
+        QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
             QCOMPARE(onScreen(show), shown.first());
             QVERIFY(show->lblPosizione->text().isEmpty());
             for (int tick = 0; tick < positions.size(); ++tick) {
@@ -138,7 +123,7 @@ private slots:
                 QCOMPARE(onScreen(show), shown[tick + 1]);
             }
             QVERIFY(show->Timer->isActive());
-        });
+        }));
         QVERIFY(Dialogs::takeShown().isEmpty());
         QCOMPARE(sheet->lblPosizione->text(), QString::number(records));
         QVERIFY(sheet->imgFoto->photo().sharesWith(sheetPhoto));
@@ -161,13 +146,13 @@ private slots:
         QFile::remove(path);
         if (!photo2.isEmpty())
             QVERIFY(writeFile(path, photo2));
-        withSlideshow([&](TfrmSlideshow_Euro_01* show) {
+        QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
             const int expected[] = {1, kBanner, 3, 3, 1, kBanner};
             for (int record : expected) {
                 show->cmdAvantiClick();
                 QCOMPARE(onScreen(show), record);
             }
-        });
+        }));
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
 
@@ -180,11 +165,11 @@ private slots:
         sheet->txtScala->setText(QStringLiteral("1:72"));
         QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
         Dialogs::clear();
-        withSlideshow([&](TfrmSlideshow_Euro_01* show) {
+        QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
             show->cmdAvantiClick();
             QCOMPARE(show->imgFoto->photo().size(), QSize(366, 260));
             QVERIFY(!show->imgFoto->photo().sharesWith(show->imgBianco->photo()));
-        });
+        }));
     }
 
     void phonePhotosShowUprightAndTheTickDecodesNothing()
@@ -192,7 +177,7 @@ private slots:
         openSheet(2);
         // Stored lying down with a mark that says "turn me": shown upright.
         writePhoto(Photo::A, 2, turnedJpeg(halves(QSize(1600, 1200)), 6));
-        withSlideshow([&](TfrmSlideshow_Euro_01* show) {
+        QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
             show->cmdAvantiClick();
             show->waitForPrepared();
             const int decodes = TPhoto::counters().decodes;
@@ -210,7 +195,7 @@ private slots:
             // Turned a quarter clockwise, the red left half lies on top.
             QVERIFY(near(shot.pixel(drawn.center().x(), drawn.top() + drawn.height() / 4), Qt::red));
             QVERIFY(near(shot.pixel(drawn.center().x(), drawn.bottom() - drawn.height() / 4), Qt::blue));
-        });
+        }));
     }
 
     // ---- the archive ---------------------------------------------------------
@@ -229,12 +214,12 @@ private slots:
         if (fileMissing)
             QVERIFY(QFile::remove(archivePath));
         bool closed = false;
-        withSlideshow([&](TfrmSlideshow_Euro_01* show) {
+        QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
             show->cmdAvantiClick();
             closed = !show->isVisible();
             QVERIFY(!show->Timer->isActive());
             QVERIFY(show->lblPosizione->text().isEmpty());
-        });
+        }));
         QVERIFY(closed);
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         QCOMPARE(shown.size(), 1);
@@ -249,7 +234,7 @@ private slots:
         // A folder where the archive should be: every opening fails.
         QVERIFY(QFile::remove(archivePath));
         QVERIFY(QDir().mkpath(archivePath));
-        withSlideshow([&](TfrmSlideshow_Euro_01* show) {
+        QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
             // The first box stays open, as a user leaves it, while more ticks come.
             Dialogs::setScripted(false);
             QPointer<QMessageBox> first;
@@ -290,7 +275,7 @@ private slots:
             QCOMPARE(shown.first().kind, Dialogs::Kind::Error);
             QCOMPARE(shown.first().text, ArchiveAccessMessage());
             QCOMPARE(onScreen(show), kBanner);
-        });
+        }));
     }
 
     // ---- the window ----------------------------------------------------------
@@ -298,7 +283,7 @@ private slots:
     void opensFullScreenOnTheBanner()
     {
         openSheet(1);
-        withSlideshow([&](TfrmSlideshow_Euro_01* show) {
+        QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
             QCOMPARE(show->windowTitle(), QStringLiteral(" Slide Show Modellini"));
             QCOMPARE(QApplication::activeModalWidget(), show);
             QVERIFY(show->isMaximized());
@@ -311,7 +296,7 @@ private slots:
                     && !show->cmdAvanti->isVisible());
             QVERIFY(show->Timer->isActive());
             QCOMPARE(show->Timer->interval(), 6000);
-        });
+        }));
     }
 
     void aClickAnywhereCloses_data()
@@ -331,7 +316,7 @@ private slots:
         openSheet(1);
         QPointer<QTimer> timer;
         bool closedByClick = false;
-        withSlideshow([&](TfrmSlideshow_Euro_01* show) {
+        QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
             for (int i = 0; i < ticks; ++i)
                 show->cmdAvantiClick();
             timer = show->Timer;
@@ -342,7 +327,7 @@ private slots:
             QTest::mouseClick(widget, Qt::LeftButton, {}, at);
             closedByClick = !show->isVisible();
             QVERIFY(!show->Timer->isActive());
-        });
+        }));
         QVERIFY(closedByClick);
         QVERIFY(timer.isNull()); // the timer ends with the window
     }
