@@ -159,6 +159,27 @@ private slots:
         }));
     }
 
+    void tabGoesThroughTheSlotsInOrder()
+    {
+        openSheet(0);
+        sheet->lblFile01->setText(QStringLiteral("a.pdf")); // every "Apri" takes the focus once enabled
+        sheet->lblFile02->setText(QStringLiteral("b.pdf"));
+        sheet->lblFile03->setText(QStringLiteral("c.pdf"));
+        auto window = freshWindow();
+        QStringList order;
+        QWidget* w = window->txtFile01;
+        do {
+            if ((w->focusPolicy() & Qt::TabFocus) && w->window() == window.get() && !order.contains(w->objectName()))
+                order << w->objectName();
+            w = w->nextInFocusChain();
+        } while (w != window->txtFile01);
+        const QStringList expected{"txtFile01", "btnSfoglia01", "btnApri01", "txtDesc01",
+                                   "txtFile02", "btnSfoglia02", "btnApri02", "txtDesc02",
+                                   "txtFile03", "btnSfoglia03", "btnApri03", "txtDesc03",
+                                   "btnApplica", "btnAnnulla"};
+        QCOMPARE(order, expected);
+    }
+
     // ---- pick and copy -------------------------------------------------------
 
     void pickCopiesAtOnce_data()
