@@ -81,14 +81,18 @@ inline bool openRecordSheet(TWindowSet& windows, const QString& path, const QStr
     return QTest::qWaitForWindowExposed(sheet);
 }
 
-// What most window tests start from: a scratch program folder and a fresh
-// window set with its record sheet. Made in init(), deleted in cleanup().
-struct SheetFixture {
-    SheetFixture() { windows->onTerminate = [] {}; }
-    ~SheetFixture() { delete windows; }
+// A scratch program folder with the window set over it: the record sheet and
+// the windows it opens, without the login in front.
+class SheetProgram {
+public:
+    SheetProgram()
+    {
+        windows.onTerminate = [] {};
+        sheet = windows.frmCartoline;
+    }
     TestProgram program;
-    TWindowSet* windows = new TWindowSet;
-    TfrmCartoline* sheet = windows->frmCartoline;
+    TWindowSet windows;
+    TfrmCartoline* sheet = nullptr;
 };
 
 // Clicks `command`, which shows a modal window of type W owned by `owner`;

@@ -55,7 +55,7 @@ TScheda recordAt(const QString& archivePath, int n)
 class TestAttachments : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<SheetFixture> fixture;
+    std::unique_ptr<SheetProgram> fixture;
     TestProgram* program = nullptr;
     TfrmCartoline* sheet = nullptr;
     QString archivePath;
@@ -65,7 +65,7 @@ class TestAttachments : public QObject {
     {
         archivePath = program->file(kArchive + ".dbm");
         writeArchive(archivePath, records);
-        QVERIFY(openRecordSheet(*fixture->windows, archivePath, kArchive));
+        QVERIFY(openRecordSheet(fixture->windows, archivePath, kArchive));
     }
 
     QLabel* sheetLabel(int i) const
@@ -107,7 +107,7 @@ class TestAttachments : public QObject {
 private slots:
     void init()
     {
-        fixture = std::make_unique<SheetFixture>();
+        fixture = std::make_unique<SheetProgram>();
         program = &fixture->program;
         sheet = fixture->sheet;
         opened.clear();

@@ -39,7 +39,7 @@ QSize photoSizeOf(int record) { return QSize(40 + 10 * record, 30); }
 class TestSlideshow : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<SheetFixture> fixture;
+    std::unique_ptr<SheetProgram> fixture;
     TestProgram* program = nullptr;
     TfrmCartoline* sheet = nullptr;
     QString archivePath;
@@ -54,7 +54,7 @@ class TestSlideshow : public QObject {
             writePhoto(Photo::A, n, encoded(halves(photoSizeOf(n)), "jpg"));
             writePhoto(Photo::B, n, encoded(halves(QSize(7, 7)), "jpg"));
         }
-        QVERIFY(openRecordSheet(*fixture->windows, archivePath, kArchive));
+        QVERIFY(openRecordSheet(fixture->windows, archivePath, kArchive));
     }
 
     void writePhoto(Photo which, int record, const QByteArray& bytes)
@@ -83,7 +83,7 @@ class TestSlideshow : public QObject {
 private slots:
     void init()
     {
-        fixture = std::make_unique<SheetFixture>();
+        fixture = std::make_unique<SheetProgram>();
         program = &fixture->program;
         sheet = fixture->sheet;
     }
