@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "PhotoBench.h"
 #include "sheet/Photo.h"
 #include "sheet/frmCartoline.h"
 #include "shell/WindowSet.h"
@@ -45,33 +46,6 @@ struct Bench {
     QString photoB;
 };
 Bench* g = nullptr;
-
-// Something a camera could have taken: smooth shapes and light, plus sensor
-// noise, so that it compresses like a photo and not like a drawing.
-QImage photographic(QSize size, unsigned seed)
-{
-    QImage image(size, QImage::Format_RGB32);
-    std::mt19937 rng(seed);
-    const double phase = seed * 0.7;
-    for (int y = 0; y < size.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < size.width(); ++x) {
-            const int noise = int(rng() % 17) - 8;
-            const double wave = std::sin(x / 150.0 + phase) * std::cos(y / 110.0);
-            line[x] = qRgb(qBound(0, int(120 + 80 * wave) + noise, 255),
-                           qBound(0, y * 255 / size.height() + noise, 255),
-                           qBound(0, (x / 3 + y / 2) % 256 + noise, 255));
-        }
-    }
-    return image;
-}
-
-qint64 writePhoto(const QString& path, const QImage& image)
-{
-    if (!image.save(path, "jpg", 92))
-        qFatal("cannot write %s", qPrintable(path));
-    return QFileInfo(path).size();
-}
 
 // Resident and peak resident memory of the process, in MB.
 double procStatusMB(const char* key)
@@ -98,21 +72,12 @@ void setUp()
     g = new Bench;
     ProgramFolder::setOverride(g->folder.path());
     const QString archivePath = ProgramFolder::path() + kArchive + ".dbm";
-    {
-        TArchivio archive;
-        archive.ApriArchivio(archivePath);
-        for (int i = 1; i <= kCards; ++i) {
-            TScheda record;
-            record.ScriviCampo(Campo::Nome, QStringLiteral("Modello %1").arg(i));
-            archive.AccodaScheda(record);
-        }
-        archive.ChiudiArchivio();
-    }
+    PhotoBench::writeArchive(archivePath, kCards);
     CompanionFiles::ensurePhotoFolder();
     g->photoA = CompanionFiles::photoPath(CompanionFiles::Photo::A, kArchive, QStringLiteral("1"));
     g->photoB = CompanionFiles::photoPath(CompanionFiles::Photo::B, kArchive, QStringLiteral("1"));
-    const qint64 sizeA = writePhoto(g->photoA, photographic(QSize(4000, 3000), 1));
-    const qint64 sizeB = writePhoto(g->photoB, photographic(QSize(3000, 4000), 2));
+    const qint64 sizeA = PhotoBench::writePhoto(g->photoA, PhotoBench::photographic(QSize(4000, 3000), 1));
+    const qint64 sizeB = PhotoBench::writePhoto(g->photoB, PhotoBench::photographic(QSize(3000, 4000), 2));
     std::printf("photo A 4000x3000: %.2f MB, photo B 3000x4000: %.2f MB (JPEG quality 92)\n", sizeA / 1048576.0,
                 sizeB / 1048576.0);
     // The other cards show the same two pictures, each through its own file name.
@@ -213,44 +178,6 @@ void BM_BrowseCollection(benchmark::State& state)
 }
 BENCHMARK(BM_BrowseCollection)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3);
 
-// Prints the ratios of the medians once everything has run.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                m_median[run.run_name.function_name] = run.GetAdjustedRealTime();
-            else if (run.run_type == Run::RT_Iteration)
-                m_last[run.run_name.function_name] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        auto value = [&](const std::string& name) {
-            auto it = m_median.find(name);
-            if (it != m_median.end())
-                return it->second;
-            auto last = m_last.find(name);
-            return last != m_last.end() ? last->second : 0.0;
-        };
-        const double baseline = value("BM_FullDecodeBaseline");
-        if (baseline <= 0)
-            return;
-        std::printf("\nRatios to the full decode of both photos (goal: show <= 0.50):\n");
-        for (const char* name : {"BM_ShowCard", "BM_SaveUnchangedCard", "BM_ZoomDecode"}) {
-            if (value(name) > 0)
-                std::printf("  %-22s %.3f\n", name, value(name) / baseline);
-        }
-    }
-
-private:
-    std::map<std::string, double> m_median;
-    std::map<std::string, double> m_last;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -259,22 +186,11 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    // Several runs by default, reported by their median.
-    std::vector<char*> args(argv, argv + argc);
-    bool repetitionsGiven = false;
-    for (int i = 1; i < argc; ++i)
-        repetitionsGiven = repetitionsGiven || std::string(argv[i]).rfind("--benchmark_repetitions", 0) == 0;
-    std::string repetitions = "--benchmark_repetitions=7";
-    std::string aggregatesOnly = "--benchmark_report_aggregates_only=true";
-    if (!repetitionsGiven) {
-        args.push_back(repetitions.data());
-        args.push_back(aggregatesOnly.data());
-    }
-    int count = int(args.size());
-    benchmark::Initialize(&count, args.data());
+    PhotoBench::initialise(argc, argv);
 
     setUp();
-    RatioReporter reporter;
+    PhotoBench::RatioReporter reporter("BM_FullDecodeBaseline", "full decode of both photos", "show <= 0.50",
+                                       {"BM_ShowCard", "BM_SaveUnchangedCard", "BM_ZoomDecode"});
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     delete g->windows;

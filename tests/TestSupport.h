@@ -1,10 +1,13 @@
 #pragma once
 // Shared fixtures of the GUI tests: a scratch program folder, scripted
 // dialogs, and widgets found by objectName.
+#include <QAbstractButton>
 #include <QFile>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include "sheet/frmCartoline.h"
@@ -13,6 +16,8 @@
 #include "storage/Archivio.h"
 #include "storage/ProgramFolder.h"
 #include "ui/Dialogs.h"
+
+#include <functional>
 
 // A program folder of its own for one test, and dialogs answered by script.
 class TestProgram {
@@ -99,4 +104,25 @@ inline void fillRequiredFields(TfrmCartoline* sheet)
     sheet->txtProduttore->setText(QStringLiteral("Amati"));
     sheet->txtValore->setText(QStringLiteral("250,00"));
     sheet->txtScala->setText(QStringLiteral("1:100"));
+}
+
+// Clicks `command`, which shows a modal window of type W owned by `owner`;
+// `work` runs while it is up, and the window is closed if `work` left it
+// open, so that a failing test never hangs in the modal loop. True when
+// `work` ran and the window was discarded once closed.
+template <typename W>
+bool whileModal(QObject* owner, QAbstractButton* command, const std::function<void(W*)>& work)
+{
+    bool ran = false;
+    QTimer::singleShot(0, owner, [&] {
+        QPointer<W> window = owner->findChild<W*>();
+        if (!window || !QTest::qWaitFor([&] { return window->isVisible(); }))
+            return;
+        ran = true;
+        work(window);
+        if (window && window->isVisible())
+            window->close();
+    });
+    QTest::mouseClick(command, Qt::LeftButton);
+    return ran && !owner->findChild<W*>();
 }

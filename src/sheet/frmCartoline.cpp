@@ -10,6 +10,8 @@
 #include "search/frmTrovaCartoline.h"
 #include "sheet/CartolineGuide.h"
 #include "sheet/FieldEntry.h"
+#include "sheet/frmAllegaCartella.h"
+#include "output/frmSlideshow_Euro_01.h"
 #include "shell/WindowSet.h"
 #include "shell/frmGuida.h"
 #include "shell/frmAvvio.h"
@@ -483,11 +485,21 @@ void TfrmCartoline::cmdSalvaClick()
 
 // The windows serving the sheet come with their own work; until then these
 // commands do nothing.
-void TfrmCartoline::cmdFileClick() {}
+void TfrmCartoline::cmdFileClick()
+{
+    TfrmAllegaCartella attachments(this);
+    attachments.lblMemory->setText(QStringLiteral("cartoline"));
+    attachments.subCopiaDallaScheda();
+    attachments.exec();
+}
 void TfrmCartoline::cmdAnteprimaClick() {}
 void TfrmCartoline::cmdStampaClick() {}
 void TfrmCartoline::cmdEsportaClick() {}
-void TfrmCartoline::cmdSlideShowClick() {}
+void TfrmCartoline::cmdSlideShowClick()
+{
+    TfrmSlideshow_Euro_01 slideshow(this);
+    slideshow.exec();
+}
 
 void TfrmCartoline::cmdTrovaClick()
 {

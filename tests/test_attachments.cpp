@@ -1,0 +1,433 @@
+// The attachments window over a real program folder: opening from the record
+// sheet, picking and copying into the attachments folder with its overwrite
+// question, opening a copy, clearing, applying and cancelling, and names the
+// record cannot hold as they are.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+
+#include <functional>
+
+#include "TestSupport.h"
+#include "sheet/frmAllegaCartella.h"
+#include "sheet/frmCartoline.h"
+#include "shell/TMisc.h"
+#include "storage/Archivio.h"
+#include "storage/CodePage.h"
+#include "storage/CompanionFiles.h"
+#include "ui/PictureButton.h"
+
+namespace {
+
+const QString kArchive = QStringLiteral("Treni");
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeContent(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+TScheda recordAt(const QString& archivePath, int n)
+{
+    TArchivio archive;
+    archive.ApriArchivio(archivePath);
+    const TScheda record = archive.LeggiScheda(n);
+    archive.ChiudiArchivio();
+    return record;
+}
+
+} // namespace
+
+class TestAttachments : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<SheetProgram> fixture;
+    TestProgram* program = nullptr;
+    TfrmCartoline* sheet = nullptr;
+    QString archivePath;
+    QStringList opened; // what "Apri" handed to the desktop
+
+    void openSheet(int records)
+    {
+        archivePath = program->file(kArchive + ".dbm");
+        writeArchive(archivePath, records);
+        QVERIFY(openRecordSheet(fixture->windows, archivePath, kArchive));
+    }
+
+    QLabel* sheetLabel(int i) const
+    {
+        QLabel* labels[] = {sheet->lblFile01, sheet->lblFile02, sheet->lblFile03,
+                            sheet->lblDesc01, sheet->lblDesc02, sheet->lblDesc03};
+        return labels[i];
+    }
+
+    // A file the user might attach, outside the program folder's own folders.
+    QString userFile(const QString& name, const QByteArray& content)
+    {
+        const QString path = program->file("Documenti utente/" + name);
+        writeContent(path, content);
+        return path;
+    }
+
+    // The window as the sheet's "Allegati" opens it.
+    bool withWindow(const std::function<void(TfrmAllegaCartella*)>& work)
+    {
+        return whileModal<TfrmAllegaCartella>(sheet, sheet->cmdFile, work);
+    }
+
+    // A window over the current card without its modal loop.
+    std::unique_ptr<TfrmAllegaCartella> freshWindow()
+    {
+        auto window = std::make_unique<TfrmAllegaCartella>(sheet);
+        window->lblMemory->setText(QStringLiteral("cartoline"));
+        window->subCopiaDallaScheda();
+        return window;
+    }
+
+    void pick(QPushButton* browse, const QString& path)
+    {
+        Dialogs::setNextFileName(path);
+        QTest::mouseClick(browse, Qt::LeftButton);
+    }
+
+private slots:
+    void init()
+    {
+        fixture = std::make_unique<SheetProgram>();
+        program = &fixture->program;
+        sheet = fixture->sheet;
+        opened.clear();
+        TMisc::setHandler([this](const QString& command, const QUrl&) { opened << command; });
+    }
+
+    void cleanup()
+    {
+        TMisc::setHandler({});
+        fixture.reset();
+    }
+
+    // ---- opening -------------------------------------------------------------
+
+    void openingShowsTheCardsAttachments_data()
+    {
+        QTest::addColumn<QStringList>("labels"); // File01..03, Desc01..03 on the sheet
+        QTest::addColumn<QList<bool>>("openable");
+        QTest::newRow("no attachments") << QStringList{"", "", "", "", "", ""} << QList<bool>{false, false, false};
+        QTest::newRow("first attachment") << QStringList{"ricevuta.pdf", "", "", "Scontrino", "", ""}
+                                          << QList<bool>{true, false, false};
+        QTest::newRow("third only, padded") << QStringList{"", "", "  foto vera.jpg ", "", "", " Dal vivo  "}
+                                            << QList<bool>{false, false, true};
+        QTest::newRow("a name of blanks") << QStringList{"   ", "a.txt", "b.doc", "", "", ""}
+                                          << QList<bool>{false, true, true};
+    }
+
+    void openingShowsTheCardsAttachments()
+    {
+        QFETCH(QStringList, labels);
+        QFETCH(QList<bool>, openable);
+        openSheet(0);
+        for (int i = 0; i < 6; ++i)
+            sheetLabel(i)->setText(labels[i]);
+        QVERIFY(withWindow([&](TfrmAllegaCartella* window) {
+            QCOMPARE(QApplication::activeModalWidget(), window);
+            QCOMPARE(window->windowTitle(), QStringLiteral(" Allega file"));
+            QCOMPARE(window->size(), QSize(634, 534));
+            QCOMPARE(window->lblMemory->text(), QStringLiteral("cartoline"));
+            QLineEdit* fields[] = {window->txtFile01, window->txtFile02, window->txtFile03,
+                                   window->txtDesc01, window->txtDesc02, window->txtDesc03};
+            for (int i = 0; i < 6; ++i)
+                QCOMPARE(fields[i]->text(), labels[i].trimmed());
+            QPushButton* open[] = {window->btnApri01, window->btnApri02, window->btnApri03};
+            for (int i = 0; i < 3; ++i)
+                QCOMPARE(open[i]->isEnabled(), openable[i]);
+            QVERIFY(window->txtFile01->isReadOnly());
+            QVERIFY(!window->txtDesc01->isReadOnly());
+        }));
+    }
+
+    void tabGoesThroughTheSlotsInOrder()
+    {
+        openSheet(0);
+        sheet->lblFile01->setText(QStringLiteral("a.pdf")); // every "Apri" takes the focus once enabled
+        sheet->lblFile02->setText(QStringLiteral("b.pdf"));
+        sheet->lblFile03->setText(QStringLiteral("c.pdf"));
+        auto window = freshWindow();
+        QStringList order;
+        QWidget* w = window->txtFile01;
+        do {
+            if ((w->focusPolicy() & Qt::TabFocus) && w->window() == window.get() && !order.contains(w->objectName()))
+                order << w->objectName();
+            w = w->nextInFocusChain();
+        } while (w != window->txtFile01);
+        const QStringList expected{"txtFile01", "btnSfoglia01", "btnApri01", "txtDesc01",
+                                   "txtFile02", "btnSfoglia02", "btnApri02", "txtDesc02",
+                                   "txtFile03", "btnSfoglia03", "btnApri03", "txtDesc03",
+                                   "btnApplica", "btnAnnulla"};
+        QCOMPARE(order, expected);
+    }
+
+    // ---- pick and copy -------------------------------------------------------
+
+    void pickCopiesAtOnce_data()
+    {
+        QTest::addColumn<QByteArray>("alreadyThere"); // empty: no file of that name yet
+        QTest::addColumn<bool>("pickTheCopyItself");
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("new name: copied, nothing asked") << QByteArray() << false << QMessageBox::Yes << true;
+        QTest::newRow("same name, Yes replaces") << QByteArray("vecchia") << false << QMessageBox::Yes << true;
+        QTest::newRow("same name, No keeps the old copy") << QByteArray("vecchia") << false << QMessageBox::No
+                                                          << false;
+        QTest::newRow("the copy itself, Yes leaves it intact") << QByteArray("vecchia") << true << QMessageBox::Yes
+                                                               << false;
+    }
+
+    void pickCopiesAtOnce()
+    {
+        QFETCH(QByteArray, alreadyThere);
+        QFETCH(bool, pickTheCopyItself);
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(bool, replaced);
+        openSheet(0);
+        const QString copy = CompanionFiles::attachmentPath(QStringLiteral("fattura.pdf"));
+        if (!alreadyThere.isEmpty())
+            writeContent(copy, alreadyThere);
+        const QString source =
+            pickTheCopyItself ? copy : userFile(QStringLiteral("fattura.pdf"), QByteArray("nuova fattura"));
+        auto window = freshWindow();
+        window->txtDesc02->setText(QStringLiteral("Fattura d'acquisto"));
+
+        Dialogs::setNextAnswer(answer);
+        pick(window->btnSfoglia02, source);
+
+        const QList<Dialogs::Shown> shown = Dialogs::takeShown();
+        if (alreadyThere.isEmpty()) {
+            QVERIFY(shown.isEmpty());
+        } else {
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(shown.first().kind, Dialogs::Kind::Confirmation);
+            QCOMPARE(shown.first().text, CompanionFiles::overwriteQuestion());
+        }
+        QCOMPARE(contentOf(copy), replaced ? QByteArray("nuova fattura") : alreadyThere);
+        // Whatever the answer, the slot names the file now in the folder.
+        QCOMPARE(window->txtFile02->text(), QStringLiteral("fattura.pdf"));
+        QVERIFY(window->btnApri02->isEnabled());
+        QCOMPARE(window->txtDesc02->text(), QStringLiteral("Fattura d'acquisto"));
+        QVERIFY(window->txtFile01->text().isEmpty() && window->txtFile03->text().isEmpty());
+        const QList<Dialogs::FileRequest> requests = Dialogs::takeFileRequests();
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests.first().title, QStringLiteral("Selezionare il file da allegare:"));
+        QVERIFY(requests.first().filter.startsWith(QStringLiteral("Tutti i file (*.*)|")));
+    }
+
+    void cancellingTheDialogChangesNothing()
+    {
+        openSheet(0);
+        sheet->lblFile01->setText(QStringLiteral("manuale.pdf"));
+        auto window = freshWindow();
+        pick(window->btnSfoglia01, QString()); // cancelled
+        QCOMPARE(window->txtFile01->text(), QStringLiteral("manuale.pdf"));
+        QVERIFY(!QFileInfo::exists(CompanionFiles::attachmentsFolder()));
+        QVERIFY(Dialogs::takeShown().isEmpty());
+    }
+
+    void aFailedCopyWarnsAndKeepsTheSlot_data()
+    {
+        QTest::addColumn<bool>("folderBlocked");
+        QTest::newRow("attachments folder cannot be made") << true;
+        QTest::newRow("picked file gone") << false;
+    }
+
+    void aFailedCopyWarnsAndKeepsTheSlot()
+    {
+        QFETCH(bool, folderBlocked);
+        openSheet(0);
+        QString source = userFile(QStringLiteral("garanzia.pdf"), QByteArray("garanzia"));
+        if (folderBlocked)
+            writeContent(program->file("Documenti_Allegati"), QByteArray("a file, not a folder"));
+        else
+            QVERIFY(QFile::remove(source));
+        sheet->lblFile03->setText(QStringLiteral("precedente.pdf"));
+        auto window = freshWindow();
+
+        pick(window->btnSfoglia03, source);
+
+        const QList<Dialogs::Shown> shown = Dialogs::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().kind, Dialogs::Kind::Warning);
+        QCOMPARE(shown.first().text, TfrmAllegaCartella::copyFailedMessage());
+        QCOMPARE(window->txtFile03->text(), QStringLiteral("precedente.pdf"));
+        QVERIFY(!QFileInfo::exists(CompanionFiles::attachmentPath(QStringLiteral("garanzia.pdf"))));
+    }
+
+    // ---- apply, cancel, clear, open ------------------------------------------
+
+    void annullaLeavesTheSheetButTheCopyStays()
+    {
+        openSheet(0);
+        const QString source = userFile(QStringLiteral("scontrino.png"), QByteArray("png"));
+        QVERIFY(withWindow([&](TfrmAllegaCartella* window) {
+            pick(window->btnSfoglia01, source);
+            window->txtDesc01->setText(QStringLiteral("Scontrino"));
+            QTest::mouseClick(window->btnAnnulla, Qt::LeftButton);
+            QVERIFY(!window->isVisible());
+        }));
+        for (int i = 0; i < 6; ++i)
+            QVERIFY(sheetLabel(i)->text().isEmpty());
+        QCOMPARE(contentOf(CompanionFiles::attachmentPath(QStringLiteral("scontrino.png"))), QByteArray("png"));
+    }
+
+    void eraserAndApplyReachTheArchiveOnSave()
+    {
+        openSheet(0);
+        {
+            TArchivio archive;
+            archive.ApriArchivio(archivePath);
+            TScheda record;
+            record.ScriviCampo(Campo::Nome, QStringLiteral("Caimano"));
+            record.ScriviCampo(Campo::Tipologia, QStringLiteral("Locomotiva"));
+            record.ScriviCampo(Campo::Produttore, QStringLiteral("Rivarossi"));
+            record.ScriviCampo(Campo::Valore, QStringLiteral("120,00"));
+            record.ScriviCampo(Campo::Scala, QStringLiteral("H0"));
+            record.ScriviCampo(Campo::File01, QStringLiteral("vecchio.pdf"));
+            record.ScriviCampo(Campo::Desc01, QStringLiteral("Vecchio documento"));
+            archive.AccodaScheda(record);
+            archive.ChiudiArchivio();
+        }
+        writeContent(CompanionFiles::attachmentPath(QStringLiteral("vecchio.pdf")), QByteArray("vecchio"));
+        QVERIFY(sheet->subMostraScheda(1));
+        const QString source = userFile(QStringLiteral("nuovo.txt"), QByteArray("nuovo"));
+        QVERIFY(withWindow([&](TfrmAllegaCartella* window) {
+            QVERIFY(window->btnApri01->isEnabled());
+            QTest::mouseClick(window->imgCancella01, Qt::LeftButton);
+            QVERIFY(window->txtFile01->text().isEmpty());
+            QVERIFY(!window->btnApri01->isEnabled());
+            QCOMPARE(window->txtDesc01->text(), QStringLiteral("Vecchio documento"));
+            pick(window->btnSfoglia02, source);
+            window->txtDesc02->setText(QStringLiteral("  Note di montaggio  "));
+            QTest::mouseClick(window->btnApplica, Qt::LeftButton);
+            QVERIFY(!window->isVisible());
+        }));
+        const QStringList expected{"", "nuovo.txt", "", "Vecchio documento", "Note di montaggio", ""};
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(sheetLabel(i)->text(), expected[i]);
+
+        // Applied changes reach the archive only with a save of the card.
+        QCOMPARE(recordAt(archivePath, 1).LeggiCampo(Campo::File01), QStringLiteral("vecchio.pdf"));
+        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        QCOMPARE(shownTexts(), QStringList{QStringLiteral(
+                                   "Le modifiche apportate alla scheda corrente sono state salvate in archivio.")});
+        const TScheda saved = recordAt(archivePath, 1);
+        const Campo fields[] = {Campo::File01, Campo::File02, Campo::File03, Campo::Desc01, Campo::Desc02, Campo::Desc03};
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(saved.LeggiCampo(fields[i]), expected[i]);
+        QCOMPARE(contentOf(CompanionFiles::attachmentPath(QStringLiteral("vecchio.pdf"))), QByteArray("vecchio"));
+    }
+
+    void applyWithAnotherMarkerDoesNothing()
+    {
+        openSheet(0);
+        auto window = freshWindow();
+        window->lblMemory->setText(QStringLiteral("avvio"));
+        window->txtDesc01->setText(QStringLiteral("Descrizione"));
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QTest::mouseClick(window->btnApplica, Qt::LeftButton);
+        QVERIFY(window->isVisible());
+        QVERIFY(sheet->lblDesc01->text().isEmpty());
+    }
+
+    void apriHandsTheCopyToTheDesktop()
+    {
+        openSheet(0);
+        sheet->lblFile02->setText(QStringLiteral(" catalogo 1965.pdf "));
+        auto window = freshWindow();
+        QTest::mouseClick(window->btnApri02, Qt::LeftButton);
+        QCOMPARE(opened, QStringList{"\"" + CompanionFiles::attachmentsFolder() + "catalogo 1965.pdf\""});
+        // A missing copy is the desktop's business: nothing shows here.
+        QVERIFY(Dialogs::takeShown().isEmpty());
+    }
+
+    // ---- names the record cannot hold as they are ----------------------------
+
+    void storedName_data()
+    {
+        QTest::addColumn<QString>("picked");
+        QTest::addColumn<QString>("stored");
+        const QString longBase = QString(300, QLatin1Char('x'));
+        QTest::newRow("plain") << "ricevuta.pdf" << "ricevuta.pdf";
+        QTest::newRow("code page letters kept") << QString::fromUtf8("perizia €, città.doc")
+                                                << QString::fromUtf8("perizia €, città.doc");
+        QTest::newRow("letters outside the code page") << QString::fromUtf8("Łódź kolej.pdf")
+                                                       << QString::fromUtf8("Lódz kolej.pdf");
+        QTest::newRow("a fraction slash leads nowhere") << QString::fromUtf8("..\u2044..\u2044fuori.txt")
+                                                        << "..\u005F..\u005Ffuori.txt";
+        QTest::newRow("too long keeps its extension") << longBase + ".pdf" << QString(246, QLatin1Char('x')) + ".pdf";
+        QTest::newRow("too long, no extension") << longBase << QString(250, QLatin1Char('x'));
+    }
+
+    void storedName()
+    {
+        QFETCH(QString, picked);
+        QFETCH(QString, stored);
+        const QString name = TfrmAllegaCartella::storedName(picked);
+        QCOMPARE(name, stored);
+        // What the record gives back is that very name.
+        TScheda record;
+        record.ScriviCampo(Campo::File02, name);
+        QCOMPARE(record.LeggiCampo(Campo::File02), name);
+    }
+
+    void aNameOutsideTheCodePageOpensAfterSaveAndReload_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("Polish letters and an arrow") << QString::fromUtf8("Przewodnik → Łódź.pdf");
+        QTest::newRow("Greek and Cyrillic") << QString::fromUtf8("Οδηγός Руководство.txt");
+        QTest::newRow("longer than the record holds") << QString(248, QLatin1Char('m')) + ".odt";
+    }
+
+    void aNameOutsideTheCodePageOpensAfterSaveAndReload()
+    {
+        QFETCH(QString, fileName);
+        openSheet(0);
+        const QString source = userFile(fileName, QByteArray("il documento"));
+        QVERIFY(withWindow([&](TfrmAllegaCartella* window) {
+            pick(window->btnSfoglia01, source);
+            QTest::mouseClick(window->btnApplica, Qt::LeftButton);
+        }));
+        QVERIFY(!sheet->lblFile01->text().isEmpty());
+        sheet->txtNome->setText(QStringLiteral("Settebello"));
+        sheet->txtTipologia->setText(QStringLiteral("Elettrotreno"));
+        sheet->txtProduttore->setText(QStringLiteral("Lima"));
+        sheet->txtScala->setText(QStringLiteral("H0"));
+        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        sheet->subNuovaScheda();
+        QVERIFY(sheet->subMostraScheda(1));
+
+        QVERIFY(withWindow([&](TfrmAllegaCartella* window) {
+            QVERIFY(window->btnApri01->isEnabled());
+            QTest::mouseClick(window->btnApri01, Qt::LeftButton);
+        }));
+        QCOMPARE(opened.size(), 1);
+        const QString path = TMisc::urlFor(opened.first()).toLocalFile();
+        QVERIFY(path.startsWith(CompanionFiles::attachmentsFolder()));
+        QCOMPARE(contentOf(path), QByteArray("il documento"));
+    }
+};
+
+QTEST_MAIN(TestAttachments)
+#include "test_attachments.moc"

@@ -1,0 +1,337 @@
+// The slideshow over a real archive and photo folder: the walk over the
+// cards tick by tick, the rewind, the empty archive, missing and broken
+// photos, access failures, and closing on a click. Ticks are driven
+// directly; nothing waits for the six-second timer.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+
+#include <functional>
+
+#include "PhotoFixtures.h"
+#include "TestSupport.h"
+#include "output/frmSlideshow_Euro_01.h"
+#include "sheet/Photo.h"
+#include "sheet/frmCartoline.h"
+#include "storage/CompanionFiles.h"
+#include "ui/ImageView.h"
+#include "ui/PictureButton.h"
+
+using namespace PhotoFixtures;
+using CompanionFiles::Photo;
+
+namespace {
+
+const QString kArchive = QStringLiteral("Aerei");
+// What a tick may leave on screen: the banner, or the photo of record n,
+// told apart by their sizes.
+constexpr int kBanner = 0;
+QSize photoSizeOf(int record) { return QSize(40 + 10 * record, 30); }
+
+} // namespace
+
+class TestSlideshow : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<SheetProgram> fixture;
+    TestProgram* program = nullptr;
+    TfrmCartoline* sheet = nullptr;
+    QString archivePath;
+
+    // An archive of `records` cards, each with photo A (and B) files.
+    void openSheet(int records)
+    {
+        archivePath = program->file(kArchive + ".dbm");
+        writeArchive(archivePath, records);
+        QVERIFY(CompanionFiles::ensurePhotoFolder());
+        for (int n = 1; n <= records; ++n) {
+            writePhoto(Photo::A, n, encoded(halves(photoSizeOf(n)), "jpg"));
+            writePhoto(Photo::B, n, encoded(halves(QSize(7, 7)), "jpg"));
+        }
+        QVERIFY(openRecordSheet(fixture->windows, archivePath, kArchive));
+    }
+
+    void writePhoto(Photo which, int record, const QByteArray& bytes)
+    {
+        QVERIFY(writeFile(CompanionFiles::photoPath(which, kArchive, QString::number(record)), bytes));
+    }
+
+    // The slideshow as the sheet's "Slide show" opens it.
+    bool withSlideshow(const std::function<void(TfrmSlideshow_Euro_01*)>& work)
+    {
+        return whileModal<TfrmSlideshow_Euro_01>(sheet, sheet->cmdSlideShow, work);
+    }
+
+    static int onScreen(TfrmSlideshow_Euro_01* show)
+    {
+        const TPhoto& photo = show->imgFoto->photo();
+        if (photo.sharesWith(show->imgBianco->photo()))
+            return kBanner;
+        for (int n = 1; n < 10; ++n) {
+            if (photo.size() == photoSizeOf(n))
+                return n;
+        }
+        return -1;
+    }
+
+private slots:
+    void init()
+    {
+        fixture = std::make_unique<SheetProgram>();
+        program = &fixture->program;
+        sheet = fixture->sheet;
+    }
+
+    void cleanup()
+    {
+        fixture.reset();
+    }
+
+    // ---- the walk ------------------------------------------------------------
+
+    void walksTheCardsRoundAndRound_data()
+    {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<QList<int>>("shown");        // before the first tick, then after each tick
+        QTest::addColumn<QStringList>("positions");   // after each tick
+        QTest::newRow("three cards") << 3 << QList<int>{kBanner, 1, 2, 3, 3, 1, 2}
+                                     << QStringList{"1", "2", "3", "0", "1", "2"};
+        QTest::newRow("one card alternates") << 1 << QList<int>{kBanner, 1, 1, 1, 1}
+                                             << QStringList{"1", "0", "1", "0"};
+    }
+
+    void walksTheCardsRoundAndRound()
+    {
+        QFETCH(int, records);
+        QFETCH(QList<int>, shown);
+        QFETCH(QStringList, positions);
+        openSheet(records);
+        QVERIFY(sheet->subMostraScheda(records)); // the sheet's own card plays no part
+        const TPhoto sheetPhoto = sheet->imgFoto->photo();
+        QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
+            QCOMPARE(onScreen(show), shown.first());
+            QVERIFY(show->lblPosizione->text().isEmpty());
+            for (int tick = 0; tick < positions.size(); ++tick) {
+                show->cmdAvantiClick();
+                QCOMPARE(show->lblPosizione->text(), positions[tick]);
+                QCOMPARE(onScreen(show), shown[tick + 1]);
+            }
+            QVERIFY(show->Timer->isActive());
+        }));
+        QVERIFY(Dialogs::takeShown().isEmpty());
+        QCOMPARE(sheet->lblPosizione->text(), QString::number(records));
+        QVERIFY(sheet->imgFoto->photo().sharesWith(sheetPhoto));
+    }
+
+    void aPhotoThatCannotBeShownGivesTheBanner_data()
+    {
+        QTest::addColumn<QByteArray>("photo2"); // empty: no file at all
+        const QByteArray jpeg = encoded(halves(photoSizeOf(2)), "jpg");
+        QTest::newRow("missing") << QByteArray();
+        QTest::newRow("not a picture") << QByteArray("Elenco dei modellini");
+        QTest::newRow("JPEG cut after its header") << jpeg.left(jpeg.indexOf("\xFF\xDA", 2) + 2);
+    }
+
+    void aPhotoThatCannotBeShownGivesTheBanner()
+    {
+        QFETCH(QByteArray, photo2);
+        openSheet(3);
+        const QString path = CompanionFiles::photoPath(Photo::A, kArchive, QStringLiteral("2"));
+        QFile::remove(path);
+        if (!photo2.isEmpty())
+            QVERIFY(writeFile(path, photo2));
+        QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
+            const int expected[] = {1, kBanner, 3, 3, 1, kBanner};
+            for (int record : expected) {
+                show->cmdAvantiClick();
+                QCOMPARE(onScreen(show), record);
+            }
+        }));
+        QVERIFY(Dialogs::takeShown().isEmpty());
+    }
+
+    void aCardSavedWithoutPhotoShowsTheSheetsPlaceholder()
+    {
+        openSheet(0);
+        sheet->txtNome->setText(QStringLiteral("Macchi C.202"));
+        sheet->txtTipologia->setText(QStringLiteral("Aereo"));
+        sheet->txtProduttore->setText(QStringLiteral("Italeri"));
+        sheet->txtScala->setText(QStringLiteral("1:72"));
+        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        Dialogs::clear();
+        QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
+            show->cmdAvantiClick();
+            QCOMPARE(show->imgFoto->photo().size(), QSize(366, 260));
+            QVERIFY(!show->imgFoto->photo().sharesWith(show->imgBianco->photo()));
+        }));
+    }
+
+    void phonePhotosShowUprightAndTheTickDecodesNothing()
+    {
+        openSheet(2);
+        // Stored lying down with a mark that says "turn me": shown upright.
+        writePhoto(Photo::A, 2, turnedJpeg(halves(QSize(1600, 1200)), 6));
+        QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
+            show->cmdAvantiClick();
+            show->waitForPrepared();
+            const int decodes = TPhoto::counters().decodes;
+            show->cmdAvantiClick();
+            QImage shot(show->imgFoto->size(), QImage::Format_RGB32);
+            shot.fill(Qt::black);
+            show->imgFoto->render(&shot);
+            // The photo was decoded ahead, at the size it is drawn: the only
+            // decode since is the next card's, on another thread.
+            show->waitForPrepared();
+            QCOMPARE(TPhoto::counters().decodes.load(), decodes + 1);
+            QCOMPARE(show->imgFoto->photo().size(), QSize(1200, 1600));
+            const QRect drawn = show->imgFoto->drawnRect();
+            QVERIFY(drawn.height() <= show->imgFoto->height());
+            // Turned a quarter clockwise, the red left half lies on top.
+            QVERIFY(near(shot.pixel(drawn.center().x(), drawn.top() + drawn.height() / 4), Qt::red));
+            QVERIFY(near(shot.pixel(drawn.center().x(), drawn.bottom() - drawn.height() / 4), Qt::blue));
+        }));
+    }
+
+    // ---- the archive ---------------------------------------------------------
+
+    void anEmptyArchiveShowsItsBoxOnceAndCloses_data()
+    {
+        QTest::addColumn<bool>("fileMissing");
+        QTest::newRow("no cards") << false;
+        QTest::newRow("archive file gone") << true;
+    }
+
+    void anEmptyArchiveShowsItsBoxOnceAndCloses()
+    {
+        QFETCH(bool, fileMissing);
+        openSheet(0);
+        if (fileMissing)
+            QVERIFY(QFile::remove(archivePath));
+        bool closed = false;
+        QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
+            show->cmdAvantiClick();
+            closed = !show->isVisible();
+            QVERIFY(!show->Timer->isActive());
+            QVERIFY(show->lblPosizione->text().isEmpty());
+        }));
+        QVERIFY(closed);
+        const QList<Dialogs::Shown> shown = Dialogs::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().kind, Dialogs::Kind::Information);
+        QCOMPARE(shown.first().text, QStringLiteral("L'archivio non contiene nessuna scheda."));
+        QCOMPARE(shown.first().parentName, QStringLiteral("frmSlideshow_Euro_01"));
+    }
+
+    void aLastingFailureShowsOneBoxAtATime()
+    {
+        openSheet(2);
+        // A folder where the archive should be: every opening fails.
+        QVERIFY(QFile::remove(archivePath));
+        QVERIFY(QDir().mkpath(archivePath));
+        QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
+            // The first box stays open, as a user leaves it, while more ticks come.
+            Dialogs::setScripted(false);
+            QPointer<QMessageBox> first;
+            int mostBoxes = 0;
+            // Should a tick open a box over the first one, it is counted and closed here.
+            QTimer closer;
+            closer.setInterval(0);
+            connect(&closer, &QTimer::timeout, this, [&] {
+                const QList<QMessageBox*> boxes = show->findChildren<QMessageBox*>();
+                mostBoxes = std::max(mostBoxes, int(boxes.size()));
+                for (QMessageBox* box : boxes) {
+                    if (box != first && box->isVisible())
+                        box->reject();
+                }
+            });
+            QString text;
+            QTimer::singleShot(0, this, [&] {
+                first = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (!first)
+                    return;
+                text = first->text();
+                closer.start();
+                show->cmdAvantiClick();
+                show->cmdAvantiClick();
+                QApplication::processEvents();
+                first->reject();
+            });
+            show->cmdAvantiClick();
+            closer.stop();
+            Dialogs::setScripted(true);
+            QCOMPARE(mostBoxes, 1);
+            QCOMPARE(text, ArchiveAccessMessage());
+            // The show goes on: the next tick tries again.
+            QVERIFY(show->Timer->isActive());
+            show->cmdAvantiClick();
+            const QList<Dialogs::Shown> shown = Dialogs::takeShown();
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(shown.first().kind, Dialogs::Kind::Error);
+            QCOMPARE(shown.first().text, ArchiveAccessMessage());
+            QCOMPARE(onScreen(show), kBanner);
+        }));
+    }
+
+    // ---- the window ----------------------------------------------------------
+
+    void opensFullScreenOnTheBanner()
+    {
+        openSheet(1);
+        QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
+            QCOMPARE(show->windowTitle(), QStringLiteral(" Slide Show Modellini"));
+            QCOMPARE(QApplication::activeModalWidget(), show);
+            QVERIFY(show->isMaximized());
+            const QSize area = show->screen()->size() - QSize(60, 90);
+            QCOMPARE(show->panContainer->size(), area);
+            QCOMPARE(show->imgFoto->size(), area);
+            QCOMPARE(onScreen(show), kBanner);
+            QCOMPARE(show->imgBianco->photo().size(), QSize(677, 184));
+            QVERIFY(!show->imgBianco->isVisible() && !show->lblPosizione->isVisible()
+                    && !show->cmdAvanti->isVisible());
+            QVERIFY(show->Timer->isActive());
+            QCOMPARE(show->Timer->interval(), 6000);
+        }));
+    }
+
+    void aClickAnywhereCloses_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("ticks");
+        QTest::newRow("photo, during the banner") << "imgFoto" << 0;
+        QTest::newRow("panel, during the banner") << "panContainer" << 0;
+        QTest::newRow("photo, on a card") << "imgFoto" << 1;
+        QTest::newRow("free area around the panel") << "frmSlideshow_Euro_01" << 2;
+    }
+
+    void aClickAnywhereCloses()
+    {
+        QFETCH(QString, target);
+        QFETCH(int, ticks);
+        openSheet(1);
+        QPointer<QTimer> timer;
+        bool closedByClick = false;
+        QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
+            for (int i = 0; i < ticks; ++i)
+                show->cmdAvantiClick();
+            timer = show->Timer;
+            QWidget* widget = target == show->objectName() ? show : named<QWidget>(show, target.toLatin1().constData());
+            // The free area lies between the window's edge and the panel.
+            const QPoint at = widget == show ? QPoint(show->panContainer->x() / 2, show->height() - 5)
+                                             : widget->rect().topLeft() + QPoint(3, 3);
+            QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+            closedByClick = !show->isVisible();
+            QVERIFY(!show->Timer->isActive());
+        }));
+        QVERIFY(closedByClick);
+        QVERIFY(timer.isNull()); // the timer ends with the window
+    }
+};
+
+QTEST_MAIN(TestSlideshow)
+#include "test_slideshow.moc"
