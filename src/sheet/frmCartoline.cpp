@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "output/frmStampaCartolina.h"
 #include "sheet/CartolineGuide.h"
 #include "sheet/FieldEntry.h"
 #include "shell/WindowSet.h"
@@ -484,8 +485,17 @@ void TfrmCartoline::cmdSalvaClick()
 void TfrmCartoline::cmdTrovaClick() {}
 void TfrmCartoline::cmdCercaDisponibiliClick() {}
 void TfrmCartoline::cmdFileClick() {}
-void TfrmCartoline::cmdAnteprimaClick() {}
-void TfrmCartoline::cmdStampaClick() {}
+void TfrmCartoline::cmdAnteprimaClick()
+{
+    TfrmAnteprimaCartolina window(this);
+    window.exec();
+}
+
+void TfrmCartoline::cmdStampaClick()
+{
+    TfrmStampaCartolina window(this);
+    window.exec();
+}
 void TfrmCartoline::cmdEsportaClick() {}
 void TfrmCartoline::cmdSlideShowClick() {}
 
