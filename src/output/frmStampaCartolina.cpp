@@ -144,8 +144,10 @@ void TCardOutputWindow::FormCreate()
 void TCardOutputWindow::showEvent(QShowEvent* event)
 {
     TFixedDialog::showEvent(event);
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
+        FixedWindow::centreOnOwner(this); // where the sheet stands now
         FormShow();
+    }
 }
 
 void TCardOutputWindow::FormShow()

@@ -246,8 +246,13 @@ void TReportPicture::paint(const Canvas& canvas) const
         return;
     painter.save();
     painter.setClipRect(canvas.toDevice(rect().intersected(canvas.visibleMm)), Qt::IntersectClip);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(fitted, m_decoded);
+    if (m_decoded.size() == fitted.size().toSize()) {
+        // Already at its printed size: laid on whole device pixels, unscaled.
+        painter.drawImage(QPoint(qRound(fitted.x()), qRound(fitted.y())), m_decoded);
+    } else {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(fitted, m_decoded);
+    }
     painter.restore();
 }
 
