@@ -418,6 +418,26 @@ private slots:
                                                     "Si consiglia di ridurre le dimensioni della foto."));
     }
 
+    // A photo too large to decode for the page: the window says so and
+    // suggests a smaller photo.
+    void photoTooLargeToPrint()
+    {
+        QByteArray jpeg = encoded(solid(QSize(64, 48), Qt::red), "jpg");
+        const qsizetype frame = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
+        QVERIFY(frame > 0);
+        for (int i : {5, 7}) { // height, then width: 65000 each
+            jpeg[frame + i] = char(65000 >> 8);
+            jpeg[frame + i + 1] = char(65000 & 0xFF);
+        }
+        sheet->imgFoto->setPhoto(TPhoto::fromBytes(jpeg));
+        QCOMPARE(sheet->imgFoto->photo().size(), QSize(65000, 65000));
+        printCard(pdf());
+        const QList<Dialogs::Shown> shown = Dialogs::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().text, QStringLiteral("Attenzione: la stampa non è andata a buon fine.\n\r\n\r"
+                                                    "Si consiglia di ridurre le dimensioni della foto."));
+    }
+
     // The preview offers print, zoom, full screen and close, and nothing else.
     void previewCommands()
     {

@@ -242,8 +242,10 @@ void TReportPicture::paint(const Canvas& canvas) const
         m_decoded = m_photo.decode(target);
         m_decodedFor = target;
     }
-    if (m_decoded.isNull())
+    if (m_decoded.isNull()) {
+        *canvas.failed = true;
         return;
+    }
     painter.save();
     painter.setClipRect(canvas.toDevice(rect().intersected(canvas.visibleMm)), Qt::IntersectClip);
     if (m_decoded.size() == fitted.size().toSize()) {
@@ -394,24 +396,28 @@ QPageLayout TReport::preparedPageLayout(int index) const
     return m_prepared.at(size_t(index)).page->layout();
 }
 
-void TReport::paintPage(QPainter& painter, int index, double dpiX, double dpiY, QPointF areaOrigin) const
+bool TReport::paintPage(QPainter& painter, int index, double dpiX, double dpiY, QPointF areaOrigin) const
 {
+    bool failed = false;
     const PreparedPage& prepared = m_prepared.at(size_t(index));
     const double perMmX = dpiX / 25.4;
     const double perMmY = dpiY / 25.4;
     const QSizeF area = prepared.page->areaMm();
 
-    const TReportObject::Canvas pageCanvas{painter, areaOrigin, perMmX, perMmY, QRectF(QPointF(0, 0), area)};
+    const TReportObject::Canvas pageCanvas{painter, areaOrigin, perMmX, perMmY, QRectF(QPointF(0, 0), area),
+                                           &failed};
     for (const auto& object : prepared.page->objects())
         object->paint(pageCanvas);
 
     for (const Placement& placed : prepared.bands) {
         const QPointF origin(areaOrigin.x(), areaOrigin.y() + (placed.y - placed.sliceTop) * perMmY);
         const TReportObject::Canvas canvas{painter, origin, perMmX, perMmY,
-                                           QRectF(0, placed.sliceTop, area.width(), placed.sliceHeight)};
+                                           QRectF(0, placed.sliceTop, area.width(), placed.sliceHeight),
+                                           &failed};
         for (const auto& object : placed.band->objects())
             object->paint(canvas);
     }
+    return !failed;
 }
 
 bool TReport::print(QPagedPaintDevice& device) const
@@ -422,6 +428,7 @@ bool TReport::print(QPagedPaintDevice& device) const
     QPainter painter;
     if (!painter.begin(&device))
         return false;
+    bool drawn = true;
     for (int i = 0; i < preparedPageCount(); ++i) {
         if (i > 0) {
             device.setPageLayout(preparedPageLayout(i));
@@ -430,9 +437,9 @@ bool TReport::print(QPagedPaintDevice& device) const
                 return false;
             }
         }
-        paintPage(painter, i, device.logicalDpiX(), device.logicalDpiY(), QPointF(0, 0));
+        drawn = paintPage(painter, i, device.logicalDpiX(), device.logicalDpiY(), QPointF(0, 0)) && drawn;
     }
-    return painter.end();
+    return painter.end() && drawn;
 }
 
 QImage TReport::renderPage(int index, double dpi) const

@@ -65,6 +65,7 @@ public:
         double dotsPerMmX;
         double dotsPerMmY;
         QRectF visibleMm;
+        bool* failed; // set when something could not be drawn
         QRectF toDevice(const QRectF& mm) const;
     };
     virtual void paint(const Canvas& canvas) const = 0;
@@ -237,8 +238,9 @@ public:
 
     // Draws prepared page `index`: the painter's device has the given
     // resolution, and `areaOrigin` is where the area inside the margins
-    // starts on it.
-    void paintPage(QPainter& painter, int index, double dpiX, double dpiY, QPointF areaOrigin) const;
+    // starts on it. False when something could not be drawn (a photo too
+    // large to decode).
+    bool paintPage(QPainter& painter, int index, double dpiX, double dpiY, QPointF areaOrigin) const;
     // Every prepared page onto a paged device (printer, PDF writer), one
     // device page each. False when the device could not be drawn on.
     bool print(QPagedPaintDevice& device) const;
