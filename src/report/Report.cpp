@@ -41,6 +41,23 @@ QString visiblePart(const QFontMetricsF& metrics, const QString& line, double wi
     return line.left(low);
 }
 
+// A box's fill and outline; invalid colours draw nothing. The outline lies
+// inside the box, so neighbouring boxes never overlap.
+void paintBox(const TReportObject::Canvas& canvas, const QRectF& mm, const QColor& fill, const QColor& outline,
+              double outlineMm)
+{
+    QPainter& painter = canvas.painter;
+    const QRectF box = canvas.toDevice(mm);
+    if (fill.isValid())
+        painter.fillRect(box, fill);
+    if (outline.isValid()) {
+        const double width = std::max(1.0, outlineMm * canvas.dotsPerMmX);
+        painter.setPen(QPen(outline, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(box.adjusted(width / 2, width / 2, -width / 2, -width / 2));
+    }
+}
+
 } // namespace
 
 namespace Report {
@@ -128,15 +145,7 @@ double TReportText::safeCut(double cut) const
 void TReportText::paint(const Canvas& canvas) const
 {
     QPainter& painter = canvas.painter;
-    const QRectF box = canvas.toDevice(rect());
-    if (m_fill.isValid())
-        painter.fillRect(box, m_fill);
-    if (m_frame.isValid()) {
-        const double width = 0.2 * canvas.dotsPerMmX;
-        painter.setPen(QPen(m_frame, width));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(box.adjusted(width / 2, width / 2, -width / 2, -width / 2));
-    }
+    paintBox(canvas, rect(), m_fill, m_frame, 0.2);
     if (m_lines.isEmpty())
         return;
 
@@ -185,17 +194,7 @@ TReportShape::TReportShape(const QString& name, const QRectF& rectMm, const QCol
 
 void TReportShape::paint(const Canvas& canvas) const
 {
-    QPainter& painter = canvas.painter;
-    const QRectF box = canvas.toDevice(rect());
-    if (m_fill.isValid())
-        painter.fillRect(box, m_fill);
-    if (m_outline.isValid()) {
-        // The outline lies inside the box, so neighbouring boxes never overlap.
-        const double width = std::max(1.0, m_outlineWidth * canvas.dotsPerMmX);
-        painter.setPen(QPen(m_outline, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(box.adjusted(width / 2, width / 2, -width / 2, -width / 2));
-    }
+    paintBox(canvas, rect(), m_fill, m_outline, m_outlineWidth);
 }
 
 TReportPicture::TReportPicture(const QString& name, const QRectF& rectMm, const QColor& background)
