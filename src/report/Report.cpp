@@ -27,7 +27,8 @@ double fontLineHeightMm(const QFont& font, QPaintDevice* device)
 // left out of the output altogether, so that a PDF holds only what is seen.
 QString visiblePart(const QFontMetricsF& metrics, const QString& line, double width)
 {
-    if (metrics.horizontalAdvance(line) <= width)
+    // Most lines fit for sure, and a long list should not be measured twice.
+    if (line.size() * metrics.maxWidth() <= width || metrics.horizontalAdvance(line) <= width)
         return line;
     qsizetype low = 0;
     qsizetype high = line.size();
