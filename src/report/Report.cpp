@@ -13,13 +13,18 @@ namespace {
 
 constexpr double kEpsilonMm = 1e-6;
 
-// Millimetres per pixel of a font's own line spacing on the screen, for
-// texts that leave their pitch to the font.
+// A font's own line spacing in millimetres, for texts that leave their pitch
+// to the font; measured on `device`, or on paper when there is none yet.
 double fontLineHeightMm(const QFont& font, QPaintDevice* device)
 {
-    const QFontMetricsF metrics = device ? QFontMetricsF(font, device) : QFontMetricsF(font);
-    const double dpi = device ? device->logicalDpiY() : 96.0;
-    return metrics.lineSpacing() * 25.4 / dpi;
+    static QImage paper = [] {
+        QImage image(1, 1, QImage::Format_RGB32);
+        image.setDotsPerMeterX(47244); // 1200 dpi
+        image.setDotsPerMeterY(47244);
+        return image;
+    }();
+    QPaintDevice* on = device ? device : &paper;
+    return QFontMetricsF(font, on).lineSpacing() * 25.4 / on->logicalDpiY();
 }
 
 // The longest start of `line` whose characters begin inside `width`: what
