@@ -89,7 +89,7 @@ TReportPreview::TReportPreview(const TReport& report, QWidget* owner)
     actZoomPiu->setObjectName(QStringLiteral("actZoomPiu"));
     actZoomPiu->setToolTip(QStringLiteral("Ingrandisci"));
     barComandi->addSeparator();
-    actSchermoIntero = barComandi->addAction(icon("zoom"), QStringLiteral("Schermo intero"));
+    actSchermoIntero = barComandi->addAction(icon("fullscreen"), QStringLiteral("Schermo intero"));
     actSchermoIntero->setObjectName(QStringLiteral("actSchermoIntero"));
     actSchermoIntero->setCheckable(true);
     actChiudi = barComandi->addAction(icon("close_red"), QStringLiteral("Chiudi"));
