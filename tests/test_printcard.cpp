@@ -419,9 +419,25 @@ private slots:
     }
 
     // A photo too large to decode for the page: the window says so and
-    // suggests a smaller photo.
+    // suggests a smaller photo; the preview does not stay up empty.
+    void photoTooLargeToPrint_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("print") << "cmdStampa" << "frmStampaCartolina"
+                               << "Attenzione: la stampa non è andata a buon fine.\n\r\n\r"
+                                  "Si consiglia di ridurre le dimensioni della foto.";
+        QTest::newRow("preview") << "cmdAnteprima" << "frmAnteprimaCartolina"
+                                 << "Attenzione: la visualizzazione dell'anteprima di stampa non è andata a buon "
+                                    "fine.\n\r\n\rSi consiglia di ridurre le dimensioni della foto.";
+    }
+
     void photoTooLargeToPrint()
     {
+        QFETCH(QString, command);
+        QFETCH(QString, window);
+        QFETCH(QString, message);
         QByteArray jpeg = encoded(solid(QSize(64, 48), Qt::red), "jpg");
         const qsizetype frame = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
         QVERIFY(frame > 0);
@@ -431,11 +447,20 @@ private slots:
         }
         sheet->imgFoto->setPhoto(TPhoto::fromBytes(jpeg));
         QCOMPARE(sheet->imgFoto->photo().size(), QSize(65000, 65000));
-        printCard(pdf());
+        Dialogs::setNextPrinterFile(pdf());
+        bool previewClosedItself = true;
+        OnWindow preview(QStringLiteral("frmAnteprimaReport"), [&](QWidget* w) {
+            QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), 5000);
+            previewClosedItself = !w->isVisible();
+        });
+        OnWindow card(window, [](QWidget* w) { named<QPushButton>(w, "btnStampa")->click(); });
+        named<TPictureButton>(sheet, command.toLatin1().constData())->click();
+        QVERIFY(card.seen);
+        QVERIFY(previewClosedItself);
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown.first().text, QStringLiteral("Attenzione: la stampa non è andata a buon fine.\n\r\n\r"
-                                                    "Si consiglia di ridurre le dimensioni della foto."));
+        QCOMPARE(shown.first().kind, Dialogs::Kind::Warning);
+        QCOMPARE(shown.first().text, message);
     }
 
     // The preview offers print, zoom, full screen and close, and nothing else.

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QPrintPreviewWidget>
 #include <QScreen>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -99,8 +100,11 @@ TReportPreview::TReportPreview(const TReport& report, QWidget* owner)
     prvPagine->setObjectName(QStringLiteral("prvPagine"));
     prvPagine->setViewMode(QPrintPreviewWidget::SinglePageView);
     connect(prvPagine, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* printer) {
-        if (!m_report.print(*printer))
+        if (!m_report.print(*printer) && !m_failed) {
             m_failed = true;
+            // Nothing worth looking at: the owner says what went wrong.
+            QTimer::singleShot(0, this, &QDialog::reject);
+        }
     });
 
     auto* layout = new QVBoxLayout(this);
