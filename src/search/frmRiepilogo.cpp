@@ -157,8 +157,7 @@ void TfrmRiepilogo::btnChiudiClick()
 
 void TfrmRiepilogo::btnStampaClick()
 {
-    // The summary report prints righe() under titoloStampa(); it comes with
-    // the printed output.
+    frxReport.stampa(this, titoloStampa(), righe());
 }
 
 void TfrmRiepilogo::btnTrovaClick()

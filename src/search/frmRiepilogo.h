@@ -2,6 +2,7 @@
 #include <QHash>
 #include <QStringList>
 
+#include "search/SummaryReport.h"
 #include "ui/FixedWindow.h"
 
 class QLabel;
@@ -28,6 +29,8 @@ public:
     QLabel* lblRigo03;
     QPushButton* btnChiudi;
     QPushButton* btnStampa;
+    // Each listing window holds its own copy of the summary layout.
+    TSummaryReport frxReport;
 
     // The item texts in list order, and the title the summary report gives them.
     QStringList righe() const;

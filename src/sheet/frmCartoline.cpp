@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "output/frmStampaCartolina.h"
 #include "search/frmInVendita.h"
 #include "search/frmTrovaCartoline.h"
 #include "sheet/CartolineGuide.h"
@@ -483,8 +484,6 @@ void TfrmCartoline::cmdSalvaClick()
     Dialogs::information(this, message);
 }
 
-// The windows serving the sheet come with their own work; until then these
-// commands do nothing.
 void TfrmCartoline::cmdFileClick()
 {
     TfrmAllegaCartella attachments(this);
@@ -492,8 +491,20 @@ void TfrmCartoline::cmdFileClick()
     attachments.subCopiaDallaScheda();
     attachments.exec();
 }
-void TfrmCartoline::cmdAnteprimaClick() {}
-void TfrmCartoline::cmdStampaClick() {}
+
+void TfrmCartoline::cmdAnteprimaClick()
+{
+    TfrmAnteprimaCartolina window(this);
+    window.exec();
+}
+
+void TfrmCartoline::cmdStampaClick()
+{
+    TfrmStampaCartolina window(this);
+    window.exec();
+}
+
+// The spreadsheet export comes with its own window; until then it does nothing.
 void TfrmCartoline::cmdEsportaClick() {}
 void TfrmCartoline::cmdSlideShowClick()
 {

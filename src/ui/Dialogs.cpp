@@ -2,6 +2,8 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QWidget>
 
 namespace {
@@ -12,6 +14,8 @@ struct Script {
     QList<QString> fileNames;
     QList<Dialogs::Shown> shown;
     QList<Dialogs::FileRequest> requests;
+    QList<QString> printerFiles;
+    int printerRequests = 0;
 };
 
 Script& script()
@@ -135,6 +139,28 @@ void clear()
     s.fileNames.clear();
     s.shown.clear();
     s.requests.clear();
+    s.printerFiles.clear();
+    s.printerRequests = 0;
 }
+
+bool printer(QWidget* parent, QPrinter& printer)
+{
+    Script& s = script();
+    if (s.scripted) {
+        ++s.printerRequests;
+        const QString path = s.printerFiles.isEmpty() ? QString() : s.printerFiles.takeFirst();
+        if (path.isEmpty())
+            return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        return true;
+    }
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void setNextPrinterFile(const QString& pdfPath) { script().printerFiles.append(pdfPath); }
+int takePrinterRequests() { return std::exchange(script().printerRequests, 0); }
 
 } // namespace Dialogs

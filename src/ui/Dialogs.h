@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QString>
 
+class QPrinter;
 class QWidget;
 
 // The one seam through which every window shows message boxes and file
@@ -54,6 +55,11 @@ QString fileName(QWidget* parent, const FileRequest& request);
 // Converts "desc|pat;pat|desc|pat" into Qt's "desc (pat pat);;desc (pat)".
 QString qtFilter(const QString& filter);
 
+// The printer dialog over `printer`, which comes set to the default printer,
+// one copy, all pages. True when the user chose to print; a collector without
+// a printer can choose a PDF file there.
+bool printer(QWidget* parent, QPrinter& printer);
+
 // ---- test seam -------------------------------------------------------------
 void setScripted(bool scripted);
 bool isScripted();
@@ -65,5 +71,10 @@ QList<Shown> takeShown();
 const QList<Shown>& shown();
 QList<FileRequest> takeFileRequests();
 void clear();
+// A scripted printer dialog prints to the PDF file queued here; without a
+// queued file, or with an empty one, it is cancelled.
+void setNextPrinterFile(const QString& pdfPath);
+// How many printer dialogs were shown since the last call.
+int takePrinterRequests();
 
 } // namespace Dialogs

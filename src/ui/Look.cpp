@@ -1,6 +1,6 @@
 #include "ui/Look.h"
 
-#include <QLocale>
+#include "shell/ProcessFormats.h"
 #include <QWidget>
 
 namespace {
@@ -21,10 +21,10 @@ QFont tahoma(int points, bool bold) { return named(QStringLiteral("Tahoma"), QFo
 
 void applyProcessFormats()
 {
-    // Italian conventions: decimal comma and day/month/four-digit year.
-    QLocale locale(QLocale::Italian, QLocale::Italy);
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    QLocale::setDefault(locale);
+    // Italian conventions: decimal comma; dates are written day/month/four-digit
+    // year through ProcessFormats, as the Italian locale's own short date has
+    // a two-digit year.
+    ProcessFormats::apply();
 }
 
 QString normalFieldStyle()

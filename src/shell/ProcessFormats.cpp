@@ -1,0 +1,29 @@
+#include "shell/ProcessFormats.h"
+
+#include <QLocale>
+
+namespace ProcessFormats {
+
+void apply()
+{
+    QLocale locale(QLocale::Italian, QLocale::Italy);
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    QLocale::setDefault(locale);
+}
+
+QString shortDatePattern()
+{
+    return QStringLiteral("dd/MM/yyyy");
+}
+
+QString shortDate(const QDate& date)
+{
+    return date.toString(shortDatePattern());
+}
+
+QString longTime(const QTime& time)
+{
+    return time.toString(QStringLiteral("HH:mm:ss"));
+}
+
+} // namespace ProcessFormats
