@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include "PdfFixtures.h"
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
 #include "search/ListaRiepilogo.h"
@@ -452,6 +453,45 @@ private slots:
         QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("3"));
         QCOMPARE(sheet->txtNome->text(), QStringLiteral("Vuoto"));
         QVERIFY(sheet->chkInVendita->isChecked()); // no marker: the box stays as it was
+        QVERIFY(Dialogs::takeShown().isEmpty());
+    }
+
+    // "Stampa" prints the window's own list, in the order it shows, under the
+    // window's title; the count line is not printed.
+    void printButtonsPrintTheirListInListOrder()
+    {
+        QList<Card> cards = names({QStringLiteral("Vespa"), QStringLiteral("alfa"), QStringLiteral("Beta")});
+        cards[0].vendita = Vendita::Si;
+        cards[1].vendita = Vendita::Si;
+        openSheet(cards);
+        const auto wordsOf = [](const QString& pdfPath) {
+            const PdfFixtures::Pdf pdf(pdfPath);
+            return pdf.isValid() && pdf.pages() == 1 ? pdf.text(0) : QString();
+        };
+
+        std::unique_ptr<TfrmTrovaCartoline> find(showFind());
+        search(find.get());
+        const QString allPdf = program->file(QStringLiteral("archivio.pdf"));
+        Dialogs::setNextPrinterFile(allPdf);
+        QTest::mouseClick(find->btnStampa, Qt::LeftButton);
+        QCOMPARE(Dialogs::takePrinterRequests(), 1);
+        const QString all = wordsOf(allPdf);
+        QVERIFY(all.contains(QStringLiteral("Riepilogo modellini in archivio")));
+        QVERIFY(!all.contains(QStringLiteral("contiene")));
+        QVERIFY(all.indexOf(QStringLiteral("alfa")) < all.indexOf(QStringLiteral("Beta")));
+        QVERIFY(all.indexOf(QStringLiteral("Beta")) < all.indexOf(QStringLiteral("Vespa")));
+        QCOMPARE(find->lstRecords->model()->rowCount(), 3); // nothing in the window changes
+
+        TfrmInVendita forSale(sheet);
+        forSale.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&forSale));
+        const QString salePdf = program->file(QStringLiteral("vendita.pdf"));
+        Dialogs::setNextPrinterFile(salePdf);
+        QTest::mouseClick(forSale.btnStampa, Qt::LeftButton);
+        const QString sale = wordsOf(salePdf);
+        QVERIFY(sale.contains(QStringLiteral("Riepilogo modellini in vendita")));
+        QVERIFY(sale.indexOf(QStringLiteral("alfa")) < sale.indexOf(QStringLiteral("Vespa")));
+        QVERIFY(!sale.contains(QStringLiteral("Beta")));
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
 
