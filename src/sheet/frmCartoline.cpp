@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "output/frmExpCartoline.h"
 #include "sheet/CartolineGuide.h"
 #include "sheet/FieldEntry.h"
 #include "shell/WindowSet.h"
@@ -486,7 +487,11 @@ void TfrmCartoline::cmdCercaDisponibiliClick() {}
 void TfrmCartoline::cmdFileClick() {}
 void TfrmCartoline::cmdAnteprimaClick() {}
 void TfrmCartoline::cmdStampaClick() {}
-void TfrmCartoline::cmdEsportaClick() {}
+void TfrmCartoline::cmdEsportaClick()
+{
+    TfrmExpCartoline frmExpCartoline(this);
+    frmExpCartoline.exec();
+}
 void TfrmCartoline::cmdSlideShowClick() {}
 
 void TfrmCartoline::cmdGuidaClick()
