@@ -225,6 +225,7 @@ void TfrmExpCartoline::buildHints(QWidget* panel, QFrame* toolbar, QFrame* statu
     for (QWidget* background : {static_cast<QWidget*>(this), panel, static_cast<QWidget*>(toolbar),
                                 static_cast<QWidget*>(grdRecords), grdRecords->viewport(),
                                 static_cast<QWidget*>(grdRecords->horizontalHeader()),
+                                grdRecords->horizontalHeader()->viewport(),
                                 static_cast<QWidget*>(statusBar), static_cast<QWidget*>(panInfo)})
         m_hints->addBackground(background);
     // The pictures on the toolbar are not targets of their own: the pointer's
