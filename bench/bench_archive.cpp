@@ -1,5 +1,6 @@
 // Scanning a large archive (what find, for-sale listing and export do)
 // against reading the same file raw, to show what the record layer costs.
+#include "BancoArchivio.h"
 #include "storage/Archivio.h"
 
 #include <QFile>
@@ -15,47 +16,10 @@
 
 namespace {
 
-constexpr int kSchede = 100000;
+using namespace BancoArchivio;
 
 QTemporaryDir* g_dir = nullptr;
 QString g_file;
-
-TScheda schedaRealistica(int i)
-{
-    static const char* marche[] = { "Bburago", "Burago", "Minichamps", "Herpa", "Revell", "Tamiya", "Italeri", "Märklin" };
-    static const char* tipi[] = { "Automobile", "Motocicletta", "Nave", "Aereo", "Elicottero", "Treno", "Figurino" };
-    static const char* scale[] = { "1:18", "1:24", "1:43", "1:72", "1:87", "1:144" };
-    TScheda s;
-    s.ScriviCampo(Campo::Nome, QStringLiteral("Ferrari 250 GTO Le Mans %1 n. %2").arg(1962 + i % 30).arg(i));
-    s.ScriviCampo(Campo::Tipologia, QString::fromUtf8(tipi[i % 7]));
-    s.ScriviCampo(Campo::Produttore, QString::fromUtf8(marche[i % 8]));
-    s.ScriviCampo(Campo::Codice, QStringLiteral("CAT-%1-%2").arg(i % 977).arg(i));
-    s.ScriviCampo(Campo::Descrizione, QString::fromUtf8("Riproduzione in metallo pressofuso con interni dettagliati, "
-                                                        "portiere apribili e ruote sterzanti. Verniciatura originale rosso corsa; "
-                                                        "decalcomanie della versione da gara. Esemplare n. %1.").arg(i));
-    s.ScriviCampo(Campo::Anno, QString::number(1960 + i % 60));
-    s.ScriviCampo(Campo::Valore, QStringLiteral("%1,%2").arg(10 + i % 490).arg(i % 100, 2, 10, QLatin1Char('0')));
-    s.ScriviCampo(Campo::Proprietario, QStringLiteral("Collezione privata Rossi"));
-    s.ScriviCampo(Campo::Materiali, QStringLiteral("Metallo, plastica, gomma"));
-    s.ScriviCampo(Campo::Colori, QStringLiteral("Rosso, nero"));
-    s.ScriviCampo(Campo::Confezione, QStringLiteral("Scatola originale con finestra"));
-    s.ScriviCampo(Campo::Difetti, i % 5 ? QString() : QStringLiteral("Piccolo graffio sul cofano"));
-    s.ScriviCampo(Campo::Data, QStringLiteral("%1/%2/%3").arg(1 + i % 28, 2, 10, QLatin1Char('0')).arg(1 + i % 12, 2, 10, QLatin1Char('0')).arg(1990 + i % 34));
-    s.ScriviCampo(Campo::Provenienza, QString::fromUtf8("Mercatino di Novegro, città di Segrate"));
-    s.ScriviCampo(Campo::Montaggio, i % 3 ? QString() : QStringLiteral("Kit montato e dipinto a mano, colla cianoacrilica."));
-    s.ScriviCampo(Campo::Scala, QString::fromUtf8(scale[i % 6]));
-    s.ScriviCampo(Campo::Dimensioni, QStringLiteral("24 x 10 x 7 cm"));
-    s.ScriviCampo(Campo::Rarita, QString::fromUtf8("Media rarità"));
-    s.ScriviCampo(Campo::Stato, QStringLiteral("Ottimo"));
-    s.ScriviCampo(Campo::Luogo, QStringLiteral("Vetrina %1, ripiano %2").arg(1 + i % 12).arg(1 + i % 5));
-    s.ScriviCampo(Campo::Note, QString::fromUtf8("Acquistato con certificato di autenticità."));
-    s.ImpostaInVendita(i % 4 == 0);
-    if (i % 10 == 0) {
-        s.ScriviCampo(Campo::File01, QStringLiteral("certificato_%1.pdf").arg(i));
-        s.ScriviCampo(Campo::Desc01, QString::fromUtf8("Certificato di autenticità"));
-    }
-    return s;
-}
 
 bool creaArchivio()
 {
@@ -63,32 +27,7 @@ bool creaArchivio()
     if (!g_dir->isValid())
         return false;
     g_file = g_dir->filePath(QStringLiteral("Banco di prova.dbm"));
-    QFile f(g_file);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    // Written in bulk: appending one synced record at a time would take minutes.
-    QByteArray blocco;
-    for (int i = 1; i <= kSchede; ++i) {
-        blocco += schedaRealistica(i).Byte();
-        if (i % 1000 == 0) {
-            if (f.write(blocco) != blocco.size())
-                return false;
-            blocco.clear();
-        }
-    }
-    return f.write(blocco) == blocco.size();
-}
-
-// Every field of a record as the windows load it.
-qsizetype caricaCampi(const TScheda& s)
-{
-    qsizetype totale = 0;
-    for (const DescrizioneCampo& d : Campi) {
-        QString testo = s.LeggiCampo(d.campo);
-        totale += testo.size();
-        benchmark::DoNotOptimize(testo);
-    }
-    return totale;
+    return scriviArchivio(g_file);
 }
 
 // One LeggiScheda per record, as a window reading card by card does.
@@ -115,17 +54,9 @@ void BM_ScanInBlocks(benchmark::State& state)
     const qint32 bloccoSchede = qint32(state.range(0));
     qint64 schede = 0;
     for (auto _ : state) {
-        TArchivio a;
-        a.ApriArchivio(g_file);
-        const qint32 n = a.ContaSchede();
         qsizetype caratteri = 0;
-        for (qint32 primo = 1; primo <= n; primo += bloccoSchede) {
-            for (const TScheda& s : a.LeggiSchede(primo, std::min(bloccoSchede, n - primo + 1)))
-                caratteri += caricaCampi(s);
-        }
-        a.ChiudiArchivio();
+        schede += scansioneABlocchi(g_file, bloccoSchede, caratteri);
         benchmark::DoNotOptimize(caratteri);
-        schede += n;
     }
     state.SetItemsProcessed(schede);
 }

@@ -5,6 +5,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cstring>
 
 #include "storage/Archivio.h"
 #include "storage/CodePage.h"
@@ -192,17 +193,6 @@ void accodaIntestazione(QByteArray& out)
     out += "</tr>";
 }
 
-void accodaRiga(const TTabellaSchede& tabella, int riga, QByteArray& out)
-{
-    out += "<tr>";
-    for (int colonna = 0; colonna < NumeroColonne; ++colonna) {
-        out += "<td style=\"text-align: left;\">";
-        tabella.AccodaCella(riga, colonna, out);
-        out += "</td>";
-    }
-    out += "</tr>";
-}
-
 // Produces the file in slices of about a megabyte, handed to `scarica`; stops
 // at the first slice it refuses.
 template <typename Scarica> bool produci(const TTabellaSchede& tabella, Scarica scarica)
@@ -213,7 +203,7 @@ template <typename Scarica> bool produci(const TTabellaSchede& tabella, Scarica 
     fetta += kTestata;
     accodaIntestazione(fetta);
     for (int riga = 0; riga < tabella.Righe(); ++riga) {
-        accodaRiga(tabella, riga, fetta);
+        tabella.AccodaRiga(riga, fetta);
         if (fetta.size() >= kFetta) {
             if (!scarica(fetta))
                 return false;
@@ -240,14 +230,23 @@ bool TTabellaSchede::AggiungiScheda(const TScheda& scheda)
 {
     if (RigheRiempite() >= m_righe)
         return false;
-    m_inizioRiga.push_back(m_byte.size());
-    for (const auto& colonna : Colonne) {
-        // Straight from the record's room: no copy per field.
-        const DescrizioneCampo& d = descrizione(colonna.campo);
-        const int lunghezza = std::min(scheda.Lunghezza(colonna.campo), d.capacita);
-        const QByteArrayView byte = senzaSpazi(QByteArrayView(scheda.dati() + d.offset + 1, lunghezza));
-        m_byte += char(static_cast<unsigned char>(byte.size()));
-        m_byte += byte;
+    // Straight from the record's room, stripped, sized once per row.
+    std::array<QByteArrayView, NumeroColonne> celle;
+    qsizetype dimensione = NumeroColonne;
+    for (int c = 0; c < NumeroColonne; ++c) {
+        const DescrizioneCampo& d = descrizione(Colonne[size_t(c)].campo);
+        const int lunghezza = std::min(scheda.Lunghezza(d.campo), d.capacita);
+        celle[size_t(c)] = senzaSpazi(QByteArrayView(scheda.dati() + d.offset + 1, lunghezza));
+        dimensione += celle[size_t(c)].size();
+    }
+    const qsizetype inizio = m_byte.size();
+    m_inizioRiga.push_back(inizio);
+    m_byte.resize(inizio + dimensione);
+    char* p = m_byte.data() + inizio;
+    for (const QByteArrayView& cella : celle) {
+        *p++ = char(static_cast<unsigned char>(cella.size()));
+        std::memcpy(p, cella.data(), size_t(cella.size()));
+        p += cella.size();
     }
     return true;
 }
@@ -284,6 +283,31 @@ void TTabellaSchede::AccodaCella(int riga, int colonna, QByteArray& out) const
         accodaTesto(*modifica, out);
     else
         accodaByte(byteCella(riga, colonna), out);
+}
+
+void TTabellaSchede::AccodaRiga(int riga, QByteArray& out) const
+{
+    static constexpr QByteArrayView apri("<td style=\"text-align: left;\">");
+    static constexpr QByteArrayView chiudi("</td>");
+    out.append(QByteArrayView("<tr>"));
+    // The row's cells lie one after the other: walked once, not looked up.
+    const char* p = riga >= 0 && riga < RigheRiempite() ? m_byte.constData() + m_inizioRiga[size_t(riga)] : nullptr;
+    const bool modifiche = !m_modifiche.isEmpty();
+    for (int colonna = 0; colonna < NumeroColonne; ++colonna) {
+        QByteArrayView cella;
+        if (p) {
+            cella = QByteArrayView(p + 1, static_cast<unsigned char>(*p));
+            p += 1 + cella.size();
+        }
+        out.append(apri);
+        const auto modifica = modifiche ? m_modifiche.constFind(chiave(riga, colonna)) : m_modifiche.constEnd();
+        if (modifica != m_modifiche.constEnd())
+            accodaTesto(*modifica, out);
+        else
+            accodaByte(cella, out);
+        out.append(chiudi);
+    }
+    out.append(QByteArrayView("</tr>"));
 }
 
 qsizetype TTabellaSchede::MemoriaOccupata() const

@@ -59,6 +59,8 @@ public:
     // "<", ">", line breaks and the characters the code page lacks written as
     // character references, so that Calc and Excel read back what was typed.
     void AccodaCella(int riga, int colonna, QByteArray& out) const;
+    // The whole row as it goes into the file: "<tr>", its 22 cells, "</tr>".
+    void AccodaRiga(int riga, QByteArray& out) const;
 
     // Bytes held for the cells (not counting the object itself).
     qsizetype MemoriaOccupata() const;
