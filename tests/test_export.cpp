@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTimer>
 
 #include <cstring>
@@ -234,6 +235,37 @@ private slots:
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
 
+    // Scrolled sideways and down, the card numbers stay at the left, row by
+    // row beside their cards.
+    void numberColumnStaysInPlace()
+    {
+        const QString archive = program->file(QStringLiteral("Quaranta.dbm"));
+        writeArchive(archive, 40);
+        TfrmExpCartoline* window = showWindow(archive);
+        TGrigliaSchede* grid = window->grdRecords;
+        QTableView* numbers = grid->colonnaFissa();
+        grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
+        grid->verticalScrollBar()->setValue(10 * 21 + 7);
+        QVERIFY(grid->horizontalScrollBar()->value() > 0);
+
+        QVERIFY(numbers->isVisible());
+        QCOMPARE(numbers->geometry(), QRect(grid->frameWidth(), grid->frameWidth(), 60,
+                                            grid->viewport()->height() + grid->horizontalHeader()->height()));
+        for (int c = 1; c < 23; ++c)
+            QVERIFY(numbers->isColumnHidden(c));
+        QCOMPARE(numbers->columnWidth(0), 60);
+        QCOMPARE(numbers->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("N."));
+        for (int row : {11, 15}) {
+            QCOMPARE(numbers->rowViewportPosition(row), grid->rowViewportPosition(row));
+            QCOMPARE(numbers->rowHeight(row), 21);
+        }
+        QCOMPARE(numbers->indexAt(QPoint(30, 2)).data().toString(), QStringLiteral("11"));
+
+        // Rolling the wheel over the numbers moves the cards along with them.
+        numbers->verticalScrollBar()->setValue(3 * 21);
+        QCOMPARE(grid->verticalScrollBar()->value(), 3 * 21);
+    }
+
     // Typing into an editable cell changes the grid and the export, never
     // the archive; a cell still being typed when the export starts counts.
     // Typing on a cell that cannot be edited changes nothing.
@@ -364,6 +396,8 @@ private slots:
             {window->imgLogo, QString()},
             {window->cmdEsporta, QStringLiteral("Esporta l'archivio in formato Microsoft Excel.")},
             {window->grdRecords->horizontalHeader(), QString()},
+            {window->cmdGuida, QStringLiteral("Visualizza la pagina della guida sensibile al contesto.")},
+            {window->grdRecords->colonnaFissa()->viewport(), QString()},
         };
         for (const auto& [widget, hint] : steps) {
             QTest::mouseMove(widget, widget->rect().center());

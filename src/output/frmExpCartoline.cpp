@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPalette>
+#include <QScrollBar>
 #include <QShowEvent>
 
 #include "sheet/frmCartoline.h"
@@ -124,6 +125,94 @@ private:
     TTabellaSchede m_tabella;
 };
 
+TGrigliaSchede::TGrigliaSchede(QWidget* parent) : QTableView(parent), m_fissa(new QTableView(this))
+{
+    m_fissa->setObjectName(QStringLiteral("grdNumeri"));
+    m_fissa->setFocusPolicy(Qt::NoFocus);
+    // Drawn inside the grid's own frame, so that its rows line up with the grid's
+    // (a style sheet giving the grid a border must leave this one without).
+    m_fissa->setFrameShape(QFrame::NoFrame);
+    m_fissa->verticalHeader()->hide();
+    m_fissa->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_fissa->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_fissa->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_fissa->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    viewport()->stackUnder(m_fissa);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int size) {
+        if (section == 0) {
+            m_fissa->setColumnWidth(0, size);
+            posizionaColonnaFissa();
+        }
+    });
+    connect(verticalScrollBar(), &QAbstractSlider::valueChanged, m_fissa->verticalScrollBar(),
+            &QAbstractSlider::setValue);
+    connect(m_fissa->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(),
+            &QAbstractSlider::setValue);
+}
+
+void TGrigliaSchede::setModel(QAbstractItemModel* model)
+{
+    QTableView::setModel(model);
+    m_fissa->setModel(model);
+    m_fissa->setSelectionModel(selectionModel());
+    soloPrimaColonna();
+}
+
+void TGrigliaSchede::soloPrimaColonna()
+{
+    if (!model())
+        return;
+    for (int c = 1; c < model()->columnCount(); ++c)
+        m_fissa->setColumnHidden(c, true);
+    m_fissa->setColumnWidth(0, columnWidth(0));
+    QHeaderView* righe = m_fissa->verticalHeader();
+    righe->setMinimumSectionSize(verticalHeader()->minimumSectionSize());
+    righe->setSectionResizeMode(QHeaderView::Fixed);
+    righe->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+    m_fissa->setAlternatingRowColors(alternatingRowColors());
+    m_fissa->horizontalHeader()->setDefaultAlignment(horizontalHeader()->defaultAlignment());
+    m_fissa->horizontalHeader()->setHighlightSections(horizontalHeader()->highlightSections());
+    posizionaColonnaFissa();
+}
+
+void TGrigliaSchede::posizionaColonnaFissa()
+{
+    m_fissa->setGeometry(verticalHeader()->width() + frameWidth(), frameWidth(), columnWidth(0),
+                         viewport()->height() + horizontalHeader()->height());
+}
+
+void TGrigliaSchede::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    posizionaColonnaFissa();
+}
+
+void TGrigliaSchede::updateGeometries()
+{
+    QTableView::updateGeometries();
+    posizionaColonnaFissa();
+}
+
+QModelIndex TGrigliaSchede::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex current = QTableView::moveCursor(cursorAction, modifiers);
+    // Moving left must not leave the current cell hidden under the fixed column.
+    if (cursorAction == MoveLeft && current.column() > 0
+        && visualRect(current).topLeft().x() < m_fissa->columnWidth(0)) {
+        const int sotto = visualRect(current).topLeft().x() - m_fissa->columnWidth(0);
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() + sotto);
+    }
+    return current;
+}
+
+void TGrigliaSchede::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    if (index.column() > 0)
+        QTableView::scrollTo(index, hint);
+}
+
 void TGrigliaSchede::confermaModifica()
 {
     if (state() != QAbstractItemView::EditingState)
@@ -140,8 +229,6 @@ TfrmExpCartoline::TfrmExpCartoline(TfrmCartoline* frmCartoline)
                    Qt::white),
       m_frmCartoline(frmCartoline), m_modello(new TModelloSchede(this))
 {
-    Look::applyProcessFormats();
-
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("panSfondo"));
     panel->setGeometry(12, 13, 837, 533);
@@ -174,17 +261,16 @@ TfrmExpCartoline::TfrmExpCartoline(TfrmCartoline* frmCartoline)
     grdRecords = new TGrigliaSchede(panel);
     grdRecords->setObjectName(QStringLiteral("grdRecords"));
     grdRecords->setGeometry(8, 80, 821, 409);
-    grdRecords->setModel(m_modello);
     grdRecords->setFont(Look::tahoma(9));
     grdRecords->setAlternatingRowColors(true);
     grdRecords->setSelectionMode(QAbstractItemView::SingleSelection);
     grdRecords->setSelectionBehavior(QAbstractItemView::SelectItems);
     grdRecords->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked
                                 | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
-    grdRecords->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     grdRecords->setWordWrap(false);
     grdRecords->setStyleSheet(QStringLiteral("QTableView { background: white; alternate-background-color: #EEF4FB;"
-                                             " gridline-color: #C8D3DF; border: 1px solid #87CEEB; }"));
+                                             " gridline-color: #C8D3DF; border: 1px solid #87CEEB; }"
+                                             "QTableView#grdNumeri { border: none; }"));
     QHeaderView* righe = grdRecords->verticalHeader();
     righe->hide(); // the card number is column 0
     righe->setMinimumSectionSize(1);
@@ -194,6 +280,8 @@ TfrmExpCartoline::TfrmExpCartoline(TfrmCartoline* frmCartoline)
     colonne->setHighlightSections(false);
     colonne->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     colonne->setMinimumSectionSize(1);
+    // The model comes once rows and header are set up: the fixed number column takes them over.
+    grdRecords->setModel(m_modello);
     grdRecords->setColumnWidth(0, kLarghezzaNumero);
     for (int c = 0; c < Esportazione::NumeroColonne; ++c)
         grdRecords->setColumnWidth(c + 1, Esportazione::Colonne[size_t(c)].larghezzaGriglia);
@@ -226,6 +314,9 @@ void TfrmExpCartoline::buildHints(QWidget* panel, QFrame* toolbar, QFrame* statu
                                 static_cast<QWidget*>(grdRecords), grdRecords->viewport(),
                                 static_cast<QWidget*>(grdRecords->horizontalHeader()),
                                 grdRecords->horizontalHeader()->viewport(),
+                                static_cast<QWidget*>(grdRecords->colonnaFissa()),
+                                grdRecords->colonnaFissa()->viewport(),
+                                grdRecords->colonnaFissa()->horizontalHeader()->viewport(),
                                 static_cast<QWidget*>(statusBar), static_cast<QWidget*>(panInfo)})
         m_hints->addBackground(background);
     // The pictures on the toolbar are not targets of their own: the pointer's
