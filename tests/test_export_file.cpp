@@ -306,6 +306,7 @@ private slots:
                                           << QByteArray("citt\xE0 \x80 5, S\xEC");
         QTest::newRow("line break inside") << "riga 1\nriga 2" << QByteArray("riga 1\nriga 2")
                                            << QByteArray("riga 1&#10;riga 2");
+        QTest::newRow("tab inside") << "a\tb" << QByteArray("a\tb") << QByteArray("a&#9;b");
         QTest::newRow("number-like text as typed") << "0,00" << QByteArray("0,00") << QByteArray("0,00");
         QTest::newRow("leading zeros") << "007" << QByteArray("007") << QByteArray("007");
         QTest::newRow("empty") << "" << QByteArray("") << QByteArray("");

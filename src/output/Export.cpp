@@ -84,34 +84,57 @@ void accodaRiferimento(char32_t carattere, QByteArray& out)
 
 // Bytes that cannot stand for themselves in a cell: markup, and control
 // characters (a line break would split the file's single line).
-bool daSostituire(unsigned char byte)
-{
-    return byte < 0x20 || byte == '&' || byte == '<' || byte == '>';
-}
+constexpr std::array<bool, 256> kDaSostituire = [] {
+    std::array<bool, 256> t {};
+    for (int b = 0; b < 0x20; ++b)
+        t[size_t(b)] = true;
+    t['&'] = t['<'] = t['>'] = true;
+    return t;
+}();
 
-void accodaSostituto(unsigned char byte, QByteArray& out)
+// The reference for one such byte, written at `q`; returns the end.
+char* scriviSostituto(unsigned char byte, char* q)
 {
+    auto copia = [q](QByteArrayView testo) {
+        std::memcpy(q, testo.data(), size_t(testo.size()));
+        return q + testo.size();
+    };
     switch (byte) {
-    case '&': out += "&amp;"; break;
-    case '<': out += "&lt;"; break;
-    case '>': out += "&gt;"; break;
-    default: accodaRiferimento(byte, out); break;
+    case '&': return copia("&amp;");
+    case '<': return copia("&lt;");
+    case '>': return copia("&gt;");
+    default: break;
     }
+    *q++ = '&';
+    *q++ = '#';
+    if (byte >= 10)
+        *q++ = char('0' + byte / 10);
+    *q++ = char('0' + byte % 10);
+    *q++ = ';';
+    return q;
 }
 
-// Code-page bytes of a cell, as read from the archive.
+// The longest a cell of n code-page bytes can become.
+constexpr qsizetype kEspansioneMassima = 5;
+
+// Code-page bytes of a cell, as read from the archive, written at `q`, which
+// has room for kEspansioneMassima bytes per byte; returns the end.
+char* scriviByte(QByteArrayView byte, char* q)
+{
+    for (const char c : byte) {
+        if (!kDaSostituire[static_cast<unsigned char>(c)])
+            *q++ = c;
+        else
+            q = scriviSostituto(static_cast<unsigned char>(c), q);
+    }
+    return q;
+}
+
 void accodaByte(QByteArrayView byte, QByteArray& out)
 {
-    qsizetype corsa = 0; // start of the run of bytes copied as they are
-    for (qsizetype i = 0; i < byte.size(); ++i) {
-        const auto b = static_cast<unsigned char>(byte[i]);
-        if (!daSostituire(b))
-            continue;
-        out.append(byte.data() + corsa, i - corsa);
-        accodaSostituto(b, out);
-        corsa = i + 1;
-    }
-    out.append(byte.data() + corsa, byte.size() - corsa);
+    const qsizetype inizio = out.size();
+    out.resize(inizio + kEspansioneMassima * byte.size());
+    out.resize(scriviByte(byte, out.data() + inizio) - out.constData());
 }
 
 // A text typed by the user (or a header): what the code page lacks is written
@@ -125,10 +148,8 @@ void accodaTesto(const QString& testo, QByteArray& out)
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t unita = pulito[i].unicode();
         if (unita < 0x80) {
-            if (daSostituire(uchar(unita)))
-                accodaSostituto(uchar(unita), out);
-            else
-                out += char(unita);
+            const char byte = char(unita);
+            accodaByte(QByteArrayView(&byte, 1), out);
             continue;
         }
         char32_t carattere = unita;
@@ -287,27 +308,52 @@ void TTabellaSchede::AccodaCella(int riga, int colonna, QByteArray& out) const
 
 void TTabellaSchede::AccodaRiga(int riga, QByteArray& out) const
 {
+    static constexpr QByteArrayView apriRiga("<tr>");
+    static constexpr QByteArrayView chiudiRiga("</tr>");
     static constexpr QByteArrayView apri("<td style=\"text-align: left;\">");
     static constexpr QByteArrayView chiudi("</td>");
-    out.append(QByteArrayView("<tr>"));
-    // The row's cells lie one after the other: walked once, not looked up.
-    const char* p = riga >= 0 && riga < RigheRiempite() ? m_byte.constData() + m_inizioRiga[size_t(riga)] : nullptr;
-    const bool modifiche = !m_modifiche.isEmpty();
+    const bool riempita = riga >= 0 && riga < RigheRiempite();
+    const char* p = riempita ? m_byte.constData() + m_inizioRiga[size_t(riga)] : nullptr;
+    const qsizetype dimensione = !riempita ? 0
+        : (size_t(riga) + 1 < m_inizioRiga.size() ? m_inizioRiga[size_t(riga) + 1] : m_byte.size())
+            - m_inizioRiga[size_t(riga)];
+    bool modificata = false;
+    for (int colonna = 0; colonna < NumeroColonne && !m_modifiche.isEmpty() && !modificata; ++colonna)
+        modificata = m_modifiche.contains(chiave(riga, colonna));
+
+    if (modificata) {
+        // Rare: the user retouched a cell of this row.
+        out.append(apriRiga);
+        for (int colonna = 0; colonna < NumeroColonne; ++colonna) {
+            out.append(apri);
+            AccodaCella(riga, colonna, out);
+            out.append(chiudi);
+        }
+        out.append(chiudiRiga);
+        return;
+    }
+
+    // The row's cells lie one after the other: walked once and written
+    // straight into room made for the longest the row can become.
+    auto copia = [](char* q, QByteArrayView testo) {
+        std::memcpy(q, testo.data(), size_t(testo.size()));
+        return q + testo.size();
+    };
+    const qsizetype inizio = out.size();
+    out.resize(inizio + apriRiga.size() + chiudiRiga.size() + NumeroColonne * (apri.size() + chiudi.size())
+               + kEspansioneMassima * dimensione);
+    char* q = copia(out.data() + inizio, apriRiga);
     for (int colonna = 0; colonna < NumeroColonne; ++colonna) {
-        QByteArrayView cella;
+        q = copia(q, apri);
         if (p) {
-            cella = QByteArrayView(p + 1, static_cast<unsigned char>(*p));
+            const QByteArrayView cella(p + 1, static_cast<unsigned char>(*p));
+            q = scriviByte(cella, q);
             p += 1 + cella.size();
         }
-        out.append(apri);
-        const auto modifica = modifiche ? m_modifiche.constFind(chiave(riga, colonna)) : m_modifiche.constEnd();
-        if (modifica != m_modifiche.constEnd())
-            accodaTesto(*modifica, out);
-        else
-            accodaByte(cella, out);
-        out.append(chiudi);
+        q = copia(q, chiudi);
     }
-    out.append(QByteArrayView("</tr>"));
+    q = copia(q, chiudiRiga);
+    out.resize(q - out.constData());
 }
 
 qsizetype TTabellaSchede::MemoriaOccupata() const
