@@ -345,11 +345,11 @@ void TfrmExpCartoline::FormShow()
 
 void TfrmExpCartoline::cmdEsportaClick()
 {
+    grdRecords->confermaModifica(); // a cell being typed is part of what the grid holds
     if (!Dialogs::confirm(this, QStringLiteral("L'esportazione dei dati in Excel può richiedere diversi minuti a "
                                                "seconda del numero di schede presenti in archivio.\r\n\r\n"
                                                "Si vuole esportare i dati adesso?")))
         return;
-    grdRecords->confermaModifica(); // a cell being typed is part of what the grid holds
     const QString percorso = Esportazione::Percorso();
     bool scritto = false;
     {
