@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "output/frmExpCartoline.h"
 #include "output/frmStampaCartolina.h"
 #include "search/frmInVendita.h"
 #include "search/frmTrovaCartoline.h"
@@ -504,8 +505,12 @@ void TfrmCartoline::cmdStampaClick()
     window.exec();
 }
 
-// The spreadsheet export comes with its own window; until then it does nothing.
-void TfrmCartoline::cmdEsportaClick() {}
+void TfrmCartoline::cmdEsportaClick()
+{
+    TfrmExpCartoline frmExpCartoline(this);
+    frmExpCartoline.exec();
+}
+
 void TfrmCartoline::cmdSlideShowClick()
 {
     TfrmSlideshow_Euro_01 slideshow(this);

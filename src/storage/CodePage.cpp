@@ -128,6 +128,11 @@ char16_t unicodeOf(unsigned char byte)
     return tables().toUnicode[byte];
 }
 
+int byteOf(char32_t character)
+{
+    return character <= 0xFFFF ? tables().toByte[character] : -1;
+}
+
 QString decode(const char* bytes, qsizetype size)
 {
     if (size <= 0)

@@ -26,4 +26,8 @@ char16_t unicodeOf(unsigned char byte);
 
 QByteArray encode(QStringView text);
 
+// The byte that stands for a character, or -1 where the code page has none
+// (no look-alike is chosen here).
+int byteOf(char32_t character);
+
 } // namespace CodePage

@@ -1,0 +1,580 @@
+// The spreadsheet file, without windows: the table of cards filled from an
+// archive, the bytes written for it, its failures, and what LibreOffice Calc
+// reads back where the machine has it.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <csignal>
+#include <cstring>
+
+#include <sys/resource.h>
+
+#include "output/Export.h"
+#include "storage/Archivio.h"
+#include "storage/ProgramFolder.h"
+
+namespace {
+
+// Every piece before the data rows, spelled out as the file must hold them.
+QByteArray expectedHead()
+{
+    QByteArray head =
+        "<html xmlns:o=\"urn:schemas-microsoft-com:office:office\" xmlns:x=\"urn:schemas-microsoft-com:office:excel\" "
+        "xmlns=\"http://www.w3.org/TR/REC-html40\">"
+        "<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
+        "<!--[if gte mso 9]><xml><x:ExcelWorkbook><x:ExcelWorksheets><x:ExcelWorksheet>"
+        "<x:Name>Archivio Modellini</x:Name><x:WorksheetOptions><x:Selected/><x:Panes><x:Pane>"
+        "<x:Number>1</x:Number><x:ActiveRow>3</x:ActiveRow></x:Pane></x:Panes>"
+        "<x:ProtectContents>False</x:ProtectContents><x:ProtectObjects>False</x:ProtectObjects>"
+        "<x:ProtectScenarios>False</x:ProtectScenarios></x:WorksheetOptions></x:ExcelWorksheet>"
+        "</x:ExcelWorksheets></x:ExcelWorkbook></xml><![endif]--></head><body><table x:str><tr>";
+    const std::pair<const char*, int> headers[] = {
+        {"Nome modellino", 300}, {"Tipologia", 250}, {"Produttore", 300}, {"Codice prodotto", 250},
+        {"Descrizione", 400}, {"Anno produzione", 200}, {"Valore stimato", 250}, {"Proprietario", 300},
+        {"Materiali", 400}, {"Colori", 300}, {"Confezione", 300}, {"Difetti", 400}, {"Data acquisto", 200},
+        {"Provenienza", 400}, {"Montaggio", 450}, {"Scala", 200}, {"Dimensioni", 300}, {"Rarit\xE0", 250},
+        {"Stato conservazione", 250}, {"Luogo conservazione", 300}, {"Note", 400}, {"In vendita", 200}};
+    for (const auto& [text, width] : headers)
+        head += "<td style=\"text-align: left; font-weight: bold;\" width=" + QByteArray::number(width) + ">" + text
+                + "</td>";
+    return head + "</tr>";
+}
+
+// The cells of each row of a file, as written.
+QList<QList<QByteArray>> rowsOf(const QByteArray& file)
+{
+    static const QRegularExpression row(QStringLiteral("<tr>(.*?)</tr>"));
+    static const QRegularExpression cell(QStringLiteral("<td[^>]*>(.*?)</td>"));
+    // Latin-1 maps every byte to one character, so offsets and bytes survive.
+    const QString text = QString::fromLatin1(file);
+    QList<QList<QByteArray>> rows;
+    for (const auto& r : row.globalMatch(text)) {
+        QList<QByteArray> cells;
+        for (const auto& c : cell.globalMatch(r.captured(1)))
+            cells << c.captured(1).toLatin1();
+        rows << cells;
+    }
+    return rows;
+}
+
+// Stores raw bytes into a field, blanks and all, as a writer of another
+// program might have left them.
+void storeRaw(TScheda& record, Campo field, const QByteArray& bytes)
+{
+    const DescrizioneCampo& d = descrizione(field);
+    QVERIFY(bytes.size() <= d.capacita);
+    record.dati()[d.offset] = char(bytes.size());
+    std::memcpy(record.dati() + d.offset + 1, bytes.constData(), size_t(bytes.size()));
+}
+
+void writeRecords(const QString& path, const QList<TScheda>& records)
+{
+    QFile::remove(path);
+    TArchivio archive;
+    archive.ApriArchivio(path);
+    for (const TScheda& record : records)
+        archive.AccodaScheda(record);
+    archive.ChiudiArchivio();
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+int column(Campo field)
+{
+    for (int c = 0; c < Esportazione::NumeroColonne; ++c) {
+        if (Esportazione::Colonne[size_t(c)].campo == field)
+            return c;
+    }
+    return -1;
+}
+
+// A minimal reader of the comma-separated text Calc writes.
+QList<QStringList> parseCsv(const QString& text)
+{
+    QList<QStringList> rows;
+    QStringList row;
+    QString cell;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == u'"' && i + 1 < text.size() && text[i + 1] == u'"') {
+                cell += u'"';
+                ++i;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                cell += c;
+            }
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            row << cell;
+            cell.clear();
+        } else if (c == u'\n') {
+            row << cell;
+            rows << row;
+            row.clear();
+            cell.clear();
+        } else if (c != u'\r') {
+            cell += c;
+        }
+    }
+    if (!cell.isEmpty() || !row.isEmpty())
+        rows << (row << cell);
+    return rows;
+}
+
+// Files of this process cannot grow past `bytes` while it lives: writes
+// beyond fail instead of raising a signal.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_previous);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_previous;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_handler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_previous {};
+    void (*m_handler)(int) = SIG_DFL;
+};
+
+} // namespace
+
+class TestExportFile : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir* dir = nullptr;
+    QString folder;
+
+private slots:
+    void init()
+    {
+        dir = new QTemporaryDir;
+        QVERIFY(dir->isValid());
+        folder = dir->path() + QLatin1Char('/');
+        ProgramFolder::setOverride(dir->path());
+    }
+
+    void cleanup()
+    {
+        QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        ProgramFolder::setOverride({});
+        delete dir;
+    }
+
+    void exportPathIsInTheProgramFolder()
+    {
+        QCOMPARE(Esportazione::Percorso(), folder + QStringLiteral("Archivio_Modellini.xls"));
+        QCOMPARE(Esportazione::FileDiBlocco(Esportazione::Percorso()),
+                 folder + QStringLiteral(".~lock.Archivio_Modellini.xls#"));
+    }
+
+    // The grid of a fresh window holds 10 empty rows; an empty archive leaves
+    // them, and the file is the head, the header row and 10 rows of 22 empty
+    // cells, on one line.
+    void emptyArchiveWritesTenEmptyRows()
+    {
+        const QString archive = folder + QStringLiteral("Vuoto.dbm");
+        writeRecords(archive, {});
+        TTabellaSchede table;
+        table.Reimposta(10);
+        Esportazione::RiempiDaArchivio(table, archive);
+        QCOMPARE(table.Righe(), 10);
+        QCOMPARE(table.RigheRiempite(), 0);
+
+        QByteArray expected = expectedHead();
+        for (int r = 0; r < 10; ++r) {
+            expected += "<tr>";
+            for (int c = 0; c < 22; ++c)
+                expected += "<td style=\"text-align: left;\"></td>";
+            expected += "</tr>";
+        }
+        expected += "</table></body></html>";
+
+        QVERIFY(Esportazione::ScriviFile(Esportazione::Percorso(), table));
+        QCOMPARE(readAll(Esportazione::Percorso()), expected);
+    }
+
+    // Cards come in file order, one row each, without their numbers, every
+    // field in its column, stripped of blanks, in the code page's bytes.
+    void recordsInFileOrder()
+    {
+        QList<TScheda> records;
+        for (int i = 1; i <= 3; ++i) {
+            TScheda record;
+            for (int c = 0; c < Esportazione::NumeroColonne; ++c) {
+                const Campo field = Esportazione::Colonne[size_t(c)].campo;
+                if (field != Campo::InVendita)
+                    record.ScriviCampo(field, QStringLiteral("r%1c%2").arg(i).arg(c));
+            }
+            record.ImpostaInVendita(i == 2);
+            record.ScriviCampo(Campo::File01, QStringLiteral("ricevuta.pdf"));
+            record.ScriviCampo(Campo::Desc01, QStringLiteral("Ricevuta"));
+            records << record;
+        }
+        storeRaw(records[0], Campo::Nome, "  Fiat 500 \t");
+        storeRaw(records[0], Campo::Valore, "0,00");
+        storeRaw(records[1], Campo::Note, "   ");
+        storeRaw(records[2], Campo::Codice, "007");
+        storeRaw(records[2], Campo::Data, "01/02/2003");
+        storeRaw(records[2], Campo::Provenienza, "Citt\xE0 \x80");
+        const QString archive = folder + QStringLiteral("Tre.dbm");
+        writeRecords(archive, records);
+        // A partial record at the end is no card.
+        {
+            QFile file(archive);
+            QVERIFY(file.open(QIODevice::Append));
+            file.write(QByteArray(100, 'x'));
+        }
+
+        TTabellaSchede table;
+        table.Reimposta(10);
+        Esportazione::RiempiDaArchivio(table, archive);
+        QCOMPARE(table.Righe(), 3);
+        QCOMPARE(table.RigheRiempite(), 3);
+        QCOMPARE(table.Testo(0, column(Campo::Nome)), QStringLiteral("Fiat 500"));
+        QCOMPARE(table.Testo(1, column(Campo::Note)), QString());
+        QCOMPARE(table.Testo(2, column(Campo::Provenienza)), QStringLiteral("Città €"));
+        QCOMPARE(table.Testo(1, column(Campo::InVendita)), QStringLiteral("Sì"));
+
+        QVERIFY(Esportazione::ScriviFile(Esportazione::Percorso(), table));
+        const QByteArray file = readAll(Esportazione::Percorso());
+        QVERIFY(!file.contains('\n'));
+        QVERIFY(!file.contains('\r'));
+        QVERIFY(file.startsWith(expectedHead()));
+        QVERIFY(file.endsWith("</tr></table></body></html>"));
+        const auto rows = rowsOf(file);
+        QCOMPARE(rows.size(), 4);
+        for (int i = 1; i <= 3; ++i) {
+            QList<QByteArray> expected;
+            for (int c = 0; c < Esportazione::NumeroColonne; ++c)
+                expected << QStringLiteral("r%1c%2").arg(i).arg(c).toLatin1();
+            expected[column(Campo::InVendita)] = i == 2 ? "S\xEC" : "No";
+            if (i == 1) {
+                expected[column(Campo::Nome)] = "Fiat 500";
+                expected[column(Campo::Valore)] = "0,00";
+            } else if (i == 2) {
+                expected[column(Campo::Note)] = "";
+            } else {
+                expected[column(Campo::Codice)] = "007";
+                expected[column(Campo::Data)] = "01/02/2003";
+                expected[column(Campo::Provenienza)] = "Citt\xE0 \x80";
+            }
+            QCOMPARE(rows[i], expected);
+        }
+    }
+
+    // What a cell becomes in the file, typed into the grid or read from the
+    // archive: markup and line breaks as references, Windows-1252 bytes where
+    // the code page has the character, a numeric reference where it has not.
+    void cellBytes_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("stored");   // archive bytes of the same text, empty: not storable
+        QTest::addColumn<QByteArray>("expected");
+
+        QTest::newRow("markup characters") << "scala 1<43 & scatola" << QByteArray("scala 1<43 & scatola")
+                                           << QByteArray("scala 1&lt;43 &amp; scatola");
+        QTest::newRow("a tag stays text") << "<b>rosso</b>" << QByteArray("<b>rosso</b>")
+                                          << QByteArray("&lt;b&gt;rosso&lt;/b&gt;");
+        QTest::newRow("a reference stays text") << "&amp;" << QByteArray("&amp;") << QByteArray("&amp;amp;");
+        QTest::newRow("blanks around") << "  due spazi \t" << QByteArray("  due spazi \t")
+                                       << QByteArray("due spazi");
+        QTest::newRow("accents and euro") << "città € 5, Sì" << QByteArray("citt\xE0 \x80 5, S\xEC")
+                                          << QByteArray("citt\xE0 \x80 5, S\xEC");
+        QTest::newRow("line break inside") << "riga 1\nriga 2" << QByteArray("riga 1\nriga 2")
+                                           << QByteArray("riga 1&#10;riga 2");
+        QTest::newRow("tab inside") << "a\tb" << QByteArray("a\tb") << QByteArray("a&#9;b");
+        QTest::newRow("number-like text as typed") << "0,00" << QByteArray("0,00") << QByteArray("0,00");
+        QTest::newRow("leading zeros") << "007" << QByteArray("007") << QByteArray("007");
+        QTest::newRow("empty") << "" << QByteArray("") << QByteArray("");
+        QTest::newRow("byte the code page leaves undefined") << QString(QChar(0x81)) << QByteArray("\x81")
+                                                             << QByteArray("\x81");
+        QTest::newRow("letters outside the code page") << "Łódź" << QByteArray() << QByteArray("&#321;\xF3" "d&#378;");
+        QTest::newRow("other scripts") << "東京" << QByteArray() << QByteArray("&#26481;&#20140;");
+        QTest::newRow("beyond 16 bits") << "🚗 auto" << QByteArray() << QByteArray("&#128663; auto");
+        QTest::newRow("combining accent composed") << QStringLiteral("caffe\u0301") << QByteArray()
+                                                   << QByteArray("caff\xE9");
+        QTest::newRow("half a surrogate pair") << QString(QChar(0xD83D)) + QStringLiteral("x") << QByteArray()
+                                               << QByteArray("&#65533;x");
+    }
+
+    void cellBytes()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, stored);
+        QFETCH(QByteArray, expected);
+        const int note = column(Campo::Note);
+
+        TTabellaSchede table;
+        table.Reimposta(1);
+        TScheda record;
+        storeRaw(record, Campo::Note, stored);
+        QVERIFY(table.AggiungiScheda(record));
+        QByteArray fromArchive;
+        table.AccodaCella(0, note, fromArchive);
+        if (!stored.isEmpty() || typed.isEmpty())
+            QCOMPARE(fromArchive, expected);
+
+        table.ImpostaTesto(0, note, typed);
+        QCOMPARE(table.Testo(0, note), typed);
+        QByteArray fromGrid;
+        table.AccodaCella(0, note, fromGrid);
+        QCOMPARE(fromGrid, expected);
+    }
+
+    // The export takes the grid, edits included, not the archive; an edit in
+    // an empty row is exported too.
+    void editedCellsAreExported()
+    {
+        const QString archive = folder + QStringLiteral("Due.dbm");
+        TScheda first;
+        first.ScriviCampo(Campo::Nome, QStringLiteral("Vespa"));
+        first.ScriviCampo(Campo::Note, QStringLiteral("vecchia nota"));
+        writeRecords(archive, {first, TScheda()});
+        TTabellaSchede table;
+        Esportazione::RiempiDaArchivio(table, archive);
+        table.ImpostaTesto(0, column(Campo::Note), QStringLiteral("nuova nota"));
+        table.ImpostaTesto(1, column(Campo::Tipologia), QStringLiteral("Moto"));
+
+        const auto rows = rowsOf(Esportazione::Contenuto(table));
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows[1][column(Campo::Nome)], QByteArray("Vespa"));
+        QCOMPARE(rows[1][column(Campo::Note)], QByteArray("nuova nota"));
+        QCOMPARE(rows[2][column(Campo::Tipologia)], QByteArray("Moto"));
+
+        TArchivio reread;
+        reread.ApriArchivio(archive);
+        QCOMPARE(reread.LeggiScheda(1).LeggiCampo(Campo::Note), QStringLiteral("vecchia nota"));
+        reread.ChiudiArchivio();
+
+        TTabellaSchede empty;
+        empty.Reimposta(10);
+        empty.ImpostaTesto(9, column(Campo::Note), QStringLiteral("a mano"));
+        const auto emptyRows = rowsOf(Esportazione::Contenuto(empty));
+        QCOMPARE(emptyRows.size(), 11);
+        QCOMPARE(emptyRows[10][column(Campo::Note)], QByteArray("a mano"));
+    }
+
+    // An archive that cannot be opened stops the filling with an access error
+    // and leaves the table as it was; a missing one comes into being empty.
+    void fillingFailures()
+    {
+        TTabellaSchede table;
+        table.Reimposta(10);
+        const QString tooLong = folder + QString(300, QLatin1Char('a')) + QStringLiteral(".dbm");
+        QVERIFY_THROWS_EXCEPTION(EArchivioError, Esportazione::RiempiDaArchivio(table, tooLong));
+        QCOMPARE(table.Righe(), 10);
+
+        const QString missing = folder + QStringLiteral("Nuovo.dbm");
+        Esportazione::RiempiDaArchivio(table, missing);
+        QVERIFY(QFile::exists(missing));
+        QCOMPARE(table.Righe(), 10);
+    }
+
+    // Whatever stops the export, the previous file stays as it was and no
+    // half-written file or leftover is left beside it.
+    void failedExportKeepsThePreviousFile_data()
+    {
+        QTest::addColumn<QString>("obstacle");
+        QTest::newRow("spreadsheet holds the file open") << "lock";
+        QTest::newRow("a folder where the file goes") << "folder";
+        QTest::newRow("program folder not writable") << "readonly";
+        QTest::newRow("program folder missing") << "missing";
+        QTest::newRow("disk fills up midway") << "full";
+    }
+
+    void failedExportKeepsThePreviousFile()
+    {
+        QFETCH(QString, obstacle);
+        QString target = Esportazione::Percorso();
+        const QByteArray previous = "<html>export di ieri</html>";
+        auto writePrevious = [&] {
+            QFile file(target);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(previous);
+        };
+        if (obstacle == QLatin1String("lock")) {
+            writePrevious();
+            QFile lock(Esportazione::FileDiBlocco(target));
+            QVERIFY(lock.open(QIODevice::WriteOnly));
+        } else if (obstacle == QLatin1String("folder")) {
+            QVERIFY(QDir(folder).mkdir(Esportazione::NomeFile()));
+        } else if (obstacle == QLatin1String("readonly")) {
+            writePrevious();
+            QVERIFY(QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::ExeOwner));
+            QFile probe(folder + QStringLiteral("prova"));
+            if (probe.open(QIODevice::WriteOnly)) {
+                probe.close();
+                probe.remove();
+                QSKIP("permissions do not stop this user (root) from writing");
+            }
+        } else if (obstacle == QLatin1String("missing")) {
+            target = folder + QStringLiteral("non esiste/") + Esportazione::NomeFile();
+        } else {
+            writePrevious();
+        }
+        const QStringList before = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+
+        // Enough rows for a file of several megabytes, written in slices.
+        TTabellaSchede table;
+        table.Reimposta(20000);
+        bool written = true;
+        if (obstacle == QLatin1String("full")) {
+            // A file size limit stops writes part of the way, even for root.
+            FileSizeLimit limit(256 * 1024);
+            written = Esportazione::ScriviFile(target, table);
+        } else {
+            written = Esportazione::ScriviFile(target, table);
+        }
+        QVERIFY(!written);
+
+        QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+        if (obstacle == QLatin1String("folder"))
+            QVERIFY(QFileInfo(target).isDir());
+        else if (QFile::exists(target))
+            QCOMPARE(readAll(target), previous);
+    }
+
+    // A new export replaces the old file whole, however long it was.
+    void exportReplacesThePreviousFile()
+    {
+        {
+            QFile file(Esportazione::Percorso());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(3 << 20, 'z'));
+        }
+        TTabellaSchede table;
+        table.Reimposta(2);
+        QVERIFY(Esportazione::ScriviFile(Esportazione::Percorso(), table));
+        QCOMPARE(readAll(Esportazione::Percorso()), Esportazione::Contenuto(table));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{Esportazione::NomeFile()});
+    }
+
+    // A file large enough to be written in several slices is the same as the
+    // one built at once.
+    void largeExportIsWholeAndOneLine()
+    {
+        QList<TScheda> records;
+        for (int i = 0; i < 3000; ++i) {
+            TScheda record;
+            record.ScriviCampo(Campo::Nome, QStringLiteral("Modello %1 <&>").arg(i));
+            record.ScriviCampo(Campo::Descrizione, QString(200, QLatin1Char('d')));
+            record.ScriviCampo(Campo::Montaggio, QString(200, QLatin1Char('m')));
+            records << record;
+        }
+        const QString archive = folder + QStringLiteral("Grande.dbm");
+        writeRecords(archive, records);
+        TTabellaSchede table;
+        Esportazione::RiempiDaArchivio(table, archive);
+        QCOMPARE(table.RigheRiempite(), 3000);
+        QVERIFY(Esportazione::ScriviFile(Esportazione::Percorso(), table));
+        const QByteArray file = readAll(Esportazione::Percorso());
+        QVERIFY(file.size() > 2 << 20);
+        QCOMPARE(file, Esportazione::Contenuto(table));
+        QVERIFY(!file.contains('\n'));
+        const auto rows = rowsOf(file);
+        QCOMPARE(rows.size(), 3001);
+        QCOMPARE(rows[3000][0], QByteArray("Modello 2999 &lt;&amp;&gt;"));
+    }
+
+    // LibreOffice Calc opens the file as a worksheet with every card, accent
+    // and mark in place. Calc turns number-like texts into numbers ("007"
+    // reads 7) despite the table's text marking: that much is accepted.
+    void calcReadsTheFileBack()
+    {
+        const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+        if (soffice.isEmpty())
+            QSKIP("LibreOffice is not installed");
+
+        QList<TScheda> records;
+        const QStringList names = {QStringLiteral("Ferrari 250 GTO"), QStringLiteral("Märklin locomotiva"),
+                                   QStringLiteral("Nave \"Amerigo\"")};
+        for (int i = 0; i < 3; ++i) {
+            TScheda record;
+            record.ScriviCampo(Campo::Nome, names[i]);
+            record.ScriviCampo(Campo::Tipologia, QStringLiteral("Tipo %1").arg(i));
+            record.ScriviCampo(Campo::Valore, i == 0 ? QStringLiteral("0,00") : QStringLiteral("12,50"));
+            record.ScriviCampo(Campo::Codice, QStringLiteral("007"));
+            record.ScriviCampo(Campo::Data, QStringLiteral("01/02/2003"));
+            record.ScriviCampo(Campo::Rarita, QStringLiteral("Rarità alta, città"));
+            record.ScriviCampo(Campo::Note, QStringLiteral("scala 1<43 & scatola, <b>"));
+            record.ImpostaInVendita(i != 1);
+            records << record;
+        }
+        const QString archive = folder + QStringLiteral("Calc.dbm");
+        writeRecords(archive, records);
+        TTabellaSchede table;
+        Esportazione::RiempiDaArchivio(table, archive);
+        table.ImpostaTesto(1, column(Campo::Note), QStringLiteral("Łódź 東京 🚗 & <i>"));
+        table.ImpostaTesto(2, column(Campo::Luogo), QStringLiteral("Vetrina €, ripiano ½"));
+        QVERIFY(Esportazione::ScriviFile(Esportazione::Percorso(), table));
+
+        QTemporaryDir profile;
+        QTemporaryDir out;
+        QProcess calc;
+        calc.setProgram(soffice);
+        calc.setArguments({QStringLiteral("--headless"), QStringLiteral("--norestore"),
+                           QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile.path()).toString(),
+                           QStringLiteral("--infilter=HTML (StarCalc)"),
+                           QStringLiteral("--convert-to"), QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76"),
+                           QStringLiteral("--outdir"), out.path(), Esportazione::Percorso()});
+        calc.start();
+        if (!calc.waitForFinished(180000)) {
+            calc.kill();
+            calc.waitForFinished();
+            QFAIL("LibreOffice did not finish the conversion in time");
+        }
+        QFile csv(out.filePath(QStringLiteral("Archivio_Modellini.csv")));
+        QVERIFY2(csv.open(QIODevice::ReadOnly), qPrintable(QString::fromLocal8Bit(calc.readAllStandardError())));
+        const QList<QStringList> cells = parseCsv(QString::fromUtf8(csv.readAll()));
+
+        QCOMPARE(cells.size(), 4);
+        QStringList header;
+        for (const auto& c : Esportazione::Colonne)
+            header << QString::fromUtf8(c.intestazione);
+        QCOMPARE(cells[0], header);
+        for (int r = 0; r < 3; ++r) {
+            QCOMPARE(cells[r + 1].size(), Esportazione::NumeroColonne);
+            for (int c = 0; c < Esportazione::NumeroColonne; ++c) {
+                const QString typed = table.Testo(r, c);
+                const QString read = cells[r + 1][c];
+                // Calc's own reading of a text that looks like a whole number.
+                static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+                const bool calcNumber = digits.match(typed).hasMatch() && read == QString::number(typed.toLongLong());
+                QVERIFY2(read == typed || calcNumber,
+                         qPrintable(QStringLiteral("row %1 column %2: typed \"%3\", read \"%4\"")
+                                        .arg(r + 1).arg(c).arg(typed, read)));
+            }
+        }
+        QCOMPARE(cells[1][column(Campo::InVendita)], QStringLiteral("Sì"));
+        QCOMPARE(cells[1][column(Campo::Valore)], QStringLiteral("0,00"));
+        QCOMPARE(cells[2][column(Campo::Note)], QStringLiteral("Łódź 東京 🚗 & <i>"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestExportFile)
+#include "test_export_file.moc"
