@@ -3,6 +3,9 @@
 // question, opening a copy, clearing, applying and cancelling, and names the
 // record cannot hold as they are.
 #include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QListView>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +20,7 @@
 #include "TestSupport.h"
 #include "sheet/frmAllegaCartella.h"
 #include "sheet/frmCartoline.h"
+#include "shell/Banner.h"
 #include "shell/TMisc.h"
 #include "storage/Archivio.h"
 #include "storage/CodePage.h"
@@ -157,6 +161,87 @@ private slots:
             QVERIFY(window->txtFile01->isReadOnly());
             QVERIFY(!window->txtDesc01->isReadOnly());
         }));
+    }
+
+    // Each slot group at its place, 120 units below the one above; captions
+    // as the collector reads them.
+    void slotsAndButtonsInPlace()
+    {
+        openSheet(0);
+        auto window = freshWindow();
+        QCOMPARE(window->panContainer->size(), QSize(609, 503));
+        QCOMPARE(window->panContainer->geometry().center(), window->rect().center());
+        QCOMPARE(window->imgLogo->size(), QSize(543, 49));
+        struct Place {
+            const char* name;
+            QRect place; // slot 1
+            const char* text; // slot 1's caption, %1 the ordinal
+        };
+        const Place places[] = {
+            {"shpFile0%1", {16, 80, 577, 113}, nullptr},
+            {"txtFile0%1", {28, 108, 338, 22}, nullptr},
+            {"imgCancella0%1", {370, 108, 22, 22}, nullptr},
+            {"btnSfoglia0%1", {400, 104, 86, 28}, "Sfoglia..."},
+            {"btnApri0%1", {494, 104, 86, 28}, "Apri"},
+            {"txtDesc0%1", {28, 158, 552, 22}, nullptr},
+        };
+        for (int slot = 0; slot < 3; ++slot) {
+            const QString n = QString::number(slot + 1);
+            for (const Place& p : places) {
+                const QString name = QString::fromLatin1(p.name).arg(n);
+                QWidget* w = named<QWidget>(window.get(), qPrintable(name));
+                QCOMPARE(w->parentWidget(), window->panContainer);
+                QCOMPARE(w->geometry(), p.place.translated(0, 120 * slot));
+                if (p.text)
+                    QCOMPARE(qobject_cast<QPushButton*>(w)->text(), QString::fromLatin1(p.text));
+            }
+            auto* nameCaption = named<QLabel>(window.get(), qPrintable(QStringLiteral("lblCampo0%1").arg(2 * slot + 1)));
+            auto* descCaption = named<QLabel>(window.get(), qPrintable(QStringLiteral("lblCampo0%1").arg(2 * slot + 2)));
+            QCOMPARE(nameCaption->pos(), QPoint(28, 90 + 120 * slot));
+            QCOMPARE(descCaption->pos(), QPoint(28, 140 + 120 * slot));
+            QCOMPARE(nameCaption->text(), QStringLiteral("Nome %1° file allegato:").arg(n));
+            QCOMPARE(descCaption->text(), QStringLiteral("Descrizione %1° file allegato:").arg(n));
+        }
+        QCOMPARE(window->btnAnnulla->geometry(), QRect(312, 456, 126, 32));
+        QCOMPARE(window->btnAnnulla->text(), QStringLiteral("Annulla"));
+        QCOMPARE(window->btnApplica->geometry(), QRect(447, 456, 154, 32));
+        QCOMPARE(window->btnApplica->text(), QStringLiteral("Applica e chiudi"));
+    }
+
+    // The real file dialog: its one entry reads as described, and a file
+    // without an extension is offered too.
+    void theFileDialogOffersEveryFile()
+    {
+        openSheet(0);
+        userFile(QStringLiteral("LEGGIMI"), QByteArray("senza estensione"));
+        const QString folder = QFileInfo(userFile(QStringLiteral("nota.txt"), QByteArray("nota"))).absolutePath();
+        auto window = freshWindow();
+        window->show();
+        QString title;
+        QString entry;
+        int offered = -1;
+        Dialogs::setScripted(false);
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            title = dialog->windowTitle();
+            dialog->setDirectory(folder);
+            if (auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+                entry = types->currentText();
+            if (auto* list = dialog->findChild<QListView*>(QStringLiteral("listView"))) {
+                // The folder is listed in the background.
+                QTRY_COMPARE_WITH_TIMEOUT(list->model()->rowCount(list->rootIndex()), 2, 5000);
+                offered = list->model()->rowCount(list->rootIndex());
+            }
+            dialog->reject();
+        });
+        window->btnSfoglia01->click();
+        Dialogs::setScripted(true);
+        QCOMPARE(title, QStringLiteral("Selezionare il file da allegare:"));
+        QCOMPARE(entry, QStringLiteral("Tutti i file (*.*)"));
+        QCOMPARE(offered, 2);
+        QVERIFY(window->txtFile01->text().isEmpty());
     }
 
     void tabGoesThroughTheSlotsInOrder()

@@ -133,6 +133,7 @@ private slots:
             {"imgLogo", {13, 13, 505, 55}},   {"icoHand", {528, 32, 31, 25}},
             {"cmdEsporta", {566, 15, 49, 50}}, {"cmdGuida", {670, 13, 50, 55}},
             {"cmdEsci", {766, 15, 40, 50}},    {"grdRecords", {8, 80, 821, 409}},
+            {"panInfo", {14, 499, 809, 20}},
         };
         QWidget* panel = window->grdRecords->parentWidget();
         QCOMPARE(panel->geometry().center(), window->rect().center());

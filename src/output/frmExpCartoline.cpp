@@ -295,7 +295,7 @@ TfrmExpCartoline::TfrmExpCartoline(TfrmCartoline* frmCartoline)
     panInfo->setObjectName(QStringLiteral("panInfo"));
     panInfo->setFont(Look::tahoma(12));
     panInfo->setStyleSheet(QStringLiteral("QLabel#panInfo { color: white; background: transparent; }"));
-    panInfo->setGeometry(14, 497, 809, 24);
+    panInfo->setGeometry(14, 499, 809, 20);
 
     connect(cmdEsporta, &QAbstractButton::clicked, this, &TfrmExpCartoline::cmdEsportaClick);
     connect(cmdGuida, &QAbstractButton::clicked, this, &TfrmExpCartoline::cmdGuidaClick);

@@ -108,6 +108,9 @@ QString fileName(QWidget* parent, const FileRequest& request)
     }
     QFileDialog dialog(parent, request.title);
     dialog.setNameFilter(qtFilter(request.filter));
+    // The list shows each entry as it is described ("File Jpeg (*.jpg)"),
+    // not the description followed by its patterns once more.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(request.mode == FileRequest::Save ? QFileDialog::AcceptSave
                                                            : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.mode == FileRequest::Save ? QFileDialog::AnyFile
