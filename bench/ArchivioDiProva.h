@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QString>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -15,8 +14,7 @@ namespace ArchivioDiProva {
 
 inline constexpr int kSchede = 100000;
 
-inline QTemporaryDir* g_dir = nullptr;
-inline QString g_file;
+inline QString g_file; // the archive the benchmarks scan
 
 inline TScheda schedaRealistica(int i)
 {
@@ -74,13 +72,11 @@ inline bool scriviArchivio(const QString& file)
     return f.write(blocco) == blocco.size();
 }
 
-inline bool creaArchivio()
+// Writes the archive at `file` and makes it the one the benchmarks scan.
+inline bool creaArchivio(const QString& file)
 {
-    g_dir = new QTemporaryDir;
-    if (!g_dir->isValid())
-        return false;
-    g_file = g_dir->filePath(QStringLiteral("Banco di prova.dbm"));
-    return scriviArchivio(g_file);
+    g_file = file;
+    return scriviArchivio(file);
 }
 
 // Every field of a record as the windows load it.

@@ -18,6 +18,7 @@
 #include "ui/Dialogs.h"
 
 #include <functional>
+#include <memory>
 
 // A program folder of its own for one test, and dialogs answered by script.
 class TestProgram {

@@ -14,6 +14,7 @@
 
 #include <functional>
 
+#include "PhotoFixtures.h"
 #include "TestSupport.h"
 #include "sheet/frmAllegaCartella.h"
 #include "sheet/frmCartoline.h"
@@ -27,17 +28,10 @@ namespace {
 
 const QString kArchive = QStringLiteral("Treni");
 
-QByteArray contentOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void writeContent(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+    if (!PhotoFixtures::writeFile(path, bytes))
         qFatal("cannot write %s", qPrintable(path));
 }
 
@@ -222,7 +216,7 @@ private slots:
             QCOMPARE(shown.first().kind, Dialogs::Kind::Confirmation);
             QCOMPARE(shown.first().text, CompanionFiles::overwriteQuestion());
         }
-        QCOMPARE(contentOf(copy), replaced ? QByteArray("nuova fattura") : alreadyThere);
+        QCOMPARE(PhotoFixtures::readFile(copy), replaced ? QByteArray("nuova fattura") : alreadyThere);
         // Whatever the answer, the slot names the file now in the folder.
         QCOMPARE(window->txtFile02->text(), QStringLiteral("fattura.pdf"));
         QVERIFY(window->btnApri02->isEnabled());
@@ -288,7 +282,7 @@ private slots:
         }));
         for (int i = 0; i < 6; ++i)
             QVERIFY(sheetLabel(i)->text().isEmpty());
-        QCOMPARE(contentOf(CompanionFiles::attachmentPath(QStringLiteral("scontrino.png"))), QByteArray("png"));
+        QCOMPARE(PhotoFixtures::readFile(CompanionFiles::attachmentPath(QStringLiteral("scontrino.png"))), QByteArray("png"));
     }
 
     void eraserAndApplyReachTheArchiveOnSave()
@@ -335,7 +329,7 @@ private slots:
         const Campo fields[] = {Campo::File01, Campo::File02, Campo::File03, Campo::Desc01, Campo::Desc02, Campo::Desc03};
         for (int i = 0; i < 6; ++i)
             QCOMPARE(saved.LeggiCampo(fields[i]), expected[i]);
-        QCOMPARE(contentOf(CompanionFiles::attachmentPath(QStringLiteral("vecchio.pdf"))), QByteArray("vecchio"));
+        QCOMPARE(PhotoFixtures::readFile(CompanionFiles::attachmentPath(QStringLiteral("vecchio.pdf"))), QByteArray("vecchio"));
     }
 
     void applyWithAnotherMarkerDoesNothing()
@@ -425,7 +419,7 @@ private slots:
         QCOMPARE(opened.size(), 1);
         const QString path = TMisc::urlFor(opened.first()).toLocalFile();
         QVERIFY(path.startsWith(CompanionFiles::attachmentsFolder()));
-        QCOMPARE(contentOf(path), QByteArray("il documento"));
+        QCOMPARE(PhotoFixtures::readFile(path), QByteArray("il documento"));
     }
 };
 

@@ -41,6 +41,7 @@ void writeFullArchive(const QString& path, int count)
 class TestCartoline : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<SheetProgram> fixture;
     TestProgram* program = nullptr;
     TWindowSet* windows = nullptr;
     TfrmCartoline* sheet = nullptr;
@@ -55,28 +56,18 @@ class TestCartoline : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(sheet));
     }
 
-    void fillRequired()
-    {
-        sheet->txtNome->setText(QStringLiteral("Fiat 500"));
-        sheet->txtTipologia->setText(QStringLiteral("Auto"));
-        sheet->txtProduttore->setText(QStringLiteral("Brumm"));
-        sheet->txtValore->setText(QStringLiteral("25,00"));
-        sheet->txtScala->setText(QStringLiteral("1:43"));
-    }
-
 private slots:
     void init()
     {
-        program = new TestProgram;
-        windows = new TWindowSet;
-        windows->onTerminate = [] {};
-        sheet = windows->frmCartoline;
+        fixture = std::make_unique<SheetProgram>();
+        program = &fixture->program;
+        windows = &fixture->windows;
+        sheet = fixture->sheet;
     }
 
     void cleanup()
     {
-        delete windows;
-        delete program;
+        fixture.reset();
     }
 
     void navigation_data()
@@ -159,7 +150,7 @@ private slots:
     void saveAppendsThenOverwrites()
     {
         openSheet(4);
-        fillRequired();
+        fillRequiredFields(sheet);
         sheet->txtNote->setText(QStringLiteral("  Regalo di Natale  "));
         sheet->chkInVendita->setChecked(true);
         QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
@@ -208,7 +199,7 @@ private slots:
         QFETCH(QString, focused);
         QFETCH(QString, warning);
         openSheet(2);
-        fillRequired();
+        fillRequiredFields(sheet);
         for (const QString& name : emptied.split(QLatin1Char(',')))
             named<QLineEdit>(sheet, name.toLatin1().constData())->setText(QStringLiteral("   "));
         QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
@@ -249,7 +240,7 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         sheet->lblFile->setText(folder);
         QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
-        fillRequired();
+        fillRequiredFields(sheet);
         QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
 
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();

@@ -15,6 +15,7 @@
 
 #include <sys/resource.h>
 
+#include "PhotoFixtures.h"
 #include "output/Export.h"
 #include "storage/Archivio.h"
 #include "storage/ProgramFolder.h"
@@ -81,12 +82,6 @@ void writeRecords(const QString& path, const QList<TScheda>& records)
     for (const TScheda& record : records)
         archive.AccodaScheda(record);
     archive.ChiudiArchivio();
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 int column(Campo field)
@@ -214,7 +209,7 @@ private slots:
         expected += "</table></body></html>";
 
         QVERIFY(Esportazione::ScriviFile(Esportazione::Percorso(), table));
-        QCOMPARE(readAll(Esportazione::Percorso()), expected);
+        QCOMPARE(PhotoFixtures::readFile(Esportazione::Percorso()), expected);
     }
 
     // Cards come in file order, one row each, without their numbers, every
@@ -260,7 +255,7 @@ private slots:
         QCOMPARE(table.Testo(1, column(Campo::InVendita)), QStringLiteral("Sì"));
 
         QVERIFY(Esportazione::ScriviFile(Esportazione::Percorso(), table));
-        const QByteArray file = readAll(Esportazione::Percorso());
+        const QByteArray file = PhotoFixtures::readFile(Esportazione::Percorso());
         QVERIFY(!file.contains('\n'));
         QVERIFY(!file.contains('\r'));
         QVERIFY(file.startsWith(expectedHead()));
@@ -456,7 +451,7 @@ private slots:
         if (obstacle == QLatin1String("folder"))
             QVERIFY(QFileInfo(target).isDir());
         else if (QFile::exists(target))
-            QCOMPARE(readAll(target), previous);
+            QCOMPARE(PhotoFixtures::readFile(target), previous);
     }
 
     // A new export replaces the old file whole, however long it was.
@@ -470,7 +465,7 @@ private slots:
         TTabellaSchede table;
         table.Reimposta(2);
         QVERIFY(Esportazione::ScriviFile(Esportazione::Percorso(), table));
-        QCOMPARE(readAll(Esportazione::Percorso()), Esportazione::Contenuto(table));
+        QCOMPARE(PhotoFixtures::readFile(Esportazione::Percorso()), Esportazione::Contenuto(table));
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{Esportazione::NomeFile()});
     }
 
@@ -492,7 +487,7 @@ private slots:
         Esportazione::RiempiDaArchivio(table, archive);
         QCOMPARE(table.RigheRiempite(), 3000);
         QVERIFY(Esportazione::ScriviFile(Esportazione::Percorso(), table));
-        const QByteArray file = readAll(Esportazione::Percorso());
+        const QByteArray file = PhotoFixtures::readFile(Esportazione::Percorso());
         QVERIFY(file.size() > 2 << 20);
         QCOMPARE(file, Esportazione::Contenuto(table));
         QVERIFY(!file.contains('\n'));

@@ -47,6 +47,7 @@ QString focusName()
 class TestFieldEntry : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<SheetProgram> fixture;
     TestProgram* program = nullptr;
     TWindowSet* windows = nullptr;
     TfrmCartoline* sheet = nullptr;
@@ -131,16 +132,15 @@ class TestFieldEntry : public QObject {
 private slots:
     void init()
     {
-        program = new TestProgram;
-        windows = new TWindowSet;
-        windows->onTerminate = [] {};
-        sheet = windows->frmCartoline;
+        fixture = std::make_unique<SheetProgram>();
+        program = &fixture->program;
+        windows = &fixture->windows;
+        sheet = fixture->sheet;
     }
 
     void cleanup()
     {
-        delete windows;
-        delete program;
+        fixture.reset();
         QApplication::clipboard()->clear();
     }
 

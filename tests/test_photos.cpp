@@ -62,6 +62,7 @@ double difference(const QImage& a, const QImage& b)
 class TestPhotos : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<SheetProgram> fixture;
     TestProgram* program = nullptr;
     TWindowSet* windows = nullptr;
     TfrmCartoline* sheet = nullptr;
@@ -74,15 +75,6 @@ class TestPhotos : public QObject {
         QVERIFY(openRecordSheet(*windows, archivePath, kArchive));
     }
 
-    void fillRequired()
-    {
-        sheet->txtNome->setText(QStringLiteral("Amerigo Vespucci"));
-        sheet->txtTipologia->setText(QStringLiteral("Nave"));
-        sheet->txtProduttore->setText(QStringLiteral("Amati"));
-        sheet->txtValore->setText(QStringLiteral("250,00"));
-        sheet->txtScala->setText(QStringLiteral("1:100"));
-    }
-
     void save()
     {
         QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
@@ -90,7 +82,7 @@ class TestPhotos : public QObject {
 
     QString photoFile(Photo which, int record) const
     {
-        return CompanionFiles::photoPath(which, kArchive, QString::number(record));
+        return cardPhotoPath(which, kArchive, record);
     }
 
     // A picture file in the scratch folder, outside the photo folder.
@@ -129,16 +121,15 @@ class TestPhotos : public QObject {
 private slots:
     void init()
     {
-        program = new TestProgram;
-        windows = new TWindowSet;
-        windows->onTerminate = [] {};
-        sheet = windows->frmCartoline;
+        fixture = std::make_unique<SheetProgram>();
+        program = &fixture->program;
+        windows = &fixture->windows;
+        sheet = fixture->sheet;
     }
 
     void cleanup()
     {
-        delete windows;
-        delete program;
+        fixture.reset();
     }
 
     // ---- the slots -----------------------------------------------------------
@@ -254,7 +245,7 @@ private slots:
         QVERIFY(near(shot.pixel(4 + 355, y), Qt::blue));
         QVERIFY(near(shot.pixel(4 + 356, y), Qt::white, 2));
 
-        fillRequired();
+        fillRequiredFields(sheet);
         const int decodes = TPhoto::counters().decodes;
         save();
         QCOMPARE(TPhoto::counters().decodes, decodes);
@@ -274,7 +265,7 @@ private slots:
         QCOMPARE(shot.pixel(4 + 83, 4 + 130), qRgb(255, 0, 0));
         QCOMPARE(shot.pixel(4 + 282, 4 + 130), qRgb(0, 0, 255));
 
-        fillRequired();
+        fillRequiredFields(sheet);
         save();
         QCOMPARE(formatOf(photoFile(Photo::B, 1)), QByteArray("jpeg"));
         QCOMPARE(sizeOf(photoFile(Photo::B, 1)), QSize(200, 100));
@@ -291,7 +282,7 @@ private slots:
         QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
         QVERIFY(sheet->imgFoto->photo().isJpeg());
 
-        fillRequired();
+        fillRequiredFields(sheet);
         sheet->txtNote->setText(QStringLiteral("corretto un refuso"));
         const int decodes = TPhoto::counters().decodes;
         const int encodes = TPhoto::counters().encodes;
@@ -352,7 +343,7 @@ private slots:
     void placeholdersSavedComeBackAsPlaceholders()
     {
         openSheet(0);
-        fillRequired();
+        fillRequiredFields(sheet);
         save();
         QCOMPARE(sizeOf(photoFile(Photo::A, 1)), QSize(366, 260));
         QCOMPARE(formatOf(photoFile(Photo::B, 1)), QByteArray("jpeg"));
@@ -396,7 +387,7 @@ private slots:
         QVERIFY(writeFile(CompanionFiles::photoFolder(), "in the way"));
         load(sheet->btnCaricaFoto, picture("nave.jpg", encoded(halves(QSize(640, 480)), "jpg")));
         const TPhoto loaded = sheet->imgFoto->photo();
-        fillRequired();
+        fillRequiredFields(sheet);
         save();
 
         QCOMPARE(recordsIn(archivePath), 1);
@@ -516,15 +507,11 @@ private slots:
         load(sheet->btnCaricaFoto02, picture("grande.jpg", encoded(halves(QSize(4000, 3000)), "jpg", 60)));
         const TPhoto slotPhoto = sheet->imgFoto02->photo();
 
-        QPointer<TfrmZoom> zoom;
         bool closedByClick = false;
-        QTimer::singleShot(0, this, [&] {
-            zoom = sheet->findChild<TfrmZoom*>();
-            if (!zoom)
-                return;
-            [&] {
+        // Discarded once closed.
+        QVERIFY(whileModal<TfrmZoom>(sheet, sheet->btnZoomFoto02, [&](TfrmZoom* zoom) {
             QTRY_VERIFY(zoom->isVisible());
-            QCOMPARE(QApplication::activeModalWidget(), zoom.data());
+            QCOMPARE(QApplication::activeModalWidget(), zoom);
             QCOMPARE(zoom->windowTitle(), QStringLiteral(" Fai clic sulla foto per chiudere questa finestra"));
             QVERIFY(zoom->isMaximized());
             QVERIFY(zoom->imgFoto->photo().sharesWith(slotPhoto));
@@ -536,13 +523,8 @@ private slots:
             QWidget* target = named<QWidget>(zoom, clickOn.toLatin1().constData());
             QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(2, 2));
             closedByClick = !zoom->isVisible();
-            }();
-            if (zoom->isVisible())
-                zoom->close(); // never leave the test hanging in the modal loop
-        });
-        QTest::mouseClick(sheet->btnZoomFoto02, Qt::LeftButton);
+        }));
         QVERIFY(closedByClick);
-        QVERIFY(zoom.isNull()); // discarded once closed
         QVERIFY(sheet->imgFoto02->photo().sharesWith(slotPhoto));
     }
 
@@ -550,14 +532,8 @@ private slots:
     {
         openSheet(0);
         QRect drawn;
-        QTimer::singleShot(0, this, [&] {
-            auto* zoom = sheet->findChild<TfrmZoom*>();
-            if (!zoom)
-                return;
-            drawn = zoom->imgFoto->drawnRect();
-            zoom->close();
-        });
-        QTest::mouseClick(sheet->btnZoomFoto, Qt::LeftButton);
+        QVERIFY(whileModal<TfrmZoom>(sheet, sheet->btnZoomFoto,
+                                     [&](TfrmZoom* zoom) { drawn = zoom->imgFoto->drawnRect(); }));
         QCOMPARE(drawn.size(), QSize(366, 260));
     }
 };

@@ -123,6 +123,7 @@ QRectF redArea(const QImage& image, double dpi)
 class TestPrintCard : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<SheetProgram> fixture;
     TestProgram* program = nullptr;
     TWindowSet* windows = nullptr;
     TfrmCartoline* sheet = nullptr;
@@ -150,10 +151,10 @@ class TestPrintCard : public QObject {
 private slots:
     void init()
     {
-        program = new TestProgram;
-        windows = new TWindowSet;
-        windows->onTerminate = [] {};
-        sheet = windows->frmCartoline;
+        fixture = std::make_unique<SheetProgram>();
+        program = &fixture->program;
+        windows = &fixture->windows;
+        sheet = fixture->sheet;
         const QString path = program->file(QStringLiteral("Navi.dbm"));
         writeArchive(path, 0);
         QVERIFY(openRecordSheet(*windows, path, QStringLiteral("Navi")));
@@ -161,8 +162,7 @@ private slots:
 
     void cleanup()
     {
-        delete windows;
-        delete program;
+        fixture.reset();
     }
 
     void twinWindows_data()

@@ -319,10 +319,10 @@ private slots:
         openSheet(cards);
         QVERIFY(CompanionFiles::ensurePhotoFolder());
         const QSize sizeA(120, 80), sizeB(60, 90);
-        QVERIFY(PhotoFixtures::writeFile(CompanionFiles::photoPath(CompanionFiles::Photo::A, "Navi", "2"),
-                                         PhotoFixtures::encoded(PhotoFixtures::halves(sizeA), "JPG")));
-        QVERIFY(PhotoFixtures::writeFile(CompanionFiles::photoPath(CompanionFiles::Photo::B, "Navi", "2"),
-                                         PhotoFixtures::encoded(PhotoFixtures::halves(sizeB), "JPG")));
+        QVERIFY(PhotoFixtures::writeCardPhoto(CompanionFiles::Photo::A, "Navi", 2,
+                                              PhotoFixtures::encoded(PhotoFixtures::halves(sizeA), "JPG")));
+        QVERIFY(PhotoFixtures::writeCardPhoto(CompanionFiles::Photo::B, "Navi", 2,
+                                              PhotoFixtures::encoded(PhotoFixtures::halves(sizeB), "JPG")));
         sheet->chkInVendita->setChecked(false);
 
         std::unique_ptr<TfrmTrovaCartoline> find(showFind());
@@ -521,24 +521,24 @@ private slots:
         openSheet(names({QStringLiteral("Vespa")}));
         int opened = 0;
         QStringList seen;
-        auto inspectAndClose = [&] {
-            auto* window = QApplication::activeModalWidget();
-            QVERIFY(window);
+        auto inspectFind = [&](TfrmTrovaCartoline* find) {
+            QCOMPARE(QApplication::activeModalWidget(), find);
             ++opened;
-            if (auto* find = qobject_cast<TfrmTrovaCartoline*>(window)) {
-                seen << find->lblMemory->text() << find->txtNome->text();
-                find->txtNome->setText(QStringLiteral("typed"));
-                QVERIFY(find->panAvvio->isVisible());
-                QTest::mouseClick(find->btnAnnulla, Qt::LeftButton);
-            } else if (auto* forSale = qobject_cast<TfrmInVendita*>(window)) {
-                seen << QString::number(forSale->lstRecords->count());
-                QTest::mouseClick(forSale->btnChiudi, Qt::LeftButton);
-            }
+            seen << find->lblMemory->text() << find->txtNome->text();
+            find->txtNome->setText(QStringLiteral("typed"));
+            QVERIFY(find->panAvvio->isVisible());
+            QTest::mouseClick(find->btnAnnulla, Qt::LeftButton);
+            QVERIFY(!find->isVisible()); // closed by its own button
         };
-        for (TPictureButton* command : {sheet->cmdTrova, sheet->cmdTrova, sheet->cmdCercaDisponibili}) {
-            QTimer::singleShot(0, this, inspectAndClose);
-            QTest::mouseClick(command, Qt::LeftButton);
-        }
+        QVERIFY(whileModal<TfrmTrovaCartoline>(sheet, sheet->cmdTrova, inspectFind));
+        QVERIFY(whileModal<TfrmTrovaCartoline>(sheet, sheet->cmdTrova, inspectFind));
+        QVERIFY(whileModal<TfrmInVendita>(sheet, sheet->cmdCercaDisponibili, [&](TfrmInVendita* forSale) {
+            QCOMPARE(QApplication::activeModalWidget(), forSale);
+            ++opened;
+            seen << QString::number(forSale->lstRecords->count());
+            QTest::mouseClick(forSale->btnChiudi, Qt::LeftButton);
+            QVERIFY(!forSale->isVisible());
+        }));
         QCOMPARE(opened, 3);
         QCOMPARE(seen, (QStringList{"cartoline", "", "cartoline", "", "0"}));
         QVERIFY(sheet->findChildren<TfrmRiepilogo*>().isEmpty());

@@ -91,6 +91,7 @@ void deliverFromAnotherThread(const TFrameSource::Inlet& inlet, const QImage& fr
 class TestWebCam : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<SheetProgram> fixture;
     TestProgram* program = nullptr;
     TWindowSet* windows = nullptr;
     TfrmCartoline* sheet = nullptr;
@@ -108,20 +109,7 @@ class TestWebCam : public QObject {
     // the window is closed afterwards if `work` left it open.
     void withWebCamOf(TPictureButton* button, const std::function<void(TfrmWebCam*)>& work)
     {
-        QPointer<TfrmWebCam> webcam;
-        bool ran = false;
-        QTimer::singleShot(0, this, [&] {
-            webcam = sheet->findChild<TfrmWebCam*>();
-            if (!webcam)
-                return;
-            ran = true;
-            work(webcam);
-            if (webcam && webcam->isVisible())
-                webcam->reject(); // never leave the test hanging in the modal loop
-        });
-        QTest::mouseClick(button, Qt::LeftButton);
-        QVERIFY(ran);
-        QVERIFY(webcam.isNull()); // discarded once closed
+        QVERIFY(whileModal<TfrmWebCam>(sheet, button, work)); // ran, and discarded once closed
     }
 
     // Feeds one frame from a capture thread and waits until the window shows it.
@@ -136,23 +124,22 @@ class TestWebCam : public QObject {
 private slots:
     void init()
     {
-        program = new TestProgram;
         cameraPresent = true;
         FrameSources::setFactory([this] {
             auto fake = std::make_unique<TFakeCamera>(cameraPresent);
             camera = fake.get();
             return fake;
         });
-        windows = new TWindowSet;
-        windows->onTerminate = [] {};
-        sheet = windows->frmCartoline;
+        fixture = std::make_unique<SheetProgram>();
+        program = &fixture->program;
+        windows = &fixture->windows;
+        sheet = fixture->sheet;
     }
 
     void cleanup()
     {
-        delete windows;
+        fixture.reset();
         FrameSources::setFactory({});
-        delete program;
     }
 
     // ---- the window ---------------------------------------------------------
@@ -517,7 +504,7 @@ private slots:
         fillRequiredFields(sheet);
         QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
         QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("1"));
-        const QString fileA = CompanionFiles::photoPath(CompanionFiles::Photo::A, QStringLiteral("Navi"), "1");
+        const QString fileA = cardPhotoPath(CompanionFiles::Photo::A, QStringLiteral("Navi"), 1);
         QCOMPARE(formatOf(fileA), QByteArray("jpeg"));
         QCOMPARE(sizeOf(fileA), QSize(1024, 768));
         const QImage written(fileA);
