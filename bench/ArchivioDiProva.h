@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace ArchivioDiProva {
 
@@ -72,11 +73,15 @@ inline bool scriviArchivio(const QString& file)
     return f.write(blocco) == blocco.size();
 }
 
-// Writes the archive at `file` and makes it the one the benchmarks scan.
+// Writes the archive at `file` and makes it the one the benchmarks scan;
+// says so on the error output when it cannot.
 inline bool creaArchivio(const QString& file)
 {
     g_file = file;
-    return scriviArchivio(file);
+    if (scriviArchivio(file))
+        return true;
+    std::fprintf(stderr, "cannot create the test archive %s\n", qPrintable(file));
+    return false;
 }
 
 // Every field of a record as the windows load it.

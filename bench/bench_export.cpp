@@ -13,7 +13,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <memory>
 
 #include "output/Export.h"
@@ -101,10 +100,8 @@ int main(int argc, char** argv)
         return 1;
 
     SheetBench bench(QStringLiteral("Banco di prova"));
-    if (!creaArchivio(bench.archive)) {
-        std::fprintf(stderr, "cannot create the test archive\n");
+    if (!creaArchivio(bench.archive))
         return 1;
-    }
     g = &bench;
     Dialogs::setScripted(true); // both questions answered yes
     TMisc::setHandler([](const QString&, const QUrl&) {});

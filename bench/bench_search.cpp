@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include <cstdio>
 #include <memory>
 
 #include "search/ListaRiepilogo.h"
@@ -120,10 +119,8 @@ int main(int argc, char** argv)
     if (!BenchSupport::initialise(argc, argv))
         return 1;
     SheetBench bench(QStringLiteral("Banco di prova"));
-    if (!creaArchivio(bench.archive)) {
-        std::fprintf(stderr, "cannot create the test archive\n");
+    if (!creaArchivio(bench.archive))
         return 1;
-    }
     g_bench = &bench;
     BenchSupport::RatioReporter reporter("BM_ScanInBlocks/1000", "block scan of the same archive",
                                          "ten criteria <= 1.5 x, every criterion blank <= 2.0 x, "

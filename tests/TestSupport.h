@@ -97,6 +97,34 @@ public:
     TfrmCartoline* sheet = nullptr;
 };
 
+// For a test class: a fresh SheetProgram for every test function, reached
+// through `program`, `windows` and `sheet`. init() calls startSheetProgram(),
+// cleanup() endSheetProgram().
+class SheetProgramTest {
+protected:
+    void startSheetProgram()
+    {
+        m_fixture = std::make_unique<SheetProgram>();
+        program = &m_fixture->program;
+        windows = &m_fixture->windows;
+        sheet = m_fixture->sheet;
+    }
+    void endSheetProgram()
+    {
+        sheet = nullptr;
+        windows = nullptr;
+        program = nullptr;
+        m_fixture.reset();
+    }
+
+    TestProgram* program = nullptr;
+    TWindowSet* windows = nullptr;
+    TfrmCartoline* sheet = nullptr;
+
+private:
+    std::unique_ptr<SheetProgram> m_fixture;
+};
+
 // Fills the five fields a card needs before it can be saved.
 inline void fillRequiredFields(TfrmCartoline* sheet)
 {

@@ -46,12 +46,9 @@ TScheda recordAt(const QString& archivePath, int n)
 
 } // namespace
 
-class TestAttachments : public QObject {
+class TestAttachments : public QObject, public SheetProgramTest {
     Q_OBJECT
 
-    std::unique_ptr<SheetProgram> fixture;
-    TestProgram* program = nullptr;
-    TfrmCartoline* sheet = nullptr;
     QString archivePath;
     QStringList opened; // what "Apri" handed to the desktop
 
@@ -59,7 +56,7 @@ class TestAttachments : public QObject {
     {
         archivePath = program->file(kArchive + ".dbm");
         writeArchive(archivePath, records);
-        QVERIFY(openRecordSheet(fixture->windows, archivePath, kArchive));
+        QVERIFY(openRecordSheet(*windows, archivePath, kArchive));
     }
 
     QLabel* sheetLabel(int i) const
@@ -101,9 +98,7 @@ class TestAttachments : public QObject {
 private slots:
     void init()
     {
-        fixture = std::make_unique<SheetProgram>();
-        program = &fixture->program;
-        sheet = fixture->sheet;
+        startSheetProgram();
         opened.clear();
         TMisc::setHandler([this](const QString& command, const QUrl&) { opened << command; });
     }
@@ -111,7 +106,7 @@ private slots:
     void cleanup()
     {
         TMisc::setHandler({});
-        fixture.reset();
+        endSheetProgram();
     }
 
     // ---- opening -------------------------------------------------------------

@@ -38,13 +38,9 @@ void writeFullArchive(const QString& path, int count)
 
 } // namespace
 
-class TestCartoline : public QObject {
+class TestCartoline : public QObject, public SheetProgramTest {
     Q_OBJECT
 
-    std::unique_ptr<SheetProgram> fixture;
-    TestProgram* program = nullptr;
-    TWindowSet* windows = nullptr;
-    TfrmCartoline* sheet = nullptr;
     QString archivePath;
 
     void openSheet(int records)
@@ -59,15 +55,12 @@ class TestCartoline : public QObject {
 private slots:
     void init()
     {
-        fixture = std::make_unique<SheetProgram>();
-        program = &fixture->program;
-        windows = &fixture->windows;
-        sheet = fixture->sheet;
+        startSheetProgram();
     }
 
     void cleanup()
     {
-        fixture.reset();
+        endSheetProgram();
     }
 
     void navigation_data()

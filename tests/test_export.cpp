@@ -65,13 +65,9 @@ void writeCards(const QString& path)
 
 } // namespace
 
-class TestExport : public QObject {
+class TestExport : public QObject, public SheetProgramTest {
     Q_OBJECT
 
-    std::unique_ptr<SheetProgram> fixture;
-    TestProgram* program = nullptr;
-    TWindowSet* windows = nullptr;
-    TfrmCartoline* sheet = nullptr;
     QList<QString> opened;
 
     // A fresh export window over the archive the record sheet holds.
@@ -95,10 +91,7 @@ class TestExport : public QObject {
 private slots:
     void init()
     {
-        fixture = std::make_unique<SheetProgram>();
-        program = &fixture->program;
-        windows = &fixture->windows;
-        sheet = fixture->sheet;
+        startSheetProgram();
         opened.clear();
         TMisc::setHandler([this](const QString& command, const QUrl&) { opened << command; });
     }
@@ -111,7 +104,7 @@ private slots:
             if (qobject_cast<TfrmExpCartoline*>(w))
                 delete w;
         }
-        fixture.reset();
+        endSheetProgram();
     }
 
     void windowAndControls()

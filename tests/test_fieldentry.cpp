@@ -44,13 +44,9 @@ QString focusName()
 
 } // namespace
 
-class TestFieldEntry : public QObject {
+class TestFieldEntry : public QObject, public SheetProgramTest {
     Q_OBJECT
 
-    std::unique_ptr<SheetProgram> fixture;
-    TestProgram* program = nullptr;
-    TWindowSet* windows = nullptr;
-    TfrmCartoline* sheet = nullptr;
     QString archivePath;
 
     void openSheet(const QString& valore = {})
@@ -132,15 +128,12 @@ class TestFieldEntry : public QObject {
 private slots:
     void init()
     {
-        fixture = std::make_unique<SheetProgram>();
-        program = &fixture->program;
-        windows = &fixture->windows;
-        sheet = fixture->sheet;
+        startSheetProgram();
     }
 
     void cleanup()
     {
-        fixture.reset();
+        endSheetProgram();
         QApplication::clipboard()->clear();
     }
 

@@ -59,13 +59,9 @@ double difference(const QImage& a, const QImage& b)
 
 } // namespace
 
-class TestPhotos : public QObject {
+class TestPhotos : public QObject, public SheetProgramTest {
     Q_OBJECT
 
-    std::unique_ptr<SheetProgram> fixture;
-    TestProgram* program = nullptr;
-    TWindowSet* windows = nullptr;
-    TfrmCartoline* sheet = nullptr;
     QString archivePath;
 
     void openSheet(int records)
@@ -121,15 +117,12 @@ class TestPhotos : public QObject {
 private slots:
     void init()
     {
-        fixture = std::make_unique<SheetProgram>();
-        program = &fixture->program;
-        windows = &fixture->windows;
-        sheet = fixture->sheet;
+        startSheetProgram();
     }
 
     void cleanup()
     {
-        fixture.reset();
+        endSheetProgram();
     }
 
     // ---- the slots -----------------------------------------------------------

@@ -120,13 +120,9 @@ QRectF redArea(const QImage& image, double dpi)
 
 } // namespace
 
-class TestPrintCard : public QObject {
+class TestPrintCard : public QObject, public SheetProgramTest {
     Q_OBJECT
 
-    std::unique_ptr<SheetProgram> fixture;
-    TestProgram* program = nullptr;
-    TWindowSet* windows = nullptr;
-    TfrmCartoline* sheet = nullptr;
 
     QString pdf() const { return program->file(QStringLiteral("scheda.pdf")); }
 
@@ -151,10 +147,7 @@ class TestPrintCard : public QObject {
 private slots:
     void init()
     {
-        fixture = std::make_unique<SheetProgram>();
-        program = &fixture->program;
-        windows = &fixture->windows;
-        sheet = fixture->sheet;
+        startSheetProgram();
         const QString path = program->file(QStringLiteral("Navi.dbm"));
         writeArchive(path, 0);
         QVERIFY(openRecordSheet(*windows, path, QStringLiteral("Navi")));
@@ -162,7 +155,7 @@ private slots:
 
     void cleanup()
     {
-        fixture.reset();
+        endSheetProgram();
     }
 
     void twinWindows_data()

@@ -75,19 +75,16 @@ QString nameOf(const QString& line)
 
 } // namespace
 
-class TestSearch : public QObject {
+class TestSearch : public QObject, public SheetProgramTest {
     Q_OBJECT
 
-    std::unique_ptr<SheetProgram> fixture;
-    TestProgram* program = nullptr;
-    TfrmCartoline* sheet = nullptr;
     QString archivePath;
 
     void openSheet(const QList<Card>& cards)
     {
         archivePath = program->file(QStringLiteral("Navi.dbm"));
         writeCards(archivePath, cards);
-        QVERIFY(openRecordSheet(fixture->windows, archivePath, QStringLiteral("Navi")));
+        QVERIFY(openRecordSheet(*windows, archivePath, QStringLiteral("Navi")));
     }
 
     // A find window as the sheet's command opens it, shown without its own
@@ -123,16 +120,14 @@ class TestSearch : public QObject {
 private slots:
     void init()
     {
-        fixture = std::make_unique<SheetProgram>();
-        program = &fixture->program;
-        sheet = fixture->sheet;
+        startSheetProgram();
         TfrmTrovaCartoline::UltimaRicerca.clear();
         TfrmInVendita::UltimaRicerca.clear();
     }
 
     void cleanup()
     {
-        fixture.reset();
+        endSheetProgram();
     }
 
     void criteriaPanelEnterOrderAndHighlights()

@@ -36,12 +36,9 @@ QSize photoSizeOf(int record) { return QSize(40 + 10 * record, 30); }
 
 } // namespace
 
-class TestSlideshow : public QObject {
+class TestSlideshow : public QObject, public SheetProgramTest {
     Q_OBJECT
 
-    std::unique_ptr<SheetProgram> fixture;
-    TestProgram* program = nullptr;
-    TfrmCartoline* sheet = nullptr;
     QString archivePath;
 
     // An archive of `records` cards, each with photo A (and B) files.
@@ -54,7 +51,7 @@ class TestSlideshow : public QObject {
             QVERIFY(writeCardPhoto(Photo::A, kArchive, n, encoded(halves(photoSizeOf(n)), "jpg")));
             QVERIFY(writeCardPhoto(Photo::B, kArchive, n, encoded(halves(QSize(7, 7)), "jpg")));
         }
-        QVERIFY(openRecordSheet(fixture->windows, archivePath, kArchive));
+        QVERIFY(openRecordSheet(*windows, archivePath, kArchive));
     }
 
     // The slideshow as the sheet's "Slide show" opens it.
@@ -78,14 +75,12 @@ class TestSlideshow : public QObject {
 private slots:
     void init()
     {
-        fixture = std::make_unique<SheetProgram>();
-        program = &fixture->program;
-        sheet = fixture->sheet;
+        startSheetProgram();
     }
 
     void cleanup()
     {
-        fixture.reset();
+        endSheetProgram();
     }
 
     // ---- the walk ------------------------------------------------------------

@@ -88,13 +88,9 @@ void deliverFromAnotherThread(const TFrameSource::Inlet& inlet, const QImage& fr
 
 } // namespace
 
-class TestWebCam : public QObject {
+class TestWebCam : public QObject, public SheetProgramTest {
     Q_OBJECT
 
-    std::unique_ptr<SheetProgram> fixture;
-    TestProgram* program = nullptr;
-    TWindowSet* windows = nullptr;
-    TfrmCartoline* sheet = nullptr;
     TFakeCamera* camera = nullptr; // the one the last window was given
     bool cameraPresent = true;
 
@@ -130,15 +126,12 @@ private slots:
             camera = fake.get();
             return fake;
         });
-        fixture = std::make_unique<SheetProgram>();
-        program = &fixture->program;
-        windows = &fixture->windows;
-        sheet = fixture->sheet;
+        startSheetProgram();
     }
 
     void cleanup()
     {
-        fixture.reset();
+        endSheetProgram();
         FrameSources::setFactory({});
     }
 
