@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "ArchiveFixtures.h"
 #include "sheet/frmCartoline.h"
 #include "shell/WindowSet.h"
 #include "shell/frmAvvio.h"
@@ -124,6 +125,13 @@ protected:
 private:
     std::unique_ptr<SheetProgram> m_fixture;
 };
+
+// Clicks `button`, whose file dialog will be answered with `path`.
+inline void clickChoosingFile(QAbstractButton* button, const QString& path)
+{
+    Dialogs::setNextFileName(path);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
 
 // Fills the five fields a card needs before it can be saved.
 inline void fillRequiredFields(TfrmCartoline* sheet)

@@ -35,15 +35,6 @@ void writeContent(const QString& path, const QByteArray& bytes)
         qFatal("cannot write %s", qPrintable(path));
 }
 
-TScheda recordAt(const QString& archivePath, int n)
-{
-    TArchivio archive;
-    archive.ApriArchivio(archivePath);
-    const TScheda record = archive.LeggiScheda(n);
-    archive.ChiudiArchivio();
-    return record;
-}
-
 } // namespace
 
 class TestAttachments : public QObject, public SheetProgramTest {
@@ -87,12 +78,6 @@ class TestAttachments : public QObject, public SheetProgramTest {
         window->lblMemory->setText(QStringLiteral("cartoline"));
         window->subCopiaDallaScheda();
         return window;
-    }
-
-    void pick(QPushButton* browse, const QString& path)
-    {
-        Dialogs::setNextFileName(path);
-        QTest::mouseClick(browse, Qt::LeftButton);
     }
 
 private slots:
@@ -201,7 +186,7 @@ private slots:
         window->txtDesc02->setText(QStringLiteral("Fattura d'acquisto"));
 
         Dialogs::setNextAnswer(answer);
-        pick(window->btnSfoglia02, source);
+        clickChoosingFile(window->btnSfoglia02, source);
 
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         if (alreadyThere.isEmpty()) {
@@ -228,7 +213,7 @@ private slots:
         openSheet(0);
         sheet->lblFile01->setText(QStringLiteral("manuale.pdf"));
         auto window = freshWindow();
-        pick(window->btnSfoglia01, QString()); // cancelled
+        clickChoosingFile(window->btnSfoglia01, QString()); // cancelled
         QCOMPARE(window->txtFile01->text(), QStringLiteral("manuale.pdf"));
         QVERIFY(!QFileInfo::exists(CompanionFiles::attachmentsFolder()));
         QVERIFY(Dialogs::takeShown().isEmpty());
@@ -253,7 +238,7 @@ private slots:
         sheet->lblFile03->setText(QStringLiteral("precedente.pdf"));
         auto window = freshWindow();
 
-        pick(window->btnSfoglia03, source);
+        clickChoosingFile(window->btnSfoglia03, source);
 
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         QCOMPARE(shown.size(), 1);
@@ -270,7 +255,7 @@ private slots:
         openSheet(0);
         const QString source = userFile(QStringLiteral("scontrino.png"), QByteArray("png"));
         QVERIFY(withWindow([&](TfrmAllegaCartella* window) {
-            pick(window->btnSfoglia01, source);
+            clickChoosingFile(window->btnSfoglia01, source);
             window->txtDesc01->setText(QStringLiteral("Scontrino"));
             QTest::mouseClick(window->btnAnnulla, Qt::LeftButton);
             QVERIFY(!window->isVisible());
@@ -284,8 +269,6 @@ private slots:
     {
         openSheet(0);
         {
-            TArchivio archive;
-            archive.ApriArchivio(archivePath);
             TScheda record;
             record.ScriviCampo(Campo::Nome, QStringLiteral("Caimano"));
             record.ScriviCampo(Campo::Tipologia, QStringLiteral("Locomotiva"));
@@ -294,8 +277,7 @@ private slots:
             record.ScriviCampo(Campo::Scala, QStringLiteral("H0"));
             record.ScriviCampo(Campo::File01, QStringLiteral("vecchio.pdf"));
             record.ScriviCampo(Campo::Desc01, QStringLiteral("Vecchio documento"));
-            archive.AccodaScheda(record);
-            archive.ChiudiArchivio();
+            appendRecord(archivePath, record);
         }
         writeContent(CompanionFiles::attachmentPath(QStringLiteral("vecchio.pdf")), QByteArray("vecchio"));
         QVERIFY(sheet->subMostraScheda(1));
@@ -306,7 +288,7 @@ private slots:
             QVERIFY(window->txtFile01->text().isEmpty());
             QVERIFY(!window->btnApri01->isEnabled());
             QCOMPARE(window->txtDesc01->text(), QStringLiteral("Vecchio documento"));
-            pick(window->btnSfoglia02, source);
+            clickChoosingFile(window->btnSfoglia02, source);
             window->txtDesc02->setText(QStringLiteral("  Note di montaggio  "));
             QTest::mouseClick(window->btnApplica, Qt::LeftButton);
             QVERIFY(!window->isVisible());
@@ -395,7 +377,7 @@ private slots:
         openSheet(0);
         const QString source = userFile(fileName, QByteArray("il documento"));
         QVERIFY(withWindow([&](TfrmAllegaCartella* window) {
-            pick(window->btnSfoglia01, source);
+            clickChoosingFile(window->btnSfoglia01, source);
             QTest::mouseClick(window->btnApplica, Qt::LeftButton);
         }));
         QVERIFY(!sheet->lblFile01->text().isEmpty());

@@ -122,13 +122,10 @@ private slots:
     void showingKeepsValueAsStoredAndLeavesUnknownMarker()
     {
         openSheet(0);
-        TArchivio archive;
-        archive.ApriArchivio(archivePath);
         TScheda record;
         record.ScriviCampo(Campo::Nome, QStringLiteral("  Vaporetto  "));
         record.ScriviCampo(Campo::Valore, QStringLiteral("12,5"));
-        archive.AccodaScheda(record); // no for-sale marker at all
-        archive.ChiudiArchivio();
+        appendRecord(archivePath, record); // no for-sale marker at all
 
         sheet->chkInVendita->setChecked(true);
         QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
@@ -159,10 +156,7 @@ private slots:
                                    "Le modifiche apportate alla scheda corrente sono state salvate in archivio.")});
         QCOMPARE(QFileInfo(archivePath).size(), 5 * 3446);
 
-        TArchivio archive;
-        archive.ApriArchivio(archivePath);
-        const TScheda saved = archive.LeggiScheda(5);
-        archive.ChiudiArchivio();
+        const TScheda saved = recordAt(archivePath, 5);
         QCOMPARE(saved.LeggiCampo(Campo::Nome), QStringLiteral("Fiat 500 L"));
         QCOMPARE(saved.LeggiCampo(Campo::Note), QStringLiteral("Regalo di Natale"));
         QCOMPARE(saved.LeggiInVendita(), StatoVendita::NonInVendita);

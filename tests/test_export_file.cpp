@@ -15,6 +15,7 @@
 
 #include <sys/resource.h>
 
+#include "ArchiveFixtures.h"
 #include "PhotoFixtures.h"
 #include "output/Export.h"
 #include "storage/Archivio.h"
@@ -72,16 +73,6 @@ void storeRaw(TScheda& record, Campo field, const QByteArray& bytes)
     QVERIFY(bytes.size() <= d.capacita);
     record.dati()[d.offset] = char(bytes.size());
     std::memcpy(record.dati() + d.offset + 1, bytes.constData(), size_t(bytes.size()));
-}
-
-void writeRecords(const QString& path, const QList<TScheda>& records)
-{
-    QFile::remove(path);
-    TArchivio archive;
-    archive.ApriArchivio(path);
-    for (const TScheda& record : records)
-        archive.AccodaScheda(record);
-    archive.ChiudiArchivio();
 }
 
 int column(Campo field)
@@ -360,10 +351,7 @@ private slots:
         QCOMPARE(rows[1][column(Campo::Note)], QByteArray("nuova nota"));
         QCOMPARE(rows[2][column(Campo::Tipologia)], QByteArray("Moto"));
 
-        TArchivio reread;
-        reread.ApriArchivio(archive);
-        QCOMPARE(reread.LeggiScheda(1).LeggiCampo(Campo::Note), QStringLiteral("vecchia nota"));
-        reread.ChiudiArchivio();
+        QCOMPARE(recordAt(archive, 1).LeggiCampo(Campo::Note), QStringLiteral("vecchia nota"));
 
         TTabellaSchede empty;
         empty.Reimposta(10);

@@ -91,15 +91,6 @@ class TestFieldEntry : public QObject, public SheetProgramTest {
         sheet->txtScala->setText(QStringLiteral("H0"));
     }
 
-    TScheda storedRecord(int n)
-    {
-        TArchivio archive;
-        archive.ApriArchivio(archivePath);
-        TScheda record = archive.LeggiScheda(n);
-        archive.ChiudiArchivio();
-        return record;
-    }
-
     // A point of the field area's background, between txtNome and txtTipologia.
     QPoint backgroundPoint() const { return sheet->txtNome->geometry().topRight() + QPoint(5, 10); }
 
@@ -437,7 +428,7 @@ private slots:
         QCOMPARE(sheet->txtValore->text(), QStringLiteral("12,5"));
         fillRequired();
         QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
-        QCOMPARE(storedRecord(1).LeggiCampo(Campo::Valore), QStringLiteral("12,5"));
+        QCOMPARE(recordAt(archivePath, 1).LeggiCampo(Campo::Valore), QStringLiteral("12,5"));
     }
 
     // ---- saving reads a normalised amount
@@ -452,7 +443,7 @@ private slots:
         QCOMPARE(shownTexts(), QStringList{QStringLiteral("La scheda corrente è stata inserita in archivio.")});
         QCOMPARE(sheet->txtValore->text(), QStringLiteral("0,00"));
         QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("1"));
-        QCOMPARE(storedRecord(1).LeggiCampo(Campo::Valore), QStringLiteral("0,00"));
+        QCOMPARE(recordAt(archivePath, 1).LeggiCampo(Campo::Valore), QStringLiteral("0,00"));
         QCOMPARE(fillOf(sheet->txtValore), kAliceBlue);
     }
 
@@ -469,7 +460,7 @@ private slots:
 
         QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
         QCOMPARE(shownTexts(), QStringList{QStringLiteral("La scheda corrente è stata inserita in archivio.")});
-        QCOMPARE(storedRecord(1).LeggiCampo(Campo::Valore), QStringLiteral("7,50"));
+        QCOMPARE(recordAt(archivePath, 1).LeggiCampo(Campo::Valore), QStringLiteral("7,50"));
         QCOMPARE(sheet->txtValore->text(), QStringLiteral("7,50"));
     }
 
@@ -481,7 +472,7 @@ private slots:
         QTest::keyClicks(sheet->txtValore, QStringLiteral("999999999999"));
         QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
         QCOMPARE(sheet->txtValore->text(), QStringLiteral("999999999999,00"));
-        QCOMPARE(storedRecord(1).LeggiCampo(Campo::Valore), QStringLiteral("999999999999"));
+        QCOMPARE(recordAt(archivePath, 1).LeggiCampo(Campo::Valore), QStringLiteral("999999999999"));
         QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
         QCOMPARE(sheet->txtValore->text(), QStringLiteral("999999999999"));
     }

@@ -90,12 +90,6 @@ class TestPhotos : public QObject, public SheetProgramTest {
         return path;
     }
 
-    void load(TPictureButton* button, const QString& path)
-    {
-        Dialogs::setNextFileName(path);
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
-
     bool showsPlaceholders() const
     {
         return sheet->imgFoto->photo().sharesWith(sheet->imgBianco->photo())
@@ -191,7 +185,7 @@ private slots:
     {
         openSheet(0);
         const QString wide = picture("larga.jpg", encoded(halves(QSize(800, 600)), "jpg"));
-        load(sheet->btnCaricaFoto, wide);
+        clickChoosingFile(sheet->btnCaricaFoto, wide);
         const TPhoto before = sheet->imgFoto->photo();
         Dialogs::takeFileRequests();
 
@@ -226,7 +220,7 @@ private slots:
     {
         openSheet(0);
         const QString source = picture("reflex.jpg", encoded(halves(QSize(4000, 3000)), "jpg", 85));
-        load(sheet->btnCaricaFoto, source);
+        clickChoosingFile(sheet->btnCaricaFoto, source);
         QCOMPARE(sheet->imgFoto->photo().size(), QSize(4000, 3000));
         QCOMPARE(sheet->imgFoto->drawnRect(), QRect(9, 0, 347, 260));
 
@@ -251,7 +245,7 @@ private slots:
     void smallBitmapIsDrawnAtItsOwnSizeAndStoredAsJpeg()
     {
         openSheet(0);
-        load(sheet->btnCaricaFoto02, picture("piccola.bmp", encoded(halves(QSize(200, 100)), "bmp")));
+        clickChoosingFile(sheet->btnCaricaFoto02, picture("piccola.bmp", encoded(halves(QSize(200, 100)), "bmp")));
         QCOMPARE(sheet->imgFoto02->drawnRect(), QRect(83, 80, 200, 100));
         const QImage shot = frameOf(sheet->imgFoto02);
         QVERIFY(near(shot.pixel(4 + 82, 4 + 130), Qt::white, 2));
@@ -291,7 +285,7 @@ private slots:
     {
         openSheet(0);
         // Stored lying 400x200, red half on the left; the mark says turn right.
-        load(sheet->btnCaricaFoto, picture("telefono.jpg", turnedJpeg(halves(QSize(400, 200)), 6)));
+        clickChoosingFile(sheet->btnCaricaFoto, picture("telefono.jpg", turnedJpeg(halves(QSize(400, 200)), 6)));
         QCOMPARE(sheet->imgFoto->photo().size(), QSize(200, 400));
         QCOMPARE(sheet->imgFoto->drawnRect(), QRect(118, 0, 130, 260));
         const QImage shot = frameOf(sheet->imgFoto);
@@ -324,8 +318,8 @@ private slots:
         if (writeB)
             QVERIFY(writeFile(photoFile(Photo::B, 1), encoded(halves(QSize(300, 200)), "jpg")));
         // Something else on screen first, so that the placeholders are news.
-        load(sheet->btnCaricaFoto, picture("a.jpg", encoded(halves(QSize(64, 64)), "jpg")));
-        load(sheet->btnCaricaFoto02, picture("b.jpg", encoded(halves(QSize(64, 64)), "jpg")));
+        clickChoosingFile(sheet->btnCaricaFoto, picture("a.jpg", encoded(halves(QSize(64, 64)), "jpg")));
+        clickChoosingFile(sheet->btnCaricaFoto02, picture("b.jpg", encoded(halves(QSize(64, 64)), "jpg")));
 
         QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
         QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("1"));
@@ -378,7 +372,7 @@ private slots:
         openSheet(0);
         // A file where the photo folder should be: the folder cannot be made.
         QVERIFY(writeFile(CompanionFiles::photoFolder(), "in the way"));
-        load(sheet->btnCaricaFoto, picture("nave.jpg", encoded(halves(QSize(640, 480)), "jpg")));
+        clickChoosingFile(sheet->btnCaricaFoto, picture("nave.jpg", encoded(halves(QSize(640, 480)), "jpg")));
         const TPhoto loaded = sheet->imgFoto->photo();
         fillRequiredFields(sheet);
         save();
@@ -405,12 +399,12 @@ private slots:
     void aFileThatIsNoPictureLeavesThePlaceholder()
     {
         openSheet(0);
-        load(sheet->btnCaricaFoto02, picture("buona.jpg", encoded(halves(QSize(64, 48)), "jpg")));
+        clickChoosingFile(sheet->btnCaricaFoto02, picture("buona.jpg", encoded(halves(QSize(64, 48)), "jpg")));
         const TPhoto kept = sheet->imgFoto02->photo();
-        load(sheet->btnCaricaFoto, picture("elenco.jpg", "Elenco dei modellini"));
+        clickChoosingFile(sheet->btnCaricaFoto, picture("elenco.jpg", "Elenco dei modellini"));
         QVERIFY(sheet->imgFoto->photo().sharesWith(sheet->imgBianco->photo()));
         QVERIFY(sheet->imgFoto02->photo().sharesWith(kept));
-        load(sheet->btnCaricaFoto, program->file("sparita.jpg"));
+        clickChoosingFile(sheet->btnCaricaFoto, program->file("sparita.jpg"));
         QVERIFY(sheet->imgFoto->photo().sharesWith(sheet->imgBianco->photo()));
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
@@ -438,11 +432,10 @@ private slots:
         QVERIFY(writeFile(program->file("ostacolo"), "a file, not a folder"));
         QVERIFY(QDir().mkpath(program->file("Esportate")));
         const QString source = picture("sorgente.jpg", encoded(halves(QSize(1600, 1200)), "jpg", 80));
-        load(sheet->btnCaricaFoto02, source);
+        clickChoosingFile(sheet->btnCaricaFoto02, source);
         const TPhoto loaded = sheet->imgFoto02->photo();
 
-        Dialogs::setNextFileName(program->file("Esportate/" + typed));
-        QTest::mouseClick(sheet->btnSalvaFoto02, Qt::LeftButton);
+        clickChoosingFile(sheet->btnSalvaFoto02, program->file("Esportate/" + typed));
 
         QVERIFY(sheet->imgFoto02->photo().sharesWith(loaded));
         const QStringList files = QDir(program->file("Esportate")).entryList(QDir::Files);
@@ -497,7 +490,7 @@ private slots:
     {
         QFETCH(QString, clickOn);
         openSheet(0);
-        load(sheet->btnCaricaFoto02, picture("grande.jpg", encoded(halves(QSize(4000, 3000)), "jpg", 60)));
+        clickChoosingFile(sheet->btnCaricaFoto02, picture("grande.jpg", encoded(halves(QSize(4000, 3000)), "jpg", 60)));
         const TPhoto slotPhoto = sheet->imgFoto02->photo();
 
         bool closedByClick = false;

@@ -327,8 +327,7 @@ private slots:
         QVERIFY(showFrame(&webcam, halves(QSize(800, 600))));
         click(webcam.btnCattura);
 
-        Dialogs::setNextFileName(program->file(typed));
-        click(webcam.btnSalvaFotogramma);
+        clickChoosingFile(webcam.btnSalvaFotogramma, program->file(typed));
         const QList<Dialogs::FileRequest> requests = Dialogs::takeFileRequests();
         QCOMPARE(requests.size(), 1);
         QCOMPARE(requests.first().mode, Dialogs::FileRequest::Save);
@@ -371,8 +370,7 @@ private slots:
             click(webcam->btnCattura);
             const TPhoto captured = webcam->imgTarget->photo();
 
-            Dialogs::setNextFileName(program->file(typed));
-            click(webcam->btnSalvaFotogramma);
+            clickChoosingFile(webcam->btnSalvaFotogramma, program->file(typed));
             QVERIFY(!QFileInfo::exists(program->file(typed)));
             const QList<Dialogs::Shown> shown = Dialogs::takeShown();
             QCOMPARE(shown.size(), 1);
