@@ -106,7 +106,8 @@ int main(int argc, char** argv)
     Dialogs::setScripted(true); // both questions answered yes
     TMisc::setHandler([](const QString&, const QUrl&) {});
 
-    BenchSupport::RatioReporter reporter("BM_ScanInBlocks/1000", "block scan of the same archive", "fill + write <= 3 x",
+    BenchSupport::RatioReporter reporter("BM_ScanInBlocks/1000", "block scan of the same archive",
+                                         "fill + write <= 3 x",
                                          {"BM_FillTable", "BM_WriteFile", "BM_FillAndWrite", "BM_WindowShowAndExport"});
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

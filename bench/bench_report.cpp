@@ -6,9 +6,9 @@
 // photo is decoded once, at the size it prints); printing a list needs the
 // same memory for 10 000 lines as for 100 000, apart from the lines
 // themselves.
+#include <QDateTime>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QDateTime>
 #include <QPdfWriter>
 #include <QStringList>
 #include <QTemporaryDir>
