@@ -1,21 +1,15 @@
 #pragma once
 // Shared by the benchmarks that work on photos as phones take them: the
-// pictures, and the printing of ratios to a baseline.
-#include <QFileInfo>
+// pictures, their files, and an archive of cards to show them on.
+#include <QBuffer>
+#include <QFile>
 #include <QImage>
 #include <QString>
-
-#include <benchmark/benchmark.h>
 
 #include "storage/Archivio.h"
 
 #include <cmath>
-#include <cstdio>
-#include <initializer_list>
-#include <map>
 #include <random>
-#include <string>
-#include <vector>
 
 namespace PhotoBench {
 
@@ -39,11 +33,23 @@ inline QImage photographic(QSize size, unsigned seed)
     return image;
 }
 
+// The picture as a camera stores it.
+inline QByteArray cameraJpeg(const QImage& image)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "jpg", 92))
+        qFatal("cannot encode a photo");
+    return buffer.data();
+}
+
 inline qint64 writePhoto(const QString& path, const QImage& image)
 {
-    if (!image.save(path, "jpg", 92))
+    const QByteArray bytes = cameraJpeg(image);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
-    return QFileInfo(path).size();
+    return bytes.size();
 }
 
 // A fresh archive of `cards` cards named "Modello 1", "Modello 2"...
@@ -58,71 +64,5 @@ inline void writeArchive(const QString& path, int cards)
     }
     archive.ChiudiArchivio();
 }
-
-// Several runs by default, reported by their median.
-inline void initialise(int argc, char** argv)
-{
-    static std::vector<char*> args(argv, argv + argc);
-    bool repetitionsGiven = false;
-    for (int i = 1; i < argc; ++i)
-        repetitionsGiven = repetitionsGiven || std::string(argv[i]).rfind("--benchmark_repetitions", 0) == 0;
-    static std::string repetitions = "--benchmark_repetitions=7";
-    static std::string aggregatesOnly = "--benchmark_report_aggregates_only=true";
-    if (!repetitionsGiven) {
-        args.push_back(repetitions.data());
-        args.push_back(aggregatesOnly.data());
-    }
-    int count = int(args.size());
-    benchmark::Initialize(&count, args.data());
-}
-
-// Prints the ratios of the medians to a baseline once everything has run.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter(std::string baseline, std::string baselineText, std::string goal,
-                  std::initializer_list<const char*> names)
-        : m_baseline(std::move(baseline)), m_baselineText(std::move(baselineText)), m_goal(std::move(goal)),
-          m_names(names)
-    {
-    }
-
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                m_median[run.run_name.function_name] = run.GetAdjustedRealTime();
-            else if (run.run_type == Run::RT_Iteration)
-                m_last[run.run_name.function_name] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        auto value = [&](const std::string& name) {
-            auto it = m_median.find(name);
-            if (it != m_median.end())
-                return it->second;
-            auto last = m_last.find(name);
-            return last != m_last.end() ? last->second : 0.0;
-        };
-        const double baseline = value(m_baseline);
-        if (baseline <= 0)
-            return;
-        std::printf("\nRatios to the %s (goal: %s):\n", m_baselineText.c_str(), m_goal.c_str());
-        for (const char* name : m_names) {
-            if (value(name) > 0)
-                std::printf("  %-22s %.3f\n", name, value(name) / baseline);
-        }
-    }
-
-private:
-    std::string m_baseline;
-    std::string m_baselineText;
-    std::string m_goal;
-    std::vector<const char*> m_names;
-    std::map<std::string, double> m_median;
-    std::map<std::string, double> m_last;
-};
 
 } // namespace PhotoBench

@@ -1,6 +1,7 @@
 // Scanning a large archive (what find, for-sale listing and export do)
 // against reading the same file raw, to show what the record layer costs.
 #include "ArchivioDiProva.h"
+#include "BenchSupport.h"
 
 #include <QFile>
 #include <QString>
@@ -66,15 +67,12 @@ BENCHMARK(BM_RawRead)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (!BenchSupport::initialise(argc, argv))
         return 1;
-    if (!creaArchivio()) {
-        std::fprintf(stderr, "cannot create the test archive\n");
+    QTemporaryDir folder; // removes the archive at the end
+    if (!folder.isValid() || !creaArchivio(folder.filePath(QStringLiteral("Banco di prova.dbm"))))
         return 1;
-    }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    delete g_dir; // removes the archive
     return 0;
 }

@@ -7,30 +7,25 @@
 // few cards, not of the collection. The ratios of the medians are printed at
 // the end.
 #include <QApplication>
-#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <map>
-#include <random>
-#include <string>
-#include <vector>
+#include <memory>
 
+#include "BenchSupport.h"
 #include "PhotoBench.h"
+#include "SheetBench.h"
 #include "sheet/Photo.h"
-#include "sheet/frmCartoline.h"
-#include "shell/WindowSet.h"
 #include "shell/frmAvvio.h"
-#include "storage/Archivio.h"
 #include "storage/CompanionFiles.h"
-#include "storage/ProgramFolder.h"
 #include "ui/ImageView.h"
 
 namespace {
@@ -39,40 +34,17 @@ constexpr int kCards = 40;
 const QString kArchive = QStringLiteral("Collezione");
 
 struct Bench {
-    QTemporaryDir folder;
-    TWindowSet* windows = nullptr;
-    TfrmCartoline* sheet = nullptr;
+    SheetBench program{kArchive};
+    TfrmCartoline* sheet = program.sheet;
     QString photoA;
     QString photoB;
 };
 Bench* g = nullptr;
 
-// Resident and peak resident memory of the process, in MB.
-double procStatusMB(const char* key)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(int(qstrlen(key))).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return -1;
-}
-
-void resetPeakMemory()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
-
 void setUp()
 {
     g = new Bench;
-    ProgramFolder::setOverride(g->folder.path());
-    const QString archivePath = ProgramFolder::path() + kArchive + ".dbm";
-    PhotoBench::writeArchive(archivePath, kCards);
+    PhotoBench::writeArchive(g->program.archive, kCards);
     CompanionFiles::ensurePhotoFolder();
     g->photoA = CompanionFiles::photoPath(CompanionFiles::Photo::A, kArchive, QStringLiteral("1"));
     g->photoB = CompanionFiles::photoPath(CompanionFiles::Photo::B, kArchive, QStringLiteral("1"));
@@ -86,12 +58,7 @@ void setUp()
         QFile::link(g->photoB, CompanionFiles::photoPath(CompanionFiles::Photo::B, kArchive, QString::number(i)));
     }
 
-    g->windows = new TWindowSet;
-    g->windows->onTerminate = [] {};
-    g->sheet = g->windows->frmCartoline;
-    g->sheet->lblFile->setText(archivePath);
-    g->sheet->lblNome->setText(kArchive);
-    TWindowSet::handOver(g->windows->frmAvvio, g->sheet);
+    TWindowSet::handOver(g->program.windows->frmAvvio, g->sheet);
     QApplication::processEvents();
     g->sheet->subMostraScheda(1);
     QApplication::processEvents();
@@ -157,13 +124,13 @@ void BM_BrowseCollection(benchmark::State& state)
     for (auto _ : state) {
         g->sheet->subMostraScheda(1);
         QApplication::processEvents();
-        before = procStatusMB("VmRSS:");
-        resetPeakMemory();
+        before = BenchSupport::residentMB();
+        BenchSupport::resetPeakMemory();
         for (int i = 2; i <= kCards; ++i) {
             g->sheet->cmdAvantiClick();
             QApplication::processEvents();
         }
-        peak = procStatusMB("VmHWM:");
+        peak = BenchSupport::peakResidentMB();
         growth = std::max(growth, peak - before);
     }
     state.counters["rss_before_MB"] = before;
@@ -182,19 +149,16 @@ BENCHMARK(BM_BrowseCollection)->Unit(benchmark::kMillisecond)->UseRealTime()->It
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    BenchSupport::useOffscreenUnlessSet();
     QApplication app(argc, argv);
-
-    PhotoBench::initialise(argc, argv);
+    if (!BenchSupport::initialise(argc, argv, 7))
+        return 1;
 
     setUp();
-    PhotoBench::RatioReporter reporter("BM_FullDecodeBaseline", "full decode of both photos", "show <= 0.50",
-                                       {"BM_ShowCard", "BM_SaveUnchangedCard", "BM_ZoomDecode"});
+    BenchSupport::RatioReporter reporter("BM_FullDecodeBaseline", "full decode of both photos", "show <= 0.50 x",
+                                         {"BM_ShowCard", "BM_SaveUnchangedCard", "BM_ZoomDecode"});
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    delete g->windows;
-    ProgramFolder::setOverride({});
     delete g;
     return 0;
 }

@@ -6,21 +6,17 @@
 // photo is decoded once, at the size it prints); printing a list needs the
 // same memory for 10 000 lines as for 100 000, apart from the lines
 // themselves.
-#include <QBuffer>
-#include <QFile>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QPainter>
 #include <QPdfWriter>
-#include <QRandomGenerator>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <map>
-#include <string>
-
+#include "BenchSupport.h"
+#include "PhotoBench.h"
 #include "output/CardLayout.h"
 #include "search/SummaryLayout.h"
 #include "sheet/Photo.h"
@@ -29,45 +25,6 @@ namespace {
 
 QByteArray g_photoBytes; // a 4000 x 3000 JPEG, as a phone takes it
 QTemporaryDir* g_folder = nullptr;
-
-// Light and shade with grain, so that the JPEG is as heavy as a photo's.
-QByteArray cameraJpeg(QSize size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient sky(0, 0, size.width(), size.height());
-    sky.setColorAt(0, QColor(40, 90, 170));
-    sky.setColorAt(0.5, QColor(230, 200, 120));
-    sky.setColorAt(1, QColor(30, 60, 30));
-    painter.fillRect(image.rect(), sky);
-    painter.setBrush(QColor(180, 30, 30));
-    painter.drawEllipse(QRect(size.width() / 4, size.height() / 3, size.width() / 2, size.height() / 3));
-    painter.end();
-    QRandomGenerator grain(7);
-    for (int y = 0; y < size.height(); ++y) {
-        auto* pixel = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < size.width(); ++x) {
-            const int d = int(grain.bounded(21)) - 10;
-            pixel[x] = qRgb(qBound(0, qRed(pixel[x]) + d, 255), qBound(0, qGreen(pixel[x]) + d, 255),
-                            qBound(0, qBlue(pixel[x]) + d, 255));
-        }
-    }
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "jpg", 92);
-    return buffer.data();
-}
-
-double statusMB(const char* key)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(int(qstrlen(key))).trimmed().split(' ').first().toDouble() / 1024.0;
-    return -1;
-}
 
 void fillCard(TCardLayout& card)
 {
@@ -148,16 +105,12 @@ void BM_SummaryPdf(benchmark::State& state)
         TSummaryLayout summary;
         summary.fill(QStringLiteral("Riepilogo modellini in archivio"), lines, QDateTime::currentDateTime());
         pages = summary.preparedPageCount();
-        {
-            QFile clear(QStringLiteral("/proc/self/clear_refs"));
-            if (clear.open(QIODevice::WriteOnly))
-                clear.write("5"); // peak memory from here on
-        }
-        const double before = statusMB("VmRSS:");
+        BenchSupport::resetPeakMemory(); // peak memory from here on
+        const double before = BenchSupport::residentMB();
         QPdfWriter writer(path);
         if (!summary.print(writer))
             state.SkipWithError("the PDF could not be written");
-        printing = statusMB("VmHWM:") - before;
+        printing = BenchSupport::peakResidentMB() - before;
     }
     state.counters["pages"] = pages;
     state.counters["pdf_MB"] = QFileInfo(path).size() / 1048576.0;
@@ -165,51 +118,19 @@ void BM_SummaryPdf(benchmark::State& state)
 }
 BENCHMARK(BM_SummaryPdf)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
-// Prints the card's page against the full decode once everything has run.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration
-                || (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median"))
-            {
-                m_time[run.run_name.function_name] = run.GetAdjustedRealTime();
-                m_cpu[run.run_name.function_name] = run.GetAdjustedCPUTime();
-            }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        const double baseline = m_time["BM_FullDecodeBaseline"];
-        if (baseline <= 0)
-            return;
-        // On a shared machine the processor time says more than the wall clock.
-        std::printf("\nRatios to one full decode of the photo (goal: card page <= 1.00), real / cpu:\n");
-        for (const char* name : {"BM_CardPage300dpi", "BM_CardPdf300dpi", "BM_DecodeAtPrintedSize"})
-            if (m_time[name] > 0)
-                std::printf("  %-24s %.3f / %.3f\n", name, m_time[name] / baseline,
-                            m_cpu[name] / m_cpu["BM_FullDecodeBaseline"]);
-    }
-
-private:
-    std::map<std::string, double> m_time;
-    std::map<std::string, double> m_cpu;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    BenchSupport::useOffscreenUnlessSet();
     QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
+    if (!BenchSupport::initialise(argc, argv))
+        return 1;
     QTemporaryDir folder;
     g_folder = &folder;
-    g_photoBytes = cameraJpeg(QSize(4000, 3000));
-    RatioReporter reporter;
+    g_photoBytes = PhotoBench::cameraJpeg(PhotoBench::photographic(QSize(4000, 3000), 7));
+    BenchSupport::RatioReporter reporter("BM_FullDecodeBaseline", "full decode of the photo", "card page <= 1.00 x",
+                                         {"BM_CardPage300dpi", "BM_CardPdf300dpi", "BM_DecodeAtPrintedSize"});
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

@@ -8,9 +8,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QImageReader>
-#include <QLabel>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
@@ -18,14 +16,12 @@
 
 #include <cstdio>
 
+#include "BenchSupport.h"
 #include "PhotoBench.h"
+#include "SheetBench.h"
 #include "output/frmSlideshow_Euro_01.h"
 #include "sheet/Photo.h"
-#include "sheet/frmCartoline.h"
-#include "shell/WindowSet.h"
-#include "storage/Archivio.h"
 #include "storage/CompanionFiles.h"
-#include "storage/ProgramFolder.h"
 #include "ui/ImageView.h"
 
 namespace {
@@ -34,8 +30,7 @@ constexpr int kCards = 12;
 const QString kArchive = QStringLiteral("Collezione");
 
 struct Bench {
-    QTemporaryDir folder;
-    TWindowSet* windows = nullptr;
+    SheetBench program{kArchive};
     TfrmSlideshow_Euro_01* show = nullptr;
     QString photo;
 };
@@ -44,9 +39,7 @@ Bench* g = nullptr;
 void setUp()
 {
     g = new Bench;
-    ProgramFolder::setOverride(g->folder.path());
-    const QString archivePath = ProgramFolder::path() + kArchive + ".dbm";
-    PhotoBench::writeArchive(archivePath, kCards);
+    PhotoBench::writeArchive(g->program.archive, kCards);
     CompanionFiles::ensurePhotoFolder();
     // Two different pictures in turn, each card through its own file name.
     const QString first = CompanionFiles::photoPath(CompanionFiles::Photo::A, kArchive, QStringLiteral("1"));
@@ -58,12 +51,7 @@ void setUp()
                     CompanionFiles::photoPath(CompanionFiles::Photo::A, kArchive, QString::number(i)));
     g->photo = first;
 
-    g->windows = new TWindowSet;
-    g->windows->onTerminate = [] {};
-    TfrmCartoline* sheet = g->windows->frmCartoline;
-    sheet->lblFile->setText(archivePath);
-    sheet->lblNome->setText(kArchive);
-    g->show = new TfrmSlideshow_Euro_01(sheet);
+    g->show = new TfrmSlideshow_Euro_01(g->program.sheet);
     g->show->Timer->setInterval(24 * 3600 * 1000); // the benchmark makes the ticks
     g->show->show();
     QApplication::processEvents();
@@ -117,19 +105,17 @@ BENCHMARK(BM_FullDecodeBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    BenchSupport::useOffscreenUnlessSet();
     QApplication app(argc, argv);
-    PhotoBench::initialise(argc, argv);
+    if (!BenchSupport::initialise(argc, argv, 7))
+        return 1;
 
     setUp();
-    PhotoBench::RatioReporter reporter("BM_FullDecodeBaseline", "full decode of one 12-megapixel photo",
-                                       "tick <= 0.20", {"BM_TickChangesPicture", "BM_PrepareOffThread"});
+    BenchSupport::RatioReporter reporter("BM_FullDecodeBaseline", "full decode of one 12-megapixel photo",
+                                         "tick <= 0.20 x", {"BM_TickChangesPicture", "BM_PrepareOffThread"});
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     delete g->show;
-    delete g->windows;
-    ProgramFolder::setOverride({});
     delete g;
     return 0;
 }

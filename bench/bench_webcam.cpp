@@ -7,12 +7,11 @@
 // a second (33 ms), so that the window stays responsive while the camera runs.
 #include <QApplication>
 #include <QImage>
-#include <QPainter>
 
 #include <benchmark/benchmark.h>
 
-#include <random>
-
+#include "BenchSupport.h"
+#include "PhotoBench.h"
 #include "sheet/FrameSource.h"
 #include "sheet/frmWebCam.h"
 #include "ui/ImageView.h"
@@ -28,16 +27,7 @@ protected:
 // A frame with the detail of a real picture, in the format `format`.
 QImage frame(QSize size, QImage::Format format)
 {
-    QImage image(size, QImage::Format_RGB32);
-    std::mt19937 rng(7);
-    for (int y = 0; y < size.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < size.width(); ++x) {
-            const int noise = int(rng() % 17);
-            line[x] = qRgb((x / 5 + noise) & 0xFF, (y / 3 + noise) & 0xFF, ((x + y) / 7) & 0xFF);
-        }
-    }
-    return image.convertToFormat(format);
+    return PhotoBench::photographic(size, 7).convertToFormat(format);
 }
 
 QSize sizeOf(const benchmark::State& state)
@@ -87,10 +77,10 @@ BENCHMARK(BM_FrameOnCaptureThread)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    BenchSupport::useOffscreenUnlessSet();
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
+    if (!BenchSupport::initialise(argc, argv))
+        return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

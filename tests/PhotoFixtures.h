@@ -8,6 +8,8 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include "storage/CompanionFiles.h"
+
 namespace PhotoFixtures {
 
 // Left half red, right half blue: which way up it shows is plain to see.
@@ -37,6 +39,18 @@ inline QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Where the photo folder keeps photo `which` of card `record` of `archive`.
+inline QString cardPhotoPath(CompanionFiles::Photo which, const QString& archive, int record)
+{
+    return CompanionFiles::photoPath(which, archive, QString::number(record));
+}
+
+// Puts `bytes` in the photo folder as that photo; the folder must exist.
+inline bool writeCardPhoto(CompanionFiles::Photo which, const QString& archive, int record, const QByteArray& bytes)
+{
+    return writeFile(cardPhotoPath(which, archive, record), bytes);
 }
 
 // An Exif APP1 segment holding only the orientation mark (TIFF tag 0x0112),

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "ArchiveFixtures.h"
 #include "sheet/frmCartoline.h"
 #include "shell/WindowSet.h"
 #include "shell/frmAvvio.h"
@@ -18,6 +19,7 @@
 #include "ui/Dialogs.h"
 
 #include <functional>
+#include <memory>
 
 // A program folder of its own for one test, and dialogs answered by script.
 class TestProgram {
@@ -95,6 +97,41 @@ public:
     TWindowSet windows;
     TfrmCartoline* sheet = nullptr;
 };
+
+// For a test class: a fresh SheetProgram for every test function, reached
+// through `program`, `windows` and `sheet`. init() calls startSheetProgram(),
+// cleanup() endSheetProgram().
+class SheetProgramTest {
+protected:
+    void startSheetProgram()
+    {
+        m_fixture = std::make_unique<SheetProgram>();
+        program = &m_fixture->program;
+        windows = &m_fixture->windows;
+        sheet = m_fixture->sheet;
+    }
+    void endSheetProgram()
+    {
+        sheet = nullptr;
+        windows = nullptr;
+        program = nullptr;
+        m_fixture.reset();
+    }
+
+    TestProgram* program = nullptr;
+    TWindowSet* windows = nullptr;
+    TfrmCartoline* sheet = nullptr;
+
+private:
+    std::unique_ptr<SheetProgram> m_fixture;
+};
+
+// Clicks `button`, whose file dialog will be answered with `path`.
+inline void clickChoosingFile(QAbstractButton* button, const QString& path)
+{
+    Dialogs::setNextFileName(path);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
 
 // Fills the five fields a card needs before it can be saved.
 inline void fillRequiredFields(TfrmCartoline* sheet)

@@ -17,6 +17,7 @@
 
 #include <functional>
 
+#include "PhotoFixtures.h"
 #include "TestSupport.h"
 #include "sheet/frmAllegaCartella.h"
 #include "sheet/frmCartoline.h"
@@ -31,37 +32,18 @@ namespace {
 
 const QString kArchive = QStringLiteral("Treni");
 
-QByteArray contentOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void writeContent(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+    if (!PhotoFixtures::writeFile(path, bytes))
         qFatal("cannot write %s", qPrintable(path));
-}
-
-TScheda recordAt(const QString& archivePath, int n)
-{
-    TArchivio archive;
-    archive.ApriArchivio(archivePath);
-    const TScheda record = archive.LeggiScheda(n);
-    archive.ChiudiArchivio();
-    return record;
 }
 
 } // namespace
 
-class TestAttachments : public QObject {
+class TestAttachments : public QObject, public SheetProgramTest {
     Q_OBJECT
 
-    std::unique_ptr<SheetProgram> fixture;
-    TestProgram* program = nullptr;
-    TfrmCartoline* sheet = nullptr;
     QString archivePath;
     QStringList opened; // what "Apri" handed to the desktop
 
@@ -69,7 +51,7 @@ class TestAttachments : public QObject {
     {
         archivePath = program->file(kArchive + ".dbm");
         writeArchive(archivePath, records);
-        QVERIFY(openRecordSheet(fixture->windows, archivePath, kArchive));
+        QVERIFY(openRecordSheet(*windows, archivePath, kArchive));
     }
 
     QLabel* sheetLabel(int i) const
@@ -102,18 +84,10 @@ class TestAttachments : public QObject {
         return window;
     }
 
-    void pick(QPushButton* browse, const QString& path)
-    {
-        Dialogs::setNextFileName(path);
-        QTest::mouseClick(browse, Qt::LeftButton);
-    }
-
 private slots:
     void init()
     {
-        fixture = std::make_unique<SheetProgram>();
-        program = &fixture->program;
-        sheet = fixture->sheet;
+        startSheetProgram();
         opened.clear();
         TMisc::setHandler([this](const QString& command, const QUrl&) { opened << command; });
     }
@@ -121,7 +95,7 @@ private slots:
     void cleanup()
     {
         TMisc::setHandler({});
-        fixture.reset();
+        endSheetProgram();
     }
 
     // ---- opening -------------------------------------------------------------
@@ -297,7 +271,7 @@ private slots:
         window->txtDesc02->setText(QStringLiteral("Fattura d'acquisto"));
 
         Dialogs::setNextAnswer(answer);
-        pick(window->btnSfoglia02, source);
+        clickChoosingFile(window->btnSfoglia02, source);
 
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         if (alreadyThere.isEmpty()) {
@@ -307,7 +281,7 @@ private slots:
             QCOMPARE(shown.first().kind, Dialogs::Kind::Confirmation);
             QCOMPARE(shown.first().text, CompanionFiles::overwriteQuestion());
         }
-        QCOMPARE(contentOf(copy), replaced ? QByteArray("nuova fattura") : alreadyThere);
+        QCOMPARE(PhotoFixtures::readFile(copy), replaced ? QByteArray("nuova fattura") : alreadyThere);
         // Whatever the answer, the slot names the file now in the folder.
         QCOMPARE(window->txtFile02->text(), QStringLiteral("fattura.pdf"));
         QVERIFY(window->btnApri02->isEnabled());
@@ -324,7 +298,7 @@ private slots:
         openSheet(0);
         sheet->lblFile01->setText(QStringLiteral("manuale.pdf"));
         auto window = freshWindow();
-        pick(window->btnSfoglia01, QString()); // cancelled
+        clickChoosingFile(window->btnSfoglia01, QString()); // cancelled
         QCOMPARE(window->txtFile01->text(), QStringLiteral("manuale.pdf"));
         QVERIFY(!QFileInfo::exists(CompanionFiles::attachmentsFolder()));
         QVERIFY(Dialogs::takeShown().isEmpty());
@@ -349,7 +323,7 @@ private slots:
         sheet->lblFile03->setText(QStringLiteral("precedente.pdf"));
         auto window = freshWindow();
 
-        pick(window->btnSfoglia03, source);
+        clickChoosingFile(window->btnSfoglia03, source);
 
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         QCOMPARE(shown.size(), 1);
@@ -366,22 +340,20 @@ private slots:
         openSheet(0);
         const QString source = userFile(QStringLiteral("scontrino.png"), QByteArray("png"));
         QVERIFY(withWindow([&](TfrmAllegaCartella* window) {
-            pick(window->btnSfoglia01, source);
+            clickChoosingFile(window->btnSfoglia01, source);
             window->txtDesc01->setText(QStringLiteral("Scontrino"));
             QTest::mouseClick(window->btnAnnulla, Qt::LeftButton);
             QVERIFY(!window->isVisible());
         }));
         for (int i = 0; i < 6; ++i)
             QVERIFY(sheetLabel(i)->text().isEmpty());
-        QCOMPARE(contentOf(CompanionFiles::attachmentPath(QStringLiteral("scontrino.png"))), QByteArray("png"));
+        QCOMPARE(PhotoFixtures::readFile(CompanionFiles::attachmentPath(QStringLiteral("scontrino.png"))), QByteArray("png"));
     }
 
     void eraserAndApplyReachTheArchiveOnSave()
     {
         openSheet(0);
         {
-            TArchivio archive;
-            archive.ApriArchivio(archivePath);
             TScheda record;
             record.ScriviCampo(Campo::Nome, QStringLiteral("Caimano"));
             record.ScriviCampo(Campo::Tipologia, QStringLiteral("Locomotiva"));
@@ -390,8 +362,7 @@ private slots:
             record.ScriviCampo(Campo::Scala, QStringLiteral("H0"));
             record.ScriviCampo(Campo::File01, QStringLiteral("vecchio.pdf"));
             record.ScriviCampo(Campo::Desc01, QStringLiteral("Vecchio documento"));
-            archive.AccodaScheda(record);
-            archive.ChiudiArchivio();
+            appendRecord(archivePath, record);
         }
         writeContent(CompanionFiles::attachmentPath(QStringLiteral("vecchio.pdf")), QByteArray("vecchio"));
         QVERIFY(sheet->subMostraScheda(1));
@@ -402,7 +373,7 @@ private slots:
             QVERIFY(window->txtFile01->text().isEmpty());
             QVERIFY(!window->btnApri01->isEnabled());
             QCOMPARE(window->txtDesc01->text(), QStringLiteral("Vecchio documento"));
-            pick(window->btnSfoglia02, source);
+            clickChoosingFile(window->btnSfoglia02, source);
             window->txtDesc02->setText(QStringLiteral("  Note di montaggio  "));
             QTest::mouseClick(window->btnApplica, Qt::LeftButton);
             QVERIFY(!window->isVisible());
@@ -420,7 +391,7 @@ private slots:
         const Campo fields[] = {Campo::File01, Campo::File02, Campo::File03, Campo::Desc01, Campo::Desc02, Campo::Desc03};
         for (int i = 0; i < 6; ++i)
             QCOMPARE(saved.LeggiCampo(fields[i]), expected[i]);
-        QCOMPARE(contentOf(CompanionFiles::attachmentPath(QStringLiteral("vecchio.pdf"))), QByteArray("vecchio"));
+        QCOMPARE(PhotoFixtures::readFile(CompanionFiles::attachmentPath(QStringLiteral("vecchio.pdf"))), QByteArray("vecchio"));
     }
 
     void applyWithAnotherMarkerDoesNothing()
@@ -491,7 +462,7 @@ private slots:
         openSheet(0);
         const QString source = userFile(fileName, QByteArray("il documento"));
         QVERIFY(withWindow([&](TfrmAllegaCartella* window) {
-            pick(window->btnSfoglia01, source);
+            clickChoosingFile(window->btnSfoglia01, source);
             QTest::mouseClick(window->btnApplica, Qt::LeftButton);
         }));
         QVERIFY(!sheet->lblFile01->text().isEmpty());
@@ -510,7 +481,7 @@ private slots:
         QCOMPARE(opened.size(), 1);
         const QString path = TMisc::urlFor(opened.first()).toLocalFile();
         QVERIFY(path.startsWith(CompanionFiles::attachmentsFolder()));
-        QCOMPARE(contentOf(path), QByteArray("il documento"));
+        QCOMPARE(PhotoFixtures::readFile(path), QByteArray("il documento"));
     }
 };
 

@@ -38,12 +38,9 @@ void writeFullArchive(const QString& path, int count)
 
 } // namespace
 
-class TestCartoline : public QObject {
+class TestCartoline : public QObject, public SheetProgramTest {
     Q_OBJECT
 
-    TestProgram* program = nullptr;
-    TWindowSet* windows = nullptr;
-    TfrmCartoline* sheet = nullptr;
     QString archivePath;
 
     void openSheet(int records)
@@ -55,28 +52,15 @@ class TestCartoline : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(sheet));
     }
 
-    void fillRequired()
-    {
-        sheet->txtNome->setText(QStringLiteral("Fiat 500"));
-        sheet->txtTipologia->setText(QStringLiteral("Auto"));
-        sheet->txtProduttore->setText(QStringLiteral("Brumm"));
-        sheet->txtValore->setText(QStringLiteral("25,00"));
-        sheet->txtScala->setText(QStringLiteral("1:43"));
-    }
-
 private slots:
     void init()
     {
-        program = new TestProgram;
-        windows = new TWindowSet;
-        windows->onTerminate = [] {};
-        sheet = windows->frmCartoline;
+        startSheetProgram();
     }
 
     void cleanup()
     {
-        delete windows;
-        delete program;
+        endSheetProgram();
     }
 
     void navigation_data()
@@ -138,13 +122,10 @@ private slots:
     void showingKeepsValueAsStoredAndLeavesUnknownMarker()
     {
         openSheet(0);
-        TArchivio archive;
-        archive.ApriArchivio(archivePath);
         TScheda record;
         record.ScriviCampo(Campo::Nome, QStringLiteral("  Vaporetto  "));
         record.ScriviCampo(Campo::Valore, QStringLiteral("12,5"));
-        archive.AccodaScheda(record); // no for-sale marker at all
-        archive.ChiudiArchivio();
+        appendRecord(archivePath, record); // no for-sale marker at all
 
         sheet->chkInVendita->setChecked(true);
         QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
@@ -159,7 +140,7 @@ private slots:
     void saveAppendsThenOverwrites()
     {
         openSheet(4);
-        fillRequired();
+        fillRequiredFields(sheet);
         sheet->txtNote->setText(QStringLiteral("  Regalo di Natale  "));
         sheet->chkInVendita->setChecked(true);
         QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
@@ -175,10 +156,7 @@ private slots:
                                    "Le modifiche apportate alla scheda corrente sono state salvate in archivio.")});
         QCOMPARE(QFileInfo(archivePath).size(), 5 * 3446);
 
-        TArchivio archive;
-        archive.ApriArchivio(archivePath);
-        const TScheda saved = archive.LeggiScheda(5);
-        archive.ChiudiArchivio();
+        const TScheda saved = recordAt(archivePath, 5);
         QCOMPARE(saved.LeggiCampo(Campo::Nome), QStringLiteral("Fiat 500 L"));
         QCOMPARE(saved.LeggiCampo(Campo::Note), QStringLiteral("Regalo di Natale"));
         QCOMPARE(saved.LeggiInVendita(), StatoVendita::NonInVendita);
@@ -208,7 +186,7 @@ private slots:
         QFETCH(QString, focused);
         QFETCH(QString, warning);
         openSheet(2);
-        fillRequired();
+        fillRequiredFields(sheet);
         for (const QString& name : emptied.split(QLatin1Char(',')))
             named<QLineEdit>(sheet, name.toLatin1().constData())->setText(QStringLiteral("   "));
         QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
@@ -249,7 +227,7 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         sheet->lblFile->setText(folder);
         QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
-        fillRequired();
+        fillRequiredFields(sheet);
         QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
 
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();

@@ -13,6 +13,7 @@
 
 #include <cstring>
 
+#include "PhotoFixtures.h"
 #include "TestSupport.h"
 #include "output/Export.h"
 #include "output/frmExpCartoline.h"
@@ -62,20 +63,11 @@ void writeCards(const QString& path)
     archive.ChiudiArchivio();
 }
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
-class TestExport : public QObject {
+class TestExport : public QObject, public SheetProgramTest {
     Q_OBJECT
 
-    TestProgram* program = nullptr;
-    TWindowSet* windows = nullptr;
-    TfrmCartoline* sheet = nullptr;
     QList<QString> opened;
 
     // A fresh export window over the archive the record sheet holds.
@@ -99,10 +91,7 @@ class TestExport : public QObject {
 private slots:
     void init()
     {
-        program = new TestProgram;
-        windows = new TWindowSet;
-        windows->onTerminate = [] {};
-        sheet = windows->frmCartoline;
+        startSheetProgram();
         opened.clear();
         TMisc::setHandler([this](const QString& command, const QUrl&) { opened << command; });
     }
@@ -115,8 +104,7 @@ private slots:
             if (qobject_cast<TfrmExpCartoline*>(w))
                 delete w;
         }
-        delete windows;
-        delete program;
+        endSheetProgram();
     }
 
     void windowAndControls()
@@ -282,7 +270,7 @@ private slots:
         QFETCH(bool, finishWithEnter);
         const QString archive = program->file(QStringLiteral("Navi.dbm"));
         writeCards(archive);
-        const QByteArray archiveBefore = readAll(archive);
+        const QByteArray archiveBefore = PhotoFixtures::readFile(archive);
         TfrmExpCartoline* window = showWindow(archive);
         TGrigliaSchede* grid = window->grdRecords;
         window->activateWindow();
@@ -307,12 +295,12 @@ private slots:
         }
 
         QTest::mouseClick(window->cmdEsporta, Qt::LeftButton);
-        const QByteArray file = readAll(program->file(QStringLiteral("Archivio_Modellini.xls")));
+        const QByteArray file = PhotoFixtures::readFile(program->file(QStringLiteral("Archivio_Modellini.xls")));
         QVERIFY(file.contains("<td style=\"text-align: left;\">scatola 1&lt;43 &amp; &#321;\xF3" "d&#378;</td>"));
         QVERIFY(!file.contains("nota 2"));
         QVERIFY(file.contains("nota 3"));
         QVERIFY(!file.contains("xyz"));
-        QCOMPARE(readAll(archive), archiveBefore);
+        QCOMPARE(PhotoFixtures::readFile(archive), archiveBefore);
     }
 
     // Both questions, and what each answer does.
@@ -350,7 +338,7 @@ private slots:
         const QString path = program->file(QStringLiteral("Archivio_Modellini.xls"));
         QCOMPARE(QFile::exists(path), written);
         if (written)
-            QCOMPARE(readAll(path), Esportazione::Contenuto(window->tabella()));
+            QCOMPARE(PhotoFixtures::readFile(path), Esportazione::Contenuto(window->tabella()));
         QCOMPARE(opened, openedFile ? QList<QString>{QLatin1Char('"') + path + QLatin1Char('"')} : QList<QString>{});
         QVERIFY(window->isVisible());
     }
@@ -378,7 +366,7 @@ private slots:
         QCOMPARE(shown[1].kind, Dialogs::Kind::Plain);
         QCOMPARE(shown[1].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(shown[1].text, kFailure);
-        QCOMPARE(readAll(path), QByteArray("export di ieri"));
+        QCOMPARE(PhotoFixtures::readFile(path), QByteArray("export di ieri"));
         QVERIFY(opened.isEmpty());
     }
 
@@ -409,25 +397,15 @@ private slots:
     void helpOpensTheGuide()
     {
         TfrmExpCartoline* window = showWindow(program->file(QStringLiteral("Vuoto.dbm")));
-        bool seen = false;
-        QTimer::singleShot(0, this, [&] {
-            auto* guide = window->findChild<TfrmGuida*>();
-            if (!guide)
-                return;
-            seen = true;
-            [&] {
-                QCOMPARE(QApplication::activeModalWidget(), guide);
-                QCOMPARE(guide->lblTitolo->text(), QStringLiteral("Esportazione archivio modellini in Excel"));
-                const QStringList paragraphs = TfrmExpCartoline::guideParagraphs();
-                QCOMPARE(paragraphs.size(), 3);
-                QCOMPARE(guide->txtGuida->toPlainText(),
-                         paragraphs.join(QStringLiteral("\n\n"))); // CR LF CR LF as the text box shows it
-                QVERIFY(paragraphs[0].contains(QStringLiteral("Libre Office")));
-            }();
-            guide->close();
-        });
-        QTest::mouseClick(window->cmdGuida, Qt::LeftButton);
-        QVERIFY(seen);
+        QVERIFY(whileModal<TfrmGuida>(window, window->cmdGuida, [](TfrmGuida* guide) {
+            QCOMPARE(QApplication::activeModalWidget(), guide);
+            QCOMPARE(guide->lblTitolo->text(), QStringLiteral("Esportazione archivio modellini in Excel"));
+            const QStringList paragraphs = TfrmExpCartoline::guideParagraphs();
+            QCOMPARE(paragraphs.size(), 3);
+            QCOMPARE(guide->txtGuida->toPlainText(),
+                     paragraphs.join(QStringLiteral("\n\n"))); // CR LF CR LF as the text box shows it
+            QVERIFY(paragraphs[0].contains(QStringLiteral("Libre Office")));
+        }));
         QVERIFY(window->findChildren<TfrmGuida*>().isEmpty());
     }
 
@@ -448,15 +426,12 @@ private slots:
         QVERIFY(openRecordSheet(*windows, archive, QStringLiteral("Navi")));
         int rows = -1;
         bool modal = false;
-        QTimer::singleShot(0, this, [&] {
-            auto* window = sheet->findChild<TfrmExpCartoline*>();
-            if (!window)
-                return;
+        QVERIFY(whileModal<TfrmExpCartoline>(sheet, sheet->cmdEsporta, [&](TfrmExpCartoline* window) {
             modal = window->isModal() && QApplication::activeModalWidget() == window;
             rows = window->grdRecords->model()->rowCount();
             window->cmdEsci->click();
-        });
-        QTest::mouseClick(sheet->cmdEsporta, Qt::LeftButton);
+            QVERIFY(!window->isVisible()); // closed by its own button
+        }));
         QVERIFY(modal);
         QCOMPARE(rows, 3);
         QVERIFY(sheet->findChildren<TfrmExpCartoline*>().isEmpty());

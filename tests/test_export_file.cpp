@@ -15,6 +15,8 @@
 
 #include <sys/resource.h>
 
+#include "ArchiveFixtures.h"
+#include "PhotoFixtures.h"
 #include "output/Export.h"
 #include "storage/Archivio.h"
 #include "storage/ProgramFolder.h"
@@ -71,22 +73,6 @@ void storeRaw(TScheda& record, Campo field, const QByteArray& bytes)
     QVERIFY(bytes.size() <= d.capacita);
     record.dati()[d.offset] = char(bytes.size());
     std::memcpy(record.dati() + d.offset + 1, bytes.constData(), size_t(bytes.size()));
-}
-
-void writeRecords(const QString& path, const QList<TScheda>& records)
-{
-    QFile::remove(path);
-    TArchivio archive;
-    archive.ApriArchivio(path);
-    for (const TScheda& record : records)
-        archive.AccodaScheda(record);
-    archive.ChiudiArchivio();
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 int column(Campo field)
@@ -214,7 +200,7 @@ private slots:
         expected += "</table></body></html>";
 
         QVERIFY(Esportazione::ScriviFile(Esportazione::Percorso(), table));
-        QCOMPARE(readAll(Esportazione::Percorso()), expected);
+        QCOMPARE(PhotoFixtures::readFile(Esportazione::Percorso()), expected);
     }
 
     // Cards come in file order, one row each, without their numbers, every
@@ -260,7 +246,7 @@ private slots:
         QCOMPARE(table.Testo(1, column(Campo::InVendita)), QStringLiteral("Sì"));
 
         QVERIFY(Esportazione::ScriviFile(Esportazione::Percorso(), table));
-        const QByteArray file = readAll(Esportazione::Percorso());
+        const QByteArray file = PhotoFixtures::readFile(Esportazione::Percorso());
         QVERIFY(!file.contains('\n'));
         QVERIFY(!file.contains('\r'));
         QVERIFY(file.startsWith(expectedHead()));
@@ -365,10 +351,7 @@ private slots:
         QCOMPARE(rows[1][column(Campo::Note)], QByteArray("nuova nota"));
         QCOMPARE(rows[2][column(Campo::Tipologia)], QByteArray("Moto"));
 
-        TArchivio reread;
-        reread.ApriArchivio(archive);
-        QCOMPARE(reread.LeggiScheda(1).LeggiCampo(Campo::Note), QStringLiteral("vecchia nota"));
-        reread.ChiudiArchivio();
+        QCOMPARE(recordAt(archive, 1).LeggiCampo(Campo::Note), QStringLiteral("vecchia nota"));
 
         TTabellaSchede empty;
         empty.Reimposta(10);
@@ -456,7 +439,7 @@ private slots:
         if (obstacle == QLatin1String("folder"))
             QVERIFY(QFileInfo(target).isDir());
         else if (QFile::exists(target))
-            QCOMPARE(readAll(target), previous);
+            QCOMPARE(PhotoFixtures::readFile(target), previous);
     }
 
     // A new export replaces the old file whole, however long it was.
@@ -470,7 +453,7 @@ private slots:
         TTabellaSchede table;
         table.Reimposta(2);
         QVERIFY(Esportazione::ScriviFile(Esportazione::Percorso(), table));
-        QCOMPARE(readAll(Esportazione::Percorso()), Esportazione::Contenuto(table));
+        QCOMPARE(PhotoFixtures::readFile(Esportazione::Percorso()), Esportazione::Contenuto(table));
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{Esportazione::NomeFile()});
     }
 
@@ -492,7 +475,7 @@ private slots:
         Esportazione::RiempiDaArchivio(table, archive);
         QCOMPARE(table.RigheRiempite(), 3000);
         QVERIFY(Esportazione::ScriviFile(Esportazione::Percorso(), table));
-        const QByteArray file = readAll(Esportazione::Percorso());
+        const QByteArray file = PhotoFixtures::readFile(Esportazione::Percorso());
         QVERIFY(file.size() > 2 << 20);
         QCOMPARE(file, Esportazione::Contenuto(table));
         QVERIFY(!file.contains('\n'));

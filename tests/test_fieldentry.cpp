@@ -44,12 +44,9 @@ QString focusName()
 
 } // namespace
 
-class TestFieldEntry : public QObject {
+class TestFieldEntry : public QObject, public SheetProgramTest {
     Q_OBJECT
 
-    TestProgram* program = nullptr;
-    TWindowSet* windows = nullptr;
-    TfrmCartoline* sheet = nullptr;
     QString archivePath;
 
     void openSheet(const QString& valore = {})
@@ -94,15 +91,6 @@ class TestFieldEntry : public QObject {
         sheet->txtScala->setText(QStringLiteral("H0"));
     }
 
-    TScheda storedRecord(int n)
-    {
-        TArchivio archive;
-        archive.ApriArchivio(archivePath);
-        TScheda record = archive.LeggiScheda(n);
-        archive.ChiudiArchivio();
-        return record;
-    }
-
     // A point of the field area's background, between txtNome and txtTipologia.
     QPoint backgroundPoint() const { return sheet->txtNome->geometry().topRight() + QPoint(5, 10); }
 
@@ -131,16 +119,12 @@ class TestFieldEntry : public QObject {
 private slots:
     void init()
     {
-        program = new TestProgram;
-        windows = new TWindowSet;
-        windows->onTerminate = [] {};
-        sheet = windows->frmCartoline;
+        startSheetProgram();
     }
 
     void cleanup()
     {
-        delete windows;
-        delete program;
+        endSheetProgram();
         QApplication::clipboard()->clear();
     }
 
@@ -444,7 +428,7 @@ private slots:
         QCOMPARE(sheet->txtValore->text(), QStringLiteral("12,5"));
         fillRequired();
         QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
-        QCOMPARE(storedRecord(1).LeggiCampo(Campo::Valore), QStringLiteral("12,5"));
+        QCOMPARE(recordAt(archivePath, 1).LeggiCampo(Campo::Valore), QStringLiteral("12,5"));
     }
 
     // ---- saving reads a normalised amount
@@ -459,7 +443,7 @@ private slots:
         QCOMPARE(shownTexts(), QStringList{QStringLiteral("La scheda corrente è stata inserita in archivio.")});
         QCOMPARE(sheet->txtValore->text(), QStringLiteral("0,00"));
         QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("1"));
-        QCOMPARE(storedRecord(1).LeggiCampo(Campo::Valore), QStringLiteral("0,00"));
+        QCOMPARE(recordAt(archivePath, 1).LeggiCampo(Campo::Valore), QStringLiteral("0,00"));
         QCOMPARE(fillOf(sheet->txtValore), kAliceBlue);
     }
 
@@ -476,7 +460,7 @@ private slots:
 
         QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
         QCOMPARE(shownTexts(), QStringList{QStringLiteral("La scheda corrente è stata inserita in archivio.")});
-        QCOMPARE(storedRecord(1).LeggiCampo(Campo::Valore), QStringLiteral("7,50"));
+        QCOMPARE(recordAt(archivePath, 1).LeggiCampo(Campo::Valore), QStringLiteral("7,50"));
         QCOMPARE(sheet->txtValore->text(), QStringLiteral("7,50"));
     }
 
@@ -488,7 +472,7 @@ private slots:
         QTest::keyClicks(sheet->txtValore, QStringLiteral("999999999999"));
         QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
         QCOMPARE(sheet->txtValore->text(), QStringLiteral("999999999999,00"));
-        QCOMPARE(storedRecord(1).LeggiCampo(Campo::Valore), QStringLiteral("999999999999"));
+        QCOMPARE(recordAt(archivePath, 1).LeggiCampo(Campo::Valore), QStringLiteral("999999999999"));
         QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
         QCOMPARE(sheet->txtValore->text(), QStringLiteral("999999999999"));
     }

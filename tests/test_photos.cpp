@@ -59,12 +59,9 @@ double difference(const QImage& a, const QImage& b)
 
 } // namespace
 
-class TestPhotos : public QObject {
+class TestPhotos : public QObject, public SheetProgramTest {
     Q_OBJECT
 
-    TestProgram* program = nullptr;
-    TWindowSet* windows = nullptr;
-    TfrmCartoline* sheet = nullptr;
     QString archivePath;
 
     void openSheet(int records)
@@ -74,15 +71,6 @@ class TestPhotos : public QObject {
         QVERIFY(openRecordSheet(*windows, archivePath, kArchive));
     }
 
-    void fillRequired()
-    {
-        sheet->txtNome->setText(QStringLiteral("Amerigo Vespucci"));
-        sheet->txtTipologia->setText(QStringLiteral("Nave"));
-        sheet->txtProduttore->setText(QStringLiteral("Amati"));
-        sheet->txtValore->setText(QStringLiteral("250,00"));
-        sheet->txtScala->setText(QStringLiteral("1:100"));
-    }
-
     void save()
     {
         QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
@@ -90,7 +78,7 @@ class TestPhotos : public QObject {
 
     QString photoFile(Photo which, int record) const
     {
-        return CompanionFiles::photoPath(which, kArchive, QString::number(record));
+        return cardPhotoPath(which, kArchive, record);
     }
 
     // A picture file in the scratch folder, outside the photo folder.
@@ -100,12 +88,6 @@ class TestPhotos : public QObject {
         if (!writeFile(path, bytes))
             qFatal("cannot write %s", qPrintable(path));
         return path;
-    }
-
-    void load(TPictureButton* button, const QString& path)
-    {
-        Dialogs::setNextFileName(path);
-        QTest::mouseClick(button, Qt::LeftButton);
     }
 
     bool showsPlaceholders() const
@@ -129,16 +111,12 @@ class TestPhotos : public QObject {
 private slots:
     void init()
     {
-        program = new TestProgram;
-        windows = new TWindowSet;
-        windows->onTerminate = [] {};
-        sheet = windows->frmCartoline;
+        startSheetProgram();
     }
 
     void cleanup()
     {
-        delete windows;
-        delete program;
+        endSheetProgram();
     }
 
     // ---- the slots -----------------------------------------------------------
@@ -207,7 +185,7 @@ private slots:
     {
         openSheet(0);
         const QString wide = picture("larga.jpg", encoded(halves(QSize(800, 600)), "jpg"));
-        load(sheet->btnCaricaFoto, wide);
+        clickChoosingFile(sheet->btnCaricaFoto, wide);
         const TPhoto before = sheet->imgFoto->photo();
         Dialogs::takeFileRequests();
 
@@ -242,7 +220,7 @@ private slots:
     {
         openSheet(0);
         const QString source = picture("reflex.jpg", encoded(halves(QSize(4000, 3000)), "jpg", 85));
-        load(sheet->btnCaricaFoto, source);
+        clickChoosingFile(sheet->btnCaricaFoto, source);
         QCOMPARE(sheet->imgFoto->photo().size(), QSize(4000, 3000));
         QCOMPARE(sheet->imgFoto->drawnRect(), QRect(9, 0, 347, 260));
 
@@ -254,7 +232,7 @@ private slots:
         QVERIFY(near(shot.pixel(4 + 355, y), Qt::blue));
         QVERIFY(near(shot.pixel(4 + 356, y), Qt::white, 2));
 
-        fillRequired();
+        fillRequiredFields(sheet);
         const int decodes = TPhoto::counters().decodes;
         save();
         QCOMPARE(TPhoto::counters().decodes, decodes);
@@ -267,14 +245,14 @@ private slots:
     void smallBitmapIsDrawnAtItsOwnSizeAndStoredAsJpeg()
     {
         openSheet(0);
-        load(sheet->btnCaricaFoto02, picture("piccola.bmp", encoded(halves(QSize(200, 100)), "bmp")));
+        clickChoosingFile(sheet->btnCaricaFoto02, picture("piccola.bmp", encoded(halves(QSize(200, 100)), "bmp")));
         QCOMPARE(sheet->imgFoto02->drawnRect(), QRect(83, 80, 200, 100));
         const QImage shot = frameOf(sheet->imgFoto02);
         QVERIFY(near(shot.pixel(4 + 82, 4 + 130), Qt::white, 2));
         QCOMPARE(shot.pixel(4 + 83, 4 + 130), qRgb(255, 0, 0));
         QCOMPARE(shot.pixel(4 + 282, 4 + 130), qRgb(0, 0, 255));
 
-        fillRequired();
+        fillRequiredFields(sheet);
         save();
         QCOMPARE(formatOf(photoFile(Photo::B, 1)), QByteArray("jpeg"));
         QCOMPARE(sizeOf(photoFile(Photo::B, 1)), QSize(200, 100));
@@ -291,7 +269,7 @@ private slots:
         QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
         QVERIFY(sheet->imgFoto->photo().isJpeg());
 
-        fillRequired();
+        fillRequiredFields(sheet);
         sheet->txtNote->setText(QStringLiteral("corretto un refuso"));
         const int decodes = TPhoto::counters().decodes;
         const int encodes = TPhoto::counters().encodes;
@@ -307,7 +285,7 @@ private slots:
     {
         openSheet(0);
         // Stored lying 400x200, red half on the left; the mark says turn right.
-        load(sheet->btnCaricaFoto, picture("telefono.jpg", turnedJpeg(halves(QSize(400, 200)), 6)));
+        clickChoosingFile(sheet->btnCaricaFoto, picture("telefono.jpg", turnedJpeg(halves(QSize(400, 200)), 6)));
         QCOMPARE(sheet->imgFoto->photo().size(), QSize(200, 400));
         QCOMPARE(sheet->imgFoto->drawnRect(), QRect(118, 0, 130, 260));
         const QImage shot = frameOf(sheet->imgFoto);
@@ -340,8 +318,8 @@ private slots:
         if (writeB)
             QVERIFY(writeFile(photoFile(Photo::B, 1), encoded(halves(QSize(300, 200)), "jpg")));
         // Something else on screen first, so that the placeholders are news.
-        load(sheet->btnCaricaFoto, picture("a.jpg", encoded(halves(QSize(64, 64)), "jpg")));
-        load(sheet->btnCaricaFoto02, picture("b.jpg", encoded(halves(QSize(64, 64)), "jpg")));
+        clickChoosingFile(sheet->btnCaricaFoto, picture("a.jpg", encoded(halves(QSize(64, 64)), "jpg")));
+        clickChoosingFile(sheet->btnCaricaFoto02, picture("b.jpg", encoded(halves(QSize(64, 64)), "jpg")));
 
         QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
         QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("1"));
@@ -352,7 +330,7 @@ private slots:
     void placeholdersSavedComeBackAsPlaceholders()
     {
         openSheet(0);
-        fillRequired();
+        fillRequiredFields(sheet);
         save();
         QCOMPARE(sizeOf(photoFile(Photo::A, 1)), QSize(366, 260));
         QCOMPARE(formatOf(photoFile(Photo::B, 1)), QByteArray("jpeg"));
@@ -394,9 +372,9 @@ private slots:
         openSheet(0);
         // A file where the photo folder should be: the folder cannot be made.
         QVERIFY(writeFile(CompanionFiles::photoFolder(), "in the way"));
-        load(sheet->btnCaricaFoto, picture("nave.jpg", encoded(halves(QSize(640, 480)), "jpg")));
+        clickChoosingFile(sheet->btnCaricaFoto, picture("nave.jpg", encoded(halves(QSize(640, 480)), "jpg")));
         const TPhoto loaded = sheet->imgFoto->photo();
-        fillRequired();
+        fillRequiredFields(sheet);
         save();
 
         QCOMPARE(recordsIn(archivePath), 1);
@@ -421,12 +399,12 @@ private slots:
     void aFileThatIsNoPictureLeavesThePlaceholder()
     {
         openSheet(0);
-        load(sheet->btnCaricaFoto02, picture("buona.jpg", encoded(halves(QSize(64, 48)), "jpg")));
+        clickChoosingFile(sheet->btnCaricaFoto02, picture("buona.jpg", encoded(halves(QSize(64, 48)), "jpg")));
         const TPhoto kept = sheet->imgFoto02->photo();
-        load(sheet->btnCaricaFoto, picture("elenco.jpg", "Elenco dei modellini"));
+        clickChoosingFile(sheet->btnCaricaFoto, picture("elenco.jpg", "Elenco dei modellini"));
         QVERIFY(sheet->imgFoto->photo().sharesWith(sheet->imgBianco->photo()));
         QVERIFY(sheet->imgFoto02->photo().sharesWith(kept));
-        load(sheet->btnCaricaFoto, program->file("sparita.jpg"));
+        clickChoosingFile(sheet->btnCaricaFoto, program->file("sparita.jpg"));
         QVERIFY(sheet->imgFoto->photo().sharesWith(sheet->imgBianco->photo()));
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
@@ -454,11 +432,10 @@ private slots:
         QVERIFY(writeFile(program->file("ostacolo"), "a file, not a folder"));
         QVERIFY(QDir().mkpath(program->file("Esportate")));
         const QString source = picture("sorgente.jpg", encoded(halves(QSize(1600, 1200)), "jpg", 80));
-        load(sheet->btnCaricaFoto02, source);
+        clickChoosingFile(sheet->btnCaricaFoto02, source);
         const TPhoto loaded = sheet->imgFoto02->photo();
 
-        Dialogs::setNextFileName(program->file("Esportate/" + typed));
-        QTest::mouseClick(sheet->btnSalvaFoto02, Qt::LeftButton);
+        clickChoosingFile(sheet->btnSalvaFoto02, program->file("Esportate/" + typed));
 
         QVERIFY(sheet->imgFoto02->photo().sharesWith(loaded));
         const QStringList files = QDir(program->file("Esportate")).entryList(QDir::Files);
@@ -513,18 +490,14 @@ private slots:
     {
         QFETCH(QString, clickOn);
         openSheet(0);
-        load(sheet->btnCaricaFoto02, picture("grande.jpg", encoded(halves(QSize(4000, 3000)), "jpg", 60)));
+        clickChoosingFile(sheet->btnCaricaFoto02, picture("grande.jpg", encoded(halves(QSize(4000, 3000)), "jpg", 60)));
         const TPhoto slotPhoto = sheet->imgFoto02->photo();
 
-        QPointer<TfrmZoom> zoom;
         bool closedByClick = false;
-        QTimer::singleShot(0, this, [&] {
-            zoom = sheet->findChild<TfrmZoom*>();
-            if (!zoom)
-                return;
-            [&] {
+        // Discarded once closed.
+        QVERIFY(whileModal<TfrmZoom>(sheet, sheet->btnZoomFoto02, [&](TfrmZoom* zoom) {
             QTRY_VERIFY(zoom->isVisible());
-            QCOMPARE(QApplication::activeModalWidget(), zoom.data());
+            QCOMPARE(QApplication::activeModalWidget(), zoom);
             QCOMPARE(zoom->windowTitle(), QStringLiteral(" Fai clic sulla foto per chiudere questa finestra"));
             QVERIFY(zoom->isMaximized());
             QVERIFY(zoom->imgFoto->photo().sharesWith(slotPhoto));
@@ -536,13 +509,8 @@ private slots:
             QWidget* target = named<QWidget>(zoom, clickOn.toLatin1().constData());
             QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(2, 2));
             closedByClick = !zoom->isVisible();
-            }();
-            if (zoom->isVisible())
-                zoom->close(); // never leave the test hanging in the modal loop
-        });
-        QTest::mouseClick(sheet->btnZoomFoto02, Qt::LeftButton);
+        }));
         QVERIFY(closedByClick);
-        QVERIFY(zoom.isNull()); // discarded once closed
         QVERIFY(sheet->imgFoto02->photo().sharesWith(slotPhoto));
     }
 
@@ -550,14 +518,8 @@ private slots:
     {
         openSheet(0);
         QRect drawn;
-        QTimer::singleShot(0, this, [&] {
-            auto* zoom = sheet->findChild<TfrmZoom*>();
-            if (!zoom)
-                return;
-            drawn = zoom->imgFoto->drawnRect();
-            zoom->close();
-        });
-        QTest::mouseClick(sheet->btnZoomFoto, Qt::LeftButton);
+        QVERIFY(whileModal<TfrmZoom>(sheet, sheet->btnZoomFoto,
+                                     [&](TfrmZoom* zoom) { drawn = zoom->imgFoto->drawnRect(); }));
         QCOMPARE(drawn.size(), QSize(366, 260));
     }
 };

@@ -120,12 +120,9 @@ QRectF redArea(const QImage& image, double dpi)
 
 } // namespace
 
-class TestPrintCard : public QObject {
+class TestPrintCard : public QObject, public SheetProgramTest {
     Q_OBJECT
 
-    TestProgram* program = nullptr;
-    TWindowSet* windows = nullptr;
-    TfrmCartoline* sheet = nullptr;
 
     QString pdf() const { return program->file(QStringLiteral("scheda.pdf")); }
 
@@ -150,10 +147,7 @@ class TestPrintCard : public QObject {
 private slots:
     void init()
     {
-        program = new TestProgram;
-        windows = new TWindowSet;
-        windows->onTerminate = [] {};
-        sheet = windows->frmCartoline;
+        startSheetProgram();
         const QString path = program->file(QStringLiteral("Navi.dbm"));
         writeArchive(path, 0);
         QVERIFY(openRecordSheet(*windows, path, QStringLiteral("Navi")));
@@ -161,8 +155,7 @@ private slots:
 
     void cleanup()
     {
-        delete windows;
-        delete program;
+        endSheetProgram();
     }
 
     void twinWindows_data()

@@ -75,19 +75,16 @@ QString nameOf(const QString& line)
 
 } // namespace
 
-class TestSearch : public QObject {
+class TestSearch : public QObject, public SheetProgramTest {
     Q_OBJECT
 
-    std::unique_ptr<SheetProgram> fixture;
-    TestProgram* program = nullptr;
-    TfrmCartoline* sheet = nullptr;
     QString archivePath;
 
     void openSheet(const QList<Card>& cards)
     {
         archivePath = program->file(QStringLiteral("Navi.dbm"));
         writeCards(archivePath, cards);
-        QVERIFY(openRecordSheet(fixture->windows, archivePath, QStringLiteral("Navi")));
+        QVERIFY(openRecordSheet(*windows, archivePath, QStringLiteral("Navi")));
     }
 
     // A find window as the sheet's command opens it, shown without its own
@@ -123,16 +120,14 @@ class TestSearch : public QObject {
 private slots:
     void init()
     {
-        fixture = std::make_unique<SheetProgram>();
-        program = &fixture->program;
-        sheet = fixture->sheet;
+        startSheetProgram();
         TfrmTrovaCartoline::UltimaRicerca.clear();
         TfrmInVendita::UltimaRicerca.clear();
     }
 
     void cleanup()
     {
-        fixture.reset();
+        endSheetProgram();
     }
 
     void criteriaPanelEnterOrderAndHighlights()
@@ -319,10 +314,10 @@ private slots:
         openSheet(cards);
         QVERIFY(CompanionFiles::ensurePhotoFolder());
         const QSize sizeA(120, 80), sizeB(60, 90);
-        QVERIFY(PhotoFixtures::writeFile(CompanionFiles::photoPath(CompanionFiles::Photo::A, "Navi", "2"),
-                                         PhotoFixtures::encoded(PhotoFixtures::halves(sizeA), "JPG")));
-        QVERIFY(PhotoFixtures::writeFile(CompanionFiles::photoPath(CompanionFiles::Photo::B, "Navi", "2"),
-                                         PhotoFixtures::encoded(PhotoFixtures::halves(sizeB), "JPG")));
+        QVERIFY(PhotoFixtures::writeCardPhoto(CompanionFiles::Photo::A, "Navi", 2,
+                                              PhotoFixtures::encoded(PhotoFixtures::halves(sizeA), "JPG")));
+        QVERIFY(PhotoFixtures::writeCardPhoto(CompanionFiles::Photo::B, "Navi", 2,
+                                              PhotoFixtures::encoded(PhotoFixtures::halves(sizeB), "JPG")));
         sheet->chkInVendita->setChecked(false);
 
         std::unique_ptr<TfrmTrovaCartoline> find(showFind());
@@ -521,24 +516,24 @@ private slots:
         openSheet(names({QStringLiteral("Vespa")}));
         int opened = 0;
         QStringList seen;
-        auto inspectAndClose = [&] {
-            auto* window = QApplication::activeModalWidget();
-            QVERIFY(window);
+        auto inspectFind = [&](TfrmTrovaCartoline* find) {
+            QCOMPARE(QApplication::activeModalWidget(), find);
             ++opened;
-            if (auto* find = qobject_cast<TfrmTrovaCartoline*>(window)) {
-                seen << find->lblMemory->text() << find->txtNome->text();
-                find->txtNome->setText(QStringLiteral("typed"));
-                QVERIFY(find->panAvvio->isVisible());
-                QTest::mouseClick(find->btnAnnulla, Qt::LeftButton);
-            } else if (auto* forSale = qobject_cast<TfrmInVendita*>(window)) {
-                seen << QString::number(forSale->lstRecords->count());
-                QTest::mouseClick(forSale->btnChiudi, Qt::LeftButton);
-            }
+            seen << find->lblMemory->text() << find->txtNome->text();
+            find->txtNome->setText(QStringLiteral("typed"));
+            QVERIFY(find->panAvvio->isVisible());
+            QTest::mouseClick(find->btnAnnulla, Qt::LeftButton);
+            QVERIFY(!find->isVisible()); // closed by its own button
         };
-        for (TPictureButton* command : {sheet->cmdTrova, sheet->cmdTrova, sheet->cmdCercaDisponibili}) {
-            QTimer::singleShot(0, this, inspectAndClose);
-            QTest::mouseClick(command, Qt::LeftButton);
-        }
+        QVERIFY(whileModal<TfrmTrovaCartoline>(sheet, sheet->cmdTrova, inspectFind));
+        QVERIFY(whileModal<TfrmTrovaCartoline>(sheet, sheet->cmdTrova, inspectFind));
+        QVERIFY(whileModal<TfrmInVendita>(sheet, sheet->cmdCercaDisponibili, [&](TfrmInVendita* forSale) {
+            QCOMPARE(QApplication::activeModalWidget(), forSale);
+            ++opened;
+            seen << QString::number(forSale->lstRecords->count());
+            QTest::mouseClick(forSale->btnChiudi, Qt::LeftButton);
+            QVERIFY(!forSale->isVisible());
+        }));
         QCOMPARE(opened, 3);
         QCOMPARE(seen, (QStringList{"cartoline", "", "cartoline", "", "0"}));
         QVERIFY(sheet->findChildren<TfrmRiepilogo*>().isEmpty());

@@ -36,12 +36,9 @@ QSize photoSizeOf(int record) { return QSize(40 + 10 * record, 30); }
 
 } // namespace
 
-class TestSlideshow : public QObject {
+class TestSlideshow : public QObject, public SheetProgramTest {
     Q_OBJECT
 
-    std::unique_ptr<SheetProgram> fixture;
-    TestProgram* program = nullptr;
-    TfrmCartoline* sheet = nullptr;
     QString archivePath;
 
     // An archive of `records` cards, each with photo A (and B) files.
@@ -51,15 +48,10 @@ class TestSlideshow : public QObject {
         writeArchive(archivePath, records);
         QVERIFY(CompanionFiles::ensurePhotoFolder());
         for (int n = 1; n <= records; ++n) {
-            writePhoto(Photo::A, n, encoded(halves(photoSizeOf(n)), "jpg"));
-            writePhoto(Photo::B, n, encoded(halves(QSize(7, 7)), "jpg"));
+            QVERIFY(writeCardPhoto(Photo::A, kArchive, n, encoded(halves(photoSizeOf(n)), "jpg")));
+            QVERIFY(writeCardPhoto(Photo::B, kArchive, n, encoded(halves(QSize(7, 7)), "jpg")));
         }
-        QVERIFY(openRecordSheet(fixture->windows, archivePath, kArchive));
-    }
-
-    void writePhoto(Photo which, int record, const QByteArray& bytes)
-    {
-        QVERIFY(writeFile(CompanionFiles::photoPath(which, kArchive, QString::number(record)), bytes));
+        QVERIFY(openRecordSheet(*windows, archivePath, kArchive));
     }
 
     // The slideshow as the sheet's "Slide show" opens it.
@@ -83,14 +75,12 @@ class TestSlideshow : public QObject {
 private slots:
     void init()
     {
-        fixture = std::make_unique<SheetProgram>();
-        program = &fixture->program;
-        sheet = fixture->sheet;
+        startSheetProgram();
     }
 
     void cleanup()
     {
-        fixture.reset();
+        endSheetProgram();
     }
 
     // ---- the walk ------------------------------------------------------------
@@ -142,7 +132,7 @@ private slots:
     {
         QFETCH(QByteArray, photo2);
         openSheet(3);
-        const QString path = CompanionFiles::photoPath(Photo::A, kArchive, QStringLiteral("2"));
+        const QString path = cardPhotoPath(Photo::A, kArchive, 2);
         QFile::remove(path);
         if (!photo2.isEmpty())
             QVERIFY(writeFile(path, photo2));
@@ -176,7 +166,7 @@ private slots:
     {
         openSheet(2);
         // Stored lying down with a mark that says "turn me": shown upright.
-        writePhoto(Photo::A, 2, turnedJpeg(halves(QSize(1600, 1200)), 6));
+        QVERIFY(writeCardPhoto(Photo::A, kArchive, 2, turnedJpeg(halves(QSize(1600, 1200)), 6)));
         QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
             show->cmdAvantiClick();
             show->waitForPrepared();

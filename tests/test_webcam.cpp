@@ -88,12 +88,9 @@ void deliverFromAnotherThread(const TFrameSource::Inlet& inlet, const QImage& fr
 
 } // namespace
 
-class TestWebCam : public QObject {
+class TestWebCam : public QObject, public SheetProgramTest {
     Q_OBJECT
 
-    TestProgram* program = nullptr;
-    TWindowSet* windows = nullptr;
-    TfrmCartoline* sheet = nullptr;
     TFakeCamera* camera = nullptr; // the one the last window was given
     bool cameraPresent = true;
 
@@ -108,20 +105,7 @@ class TestWebCam : public QObject {
     // the window is closed afterwards if `work` left it open.
     void withWebCamOf(TPictureButton* button, const std::function<void(TfrmWebCam*)>& work)
     {
-        QPointer<TfrmWebCam> webcam;
-        bool ran = false;
-        QTimer::singleShot(0, this, [&] {
-            webcam = sheet->findChild<TfrmWebCam*>();
-            if (!webcam)
-                return;
-            ran = true;
-            work(webcam);
-            if (webcam && webcam->isVisible())
-                webcam->reject(); // never leave the test hanging in the modal loop
-        });
-        QTest::mouseClick(button, Qt::LeftButton);
-        QVERIFY(ran);
-        QVERIFY(webcam.isNull()); // discarded once closed
+        QVERIFY(whileModal<TfrmWebCam>(sheet, button, work)); // ran, and discarded once closed
     }
 
     // Feeds one frame from a capture thread and waits until the window shows it.
@@ -136,23 +120,19 @@ class TestWebCam : public QObject {
 private slots:
     void init()
     {
-        program = new TestProgram;
         cameraPresent = true;
         FrameSources::setFactory([this] {
             auto fake = std::make_unique<TFakeCamera>(cameraPresent);
             camera = fake.get();
             return fake;
         });
-        windows = new TWindowSet;
-        windows->onTerminate = [] {};
-        sheet = windows->frmCartoline;
+        startSheetProgram();
     }
 
     void cleanup()
     {
-        delete windows;
+        endSheetProgram();
         FrameSources::setFactory({});
-        delete program;
     }
 
     // ---- the window ---------------------------------------------------------
@@ -347,8 +327,7 @@ private slots:
         QVERIFY(showFrame(&webcam, halves(QSize(800, 600))));
         click(webcam.btnCattura);
 
-        Dialogs::setNextFileName(program->file(typed));
-        click(webcam.btnSalvaFotogramma);
+        clickChoosingFile(webcam.btnSalvaFotogramma, program->file(typed));
         const QList<Dialogs::FileRequest> requests = Dialogs::takeFileRequests();
         QCOMPARE(requests.size(), 1);
         QCOMPARE(requests.first().mode, Dialogs::FileRequest::Save);
@@ -391,8 +370,7 @@ private slots:
             click(webcam->btnCattura);
             const TPhoto captured = webcam->imgTarget->photo();
 
-            Dialogs::setNextFileName(program->file(typed));
-            click(webcam->btnSalvaFotogramma);
+            clickChoosingFile(webcam->btnSalvaFotogramma, program->file(typed));
             QVERIFY(!QFileInfo::exists(program->file(typed)));
             const QList<Dialogs::Shown> shown = Dialogs::takeShown();
             QCOMPARE(shown.size(), 1);
@@ -517,7 +495,7 @@ private slots:
         fillRequiredFields(sheet);
         QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
         QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("1"));
-        const QString fileA = CompanionFiles::photoPath(CompanionFiles::Photo::A, QStringLiteral("Navi"), "1");
+        const QString fileA = cardPhotoPath(CompanionFiles::Photo::A, QStringLiteral("Navi"), 1);
         QCOMPARE(formatOf(fileA), QByteArray("jpeg"));
         QCOMPARE(sizeOf(fileA), QSize(1024, 768));
         const QImage written(fileA);

@@ -22,9 +22,7 @@ constexpr QSize kBannerSize(677, 184);
 // Rendered once for every slideshow of the session.
 const TPhoto& banner()
 {
-    static const TPhoto photo = TPhoto::fromImage(
-        Pictures::render(QStringLiteral(":/pictures/slideshow_banner.svg"), kBannerSize, Qt::white));
-    return photo;
+    return Pictures::photo(QStringLiteral(":/pictures/slideshow_banner.svg"), kBannerSize);
 }
 
 } // namespace

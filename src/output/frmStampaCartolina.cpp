@@ -22,9 +22,7 @@ constexpr QSize kFallbackSize(297, 184);
 // The built-in picture, rendered once and shared by every window.
 const TPhoto& fallbackPicture()
 {
-    static const TPhoto photo = TPhoto::fromImage(
-        Pictures::render(QStringLiteral(":/pictures/euro_sign.svg"), kFallbackSize, Qt::white));
-    return photo;
+    return Pictures::photo(QStringLiteral(":/pictures/euro_sign.svg"), kFallbackSize);
 }
 
 // An information picture: the info icon beside an optional bold title and
