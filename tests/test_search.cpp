@@ -414,6 +414,56 @@ private slots:
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
 
+    // The chosen record cannot be read any more: the window closes without a
+    // message (the sheet's own access box included) and the sheet stays.
+    void doubleClickFailureIsSilent_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("archive unreadable") << "folder";
+        QTest::newRow("record no longer there") << "truncated";
+        QTest::newRow("archive gone") << "removed";
+    }
+
+    void doubleClickFailureIsSilent()
+    {
+        QFETCH(QString, failure);
+        const QList<Card> cards = {{QStringLiteral("Vespa"), {}, Vendita::Si}, {QStringLiteral("Ape"), {}, Vendita::Si}};
+        openSheet(cards);
+        sheet->txtNome->setText(QStringLiteral("In corso"));
+        sheet->lblPosizione->setText(QString());
+        const std::function<TfrmRiepilogo*()> openers[] = {
+            [this] {
+                TfrmTrovaCartoline* find = showFind();
+                search(find);
+                return find;
+            },
+            [this] {
+                auto* forSale = new TfrmInVendita(sheet);
+                forSale->show();
+                return forSale;
+            },
+        };
+        for (const auto& open : openers) {
+            std::unique_ptr<TfrmRiepilogo> listing(open());
+            QCOMPARE(listing->lstRecords->count(), 2);
+            listing->lstRecords->setCurrentRow(1); // "Vespa", record 1
+            const QString saved = sheet->lblFile->text();
+            if (failure == QLatin1String("folder")) {
+                sheet->lblFile->setText(program->folder());
+            } else {
+                QFile file(archivePath);
+                QVERIFY(failure == QLatin1String("removed") ? file.remove() : file.resize(0));
+            }
+            listing->lstRecordsDblClick();
+            QVERIFY(!listing->isVisible());
+            QCOMPARE(sheet->txtNome->text(), QStringLiteral("In corso"));
+            QCOMPARE(sheet->lblPosizione->text(), QString());
+            QVERIFY(Dialogs::takeShown().isEmpty());
+            sheet->lblFile->setText(saved);
+            writeCards(archivePath, cards);
+        }
+    }
+
     void forSaleListing()
     {
         QList<Card> cards = names({QStringLiteral("Sì"), QStringLiteral("No"), QStringLiteral("Vuoto"),
