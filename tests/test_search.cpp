@@ -166,6 +166,32 @@ private slots:
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
 
+    // Tab walks the criteria in their Enter order, and the for-sale listing
+    // in its own order, round and round.
+    void tabOrders()
+    {
+        QList<Card> cards = names({QStringLiteral("Vespa")});
+        cards[0].vendita = Vendita::Si;
+        openSheet(cards);
+        const auto walk = [](QWidget* window, const QStringList& order) {
+            QTRY_COMPARE(QApplication::focusWidget(), named<QWidget>(window, order.first().toLatin1().constData()));
+            for (int i = 1; i <= order.size(); ++i) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                QCOMPARE(QApplication::focusWidget()->objectName(), order[i % order.size()]);
+            }
+        };
+        std::unique_ptr<TfrmTrovaCartoline> find(showFind());
+        walk(find.get(), {"txtNome", "txtTipologia", "txtProduttore", "txtCodice", "txtDescrizione", "txtAnno",
+                          "txtProprietario", "txtProvenienza", "txtRarita", "txtNote", "btnCerca", "btnAnnulla"});
+        find.reset();
+
+        TfrmInVendita forSale(sheet);
+        forSale.show();
+        forSale.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&forSale));
+        walk(&forSale, {"txtTrova", "lstRecords", "btnStampa", "btnTrova", "btnChiudi"});
+    }
+
     void searchListsSortedLinesWithCount()
     {
         openSheet(names({QStringLiteral("Rosso Corsa"), QStringLiteral("Vespa"), QStringLiteral("ROSSA Fiammante"),
