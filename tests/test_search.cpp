@@ -161,6 +161,32 @@ private slots:
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
 
+    // Tab walks the criteria in their Enter order, and the for-sale listing
+    // in its own order, round and round.
+    void tabOrders()
+    {
+        QList<Card> cards = names({QStringLiteral("Vespa")});
+        cards[0].vendita = Vendita::Si;
+        openSheet(cards);
+        const auto walk = [](QWidget* window, const QStringList& order) {
+            QTRY_COMPARE(QApplication::focusWidget(), named<QWidget>(window, order.first().toLatin1().constData()));
+            for (int i = 1; i <= order.size(); ++i) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                QCOMPARE(QApplication::focusWidget()->objectName(), order[i % order.size()]);
+            }
+        };
+        std::unique_ptr<TfrmTrovaCartoline> find(showFind());
+        walk(find.get(), {"txtNome", "txtTipologia", "txtProduttore", "txtCodice", "txtDescrizione", "txtAnno",
+                          "txtProprietario", "txtProvenienza", "txtRarita", "txtNote", "btnCerca", "btnAnnulla"});
+        find.reset();
+
+        TfrmInVendita forSale(sheet);
+        forSale.show();
+        forSale.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&forSale));
+        walk(&forSale, {"txtTrova", "lstRecords", "btnStampa", "btnTrova", "btnChiudi"});
+    }
+
     void searchListsSortedLinesWithCount()
     {
         openSheet(names({QStringLiteral("Rosso Corsa"), QStringLiteral("Vespa"), QStringLiteral("ROSSA Fiammante"),
@@ -407,6 +433,56 @@ private slots:
         QCOMPARE(sheet->txtNome->text(), QStringLiteral("In corso"));
         QCOMPARE(sheet->lblPosizione->text(), QString());
         QVERIFY(Dialogs::takeShown().isEmpty());
+    }
+
+    // The chosen record cannot be read any more: the window closes without a
+    // message (the sheet's own access box included) and the sheet stays.
+    void doubleClickFailureIsSilent_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("archive unreadable") << "folder";
+        QTest::newRow("record no longer there") << "truncated";
+        QTest::newRow("archive gone") << "removed";
+    }
+
+    void doubleClickFailureIsSilent()
+    {
+        QFETCH(QString, failure);
+        const QList<Card> cards = {{QStringLiteral("Vespa"), {}, Vendita::Si}, {QStringLiteral("Ape"), {}, Vendita::Si}};
+        openSheet(cards);
+        sheet->txtNome->setText(QStringLiteral("In corso"));
+        sheet->lblPosizione->setText(QString());
+        const std::function<TfrmRiepilogo*()> openers[] = {
+            [this] {
+                TfrmTrovaCartoline* find = showFind();
+                search(find);
+                return find;
+            },
+            [this] {
+                auto* forSale = new TfrmInVendita(sheet);
+                forSale->show();
+                return forSale;
+            },
+        };
+        for (const auto& open : openers) {
+            std::unique_ptr<TfrmRiepilogo> listing(open());
+            QCOMPARE(listing->lstRecords->count(), 2);
+            listing->lstRecords->setCurrentRow(1); // "Vespa", record 1
+            const QString saved = sheet->lblFile->text();
+            if (failure == QLatin1String("folder")) {
+                sheet->lblFile->setText(program->folder());
+            } else {
+                QFile file(archivePath);
+                QVERIFY(failure == QLatin1String("removed") ? file.remove() : file.resize(0));
+            }
+            listing->lstRecordsDblClick();
+            QVERIFY(!listing->isVisible());
+            QCOMPARE(sheet->txtNome->text(), QStringLiteral("In corso"));
+            QCOMPARE(sheet->lblPosizione->text(), QString());
+            QVERIFY(Dialogs::takeShown().isEmpty());
+            sheet->lblFile->setText(saved);
+            writeCards(archivePath, cards);
+        }
     }
 
     void forSaleListing()

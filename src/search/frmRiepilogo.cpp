@@ -195,23 +195,12 @@ void TfrmRiepilogo::btnTrovaClick()
 
 void TfrmRiepilogo::lstRecordsDblClick()
 {
+    // The line keeps the number of the record it was built from: that record,
+    // read afresh, goes to the sheet, even where other records give the same
+    // line. A failure (no line chosen, the archive unreadable, the record no
+    // longer there) closes the window without a message.
     const int riga = lstRecords->currentRow();
-    if (riga >= 0) {
-        // The line keeps the number of the record it was built from: that
-        // record, read afresh, goes to the sheet, even where other records
-        // give the same line. A record no longer in the archive is not shown.
-        const qint32 numero = lstRecords->numero(riga);
-        bool presente = false;
-        try {
-            TArchivio archive;
-            archive.ApriArchivio(archivio());
-            presente = numero <= archive.ContaSchede();
-            archive.ChiudiArchivio();
-        } catch (const EArchivioError&) {
-            presente = false;
-        }
-        if (presente && consegnaAllaScheda())
-            m_sheet->subMostraScheda(numero);
-    }
+    if (riga >= 0 && consegnaAllaScheda())
+        m_sheet->subRichiamaScheda(lstRecords->numero(riga));
     accept();
 }

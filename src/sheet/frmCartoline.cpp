@@ -328,6 +328,15 @@ void TfrmCartoline::cmdNuovoClick()
 
 bool TfrmCartoline::subMostraScheda(int n)
 {
+    if (!subRichiamaScheda(n)) {
+        Dialogs::error(this, ArchiveAccessMessage());
+        return false;
+    }
+    return true;
+}
+
+bool TfrmCartoline::subRichiamaScheda(int n)
+{
     try {
         TArchivio archive;
         archive.ApriArchivio(ProgramFolder::trimmed(lblFile->text()));
@@ -347,7 +356,6 @@ bool TfrmCartoline::subMostraScheda(int n)
         lblPosizione->setText(QString::number(n));
         archive.ChiudiArchivio();
     } catch (const EArchivioError&) {
-        Dialogs::error(this, ArchiveAccessMessage());
         return false;
     }
     subApriFotoScheda();

@@ -92,6 +92,10 @@ public:
     // Shows record n of the archive named by lblFile; false when the archive
     // could not be read (the access message has been shown).
     bool subMostraScheda(int n);
+    // The same without a message on failure, for the listing windows, which
+    // bring a chosen record silently: false when it could not be read, and
+    // then the sheet is left as it was.
+    bool subRichiamaScheda(int n);
 
     void cmdNuovoClick();
     void cmdSalvaClick();
