@@ -63,15 +63,10 @@ inline QStringList shownTexts()
 // A fresh archive at `path` holding `count` cards named "Modello 1", "Modello 2"...
 inline void writeArchive(const QString& path, int count)
 {
-    QFile::remove(path);
-    TArchivio archive;
-    archive.ApriArchivio(path);
-    for (int i = 1; i <= count; ++i) {
-        TScheda record;
-        record.ScriviCampo(Campo::Nome, QStringLiteral("Modello %1").arg(i));
-        archive.AccodaScheda(record);
-    }
-    archive.ChiudiArchivio();
+    QList<TScheda> records(count);
+    for (int i = 0; i < count; ++i)
+        records[i].ScriviCampo(Campo::Nome, QStringLiteral("Modello %1").arg(i + 1));
+    writeRecords(path, records);
 }
 
 // Shows the record sheet on the archive at `path`, as the open window does.

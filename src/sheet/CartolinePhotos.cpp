@@ -58,6 +58,13 @@ QString saveFailedMessage()
                           "cartella scelta e di usare l'estensione .jpg oppure .bmp.");
 }
 
+void captureWithWebCam(TfrmCartoline* sheet, const QString& marker)
+{
+    TfrmWebCam webcam(sheet);
+    webcam.lblMemory->setText(marker);
+    webcam.exec();
+}
+
 } // namespace
 
 void TfrmCartoline::buildPhotoSlots(QWidget* p)
@@ -246,16 +253,5 @@ void TfrmCartoline::btnZoomFotoClick() { zoomPhotoOf(imgFoto); }
 void TfrmCartoline::btnZoomFoto02Click() { zoomPhotoOf(imgFoto02); }
 
 // The webcam window puts its capture straight into the slot its marker names.
-void TfrmCartoline::btnAcquisisciFotoClick()
-{
-    TfrmWebCam webcam(this);
-    webcam.lblMemory->setText(QStringLiteral("foto01"));
-    webcam.exec();
-}
-
-void TfrmCartoline::btnAcquisisciFoto02Click()
-{
-    TfrmWebCam webcam(this);
-    webcam.lblMemory->setText(QStringLiteral("foto02"));
-    webcam.exec();
-}
+void TfrmCartoline::btnAcquisisciFotoClick() { captureWithWebCam(this, QStringLiteral("foto01")); }
+void TfrmCartoline::btnAcquisisciFoto02Click() { captureWithWebCam(this, QStringLiteral("foto02")); }

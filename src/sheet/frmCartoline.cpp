@@ -7,13 +7,13 @@
 #include <QPushButton>
 
 #include "output/frmExpCartoline.h"
+#include "output/frmSlideshow_Euro_01.h"
 #include "output/frmStampaCartolina.h"
 #include "search/frmInVendita.h"
 #include "search/frmTrovaCartoline.h"
 #include "sheet/CartolineGuide.h"
 #include "sheet/FieldEntry.h"
 #include "sheet/frmAllegaCartella.h"
-#include "output/frmSlideshow_Euro_01.h"
 #include "shell/WindowSet.h"
 #include "shell/frmGuida.h"
 #include "shell/frmAvvio.h"

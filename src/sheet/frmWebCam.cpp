@@ -143,7 +143,6 @@ void TfrmWebCam::btnSalvaFotogrammaClick()
 
 void TfrmWebCam::btnImportaFotoClick()
 {
-    camCamera->stop();
     if (m_sheet) {
         const QString marker = ProgramFolder::trimmed(lblMemory->text());
         if (marker == QLatin1String("foto01"))
@@ -159,8 +158,8 @@ void TfrmWebCam::btnCloseClick()
     reject();
 }
 
-void TfrmWebCam::reject()
+void TfrmWebCam::done(int result)
 {
     camCamera->stop();
-    TFixedDialog::reject();
+    TFixedDialog::done(result);
 }

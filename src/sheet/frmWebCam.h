@@ -45,8 +45,9 @@ public:
     void btnImportaFotoClick();
     void btnCloseClick();
 
-    // Esc and the window manager's close end like "Annulla": camera off, no import.
-    void reject() override;
+    // However the window ends (import, "Annulla", Esc, the window manager's
+    // close), the camera goes off; only the import fills a slot.
+    void done(int result) override;
 
 private:
     void showFrame(const QImage& frame);
