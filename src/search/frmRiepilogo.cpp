@@ -150,7 +150,6 @@ void TfrmRiepilogo::elenca(std::vector<RigaElenco> righe)
 {
     OrdinaRighe(righe);
     lstRecords->imposta(std::move(righe));
-    lstRecords->setItemWidth(1600);
 }
 
 void TfrmRiepilogo::done(int result)
