@@ -41,15 +41,6 @@ void TModelloRiepilogo::imposta(std::vector<RigaElenco> righe)
     endResetModel();
 }
 
-void TModelloRiepilogo::setLarghezza(int larghezza)
-{
-    if (m_dimensione.width() == larghezza)
-        return;
-    beginResetModel();
-    m_dimensione.setWidth(larghezza);
-    endResetModel();
-}
-
 TListaRiepilogo::TListaRiepilogo(const QString& objectName, QWidget* parent)
     : QListView(parent), m_modello(new TModelloRiepilogo(this))
 {

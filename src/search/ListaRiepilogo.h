@@ -10,7 +10,8 @@
 
 // The lines of a listing, already sorted, each with the number of the record
 // it was built from. Every line shows in the same fixed-pitch font in black;
-// lines never wrap, they are as wide as the list's item width.
+// lines never wrap, and every item is 1600 pixels wide, room for the columns
+// and the value, so that the horizontal scroll bar reaches the line ends.
 class TModelloRiepilogo : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -26,12 +27,10 @@ public:
     void imposta(std::vector<RigaElenco> righe);
     const RigaElenco& riga(int i) const { return m_righe[size_t(i)]; }
 
-    void setLarghezza(int larghezza);
-
 private:
     std::vector<RigaElenco> m_righe;
     QFont m_font;
-    QSize m_dimensione;
+    QSize m_dimensione; // of every item
 };
 
 // The result list of the find and for-sale windows: one line per listed
@@ -55,8 +54,6 @@ public:
     int currentRow() const;
     // Selects line i and scrolls it into view; an index out of range does nothing.
     void setCurrentRow(int i);
-
-    void setItemWidth(int larghezza) { m_modello->setLarghezza(larghezza); }
 
 signals:
     // A double-click anywhere on the list, on a line or not.

@@ -20,21 +20,6 @@ unsigned char abbassaByte(unsigned char b)
     return (b >= 'A' && b <= 'Z') ? static_cast<unsigned char>(b + ('a' - 'A')) : b;
 }
 
-// The byte of the code page that decodes to `c`, or -1. The code page maps
-// its 256 bytes to 256 distinct characters, so a field can only ever hold
-// those.
-int byteDi(char16_t c)
-{
-    static const std::array<char16_t, 256> caratteri = [] {
-        std::array<char16_t, 256> t {};
-        for (int b = 0; b < 256; ++b)
-            t[size_t(b)] = CodePage::unicodeOf(static_cast<unsigned char>(b));
-        return t;
-    }();
-    const auto it = std::find(caratteri.begin(), caratteri.end(), c);
-    return it == caratteri.end() ? -1 : int(it - caratteri.begin());
-}
-
 } // namespace
 
 const std::array<Campo, CriteriRicerca::Numero>& CriteriRicerca::Campi()
@@ -59,7 +44,7 @@ CriteriRicerca::CriteriRicerca(const QStringList& testi)
         c.possibile = !testo.isEmpty();
         c.byte.reserve(testo.size());
         for (QChar ch : testo) {
-            const int b = byteDi(ch.unicode());
+            const int b = CodePage::byteOf(ch.unicode());
             if (b < 0) {
                 c.possibile = false;
                 break;

@@ -36,8 +36,6 @@ public:
     explicit CriteriRicerca(const QStringList& testi);
 
     int Richiesti() const { return m_richiesti; }
-    // R read back from the window, as the window keeps it in a label.
-    void ImpostaRichiesti(int r) { m_richiesti = r; }
 
     // Number of criteria that match the record (M).
     int Corrispondenze(const TScheda& scheda) const;

@@ -22,9 +22,7 @@ TfrmInVendita::TfrmInVendita(TfrmCartoline* sheet)
 
 void TfrmInVendita::FormShow()
 {
-    ultimaRicerca().clear();
-    lstRecords->setCurrentRow(0);
-    txtTrova->clear();
+    TfrmRiepilogo::FormShow();
     subCostruisciElenco();
     txtTrova->setFocus();
 }
@@ -37,7 +35,5 @@ void TfrmInVendita::subCostruisciElenco()
     } catch (const EArchivioError&) {
         // The listing stays silent: it shows the lines read before the failure.
     }
-    OrdinaRighe(righe);
-    lstRecords->imposta(std::move(righe));
-    lstRecords->setItemWidth(1600);
+    elenca(std::move(righe));
 }

@@ -139,6 +139,19 @@ void TfrmRiepilogo::showEvent(QShowEvent* event)
         FormShow();
 }
 
+void TfrmRiepilogo::FormShow()
+{
+    ultimaRicerca().clear();
+    lstRecords->setCurrentRow(0);
+    txtTrova->clear();
+}
+
+void TfrmRiepilogo::elenca(std::vector<RigaElenco> righe)
+{
+    OrdinaRighe(righe);
+    lstRecords->imposta(std::move(righe));
+}
+
 void TfrmRiepilogo::done(int result)
 {
     FormClose();

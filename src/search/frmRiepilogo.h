@@ -2,6 +2,7 @@
 #include <QHash>
 #include <QStringList>
 
+#include "search/Ricerca.h"
 #include "search/SummaryReport.h"
 #include "ui/FixedWindow.h"
 
@@ -55,10 +56,14 @@ protected:
     // The last find-in-list text of this kind of window.
     QString& ultimaRicerca() { return m_ultimaRicerca; }
 
+    // Sorts the lines and shows them in the list, replacing what it held.
+    void elenca(std::vector<RigaElenco> righe);
+
     // Whether a chosen record may be written to the sheet.
     virtual bool consegnaAllaScheda() const { return true; }
 
-    virtual void FormShow() {}
+    // Every opening starts over: no find-in-list text, the first line chosen.
+    virtual void FormShow();
     virtual void FormClose();
 
     void showEvent(QShowEvent* event) override;

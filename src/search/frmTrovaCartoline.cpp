@@ -178,9 +178,7 @@ bool TfrmTrovaCartoline::eventFilter(QObject* watched, QEvent* event)
 
 void TfrmTrovaCartoline::FormShow()
 {
-    ultimaRicerca().clear();
-    lstRecords->setCurrentRow(0);
-    txtTrova->clear();
+    TfrmRiepilogo::FormShow();
     txtNome->setFocus();
 }
 
@@ -203,15 +201,10 @@ void TfrmTrovaCartoline::btnCercaClick()
         btnCercaMouseDown(); // pressed from the keyboard
 
     QStringList testi;
-    int richiesti = 0;
-    for (QLineEdit* edit : m_criteri) {
+    for (QLineEdit* edit : m_criteri)
         testi.append(edit->text());
-        if (!ProgramFolder::trimmed(edit->text()).isEmpty())
-            ++richiesti;
-    }
-    lblConta->setText(QString::number(richiesti));
-    CriteriRicerca criteri(testi);
-    criteri.ImpostaRichiesti(lblConta->text().toInt());
+    const CriteriRicerca criteri(testi);
+    lblConta->setText(QString::number(criteri.Richiesti()));
 
     std::vector<RigaElenco> righe;
     try {
@@ -221,9 +214,7 @@ void TfrmTrovaCartoline::btnCercaClick()
         Dialogs::plain(this, ArchiveAccessMessage());
         return;
     }
-    OrdinaRighe(righe);
-    lstRecords->imposta(std::move(righe));
-    lstRecords->setItemWidth(1600);
+    elenca(std::move(righe));
 
     lblTrovate->setText(QStringLiteral("Il presente riepilogo contiene %1 schede.").arg(lstRecords->count()));
     panContainer->show();

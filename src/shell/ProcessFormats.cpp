@@ -11,14 +11,9 @@ void apply()
     QLocale::setDefault(locale);
 }
 
-QString shortDatePattern()
-{
-    return QStringLiteral("dd/MM/yyyy");
-}
-
 QString shortDate(const QDate& date)
 {
-    return date.toString(shortDatePattern());
+    return date.toString(QStringLiteral("dd/MM/yyyy"));
 }
 
 QString longTime(const QTime& time)

@@ -14,7 +14,6 @@ namespace ProcessFormats {
 void apply();
 
 // "dd/MM/yyyy": two-digit day and month, four-digit year.
-QString shortDatePattern();
 QString shortDate(const QDate& date);
 // Hours, minutes and seconds: "HH:mm:ss".
 QString longTime(const QTime& time);

@@ -16,8 +16,9 @@ QFont courierNew(int points, bool bold = false);
 QFont arial(int points, bool bold = false);
 QFont tahoma(int points, bool bold = false);
 
-// Short dates as dd/MM/yyyy and amounts with a decimal comma, whatever the
-// regional settings of the machine say. Set by the windows when created.
+// Amounts with a decimal comma, whatever the regional settings of the machine
+// say (dates and times are written through ProcessFormats). Set by the
+// windows when created.
 void applyProcessFormats();
 
 inline const QColor steelBlue{0x46, 0x82, 0xB4};
