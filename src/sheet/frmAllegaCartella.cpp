@@ -128,9 +128,7 @@ TfrmAllegaCartella::TfrmAllegaCartella(TfrmCartoline* sheet)
 
     QWidget* previous = nullptr;
     for (const Slot& s : m_slots) {
-        const int index = int(&s - m_slots);
-        QPushButton* browse = index == 0 ? btnSfoglia01 : index == 1 ? btnSfoglia02 : btnSfoglia03;
-        for (QWidget* w : {static_cast<QWidget*>(s.name), static_cast<QWidget*>(browse),
+        for (QWidget* w : {static_cast<QWidget*>(s.name), static_cast<QWidget*>(s.browse),
                            static_cast<QWidget*>(s.open), static_cast<QWidget*>(s.description)}) {
             if (previous)
                 QWidget::setTabOrder(previous, w);
@@ -210,7 +208,7 @@ void TfrmAllegaCartella::buildSlot(int index)
         connect(eraser, &QAbstractButton::clicked, this, &TfrmAllegaCartella::imgCancella03Click);
         break;
     }
-    m_slots[index] = {name, description, open};
+    m_slots[index] = {name, description, browse, open};
 }
 
 void TfrmAllegaCartella::pickAndCopy(int index)
