@@ -242,9 +242,7 @@ bool TTabellaSchede::AggiungiScheda(const TScheda& scheda)
     std::array<QByteArrayView, NumeroColonne> celle;
     qsizetype dimensione = NumeroColonne;
     for (int c = 0; c < NumeroColonne; ++c) {
-        const DescrizioneCampo& d = descrizione(Colonne[size_t(c)].campo);
-        const int lunghezza = std::min(scheda.Lunghezza(d.campo), d.capacita);
-        celle[size_t(c)] = senzaSpazi(QByteArrayView(scheda.dati() + d.offset + 1, lunghezza));
+        celle[size_t(c)] = senzaSpazi(scheda.VistaCampo(Colonne[size_t(c)].campo));
         dimensione += celle[size_t(c)].size();
     }
     const qsizetype inizio = m_byte.size();
