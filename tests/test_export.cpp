@@ -19,7 +19,6 @@
 #include "output/frmExpCartoline.h"
 #include "sheet/frmCartoline.h"
 #include "shell/Banner.h"
-#include "shell/TMisc.h"
 #include "shell/WindowSet.h"
 #include "shell/frmGuida.h"
 #include "storage/Archivio.h"
