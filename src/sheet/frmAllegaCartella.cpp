@@ -89,8 +89,6 @@ TfrmAllegaCartella::TfrmAllegaCartella(TfrmCartoline* sheet)
                    Look::steelBlue, Qt::white),
       m_sheet(sheet)
 {
-    Look::applyProcessFormats();
-
     panContainer = new QFrame(this);
     panContainer->setObjectName(QStringLiteral("panContainer"));
     panContainer->setGeometry(QRect(QPoint((kClient.width() - kPanel.width()) / 2,
