@@ -12,6 +12,7 @@
 
 #include "ArchiveFixtures.h"
 #include "sheet/frmCartoline.h"
+#include "shell/TMisc.h"
 #include "shell/WindowSet.h"
 #include "shell/frmAvvio.h"
 #include "storage/Archivio.h"
@@ -119,6 +120,21 @@ protected:
 
 private:
     std::unique_ptr<SheetProgram> m_fixture;
+};
+
+// Stands in for the desktop while it lives: keeps, in order, each command
+// TMisc::Open was given instead of opening anything.
+class OpenedRecorder {
+public:
+    OpenedRecorder()
+    {
+        TMisc::setHandler([this](const QString& command, const QUrl&) { commands << command; });
+    }
+    ~OpenedRecorder() { TMisc::setHandler({}); }
+    OpenedRecorder(const OpenedRecorder&) = delete;
+    OpenedRecorder& operator=(const OpenedRecorder&) = delete;
+
+    QStringList commands;
 };
 
 // Clicks `button`, whose file dialog will be answered with `path`.

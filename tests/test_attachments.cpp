@@ -45,7 +45,7 @@ class TestAttachments : public QObject, public SheetProgramTest {
     Q_OBJECT
 
     QString archivePath;
-    QStringList opened; // what "Apri" handed to the desktop
+    OpenedRecorder opened; // what "Apri" handed to the desktop
 
     void openSheet(int records)
     {
@@ -88,13 +88,11 @@ private slots:
     void init()
     {
         startSheetProgram();
-        opened.clear();
-        TMisc::setHandler([this](const QString& command, const QUrl&) { opened << command; });
+        opened.commands.clear();
     }
 
     void cleanup()
     {
-        TMisc::setHandler({});
         endSheetProgram();
     }
 
@@ -413,7 +411,7 @@ private slots:
         sheet->lblFile02->setText(QStringLiteral(" catalogo 1965.pdf "));
         auto window = freshWindow();
         QTest::mouseClick(window->btnApri02, Qt::LeftButton);
-        QCOMPARE(opened, QStringList{"\"" + CompanionFiles::attachmentsFolder() + "catalogo 1965.pdf\""});
+        QCOMPARE(opened.commands, QStringList{"\"" + CompanionFiles::attachmentsFolder() + "catalogo 1965.pdf\""});
         // A missing copy is the desktop's business: nothing shows here.
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
@@ -478,8 +476,8 @@ private slots:
             QVERIFY(window->btnApri01->isEnabled());
             QTest::mouseClick(window->btnApri01, Qt::LeftButton);
         }));
-        QCOMPARE(opened.size(), 1);
-        const QString path = TMisc::urlFor(opened.first()).toLocalFile();
+        QCOMPARE(opened.commands.size(), 1);
+        const QString path = TMisc::urlFor(opened.commands.first()).toLocalFile();
         QVERIFY(path.startsWith(CompanionFiles::attachmentsFolder()));
         QCOMPARE(PhotoFixtures::readFile(path), QByteArray("il documento"));
     }

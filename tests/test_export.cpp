@@ -19,7 +19,6 @@
 #include "output/frmExpCartoline.h"
 #include "sheet/frmCartoline.h"
 #include "shell/Banner.h"
-#include "shell/TMisc.h"
 #include "shell/WindowSet.h"
 #include "shell/frmGuida.h"
 #include "storage/Archivio.h"
@@ -68,7 +67,7 @@ void writeCards(const QString& path)
 class TestExport : public QObject, public SheetProgramTest {
     Q_OBJECT
 
-    QList<QString> opened;
+    OpenedRecorder opened; // what was handed to the desktop
 
     // A fresh export window over the archive the record sheet holds.
     TfrmExpCartoline* showWindow(const QString& archivePath)
@@ -92,13 +91,11 @@ private slots:
     void init()
     {
         startSheetProgram();
-        opened.clear();
-        TMisc::setHandler([this](const QString& command, const QUrl&) { opened << command; });
+        opened.commands.clear();
     }
 
     void cleanup()
     {
-        TMisc::setHandler({});
         const QList<QWidget*> tops = QApplication::topLevelWidgets();
         for (QWidget* w : tops) {
             if (qobject_cast<TfrmExpCartoline*>(w))
@@ -339,7 +336,8 @@ private slots:
         QCOMPARE(QFile::exists(path), written);
         if (written)
             QCOMPARE(PhotoFixtures::readFile(path), Esportazione::Contenuto(window->tabella()));
-        QCOMPARE(opened, openedFile ? QList<QString>{QLatin1Char('"') + path + QLatin1Char('"')} : QList<QString>{});
+        QCOMPARE(opened.commands,
+                 openedFile ? QList<QString>{QLatin1Char('"') + path + QLatin1Char('"')} : QList<QString>{});
         QVERIFY(window->isVisible());
     }
 
@@ -367,7 +365,7 @@ private slots:
         QCOMPARE(shown[1].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(shown[1].text, kFailure);
         QCOMPARE(PhotoFixtures::readFile(path), QByteArray("export di ieri"));
-        QVERIFY(opened.isEmpty());
+        QVERIFY(opened.commands.isEmpty());
     }
 
     // The pointer over a command writes its hint; over the grid, the status

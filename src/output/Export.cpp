@@ -141,30 +141,17 @@ void accodaByte(QByteArrayView byte, QByteArray& out)
 // as a numeric reference rather than a look-alike or "?".
 void accodaTesto(const QString& testo, QByteArray& out)
 {
-    QString pulito = ProgramFolder::trimmed(testo);
-    if (std::any_of(pulito.cbegin(), pulito.cend(), [](QChar c) { return c.unicode() >= 0x80; }))
-        pulito = pulito.normalized(QString::NormalizationForm_C); // "e" + accent is the code page's "é"
-    const qsizetype n = pulito.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t unita = pulito[i].unicode();
-        if (unita < 0x80) {
-            const char byte = char(unita);
-            accodaByte(QByteArrayView(&byte, 1), out);
-            continue;
-        }
-        char32_t carattere = unita;
-        if (QChar::isHighSurrogate(unita) && i + 1 < n && pulito[i + 1].isLowSurrogate()) {
-            carattere = QChar::surrogateToUcs4(unita, pulito[i + 1].unicode());
-            ++i;
-        } else if (QChar::isSurrogate(unita)) {
+    CodePage::forEachCharacter(ProgramFolder::trimmed(testo), [&out](char32_t carattere) {
+        if (QChar::isSurrogate(carattere))
             carattere = QChar::ReplacementCharacter; // half a pair is no character
-        }
         const int byte = CodePage::byteOf(carattere);
-        if (byte >= 0)
-            out += char(byte);
-        else
+        if (byte < 0) {
             accodaRiferimento(carattere, out);
-    }
+            return;
+        }
+        const char codice = char(byte);
+        accodaByte(QByteArrayView(&codice, 1), out); // markup and line breaks become references
+    });
 }
 
 // Pieces of the file before the data rows, up to the table's opening tag.
@@ -255,9 +242,7 @@ bool TTabellaSchede::AggiungiScheda(const TScheda& scheda)
     std::array<QByteArrayView, NumeroColonne> celle;
     qsizetype dimensione = NumeroColonne;
     for (int c = 0; c < NumeroColonne; ++c) {
-        const DescrizioneCampo& d = descrizione(Colonne[size_t(c)].campo);
-        const int lunghezza = std::min(scheda.Lunghezza(d.campo), d.capacita);
-        celle[size_t(c)] = senzaSpazi(QByteArrayView(scheda.dati() + d.offset + 1, lunghezza));
+        celle[size_t(c)] = senzaSpazi(scheda.VistaCampo(Colonne[size_t(c)].campo));
         dimensione += celle[size_t(c)].size();
     }
     const qsizetype inizio = m_byte.size();

@@ -129,13 +129,7 @@ void TfrmSlideshow_Euro_01::prepare(int record)
     const qreal ratio = imgFoto->devicePixelRatioF();
     // Touches no widget: the path and the sizes are taken here.
     m_prepared = QtConcurrent::run([path, area, ratio] {
-        Prepared prepared;
-        if (!CompanionFiles::ensurePhotoFolder())
-            return prepared;
-        prepared.photo = TPhoto::fromFile(path);
-        if (!prepared.photo.isNull())
-            prepared.shown = prepared.photo.decode(displayDecodeSize(prepared.photo.size(), area, ratio));
-        return prepared;
+        return CompanionFiles::ensurePhotoFolder() ? readForDisplay(path, area, ratio) : TShownPhoto();
     });
     m_preparedPath = path;
 }
@@ -149,7 +143,7 @@ void TfrmSlideshow_Euro_01::waitForPrepared()
 void TfrmSlideshow_Euro_01::subApriFoto()
 {
     prepare(ProgramFolder::trimmed(lblPosizione->text()).toInt()); // nothing new when it is ready or on its way
-    const Prepared prepared = m_prepared.result();
+    const TShownPhoto prepared = m_prepared.result();
     m_prepared = {};
     m_preparedPath.clear();
     // A missing file, or one that does not decode, shows the banner.

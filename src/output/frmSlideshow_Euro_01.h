@@ -1,6 +1,5 @@
 #pragma once
 #include <QFuture>
-#include <QImage>
 #include <QString>
 
 #include "sheet/Photo.h"
@@ -49,15 +48,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    struct Prepared {
-        TPhoto photo;
-        QImage shown; // at the size imgFoto draws it; null when not decodable
-    };
     QString photoPathOf(int record) const;
     void prepare(int record);
 
     TfrmCartoline* m_sheet;
     QString m_preparedPath; // empty when nothing is being prepared
-    QFuture<Prepared> m_prepared;
+    QFuture<TShownPhoto> m_prepared; // at the size imgFoto draws it
     bool m_boxOpen = false;
 };

@@ -34,23 +34,6 @@ const TPhoto& placeholderB()
     return Pictures::photo(QStringLiteral(":/pictures/car_front.svg"), kSlotSize);
 }
 
-// ---- reading photo files ---------------------------------------------------
-
-struct LoadedPhoto {
-    TPhoto photo;
-    QImage shown; // decoded at the slot's drawing size
-};
-
-// Safe on any thread: touches no widget.
-LoadedPhoto readForSlot(const QString& path, QSize area, qreal devicePixelRatio)
-{
-    LoadedPhoto loaded;
-    loaded.photo = TPhoto::fromFile(path);
-    if (!loaded.photo.isNull())
-        loaded.shown = loaded.photo.decode(displayDecodeSize(loaded.photo.size(), area, devicePixelRatio));
-    return loaded;
-}
-
 QString saveFailedMessage()
 {
     return QStringLiteral("Attenzione: non è stato possibile salvare la foto nel file \"%1\".\r\n\r\n"
@@ -186,16 +169,16 @@ void TfrmCartoline::subApriFotoScheda()
 
     // Phone photos take most of the time here, nearly all of it decoding;
     // with a second core the two photos are read side by side.
-    LoadedPhoto a;
-    LoadedPhoto b;
+    TShownPhoto a;
+    TShownPhoto b;
     if (QThread::idealThreadCount() > 1) {
-        QFuture<LoadedPhoto> second = QtConcurrent::run(readForSlot, pathB, area, ratio);
-        a = readForSlot(pathA, area, ratio);
+        QFuture<TShownPhoto> second = QtConcurrent::run(readForDisplay, pathB, area, ratio);
+        a = readForDisplay(pathA, area, ratio);
         b = second.result();
     } else {
-        a = readForSlot(pathA, area, ratio);
+        a = readForDisplay(pathA, area, ratio);
         if (!a.shown.isNull())
-            b = readForSlot(pathB, area, ratio);
+            b = readForDisplay(pathB, area, ratio);
     }
     if (a.shown.isNull() || b.shown.isNull()) {
         subMostraSegnaposto();

@@ -236,3 +236,12 @@ bool TPhoto::saveAs(const QString& path) const
     }
     return file.commit();
 }
+
+TShownPhoto readForDisplay(const QString& path, QSize area, qreal devicePixelRatio)
+{
+    TShownPhoto read;
+    read.photo = TPhoto::fromFile(path);
+    if (!read.photo.isNull())
+        read.shown = read.photo.decode(displayDecodeSize(read.photo.size(), area, devicePixelRatio));
+    return read;
+}

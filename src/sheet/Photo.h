@@ -83,3 +83,15 @@ private:
     struct Data;
     std::shared_ptr<const Data> d;
 };
+
+// A photo file read for drawing in an area: the photo, and its picture
+// decoded at the size it is drawn (null when the file is missing or does not
+// decode).
+struct TShownPhoto {
+    TPhoto photo;
+    QImage shown;
+};
+
+// Reads `path` for an area of `area` on a screen of `devicePixelRatio`.
+// Touches no widget: safe on any thread.
+TShownPhoto readForDisplay(const QString& path, QSize area, qreal devicePixelRatio = 1.0);

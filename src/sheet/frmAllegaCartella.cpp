@@ -89,8 +89,6 @@ TfrmAllegaCartella::TfrmAllegaCartella(TfrmCartoline* sheet)
                    Look::steelBlue, Qt::white),
       m_sheet(sheet)
 {
-    Look::applyProcessFormats();
-
     panContainer = new QFrame(this);
     panContainer->setObjectName(QStringLiteral("panContainer"));
     panContainer->setGeometry(QRect(QPoint((kClient.width() - kPanel.width()) / 2,
@@ -128,9 +126,7 @@ TfrmAllegaCartella::TfrmAllegaCartella(TfrmCartoline* sheet)
 
     QWidget* previous = nullptr;
     for (const Slot& s : m_slots) {
-        const int index = int(&s - m_slots);
-        QPushButton* browse = index == 0 ? btnSfoglia01 : index == 1 ? btnSfoglia02 : btnSfoglia03;
-        for (QWidget* w : {static_cast<QWidget*>(s.name), static_cast<QWidget*>(browse),
+        for (QWidget* w : {static_cast<QWidget*>(s.name), static_cast<QWidget*>(s.browse),
                            static_cast<QWidget*>(s.open), static_cast<QWidget*>(s.description)}) {
             if (previous)
                 QWidget::setTabOrder(previous, w);
@@ -210,7 +206,7 @@ void TfrmAllegaCartella::buildSlot(int index)
         connect(eraser, &QAbstractButton::clicked, this, &TfrmAllegaCartella::imgCancella03Click);
         break;
     }
-    m_slots[index] = {name, description, open};
+    m_slots[index] = {name, description, browse, open};
 }
 
 void TfrmAllegaCartella::pickAndCopy(int index)

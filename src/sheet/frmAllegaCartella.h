@@ -83,6 +83,7 @@ private:
     struct Slot {
         QLineEdit* name;
         QLineEdit* description;
+        QPushButton* browse;
         QPushButton* open;
     };
     void buildSlot(int index);

@@ -154,40 +154,24 @@ QString decode(QByteArrayView bytes)
 QByteArray encode(QStringView input)
 {
     const auto& toByte = tables().toByte;
+    QByteArray out;
+    out.reserve(input.size());
+    std::optional<Transliterator> transliterator; // opened on the first character that needs it
     // A letter typed or pasted as base + combining accent ("e" + U+0301)
     // is the same letter as the precomposed one the code page has.
-    QString composed;
-    QStringView text = input;
-    const bool ascii = std::all_of(input.begin(), input.end(), [](QChar c) { return c.unicode() < 0x80; });
-    if (!ascii) {
-        composed = input.toString().normalized(QString::NormalizationForm_C);
-        text = composed;
-    }
-    QByteArray out;
-    out.reserve(text.size());
-    std::optional<Transliterator> transliterator; // opened on the first character that needs it
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t unit = text[i].unicode();
-        if (unit < 0x80) {
-            out += char(unit);
-            continue;
-        }
-        char32_t ch = unit;
-        if (QChar::isHighSurrogate(unit) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
-            ch = QChar::surrogateToUcs4(unit, text[i + 1].unicode());
-            ++i;
-        } else if (QChar::isSurrogate(unit)) {
+    forEachCharacter(input, [&](char32_t ch) {
+        if (ch < 0x80) {
+            out += char(ch);
+        } else if (QChar::isSurrogate(ch)) {
             out += '?'; // half a pair stands for no character at all
-            continue;
-        } else if (toByte[unit] >= 0) {
-            out += char(toByte[unit]);
-            continue;
+        } else if (ch <= 0xFFFF && toByte[ch] >= 0) {
+            out += char(toByte[ch]);
+        } else {
+            if (!transliterator)
+                transliterator.emplace();
+            transliterator->append(ch, out);
         }
-        if (!transliterator)
-            transliterator.emplace();
-        transliterator->append(ch, out);
-    }
+    });
     return out;
 }
 

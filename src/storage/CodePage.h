@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
+
 // The single-byte code page of archive files: Windows-1252.
 //
 // Decoding accepts every byte: the five bytes the code page leaves undefined
@@ -25,6 +27,29 @@ QString decode(const char* bytes, qsizetype size);
 char16_t unicodeOf(unsigned char byte);
 
 QByteArray encode(QStringView text);
+
+// Calls `visit` with each character of `text` (a char32_t), a letter written
+// with a combining accent composed first, as encode() sees them. Half a
+// surrogate pair comes as itself: it stands for no character.
+template <typename Visit> void forEachCharacter(QStringView text, Visit&& visit)
+{
+    QString composed;
+    const bool ascii = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (!ascii) {
+        composed = text.toString().normalized(QString::NormalizationForm_C);
+        text = composed;
+    }
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t unit = text[i].unicode();
+        if (QChar::isHighSurrogate(unit) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            visit(QChar::surrogateToUcs4(unit, text[i + 1].unicode()));
+            ++i;
+        } else {
+            visit(char32_t(unit));
+        }
+    }
+}
 
 // The byte that stands for a character, or -1 where the code page has none
 // (no look-alike is chosen here).

@@ -57,18 +57,21 @@ int TScheda::Lunghezza(Campo campo) const
     return static_cast<unsigned char>(m_byte[size_t(descrizione(campo).offset)]);
 }
 
-QByteArray TScheda::ByteCampo(Campo campo) const
+QByteArrayView TScheda::VistaCampo(Campo campo) const
 {
     const DescrizioneCampo& d = descrizione(campo);
     const int n = std::min(Lunghezza(campo), d.capacita);
-    return QByteArray(m_byte.data() + d.offset + 1, n);
+    return QByteArrayView(m_byte.data() + d.offset + 1, n);
+}
+
+QByteArray TScheda::ByteCampo(Campo campo) const
+{
+    return VistaCampo(campo).toByteArray();
 }
 
 QString TScheda::LeggiCampo(Campo campo) const
 {
-    const DescrizioneCampo& d = descrizione(campo);
-    const int n = std::min(Lunghezza(campo), d.capacita);
-    return CodePage::decode(m_byte.data() + d.offset + 1, n);
+    return CodePage::decode(VistaCampo(campo));
 }
 
 void TScheda::ImpostaInVendita(bool inVendita)

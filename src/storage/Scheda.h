@@ -85,6 +85,9 @@ public:
     // Length byte as stored, and the L bytes it announces (clamped like LeggiCampo).
     int Lunghezza(Campo campo) const;
     QByteArray ByteCampo(Campo campo) const;
+    // The same bytes where they lie in the record, for scans that copy
+    // nothing; good while the record lives.
+    QByteArrayView VistaCampo(Campo campo) const;
 
     // Writes the marker's fixed bytes: 02 53 EC ("Sì") or 02 4E 6F ("No").
     void ImpostaInVendita(bool inVendita);
