@@ -61,20 +61,6 @@ namespace {
 using Esportazione::Colonne;
 using Esportazione::NumeroColonne;
 
-// Blanks as the program strips them: every code of 32 or less. In
-// Windows-1252 those are exactly the bytes 0x00 to 0x20, so bytes can be
-// stripped before decoding.
-QByteArrayView senzaSpazi(QByteArrayView byte)
-{
-    qsizetype inizio = 0;
-    qsizetype fine = byte.size();
-    while (inizio < fine && static_cast<unsigned char>(byte[inizio]) <= 32)
-        ++inizio;
-    while (fine > inizio && static_cast<unsigned char>(byte[fine - 1]) <= 32)
-        --fine;
-    return byte.sliced(inizio, fine - inizio);
-}
-
 void accodaRiferimento(char32_t carattere, QByteArray& out)
 {
     out += "&#";
@@ -242,7 +228,7 @@ bool TTabellaSchede::AggiungiScheda(const TScheda& scheda)
     std::array<QByteArrayView, NumeroColonne> celle;
     qsizetype dimensione = NumeroColonne;
     for (int c = 0; c < NumeroColonne; ++c) {
-        celle[size_t(c)] = senzaSpazi(scheda.VistaCampo(Colonne[size_t(c)].campo));
+        celle[size_t(c)] = scheda.VistaCampoRifilata(Colonne[size_t(c)].campo);
         dimensione += celle[size_t(c)].size();
     }
     const qsizetype inizio = m_byte.size();
@@ -366,12 +352,7 @@ void RiempiDaArchivio(TTabellaSchede& tabella, const QString& percorso)
         return;
     }
     tabella.Reimposta(schede);
-    // Read in blocks: one lock and one read per block rather than per card.
-    constexpr qint32 kBlocco = 512;
-    for (qint32 primo = 1; primo <= schede; primo += kBlocco) {
-        for (const TScheda& scheda : archivio.LeggiSchede(primo, std::min(kBlocco, schede - primo + 1)))
-            tabella.AggiungiScheda(scheda);
-    }
+    archivio.ScorriSchede([&](const TScheda& scheda, qint32) { tabella.AggiungiScheda(scheda); });
     tabella.Compatta();
     archivio.ChiudiArchivio();
 }

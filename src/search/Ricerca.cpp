@@ -12,9 +12,6 @@
 
 namespace {
 
-// Records read at once by a scan: one lock and one read per block.
-constexpr qint32 kBlocco = 1000;
-
 unsigned char abbassaByte(unsigned char b)
 {
     return (b >= 'A' && b <= 'Z') ? static_cast<unsigned char>(b + ('a' - 'A')) : b;
@@ -61,14 +58,13 @@ int CriteriRicerca::Corrispondenze(const TScheda& scheda) const
         const Criterio& c = m_criteri[size_t(i)];
         if (!c.possibile)
             continue;
-        const DescrizioneCampo& d = descrizione(Campi()[size_t(i)]);
-        const int n = std::min(int(static_cast<unsigned char>(scheda.dati()[d.offset])), d.capacita);
-        if (n < c.byte.size())
+        const QByteArrayView byte = scheda.VistaCampo(Campi()[size_t(i)]);
+        if (byte.size() < c.byte.size())
             continue;
         char campo[256];
-        const char* room = scheda.dati() + d.offset + 1;
-        for (int k = 0; k < n; ++k)
-            campo[k] = char(abbassaByte(static_cast<unsigned char>(room[k])));
+        const qsizetype n = byte.size();
+        for (qsizetype k = 0; k < n; ++k)
+            campo[k] = char(abbassaByte(static_cast<unsigned char>(byte[k])));
         if (std::string_view(campo, size_t(n)).find(std::string_view(c.byte.constData(), size_t(c.byte.size())))
             != std::string_view::npos)
             ++m;
@@ -86,14 +82,10 @@ void ScansionaArchivio(const QString& percorso, const std::function<bool(const T
 {
     TArchivio archivio;
     archivio.ApriArchivio(percorso);
-    const qint32 totale = archivio.ContaSchede();
-    for (qint32 primo = 1; primo <= totale; primo += kBlocco) {
-        const std::vector<TScheda> schede = archivio.LeggiSchede(primo, std::min(kBlocco, totale - primo + 1));
-        for (size_t i = 0; i < schede.size(); ++i) {
-            if (accetta(schede[i]))
-                righe.push_back({RigaRiepilogo(schede[i]), primo + qint32(i)});
-        }
-    }
+    archivio.ScorriSchede([&](const TScheda& scheda, qint32 numero) {
+        if (accetta(scheda))
+            righe.push_back({RigaRiepilogo(scheda), numero});
+    });
     archivio.ChiudiArchivio();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -189,6 +190,19 @@ std::vector<TScheda> TArchivio::LeggiSchede(qint32 primo, qint32 quante) const
     if (quante > 0)
         leggi(m_fd, reinterpret_cast<char*>(schede.data()), size_t(quante) * size_t(kDim), off_t(primo - 1) * kDim);
     return schede;
+}
+
+void TArchivio::ScorriSchede(const std::function<void(const TScheda&, qint32)>& visita) const
+{
+    // One lock and one read per block rather than per record, and a block
+    // small enough to stay in the cache.
+    constexpr qint32 kBlocco = 1000;
+    const qint32 totale = ContaSchede();
+    for (qint32 primo = 1; primo <= totale; primo += kBlocco) {
+        const std::vector<TScheda> schede = LeggiSchede(primo, std::min(kBlocco, totale - primo + 1));
+        for (size_t i = 0; i < schede.size(); ++i)
+            visita(schede[i], primo + qint32(i));
+    }
 }
 
 void TArchivio::ScriviScheda(qint32 n, const TScheda& scheda)

@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 #include <exception>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,10 @@ public:
     // Records primo .. primo+quante-1 read at once, for scans of the whole
     // archive. All of them must exist; quante may be 0.
     std::vector<TScheda> LeggiSchede(qint32 primo, qint32 quante) const;
+
+    // Every whole record with its number, in file order, read a block at a
+    // time through LeggiSchede: the one way whole-archive scans read.
+    void ScorriSchede(const std::function<void(const TScheda& scheda, qint32 numero)>& visita) const;
 
     // Closes the file; nothing happens when it is closed already.
     void ChiudiArchivio();

@@ -133,16 +133,20 @@ int byteOf(char32_t character)
     return character <= 0xFFFF ? tables().toByte[character] : -1;
 }
 
+char16_t* decodeTo(QByteArrayView bytes, char16_t* out)
+{
+    const auto& table = tables().toUnicode;
+    for (const char b : bytes)
+        *out++ = table[static_cast<unsigned char>(b)];
+    return out;
+}
+
 QString decode(const char* bytes, qsizetype size)
 {
     if (size <= 0)
         return QString();
-    const auto& table = tables().toUnicode;
     QString text(size, Qt::Uninitialized);
-    auto* out = reinterpret_cast<char16_t*>(text.data());
-    const auto* in = reinterpret_cast<const unsigned char*>(bytes);
-    for (qsizetype i = 0; i < size; ++i)
-        out[i] = table[in[i]];
+    decodeTo(QByteArrayView(bytes, size), reinterpret_cast<char16_t*>(text.data()));
     return text;
 }
 

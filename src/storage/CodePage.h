@@ -23,6 +23,10 @@ namespace CodePage {
 QString decode(QByteArrayView bytes);
 QString decode(const char* bytes, qsizetype size);
 
+// Decodes `bytes` into the room at `out` (one character per byte) and
+// returns the end of what was written.
+char16_t* decodeTo(QByteArrayView bytes, char16_t* out);
+
 // The character a single byte stands for.
 char16_t unicodeOf(unsigned char byte);
 

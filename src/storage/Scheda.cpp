@@ -64,6 +64,16 @@ QByteArrayView TScheda::VistaCampo(Campo campo) const
     return QByteArrayView(m_byte.data() + d.offset + 1, n);
 }
 
+QByteArrayView TScheda::VistaCampoRifilata(Campo campo) const
+{
+    QByteArrayView byte = VistaCampo(campo);
+    while (!byte.isEmpty() && static_cast<unsigned char>(byte.front()) <= 32)
+        byte = byte.sliced(1);
+    while (!byte.isEmpty() && static_cast<unsigned char>(byte.back()) <= 32)
+        byte.chop(1);
+    return byte;
+}
+
 QByteArray TScheda::ByteCampo(Campo campo) const
 {
     return VistaCampo(campo).toByteArray();

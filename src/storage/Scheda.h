@@ -88,6 +88,10 @@ public:
     // The same bytes where they lie in the record, for scans that copy
     // nothing; good while the record lives.
     QByteArrayView VistaCampo(Campo campo) const;
+    // The same without leading and trailing bytes of code 32 or less. Those
+    // bytes are the only ones that decode to codes of 32 or less, so this is
+    // the trimmed text, still as bytes.
+    QByteArrayView VistaCampoRifilata(Campo campo) const;
 
     // Writes the marker's fixed bytes: 02 53 EC ("Sì") or 02 4E 6F ("No").
     void ImpostaInVendita(bool inVendita);
