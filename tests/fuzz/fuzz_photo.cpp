@@ -1,0 +1,65 @@
+// The photo loader on any bytes, damaged JPEGs and bitmaps above all.
+//
+// Input: the file's bytes, whole.
+#include "FuzzSupport.h"
+
+#include "sheet/Photo.h"
+
+#include <QImage>
+
+namespace {
+
+// JPEG and bitmap sizes are 16- and 32-bit; past this a size is garbage.
+constexpr int kMaxSide = 1 << 20;
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    // The codec's complaints about damaged files would drown the fuzzer's output.
+    static const bool quiet = [] {
+        qputenv("QT_LOGGING_RULES", "qt.gui.imageio*=false");
+        return true;
+    }();
+    (void)quiet;
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const TPhoto photo = TPhoto::fromBytes(bytes);
+    if (photo.isNull()) {
+        FUZZ_CHECK(photo.size().isEmpty() && photo.image().isNull() && photo.jpegBytes().isEmpty());
+        return 0;
+    }
+
+    const QSize full = photo.size();
+    FUZZ_CHECK(full.width() > 0 && full.height() > 0 && full.width() <= kMaxSide && full.height() <= kMaxSide);
+
+    // A JPEG is kept as the very bytes it came as.
+    if (bytes.startsWith("\xFF\xD8"))
+        FUZZ_CHECK(photo.isJpeg());
+    if (photo.isJpeg())
+        FUZZ_CHECK(photo.jpegBytes() == bytes);
+
+    // Whatever decodes is upright at the photo's size, and a reduced decode
+    // never exceeds the size asked nor the photo's own.
+    const qint64 area = qint64(full.width()) * full.height();
+    if (area <= (1 << 22)) {
+        const QImage whole = photo.image();
+        if (!whole.isNull())
+            FUZZ_CHECK(whole.size() == full);
+    }
+    const QSize target(std::max(1, full.width() / 3), std::max(1, full.height() / 5));
+    const QImage reduced = photo.decode(target);
+    if (!reduced.isNull())
+        FUZZ_CHECK(reduced.width() <= full.width() && reduced.height() <= full.height()
+                   && (reduced.size() == target || reduced.size() == full));
+    FUZZ_CHECK(photo.decode(QSize()).isNull());
+
+    // A picture kept as pixels becomes a JPEG of the same size, once.
+    if (!photo.isJpeg() && area <= 512 * 512) {
+        const QByteArray jpeg = photo.jpegBytes();
+        FUZZ_CHECK(!jpeg.isEmpty());
+        FUZZ_CHECK(photo.jpegBytes() == jpeg);
+        const TPhoto back = TPhoto::fromBytes(jpeg);
+        FUZZ_CHECK(back.isJpeg() && back.size() == full);
+    }
+    return 0;
+}
