@@ -10,6 +10,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
 
 #define FUZZ_CHECK(condition)                                                                       \
     do {                                                                                            \
@@ -69,3 +72,20 @@ private:
     std::size_t m_size;
     std::size_t m_pos = 0;
 };
+
+// One scratch folder per process, on a memory file system where there is
+// one: the program flushes what it writes to the disk, which would be slow.
+// Removed at exit.
+inline const std::string& fuzzScratchFolder()
+{
+    // Never destroyed: the clean-up at exit still needs it.
+    static const std::string& path = *new std::string([] {
+        const std::string base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        std::string pattern = base + "/miniarca-fuzz-XXXXXX";
+        if (!mkdtemp(pattern.data()))
+            std::abort();
+        std::atexit([] { std::filesystem::remove_all(fuzzScratchFolder()); });
+        return pattern;
+    }());
+    return path;
+}

@@ -19,22 +19,6 @@ namespace {
 
 constexpr qsizetype kDim = TScheda::Dimensione;
 
-// One scratch folder per process, on a memory file system where there is
-// one: every write is flushed to the disk, which would be slow.
-const std::string& folder()
-{
-    // Never destroyed: the clean-up at exit still needs it.
-    static const std::string& path = *new std::string([] {
-        std::string base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        std::string pattern = base + "/miniarca-fuzz-XXXXXX";
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        std::atexit([] { std::filesystem::remove_all(folder()); });
-        return pattern;
-    }());
-    return path;
-}
-
 struct Model {
     bool exists = false;
     bool open = false;
@@ -74,11 +58,11 @@ template <typename Operation> void expect(bool fails, Operation&& operation)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string file = folder() + "/prova.dbm";
+    const std::string file = fuzzScratchFolder() + "/prova.dbm";
     const QString path = QString::fromStdString(file);
     std::filesystem::remove(file);
     // 260 characters: one past the limit.
-    const QString tooLong = QString::fromStdString(folder() + "/") + QString(260 - qsizetype(folder().size()) - 1, QLatin1Char('x'));
+    const QString tooLong = QString::fromStdString(fuzzScratchFolder() + "/") + QString(260 - qsizetype(fuzzScratchFolder().size()) - 1, QLatin1Char('x'));
 
     FuzzInput input(data, size);
     Model model;

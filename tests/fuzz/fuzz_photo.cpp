@@ -6,11 +6,23 @@
 #include "sheet/Photo.h"
 
 #include <QImage>
+#include <QImageReader>
 
 namespace {
 
-// JPEG and bitmap sizes are 16- and 32-bit; past this a size is garbage.
-constexpr int kMaxSide = 1 << 20;
+// A JPEG side is 16-bit. A bitmap may claim any size, and a file of a few
+// bytes a huge one: the reader's allocation limit is what bounds its pixels.
+constexpr int kMaxJpegSide = 65535;
+
+bool sane(const TPhoto& photo)
+{
+    const QSize size = photo.size();
+    if (size.width() <= 0 || size.height() <= 0)
+        return false;
+    if (photo.isJpeg())
+        return size.width() <= kMaxJpegSide && size.height() <= kMaxJpegSide;
+    return qint64(size.width()) * size.height() * 4 <= qint64(QImageReader::allocationLimit()) * 1024 * 1024;
+}
 
 } // namespace
 
@@ -30,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const QSize full = photo.size();
-    FUZZ_CHECK(full.width() > 0 && full.height() > 0 && full.width() <= kMaxSide && full.height() <= kMaxSide);
+    FUZZ_CHECK(sane(photo));
 
     // A JPEG is kept as the very bytes it came as.
     if (bytes.startsWith("\xFF\xD8"))

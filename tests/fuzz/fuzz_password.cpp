@@ -1,0 +1,103 @@
+// The password store and its cipher.
+//
+// Input: a byte giving the size limit for the failed write, a password of up
+// to 255 units, then the store file's bytes.
+#include "FuzzSupport.h"
+
+#include "shell/Crypt.h"
+#include "shell/PasswordStore.h"
+
+#include <QFile>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+bool isUpperHex(const QString& text)
+{
+    for (QChar c : text)
+        if (!((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F')))
+            return false;
+    return true;
+}
+
+// The cipher: every password the store accepts comes back as it went in;
+// every text of hexadecimal pairs is a cipher of exactly one text.
+void cipher(const QString& password, const QString& anyText)
+{
+    FUZZ_CHECK(PasswordStore::refusal(password).isEmpty());
+    const QString enciphered = Crypt::Encrypt(password);
+    FUZZ_CHECK(enciphered.size() == 2 * password.size() && isUpperHex(enciphered));
+    FUZZ_CHECK(Crypt::Decrypt(enciphered) == std::optional<QString>(password));
+    FUZZ_CHECK(Crypt::Decrypt(enciphered.toLower()) == std::optional<QString>(password));
+    FUZZ_CHECK(Crypt::Decrypt(enciphered + QLatin1Char('7')) == std::optional<QString>(password));
+
+    const std::optional<QString> plain = Crypt::Decrypt(anyText);
+    if (plain) {
+        FUZZ_CHECK(plain->size() == anyText.size() / 2);
+        FUZZ_CHECK(Crypt::Encrypt(*plain) == anyText.left(plain->size() * 2).toUpper());
+    }
+}
+
+// A write that cannot finish (the file size limit stops it, as a full disk
+// would) reports failure and leaves the store as it was.
+void failedWrite(const QString& store, const QString& value, rlim_t limit)
+{
+    const QByteArray before = fileBytes(store);
+    rlimit saved {};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = limit;
+    FUZZ_CHECK(setrlimit(RLIMIT_FSIZE, &small) == 0);
+    const bool written = PasswordStore::writeValue(store, value);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    if (!written)
+        FUZZ_CHECK(fileBytes(store) == before);
+    else
+        FUZZ_CHECK(PasswordStore::readValue(store) == std::optional<QString>(value));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    // Writes past the limit fail with an error instead of ending the process.
+    static const bool ignored = std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR;
+    FUZZ_CHECK(ignored);
+
+    FuzzInput input(data, size);
+    const rlim_t limit = input.byte();
+    QString password = input.text(input.number(0, 255));
+    for (QChar& c : password)
+        c = QChar(char16_t(c.unicode() % 255 + 1)); // codes 1 to 255, as the store accepts
+    const QByteArray storeBytes = input.rest();
+
+    cipher(password, QString::fromLatin1(storeBytes));
+
+    // The reader gives a value or "unreadable", and the same answer on
+    // every read, from the text and from the file alike.
+    const std::optional<QString> parsed = PasswordStore::parseValue(storeBytes);
+    FUZZ_CHECK(PasswordStore::parseValue(storeBytes) == parsed);
+    const QString store = QString::fromStdString(fuzzScratchFolder() + "/unins000.dll");
+    FUZZ_CHECK(writeFile(store, storeBytes));
+    FUZZ_CHECK(PasswordStore::readValue(store) == parsed);
+    FUZZ_CHECK(PasswordStore::readValue(store) == parsed);
+    const std::optional<QString> password1 = PasswordStore::readPassword(store);
+    FUZZ_CHECK(PasswordStore::readPassword(store) == password1);
+
+    failedWrite(store, Crypt::Encrypt(password), limit);
+    return 0;
+}
