@@ -265,6 +265,30 @@ private slots:
         QVERIFY(near(back.pixel(290, 100), Qt::blue, 12));
     }
 
+    // JPEG allows at most 65500 pixels a side; a bigger picture (a stitched
+    // panorama, or a bitmap that claims millions of rows in a few bytes) must
+    // still reach its file, reduced to fit, rather than silently not at all.
+    void pictureBeyondJpegSidesIsReducedToFit_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QSize>("written");
+        QTest::newRow("panorama") << QSize(70000, 20) << QSize(65500, 18);
+        QTest::newRow("one column, tall") << QSize(1, 196640) << QSize(1, 65500);
+        QTest::newRow("at the limit, untouched") << QSize(65500, 2) << QSize(65500, 2);
+    }
+
+    void pictureBeyondJpegSidesIsReducedToFit()
+    {
+        QFETCH(QSize, picture);
+        QFETCH(QSize, written);
+        QImage image(picture, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        const QString path = program() + "Treni_Foto_A_9.jpg";
+        QVERIFY(TPhoto::fromImage(image).writeJpeg(path));
+        QCOMPARE(formatOf(path), QByteArray("jpeg"));
+        QCOMPARE(sizeOf(path), written);
+    }
+
     void transparencyLiesOnWhite()
     {
         QImage clear(20, 10, QImage::Format_ARGB32);

@@ -19,6 +19,18 @@ namespace {
 // pictures that were not JPEG to begin with.
 constexpr int kJpegQuality = 95;
 
+// The most pixels a JPEG side may hold (libjpeg's limit). A bigger picture is
+// reduced to fit, keeping its proportions, rather than not written at all.
+constexpr int kMaxJpegSide = 65500;
+
+QImage fittingJpeg(const QImage& pixels)
+{
+    if (pixels.width() <= kMaxJpegSide && pixels.height() <= kMaxJpegSide)
+        return pixels;
+    const QSize fit = pixels.size().scaled(kMaxJpegSide, kMaxJpegSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    return pixels.scaled(fit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 bool isJpegFormat(const QByteArray& format)
 {
     return format == "jpeg" || format == "jpg";
@@ -200,7 +212,7 @@ QByteArray TPhoto::jpegBytes() const
         writer.setQuality(kJpegQuality);
         writer.setOptimizedWrite(true);
         counters().encodes++;
-        if (!writer.write(d->pixels))
+        if (!writer.write(fittingJpeg(d->pixels)))
             d->encoded.clear();
     }
     return d->encoded;
