@@ -217,6 +217,31 @@ private slots:
         QCOMPARE(displayDecodeSize(QSize(400, 300), QSize(366, 260), 2.0), QSize(400, 300));
     }
 
+    // A picture one pixel wide still shrinks in its other side: a view that
+    // got the whole thread back would decode it again on every repaint.
+    void threadOfAPictureDecodesAtItsDrawnSize_data()
+    {
+        QTest::addColumn<QByteArray>("format"); // empty: pixels with no file
+        QTest::addColumn<qreal>("ratio");
+        QTest::addColumn<QSize>("decoded");
+        QTest::newRow("bitmap") << QByteArray() << 1.0 << QSize(1, 260);
+        QTest::newRow("jpeg") << QByteArray("jpg") << 1.0 << QSize(1, 260);
+        QTest::newRow("jpeg on a dense screen") << QByteArray("jpg") << 2.0 << QSize(1, 520);
+    }
+
+    void threadOfAPictureDecodesAtItsDrawnSize()
+    {
+        QFETCH(QByteArray, format);
+        QFETCH(qreal, ratio);
+        QFETCH(QSize, decoded);
+        const QImage thread = halves(QSize(1, 10000));
+        const TPhoto photo = format.isEmpty() ? TPhoto::fromImage(thread) : TPhoto::fromBytes(encoded(thread, format));
+        QCOMPARE(photo.size(), QSize(1, 10000));
+        const QSize wanted = displayDecodeSize(photo.size(), QSize(366, 260), ratio);
+        QCOMPARE(wanted, decoded);
+        QCOMPARE(photo.decode(wanted).size(), decoded);
+    }
+
     // ---- photos --------------------------------------------------------------
 
     void jpegIsWrittenBackByteForByte()

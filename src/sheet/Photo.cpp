@@ -73,8 +73,9 @@ QSize displayDecodeSize(QSize picture, QSize area, qreal devicePixelRatio)
     const QSize drawn = displayRect(picture, area).size();
     if (drawn.isEmpty() || devicePixelRatio <= 1.0)
         return drawn;
+    // Each side on its own: a picture one pixel wide still shrinks in height.
     const QSize device(qRound(drawn.width() * devicePixelRatio), qRound(drawn.height() * devicePixelRatio));
-    return device.width() >= picture.width() || device.height() >= picture.height() ? picture : device;
+    return device.boundedTo(picture);
 }
 
 struct TPhoto::Data {
@@ -178,8 +179,7 @@ QImage TPhoto::decode(QSize target) const
 {
     if (!d || target.isEmpty())
         return {};
-    if (target.width() >= d->size.width() || target.height() >= d->size.height())
-        target = d->size; // never enlarged
+    target = target.boundedTo(d->size); // never enlarged, each side on its own
     if (!isJpeg())
         return target == d->size ? d->pixels
                                  : d->pixels.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

