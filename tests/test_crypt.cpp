@@ -27,6 +27,12 @@ private slots:
     void missingStoreReadsEmpty_data();
     void missingStoreReadsEmpty();
     void unreadableStoreFails();
+    void parseValue_data();
+    void parseValue();
+    void writeChangesOnlyTheValue_data();
+    void writeChangesOnlyTheValue();
+    void refusedWriteLeavesTheStore_data();
+    void refusedWriteLeavesTheStore();
     void writeCreatesSectionAndKeepsOtherEntries();
     void writeLeavesNoScratchFiles();
     void writeIntoMissingFolderFails();
@@ -183,6 +189,142 @@ void TestCrypt::unreadableStoreFails()
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("unins000.dll")));
     QCOMPARE(PasswordStore::readValue(store), std::nullopt);
     QCOMPARE(PasswordStore::readPassword(store), std::nullopt);
+}
+
+void TestCrypt::parseValue_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("readable");
+    QTest::addColumn<QString>("value");
+    const QByteArray bom("\xEF\xBB\xBF");
+    // Intact values, among lines that cannot belong to them.
+    QTest::newRow("as written") << QByteArray("[Accesso]\nValore=0C73\n") << true << "0C73";
+    QTest::newRow("stray line after") << QByteArray("[Accesso]\nValore=0C73\nrotto\n") << true << "0C73";
+    QTest::newRow("stray lines before") << QByteArray("rotto\n\x01\xff\n[Accesso]\nValore=0C73") << true << "0C73";
+    QTest::newRow("CR LF") << QByteArray("[Accesso]\r\nValore=0C73\r\nrotto\r\n") << true << "0C73";
+    QTest::newRow("lone CR") << QByteArray("[Accesso]\rValore=0C73\r") << true << "0C73";
+    QTest::newRow("byte order mark") << bom + "[Accesso]\nValore=0C73\n" << true << "0C73";
+    QTest::newRow("blanks around") << QByteArray(" [ Accesso ] \n\tValore = 0C73 \t\n") << true << "0C73";
+    QTest::newRow("quoted") << QByteArray("[Accesso]\nValore=\"0C73\"\n") << true << "0C73";
+    QTest::newRow("comments and blank lines")
+        << QByteArray("; nota\n\n[Accesso]\n# Valore=1B\n\n  \nValore=0C73\n") << true << "0C73";
+    QTest::newRow("other sections around")
+        << QByteArray("Valore=1B\n[Prima]\nValore=2C\n[Accesso]\nAltro=3D\nValore=0C73\n[Dopo]\nValore=4E\n") << true
+        << "0C73";
+    QTest::newRow("section in two pieces")
+        << QByteArray("[Accesso]\nAltro=1B\n[Altro]\n[Accesso]\nValore=0C73\n") << true << "0C73";
+    QTest::newRow("same value twice") << QByteArray("[Accesso]\nValore=0C73\n[Accesso]\nValore=0C73\n") << true
+                                      << "0C73";
+    QTest::newRow("broken header of a later section")
+        << QByteArray("[Accesso]\nValore=0C73\n[Altro\nChiave=1B\n") << true << "0C73";
+    QTest::newRow("equals sign in the value") << QByteArray("[Accesso]\nValore=0C=73\n") << true << "0C=73";
+    // Handed to the cipher as it stands, which refuses it.
+    QTest::newRow("not hexadecimal") << QByteArray("[Accesso]\nValore=0C 7Z\n") << true << "0C 7Z";
+    // An intact store without the value: the empty text.
+    QTest::newRow("empty") << QByteArray() << true << "";
+    QTest::newRow("only a byte order mark") << bom << true << "";
+    QTest::newRow("no section") << QByteArray("[Altro]\nValore=0C73\n") << true << "";
+    QTest::newRow("no key") << QByteArray("[Accesso]\nAltro=0C73\n") << true << "";
+    QTest::newRow("key in other letter case") << QByteArray("[Accesso]\nvalore=0C73\n") << true << "";
+    QTest::newRow("empty value") << QByteArray("[Accesso]\nValore=\n") << true << "";
+    // Unreadable: the value cannot be told.
+    QTest::newRow("two different values") << QByteArray("[Accesso]\nValore=0C73\nValore=1B\n") << false << "";
+    QTest::newRow("empty and full value") << QByteArray("[Accesso]\nValore=\n[Accesso]\nValore=0C73\n") << false
+                                          << "";
+    QTest::newRow("stray line, no value") << QByteArray("[Accesso]\nrotto\n") << false << "";
+    QTest::newRow("value behind a broken header") << QByteArray("[Accesso\nValore=0C73\n") << false << "";
+    QTest::newRow("broken header between two values")
+        << QByteArray("[Accesso]\nValore=0C73\n[Altro\nValore=1B\n") << false << "";
+    QTest::newRow("binary") << QByteArray("\xff\xd8\xff\xe0\x00\x10JFIF\x00\x01", 12) << false << "";
+}
+
+void TestCrypt::parseValue()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, readable);
+    QFETCH(QString, value);
+    const std::optional<QString> expected = readable ? std::optional<QString>(value) : std::nullopt;
+    QCOMPARE(PasswordStore::parseValue(text), expected);
+
+    // The file reads alike, on every read in the same process.
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("unins000.dll"));
+    QFile file(store);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    file.close();
+    for (int read = 0; read < 2; ++read)
+        QCOMPARE(PasswordStore::readValue(store), expected);
+}
+
+void TestCrypt::writeChangesOnlyTheValue_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    const QByteArray bom("\xEF\xBB\xBF");
+    QTest::newRow("no file") << QByteArray() << QByteArray("[Accesso]\nValore=1B2C\n");
+    QTest::newRow("value replaced") << QByteArray("[Accesso]\nValore=0C73\n") << QByteArray("[Accesso]\nValore=1B2C\n");
+    QTest::newRow("stray lines and comments kept")
+        << QByteArray("; nota\nrotto\n[Accesso]\n  Valore = 0C73 \nrotto\n")
+        << QByteArray("; nota\nrotto\n[Accesso]\nValore=1B2C\nrotto\n");
+    QTest::newRow("CR LF and byte order mark kept") << bom + "[Accesso]\r\nValore=0C73\r\n"
+                                                    << bom + "[Accesso]\r\nValore=1B2C\r\n";
+    QTest::newRow("every copy of the value")
+        << QByteArray("[Accesso]\nValore=0C73\n[Accesso]\nValore=0C73") << QByteArray("[Accesso]\nValore=1B2C\n[Accesso]\nValore=1B2C");
+    QTest::newRow("key added to the section") << QByteArray("[Accesso]\r\nAltro=1\r\n")
+                                              << QByteArray("[Accesso]\r\nValore=1B2C\r\nAltro=1\r\n");
+    QTest::newRow("key added after a last header") << QByteArray("[Altro]\nA=1\n[Accesso]")
+                                                   << QByteArray("[Altro]\nA=1\n[Accesso]\nValore=1B2C\n");
+    QTest::newRow("section added") << QByteArray("[Altro]\nValore=0C73")
+                                   << QByteArray("[Altro]\nValore=0C73\n\n[Accesso]\nValore=1B2C\n");
+}
+
+void TestCrypt::writeChangesOnlyTheValue()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("unins000.dll"));
+    if (!before.isEmpty()) {
+        QFile file(store);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(before);
+    }
+    QVERIFY(PasswordStore::writeValue(store, QStringLiteral("1B2C")));
+    QFile file(store);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), after);
+    QCOMPARE(PasswordStore::readValue(store), std::optional<QString>(QStringLiteral("1B2C")));
+}
+
+void TestCrypt::refusedWriteLeavesTheStore_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("two different values") << QByteArray("[Accesso]\nValore=0C73\nValore=1B\n") << "1B2C";
+    QTest::newRow("stray line, no value") << QByteArray("[Accesso]\nrotto\n") << "1B2C";
+    // Values that would not read back as given.
+    QTest::newRow("line break in the value") << QByteArray("[Accesso]\nValore=0C73\n") << "1B\n[Accesso]\nValore=2C";
+    QTest::newRow("blank around the value") << QByteArray("[Accesso]\nValore=0C73\n") << " 1B";
+    QTest::newRow("quoted value") << QByteArray("[Accesso]\nValore=0C73\n") << "\"1B\"";
+}
+
+void TestCrypt::refusedWriteLeavesTheStore()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, value);
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("unins000.dll"));
+    {
+        QFile file(store);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(before);
+    }
+    QVERIFY(!PasswordStore::writeValue(store, value));
+    QFile file(store);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("unins000.dll")});
 }
 
 void TestCrypt::writeCreatesSectionAndKeepsOtherEntries()

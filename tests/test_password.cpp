@@ -60,6 +60,7 @@ private slots:
     void missingStoreRefusesEveryPassword();
     void damagedStoreGivesReadingError_data();
     void damagedStoreGivesReadingError();
+    void strayLineGivesTheSameAnswerEveryTime();
     void okFollowsTheField_data();
     void okFollowsTheField();
     void enterRunsTheCheckOnlyWhenNotBlank();
@@ -74,6 +75,8 @@ private slots:
     void longestAndAccentedPasswordsWork_data();
     void longestAndAccentedPasswordsWork();
     void changeWithDamagedStoreGivesChangeError();
+    void damagedStoreAnswersAlikeInBothWindows_data();
+    void damagedStoreAnswersAlikeInBothWindows();
     void changeOkNeedsAllThreeFields_data();
     void changeOkNeedsAllThreeFields();
     void enterCyclesTheFieldsAndNeverChanges();
@@ -226,6 +229,20 @@ void TestPassword::damagedStoreGivesReadingError()
     QCOMPARE(shown.first().kind, Dialogs::Kind::Plain);
     QVERIFY(w->isVisible());
     QVERIFY(!m_windows->frmAvvio->isVisible());
+}
+
+void TestPassword::strayLineGivesTheSameAnswerEveryTime()
+{
+    // A line without "=" after the value cannot belong to it: the value is
+    // read as intact, on the first attempt as on every later one.
+    writeStore("[Accesso]\nValore=" + Crypt::Encrypt(QStringLiteral("VETRINAMODELLI")).toLatin1() + "\nrotto\n");
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        login(QStringLiteral("sbagliata"));
+        QCOMPARE(shownTexts(), QStringList{QStringLiteral("Attenzione: password errata.")});
+    }
+    login(QStringLiteral("vetrinamodelli"));
+    QCOMPARE(shownTexts(), QStringList());
+    QVERIFY(m_windows->frmAvvio->isVisible());
 }
 
 void TestPassword::okFollowsTheField_data()
@@ -446,6 +463,51 @@ void TestPassword::changeWithDamagedStoreGivesChangeError()
                                                       "software.")});
     QVERIFY(w->isVisible());
     QCOMPARE(storeBytes(), QByteArray("[Accesso]\nValore=0C73ZZ\n"));
+}
+
+void TestPassword::damagedStoreAnswersAlikeInBothWindows_data()
+{
+    const QByteArray value = Crypt::Encrypt(QStringLiteral("VETRINAMODELLI")).toLatin1();
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<bool>("readable");
+    QTest::newRow("stray line after the value") << "[Accesso]\nValore=" + value + "\nrotto\n" << true;
+    QTest::newRow("stray lines, CR LF, BOM") << "\xEF\xBB\xBFrotto\r\n[Accesso]\r\n???\r\nValore=" + value + "\r\n" << true;
+    QTest::newRow("two different values") << "[Accesso]\nValore=" + value + "\nValore=1B\n" << false;
+    QTest::newRow("stray line, no value") << QByteArray("[Accesso]\nrotto\n") << false;
+    QTest::newRow("broken section header") << "[Accesso\nValore=" + value + "\n" << false;
+}
+
+void TestPassword::damagedStoreAnswersAlikeInBothWindows()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(bool, readable);
+    writeStore(contents);
+    const QString readError = QStringLiteral("Attenzione: si è verificato un errore durante la procedura di lettura "
+                                             "della password. Si consiglia di reinstallare il software.");
+    const QString changeError = QStringLiteral("Attenzione: si è verificato un errore durante la procedura di "
+                                               "modifica della password. Si consiglia di reinstallare il software.");
+
+    login(QStringLiteral("sbagliata"));
+    QCOMPARE(shownTexts(), QStringList{readable ? QStringLiteral("Attenzione: password errata.") : readError});
+
+    QTest::mouseClick(m_windows->frmPassword->btnCambiaPassword, Qt::LeftButton);
+    TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
+    changePassword(QStringLiteral("vetrinamodelli"), QStringLiteral("nuova"), QStringLiteral("nuova"));
+    if (!readable) {
+        QCOMPARE(shownTexts(), QStringList{changeError});
+        QVERIFY(w->isVisible());
+        QCOMPARE(storeBytes(), contents);
+        return;
+    }
+    QCOMPARE(shownTexts(), QStringList{QStringLiteral("Modifica della password completata con successo.")});
+    // Only the value changed: the lines around it stay as they were.
+    const QByteArray after = storeBytes();
+    QVERIFY(!after.contains(Crypt::Encrypt(QStringLiteral("VETRINAMODELLI")).toLatin1()));
+    QCOMPARE(QByteArray(after).replace(Crypt::Encrypt(QStringLiteral("NUOVA")).toLatin1(), "*"),
+             QByteArray(contents).replace(Crypt::Encrypt(QStringLiteral("VETRINAMODELLI")).toLatin1(), "*"));
+    login(QStringLiteral("nuova"));
+    QCOMPARE(shownTexts(), QStringList());
+    QVERIFY(m_windows->frmAvvio->isVisible());
 }
 
 void TestPassword::changeOkNeedsAllThreeFields_data()

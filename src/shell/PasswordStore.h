@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
 #include <optional>
 
@@ -15,13 +16,31 @@ inline constexpr int kMaxLength = 255;
 // Program folder + "unins000.dll".
 QString path();
 
-// The stored value; a missing file, section or key reads as the empty text.
-// Nothing when the file is there but cannot be read as INI text.
+// The value of [Accesso] Valore in the store's text, read the same way every
+// time. Lines that cannot belong to it are passed over: blank lines,
+// comments (";" or "#"), other sections, stray lines without "=", CR LF or
+// lone CR line ends, a UTF-8 byte order mark. Names are compared exactly,
+// blanks around names and value are dropped, and one pair of double quotes
+// around the value too.
+// - An intact store without the section or the key, or with an empty value,
+//   reads as the empty text.
+// - Nothing (unreadable) when two Valore lines of the section disagree, or
+//   when the key is not found in a store that has damaged lines (stray text,
+//   a broken section header): the value may be the very line that is broken.
+// A value that is not hexadecimal is returned as it stands; the cipher
+// refuses it.
+std::optional<QString> parseValue(const QByteArray& text);
+
+// The stored value of the file: a missing file reads as the empty text.
+// Nothing when the file is there but cannot be read or parseValue() refuses it.
 std::optional<QString> readValue(const QString& file);
 
 // Replaces the value in one step: the new file is written aside and moved
-// over the old one, so a crash never leaves a half-written store. Other
-// entries of the file are kept. False when the file cannot be written.
+// over the old one, so a crash never leaves a half-written store. Only the
+// value's own line changes: every other byte of the file is kept; a missing
+// section or key is added. False, with the file left as it was, when it
+// cannot be written, when readValue() refuses it, or when the value would not
+// read back as given (line breaks, blanks around it).
 bool writeValue(const QString& file, const QString& value);
 
 // The stored password: the value deciphered and trimmed. Nothing when the
