@@ -50,7 +50,7 @@ clean:
 # the run with the input's path.
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS ?= record codepage amount photo archive
+FUZZ_TARGETS ?= record codepage amount photo archive password
 FUZZ_SCRATCH ?= $(or $(TMPDIR),/tmp)/miniarca-fuzz
 FUZZ_DEBS     = clang libclang-rt-14-dev
 

@@ -16,6 +16,7 @@
 #include <sys/resource.h>
 
 #include "ArchiveFixtures.h"
+#include "FileSizeLimit.h"
 #include "PhotoFixtures.h"
 #include "output/Export.h"
 #include "storage/Archivio.h"
@@ -120,31 +121,6 @@ QList<QStringList> parseCsv(const QString& text)
         rows << (row << cell);
     return rows;
 }
-
-// Files of this process cannot grow past `bytes` while it lives: writes
-// beyond fail instead of raising a signal.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_previous);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_previous;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_handler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit m_previous {};
-    void (*m_handler)(int) = SIG_DFL;
-};
 
 } // namespace
 
@@ -387,6 +363,7 @@ private slots:
         QTest::newRow("program folder not writable") << "readonly";
         QTest::newRow("program folder missing") << "missing";
         QTest::newRow("disk fills up midway") << "full";
+        QTest::newRow("disk full for a small export, all of it in the write buffer") << "full, small";
     }
 
     void failedExportKeepsThePreviousFile()
@@ -423,11 +400,12 @@ private slots:
 
         // Enough rows for a file of several megabytes, written in slices.
         TTabellaSchede table;
-        table.Reimposta(20000);
+        const bool small = obstacle == QLatin1String("full, small");
+        table.Reimposta(small ? 2 : 20000);
         bool written = true;
-        if (obstacle == QLatin1String("full")) {
+        if (obstacle.startsWith(QLatin1String("full"))) {
             // A file size limit stops writes part of the way, even for root.
-            FileSizeLimit limit(256 * 1024);
+            FileSizeLimit limit(small ? 1024 : 256 * 1024);
             written = Esportazione::ScriviFile(target, table);
         } else {
             written = Esportazione::ScriviFile(target, table);

@@ -1,4 +1,5 @@
 #include "sheet/Photo.h"
+#include "storage/SaveFile.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -50,7 +51,7 @@ bool writeWhole(const QString& path, const QByteArray& bytes)
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return commitWhole(file);
 }
 
 } // namespace
@@ -246,7 +247,7 @@ bool TPhoto::saveAs(const QString& path) const
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return commitWhole(file);
 }
 
 TShownPhoto readForDisplay(const QString& path, QSize area, qreal devicePixelRatio)

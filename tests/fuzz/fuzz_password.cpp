@@ -6,6 +6,7 @@
 
 #include "shell/Crypt.h"
 #include "shell/PasswordStore.h"
+#include "storage/ProgramFolder.h"
 
 #include <QFile>
 
@@ -53,21 +54,22 @@ void cipher(const QString& password, const QString& anyText)
 }
 
 // A write that cannot finish (the file size limit stops it, as a full disk
-// would) reports failure and leaves the store as it was.
-void failedWrite(const QString& store, const QString& value, rlim_t limit)
+// would) reports failure and leaves the store as it was; one that reports
+// success reads back as written.
+void limitedWrite(const QString& store, const QString& value, rlim_t limit)
 {
     const QByteArray before = fileBytes(store);
     rlimit saved {};
-    getrlimit(RLIMIT_FSIZE, &saved);
+    FUZZ_CHECK(getrlimit(RLIMIT_FSIZE, &saved) == 0);
     rlimit small = saved;
     small.rlim_cur = limit;
     FUZZ_CHECK(setrlimit(RLIMIT_FSIZE, &small) == 0);
     const bool written = PasswordStore::writeValue(store, value);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    if (!written)
-        FUZZ_CHECK(fileBytes(store) == before);
-    else
+    FUZZ_CHECK(setrlimit(RLIMIT_FSIZE, &saved) == 0);
+    if (written)
         FUZZ_CHECK(PasswordStore::readValue(store) == std::optional<QString>(value));
+    else
+        FUZZ_CHECK(fileBytes(store) == before);
 }
 
 } // namespace
@@ -95,9 +97,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(writeFile(store, storeBytes));
     FUZZ_CHECK(PasswordStore::readValue(store) == parsed);
     FUZZ_CHECK(PasswordStore::readValue(store) == parsed);
-    const std::optional<QString> password1 = PasswordStore::readPassword(store);
-    FUZZ_CHECK(PasswordStore::readPassword(store) == password1);
+    const std::optional<QString> storedPassword = PasswordStore::readPassword(store);
+    FUZZ_CHECK(PasswordStore::readPassword(store) == storedPassword);
 
-    failedWrite(store, Crypt::Encrypt(password), limit);
+    // A change of password: refused, with the file untouched, exactly where
+    // the store cannot be read; otherwise it reads back as the new password.
+    const QString enciphered = Crypt::Encrypt(password);
+    limitedWrite(store, enciphered, limit);
+    FUZZ_CHECK(writeFile(store, storeBytes));
+    const bool changed = PasswordStore::writeValue(store, enciphered);
+    FUZZ_CHECK(changed == parsed.has_value());
+    if (changed)
+        FUZZ_CHECK(PasswordStore::readPassword(store) == std::optional<QString>(ProgramFolder::trimmed(password)));
+    else
+        FUZZ_CHECK(fileBytes(store) == storeBytes);
     return 0;
 }
