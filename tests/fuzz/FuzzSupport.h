@@ -3,6 +3,7 @@
 // choices and values, and a property check that stops the run loudly (the
 // fuzzer records the input; the corpus replay fails the test).
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
 #include <algorithm>
@@ -88,4 +89,11 @@ inline const std::string& fuzzScratchFolder()
         return pattern;
     }());
     return path;
+}
+
+// A file's whole content; empty when it cannot be read.
+inline QByteArray fuzzFileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }

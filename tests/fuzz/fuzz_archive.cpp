@@ -26,12 +26,6 @@ struct Model {
     qint32 count() const { return qint32(bytes.size() / kDim); }
 };
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 TScheda recordFrom(FuzzInput& input)
 {
     QByteArray bytes(kDim, char(input.byte()));
@@ -172,7 +166,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(archivio.Aperto() == model.open);
         FUZZ_CHECK(QFile::exists(path) == model.exists);
         if (model.exists)
-            FUZZ_CHECK(fileBytes(path) == model.bytes);
+            FUZZ_CHECK(fuzzFileBytes(path) == model.bytes);
     }
     return 0;
 }

@@ -2,6 +2,7 @@
 //
 // Input: a byte giving the size limit for the failed write, a password of up
 // to 255 units, then the store file's bytes.
+#include "../FileSizeLimit.h"
 #include "FuzzSupport.h"
 
 #include "shell/Crypt.h"
@@ -10,16 +11,7 @@
 
 #include <QFile>
 
-#include <csignal>
-#include <sys/resource.h>
-
 namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 bool writeFile(const QString& path, const QByteArray& bytes)
 {
@@ -58,28 +50,22 @@ void cipher(const QString& password, const QString& anyText)
 // success reads back as written.
 void limitedWrite(const QString& store, const QString& value, rlim_t limit)
 {
-    const QByteArray before = fileBytes(store);
-    rlimit saved {};
-    FUZZ_CHECK(getrlimit(RLIMIT_FSIZE, &saved) == 0);
-    rlimit small = saved;
-    small.rlim_cur = limit;
-    FUZZ_CHECK(setrlimit(RLIMIT_FSIZE, &small) == 0);
-    const bool written = PasswordStore::writeValue(store, value);
-    FUZZ_CHECK(setrlimit(RLIMIT_FSIZE, &saved) == 0);
+    const QByteArray before = fuzzFileBytes(store);
+    bool written = true;
+    {
+        FileSizeLimit small(limit);
+        written = PasswordStore::writeValue(store, value);
+    }
     if (written)
         FUZZ_CHECK(PasswordStore::readValue(store) == std::optional<QString>(value));
     else
-        FUZZ_CHECK(fileBytes(store) == before);
+        FUZZ_CHECK(fuzzFileBytes(store) == before);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // Writes past the limit fail with an error instead of ending the process.
-    static const bool ignored = std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR;
-    FUZZ_CHECK(ignored);
-
     FuzzInput input(data, size);
     const rlim_t limit = input.byte();
     QString password = input.text(input.number(0, 255));
@@ -110,6 +96,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (changed)
         FUZZ_CHECK(PasswordStore::readPassword(store) == std::optional<QString>(ProgramFolder::trimmed(password)));
     else
-        FUZZ_CHECK(fileBytes(store) == storeBytes);
+        FUZZ_CHECK(fuzzFileBytes(store) == storeBytes);
     return 0;
 }
