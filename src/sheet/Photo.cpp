@@ -1,5 +1,4 @@
 #include "sheet/Photo.h"
-#include "storage/SaveFile.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -13,6 +12,8 @@
 #include <QSaveFile>
 
 #include <algorithm>
+
+#include "storage/SaveFile.h"
 
 namespace {
 
