@@ -157,6 +157,48 @@ private slots:
             QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(create->txtFile));
     }
 
+    // The system's own failure texts are English: the window says in Italian
+    // what went wrong. Both failures hold for root too.
+    void createFailuresAreReportedInItalian_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("folderIsAFile");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("program folder unusable") << "Navi" << true << ArchiveAccessMessage();
+        // 200 accented letters are 400 bytes: more than a file name can hold.
+        QTest::newRow("name too long for the file system")
+            << QString(200, QChar(0xE8)) << false
+            << "Attenzione: il nome dell'archivio di modellini è troppo lungo.\r\n\r\nInserire un nome più breve.";
+    }
+
+    void createFailuresAreReportedInItalian()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, folderIsAFile);
+        QFETCH(QString, message);
+        const QString folder = program->folder();
+        if (folderIsAFile) {
+            // A regular file where the program folder should be: creating
+            // anything inside it fails whoever runs the program.
+            touch(program->file(QStringLiteral("cartella")));
+            ProgramFolder::setOverride(program->file(QStringLiteral("cartella")));
+        }
+        showCreate();
+        TfrmCreaCatalogo* create = windows->frmCreaCatalogo;
+        create->txtFile->setText(name);
+        QTest::mouseClick(create->btnApplica, Qt::LeftButton);
+
+        const QList<Dialogs::Shown> shown = Dialogs::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().kind, Dialogs::Kind::Error);
+        QCOMPARE(shown.first().text, message);
+        QVERIFY(create->isVisible());
+        QCOMPARE(create->txtFile->text(), name);
+        ProgramFolder::setOverride(folder);
+        QCOMPARE(QDir(folder).entryList(QDir::Files), folderIsAFile ? QStringList{QStringLiteral("cartella")}
+                                                                    : QStringList());
+    }
+
     void createMakesAnEmptyFileOfTheTrimmedName()
     {
         showCreate();
