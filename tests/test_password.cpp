@@ -8,6 +8,9 @@
 #include <QSettings>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 #include "TestSupport.h"
 #include "shell/Crypt.h"
 #include "shell/PasswordStore.h"
@@ -19,6 +22,31 @@
 namespace {
 
 QString storePath() { return PasswordStore::path(); }
+
+// While it lives, no file of the process may grow beyond `bytes`: a write past
+// it fails (EFBIG) instead of raising SIGXFSZ.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
 
 QByteArray storeBytes()
 {
@@ -77,6 +105,7 @@ private slots:
     void changeWithDamagedStoreGivesChangeError();
     void damagedStoreAnswersAlikeInBothWindows_data();
     void damagedStoreAnswersAlikeInBothWindows();
+    void failedWriteKeepsTheOldPassword();
     void changeOkNeedsAllThreeFields_data();
     void changeOkNeedsAllThreeFields();
     void enterCyclesTheFieldsAndNeverChanges();
@@ -508,6 +537,26 @@ void TestPassword::damagedStoreAnswersAlikeInBothWindows()
     login(QStringLiteral("nuova"));
     QCOMPARE(shownTexts(), QStringList());
     QVERIFY(m_windows->frmAvvio->isVisible());
+}
+
+void TestPassword::failedWriteKeepsTheOldPassword()
+{
+    storePassword(QStringLiteral("VETRINAMODELLI"));
+    const QByteArray before = storeBytes();
+    QTest::mouseClick(m_windows->frmPassword->btnCambiaPassword, Qt::LeftButton);
+    TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
+    {
+        // No file of the process may grow past a few bytes while the change
+        // is written: the write fails whoever runs the test, root included.
+        const FileSizeLimit limit(8);
+        changePassword(QStringLiteral("vetrinamodelli"), QStringLiteral("nuova"), QStringLiteral("nuova"));
+    }
+    QCOMPARE(shownTexts(), QStringList{QStringLiteral("Attenzione: si è verificato un errore durante la procedura di "
+                                                      "modifica della password. Si consiglia di reinstallare il "
+                                                      "software.")});
+    QVERIFY(w->isVisible());
+    QCOMPARE(storeBytes(), before);
+    QCOMPARE(QDir(m_program->folder()).entryList(QDir::Files | QDir::Hidden), QStringList{PasswordStore::kFileName});
 }
 
 void TestPassword::changeOkNeedsAllThreeFields_data()

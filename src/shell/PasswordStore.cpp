@@ -198,7 +198,9 @@ bool writeValue(const QString& file, const QString& value)
     QSaveFile store(file);
     if (!store.open(QIODevice::WriteOnly))
         return false;
-    if (store.write(updated) != updated.size()) {
+    // A short write (a full disk, a file-size limit) shows only in the flush:
+    // commit() would still put the cut file in place of the store.
+    if (store.write(updated) != updated.size() || !store.flush()) {
         store.cancelWriting();
         return false;
     }
