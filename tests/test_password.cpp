@@ -8,9 +8,7 @@
 #include <QSettings>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
-
+#include "FileSizeLimit.h"
 #include "TestSupport.h"
 #include "shell/Crypt.h"
 #include "shell/PasswordStore.h"
@@ -22,31 +20,6 @@
 namespace {
 
 QString storePath() { return PasswordStore::path(); }
-
-// While it lives, no file of the process may grow beyond `bytes`: a write past
-// it fails (EFBIG) instead of raising SIGXFSZ.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 QByteArray storeBytes()
 {

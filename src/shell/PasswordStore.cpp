@@ -7,6 +7,7 @@
 
 #include "shell/Crypt.h"
 #include "storage/ProgramFolder.h"
+#include "storage/SaveFile.h"
 
 namespace {
 
@@ -198,13 +199,11 @@ bool writeValue(const QString& file, const QString& value)
     QSaveFile store(file);
     if (!store.open(QIODevice::WriteOnly))
         return false;
-    // A short write (a full disk, a file-size limit) shows only in the flush:
-    // commit() would still put the cut file in place of the store.
-    if (store.write(updated) != updated.size() || !store.flush()) {
+    if (store.write(updated) != updated.size()) {
         store.cancelWriting();
         return false;
     }
-    return store.commit();
+    return SaveFile::commit(store);
 }
 
 std::optional<QString> readPassword(const QString& file)
