@@ -50,6 +50,16 @@ class TestCatalogue : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(windows->frmCreaCatalogo));
     }
 
+    // Types `name` into the create window and confirms; the boxes shown.
+    QList<Dialogs::Shown> createNamed(const QString& name)
+    {
+        showCreate();
+        TfrmCreaCatalogo* create = windows->frmCreaCatalogo;
+        create->txtFile->setText(name);
+        QTest::mouseClick(create->btnApplica, Qt::LeftButton);
+        return Dialogs::takeShown();
+    }
+
     TfrmApriCatalogo* showOpen()
     {
         TWindowSet::handOver(windows->frmAvvio, windows->frmApriCatalogo);
@@ -138,12 +148,8 @@ private slots:
         QFETCH(int, kind);
         touch(program->file(QStringLiteral("Navi.dbm")), 3446);
         const QStringList before = QDir(program->folder()).entryList(QDir::Files);
-        showCreate();
+        const QList<Dialogs::Shown> shown = createNamed(name);
         TfrmCreaCatalogo* create = windows->frmCreaCatalogo;
-        create->txtFile->setText(name);
-        QTest::mouseClick(create->btnApplica, Qt::LeftButton);
-
-        const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(int(shown.first().kind), kind);
         if (!message.isEmpty())
@@ -183,12 +189,8 @@ private slots:
             touch(program->file(QStringLiteral("cartella")));
             ProgramFolder::setOverride(program->file(QStringLiteral("cartella")));
         }
-        showCreate();
+        const QList<Dialogs::Shown> shown = createNamed(name);
         TfrmCreaCatalogo* create = windows->frmCreaCatalogo;
-        create->txtFile->setText(name);
-        QTest::mouseClick(create->btnApplica, Qt::LeftButton);
-
-        const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown.first().kind, Dialogs::Kind::Error);
         QCOMPARE(shown.first().text, message);

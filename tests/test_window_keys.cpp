@@ -7,6 +7,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <functional>
+#include <iterator>
+
 #include "TestSupport.h"
 #include "output/frmExpCartoline.h"
 #include "output/frmSlideshow_Euro_01.h"
@@ -32,34 +35,21 @@ protected:
     void switchOff() override {}
 };
 
-QDialog* createWindow(const QString& name, TfrmCartoline* sheet)
-{
-    if (name == QLatin1String("frmGuida"))
-        return new TfrmGuida(sheet);
-    if (name == QLatin1String("frmInfo"))
-        return new TfrmInfo(sheet);
-    if (name == QLatin1String("frmSplash"))
-        return new TfrmSplash(sheet);
-    if (name == QLatin1String("frmZoom"))
-        return new TfrmZoom(sheet);
-    if (name == QLatin1String("frmSlideshow_Euro_01"))
-        return new TfrmSlideshow_Euro_01(sheet);
-    if (name == QLatin1String("frmWebCam"))
-        return new TfrmWebCam(sheet, std::make_unique<NoCamera>());
-    if (name == QLatin1String("frmAllegaCartella"))
-        return new TfrmAllegaCartella(sheet);
-    if (name == QLatin1String("frmTrovaCartoline"))
-        return new TfrmTrovaCartoline(sheet);
-    if (name == QLatin1String("frmInVendita"))
-        return new TfrmInVendita(sheet);
-    if (name == QLatin1String("frmStampaCartolina"))
-        return new TfrmStampaCartolina(sheet);
-    if (name == QLatin1String("frmAnteprimaCartolina"))
-        return new TfrmAnteprimaCartolina(sheet);
-    if (name == QLatin1String("frmExpCartoline"))
-        return new TfrmExpCartoline(sheet);
-    return nullptr;
-}
+// Every per-use window the program shows modally, by name.
+const std::pair<const char*, std::function<QDialog*(TfrmCartoline*)>> kWindows[] = {
+    {"frmGuida", [](TfrmCartoline* sheet) { return new TfrmGuida(sheet); }},
+    {"frmInfo", [](TfrmCartoline* sheet) { return new TfrmInfo(sheet); }},
+    {"frmSplash", [](TfrmCartoline* sheet) { return new TfrmSplash(sheet); }},
+    {"frmZoom", [](TfrmCartoline* sheet) { return new TfrmZoom(sheet); }},
+    {"frmSlideshow_Euro_01", [](TfrmCartoline* sheet) { return new TfrmSlideshow_Euro_01(sheet); }},
+    {"frmWebCam", [](TfrmCartoline* sheet) { return new TfrmWebCam(sheet, std::make_unique<NoCamera>()); }},
+    {"frmAllegaCartella", [](TfrmCartoline* sheet) { return new TfrmAllegaCartella(sheet); }},
+    {"frmTrovaCartoline", [](TfrmCartoline* sheet) { return new TfrmTrovaCartoline(sheet); }},
+    {"frmInVendita", [](TfrmCartoline* sheet) { return new TfrmInVendita(sheet); }},
+    {"frmStampaCartolina", [](TfrmCartoline* sheet) { return new TfrmStampaCartolina(sheet); }},
+    {"frmAnteprimaCartolina", [](TfrmCartoline* sheet) { return new TfrmAnteprimaCartolina(sheet); }},
+    {"frmExpCartoline", [](TfrmCartoline* sheet) { return new TfrmExpCartoline(sheet); }},
+};
 
 } // namespace
 
@@ -87,20 +77,17 @@ private slots:
 
     void escapeLeavesTheWindowOpen_data()
     {
-        QTest::addColumn<QString>("name");
-        for (const char* name : {"frmGuida", "frmInfo", "frmSplash", "frmZoom", "frmSlideshow_Euro_01", "frmWebCam",
-                                 "frmAllegaCartella", "frmTrovaCartoline", "frmInVendita", "frmStampaCartolina",
-                                 "frmAnteprimaCartolina", "frmExpCartoline"})
-            QTest::newRow(name) << QString::fromLatin1(name);
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < int(std::size(kWindows)); ++i)
+            QTest::newRow(kWindows[i].first) << i;
     }
 
     void escapeLeavesTheWindowOpen()
     {
-        QFETCH(QString, name);
+        QFETCH(int, index);
         openSheet();
-        std::unique_ptr<QDialog> window(createWindow(name, sheet));
-        QVERIFY(window);
-        QCOMPARE(window->objectName(), name);
+        const std::unique_ptr<QDialog> window(kWindows[index].second(sheet));
+        QCOMPARE(window->objectName(), QString::fromLatin1(kWindows[index].first));
         window->open();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         Dialogs::takeShown();
