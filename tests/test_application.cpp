@@ -1,6 +1,10 @@
 // The application object: a failure that no window catches reaches the user
 // in an error box, in Italian whatever the failure's own text.
+#include <QAbstractButton>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QMessageBox>
 #include <QTest>
 
 #include <new>
@@ -45,6 +49,21 @@ private slots:
         QTest::newRow("not an exception class") << "other" << unexpected;
         // The program's own failures already speak Italian.
         QTest::newRow("archive access") << "archive" << ArchiveAccessMessage();
+    }
+
+    // The toolkit's own texts (the buttons of the message boxes, the file and
+    // printer dialogs) are Italian too.
+    void toolkitTextsAreItalian()
+    {
+        const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+        if (!QFileInfo::exists(translations + QStringLiteral("/qtbase_it.qm")))
+            QSKIP("Qt's Italian translations (Debian package qt6-translations-l10n) are not installed");
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Attenzione"), QStringLiteral("Testo"),
+                        QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Annulla"));
+        QCOMPARE(box.button(QMessageBox::Yes)->text().remove(QLatin1Char('&')), QStringLiteral("Sì"));
+        QCOMPARE(box.button(QMessageBox::No)->text().remove(QLatin1Char('&')), QStringLiteral("No"));
+        QCOMPARE(box.button(QMessageBox::Ok)->text().remove(QLatin1Char('&')), QStringLiteral("OK"));
     }
 
     void uncaughtFailuresAreShownInItalian()

@@ -1,5 +1,9 @@
 #include "shell/Application.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
 #include <new>
 
 #include "storage/Archivio.h"
@@ -8,6 +12,13 @@
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Miniarca Pro"));
+    // The toolkit's own texts (the buttons of the message boxes, the file
+    // and printer dialogs) in Italian, whatever the system's language; where
+    // the system lacks Qt's translations they stay English.
+    auto* toolkit = new QTranslator(this);
+    if (toolkit->load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(toolkit);
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)
