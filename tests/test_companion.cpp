@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "FileSizeLimit.h"
 #include "PhotoFixtures.h"
 #include "sheet/Photo.h"
 #include "storage/CompanionFiles.h"
@@ -179,6 +180,48 @@ private slots:
         QVERIFY(writeFile(source, "nuovo"));
         QCOMPARE(CompanionFiles::copyIntoAttachments(source, QStringLiteral("foto.jpg"), yes), CopyResult::Failed);
         QVERIFY(!asked);
+    }
+
+    // A write the file system cuts short (a full disk) leaves the file that
+    // was there as it was: no cut photo or copy takes its place.
+    void cutWritesReplaceNothing_data()
+    {
+        QTest::addColumn<QString>("write");
+        QTest::newRow("photo file") << "jpeg";
+        QTest::newRow("photo saved as bitmap") << "bitmap";
+        QTest::newRow("attachment copy") << "attachment";
+    }
+
+    void cutWritesReplaceNothing()
+    {
+        QFETCH(QString, write);
+        const TPhoto photo = TPhoto::fromImage(halves(QSize(64, 48)));
+        const QByteArray attachment(5000, 'x');
+        const QString source = scratch->filePath(QStringLiteral("ricevuta.pdf"));
+        QVERIFY(writeFile(source, attachment));
+        QVERIFY(QDir().mkpath(CompanionFiles::attachmentsFolder()));
+        const QString target = write == QLatin1String("jpeg")     ? program() + "Treni_Foto_A_1.jpg"
+                               : write == QLatin1String("bitmap") ? program() + "Copia.bmp"
+                                                                  : CompanionFiles::attachmentsFolder() + "ricevuta.pdf";
+        QVERIFY(writeFile(target, "vecchio"));
+        const QString folder = QFileInfo(target).path();
+        const QStringList before = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+
+        bool written = true;
+        {
+            const FileSizeLimit limit(100);
+            if (write == QLatin1String("jpeg"))
+                written = photo.writeJpeg(target);
+            else if (write == QLatin1String("bitmap"))
+                written = photo.saveAs(target);
+            else
+                written = CompanionFiles::copyIntoAttachments(source, QStringLiteral("ricevuta.pdf"),
+                                                              [](const QString&) { return true; })
+                          == CopyResult::Copied;
+        }
+        QVERIFY(!written);
+        QCOMPARE(readFile(target), QByteArray("vecchio"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), before);
     }
 
     // ---- display rule --------------------------------------------------------

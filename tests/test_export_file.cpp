@@ -10,12 +10,10 @@
 #include <QTest>
 #include <QUrl>
 
-#include <csignal>
 #include <cstring>
 
-#include <sys/resource.h>
-
 #include "ArchiveFixtures.h"
+#include "FileSizeLimit.h"
 #include "PhotoFixtures.h"
 #include "output/Export.h"
 #include "storage/Archivio.h"
@@ -120,31 +118,6 @@ QList<QStringList> parseCsv(const QString& text)
         rows << (row << cell);
     return rows;
 }
-
-// Files of this process cannot grow past `bytes` while it lives: writes
-// beyond fail instead of raising a signal.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_previous);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_previous;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_handler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit m_previous {};
-    void (*m_handler)(int) = SIG_DFL;
-};
 
 } // namespace
 
@@ -387,6 +360,7 @@ private slots:
         QTest::newRow("program folder not writable") << "readonly";
         QTest::newRow("program folder missing") << "missing";
         QTest::newRow("disk fills up midway") << "full";
+        QTest::newRow("disk fills up with the last byte of a short file") << "full at the end";
     }
 
     void failedExportKeepsThePreviousFile()
@@ -419,15 +393,25 @@ private slots:
         } else {
             writePrevious();
         }
-        const QStringList before = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 
         // Enough rows for a file of several megabytes, written in slices.
         TTabellaSchede table;
         table.Reimposta(20000);
+        // A short file, written at once when it is complete, can take all but
+        // its last byte: only that final write fails.
+        qint64 lastByte = 0;
+        if (obstacle == QLatin1String("full at the end")) {
+            table.Reimposta(10);
+            const QString measure = dir->filePath(QStringLiteral("misura.xls"));
+            QVERIFY(Esportazione::ScriviFile(measure, table));
+            lastByte = QFileInfo(measure).size() - 1;
+            QVERIFY(QFile::remove(measure));
+        }
+        const QStringList before = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         bool written = true;
-        if (obstacle == QLatin1String("full")) {
+        if (obstacle.startsWith(QLatin1String("full"))) {
             // A file size limit stops writes part of the way, even for root.
-            FileSizeLimit limit(256 * 1024);
+            FileSizeLimit limit(lastByte ? lastByte : 256 * 1024);
             written = Esportazione::ScriviFile(target, table);
         } else {
             written = Esportazione::ScriviFile(target, table);

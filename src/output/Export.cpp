@@ -10,6 +10,7 @@
 #include "storage/Archivio.h"
 #include "storage/CodePage.h"
 #include "storage/ProgramFolder.h"
+#include "storage/SaveFile.h"
 
 namespace Esportazione {
 
@@ -379,7 +380,7 @@ bool ScriviFile(const QString& percorso, const TTabellaSchede& tabella)
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return SaveFile::commit(file);
 }
 
 } // namespace Esportazione

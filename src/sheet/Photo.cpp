@@ -13,6 +13,8 @@
 
 #include <algorithm>
 
+#include "storage/SaveFile.h"
+
 namespace {
 
 // High enough that a picture encoded once keeps its detail; written only for
@@ -38,7 +40,7 @@ bool writeWhole(const QString& path, const QByteArray& bytes)
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return SaveFile::commit(file);
 }
 
 } // namespace
@@ -234,7 +236,7 @@ bool TPhoto::saveAs(const QString& path) const
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return SaveFile::commit(file);
 }
 
 TShownPhoto readForDisplay(const QString& path, QSize area, qreal devicePixelRatio)

@@ -6,6 +6,7 @@
 #include <QSaveFile>
 
 #include "storage/ProgramFolder.h"
+#include "storage/SaveFile.h"
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -45,7 +46,7 @@ bool copyContents(const QString& source, const QString& destination)
             return false;
         }
     }
-    return out.commit();
+    return SaveFile::commit(out);
 }
 
 } // namespace
