@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "ArchiveFixtures.h"
+#include "FilePermissions.h"
 
 #include <climits>
 #include <cstring>
@@ -371,13 +372,16 @@ void TestArchive::pathLength()
 
 void TestArchive::readOnlyFile()
 {
-    if (geteuid() == 0)
-        QSKIP("root writes to read-only files");
     const QString file = percorso(QStringLiteral("Sola lettura.dbm"));
     const QByteArray prima = archivio(2, 0);
     QVERIFY(scriviFile(file, prima));
     QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
 
+    const ObeyFilePermissions permessi;
+    QVERIFY(permessi.holds());
+    // Readable, and refused for writing on its permissions alone.
+    QVERIFY(QFile(file).open(QIODevice::ReadOnly));
+    QVERIFY(!QFile(file).open(QIODevice::ReadWrite));
     TArchivio a;
     QVERIFY_THROWS_ARCHIVIO(a.ApriArchivio(file));
     QCOMPARE(leggiFile(file), prima);
