@@ -8,6 +8,7 @@
 #include "storage/Archivio.h"
 
 #include <chrono>
+#include <functional>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -125,4 +126,24 @@ public:
 
 private:
     std::chrono::milliseconds m_previous;
+};
+
+// Hears the archive's lock waits while it lives, right after the listener
+// installed before it (the windows' wait cursor, where there is one).
+class LockWaitListener {
+public:
+    explicit LockWaitListener(std::function<void(bool waiting)> listener)
+    {
+        m_previous = TArchivio::ImpostaAvvisoAttesa([this, listener](bool waiting) {
+            if (m_previous)
+                m_previous(waiting);
+            listener(waiting);
+        });
+    }
+    ~LockWaitListener() { TArchivio::ImpostaAvvisoAttesa(m_previous); }
+    LockWaitListener(const LockWaitListener&) = delete;
+    LockWaitListener& operator=(const LockWaitListener&) = delete;
+
+private:
+    TArchivio::AvvisoAttesa m_previous;
 };

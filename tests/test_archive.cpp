@@ -547,7 +547,7 @@ void TestArchive::lockHeldElsewhere()
     const QByteArray prima = archivio(2, 0);
     QVERIFY(scriviFile(file, prima));
     QStringList avvisi;
-    const TArchivio::AvvisoAttesa precedente = TArchivio::ImpostaAvvisoAttesa(
+    const LockWaitListener ascolto(
         [&](bool inAttesa) { avvisi << (inAttesa ? QStringLiteral("inizio") : QStringLiteral("fine")); });
     const ShortLockWait attesaBreve;
 
@@ -584,7 +584,6 @@ void TestArchive::lockHeldElsewhere()
     a.ChiudiArchivio();
     if (op == QLatin1String("write") || op == QLatin1String("append"))
         QVERIFY(nomi(leggiFile(file)).contains(QStringLiteral("Nuova")));
-    TArchivio::ImpostaAvvisoAttesa(precedente);
 }
 
 int main(int argc, char** argv)

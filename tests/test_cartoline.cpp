@@ -254,9 +254,7 @@ private slots:
         Dialogs::takeShown();
         const QByteArray before = PhotoFixtures::readFile(archivePath);
         QList<int> cursors; // the override cursor as each wait begins and ends
-        TArchivio::AvvisoAttesa fromWindows;
-        fromWindows = TArchivio::ImpostaAvvisoAttesa([&](bool waiting) {
-            fromWindows(waiting);
+        const LockWaitListener listener([&](bool) {
             cursors << (QApplication::overrideCursor() ? int(QApplication::overrideCursor()->shape()) : -1);
         });
         const ShortLockWait shortWait;
@@ -279,7 +277,6 @@ private slots:
                                    "Le modifiche apportate alla scheda corrente sono state salvate in archivio.")});
         QCOMPARE(recordAt(archivePath, 1).LeggiCampo(Campo::Tipologia), QStringLiteral("Nave"));
         QCOMPARE(cursors.size(), 2);
-        TArchivio::ImpostaAvvisoAttesa(fromWindows);
     }
 
     void deletedArchiveComesBackEmpty()
