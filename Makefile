@@ -10,7 +10,7 @@ DEBS = cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev \
        qt6-multimedia-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good \
        qt6-image-formats-plugins libgl-dev libbenchmark-dev \
        fonts-liberation2 fonts-dejavu-core xvfb xauth \
-       libpoppler-qt6-dev
+       libpoppler-qt6-dev qt6-translations-l10n
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

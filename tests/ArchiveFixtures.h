@@ -7,6 +7,13 @@
 
 #include "storage/Archivio.h"
 
+#include <chrono>
+#include <functional>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 // A fresh archive at `path` holding `records`, in order.
 inline void writeRecords(const QString& path, const QList<TScheda>& records)
 {
@@ -36,3 +43,107 @@ inline TScheda recordAt(const QString& path, int n)
     archive.ChiudiArchivio();
     return record;
 }
+
+// Another workstation holding the archive's lock: a child process takes the
+// whole-file lock on `path`, exclusive as a writer holds it or shared as a
+// reader does, and keeps it until release() or the end of this object. It
+// lets go by itself after `safety` so that a test of unfixed code fails
+// instead of hanging.
+class OtherWorkstationLock {
+public:
+    explicit OtherWorkstationLock(const QString& path, bool exclusive = true,
+                                  std::chrono::milliseconds safety = std::chrono::seconds(20))
+    {
+        const QByteArray name = QFile::encodeName(path);
+        int ready[2];
+        int release[2];
+        if (pipe(ready) == -1)
+            return;
+        if (pipe(release) == -1) {
+            ::close(ready[0]);
+            ::close(ready[1]);
+            return;
+        }
+        m_child = fork();
+        if (m_child == 0) {
+            // Only plain system calls here: the test may have threads.
+            ::close(ready[0]);
+            ::close(release[1]);
+            const int fd = ::open(name.constData(), O_RDWR);
+            struct flock fl {};
+            fl.l_type = exclusive ? F_WRLCK : F_RDLCK;
+            fl.l_whence = SEEK_SET;
+            const char answer = fd >= 0 && fcntl(fd, F_SETLK, &fl) == 0 ? '1' : '0';
+            if (write(ready[1], &answer, 1) != 1 || answer != '1')
+                _exit(1);
+            pollfd wait {release[0], POLLIN, 0};
+            poll(&wait, 1, int(safety.count()));
+            _exit(0); // the lock goes with the process
+        }
+        ::close(ready[1]);
+        ::close(release[0]);
+        m_release = release[1];
+        char answer = '0';
+        m_held = m_child > 0 && read(ready[0], &answer, 1) == 1 && answer == '1';
+        ::close(ready[0]);
+    }
+    ~OtherWorkstationLock() { release(); }
+    OtherWorkstationLock(const OtherWorkstationLock&) = delete;
+    OtherWorkstationLock& operator=(const OtherWorkstationLock&) = delete;
+
+    bool held() const { return m_held; }
+
+    // Returns once the child has ended, so the lock is free.
+    void release()
+    {
+        if (m_release >= 0)
+            ::close(m_release);
+        m_release = -1;
+        if (m_child > 0)
+            waitpid(m_child, nullptr, 0);
+        m_child = -1;
+        m_held = false;
+    }
+
+private:
+    pid_t m_child = -1;
+    int m_release = -1;
+    bool m_held = false;
+};
+
+// Archive operations give up on a lock held elsewhere after `wait` while this
+// lives, so that tests of that failure do not wait seconds.
+class ShortLockWait {
+public:
+    explicit ShortLockWait(std::chrono::milliseconds wait = std::chrono::milliseconds(150))
+        : m_previous(TArchivio::AttesaBlocco())
+    {
+        TArchivio::ImpostaAttesaBlocco(wait);
+    }
+    ~ShortLockWait() { TArchivio::ImpostaAttesaBlocco(m_previous); }
+    ShortLockWait(const ShortLockWait&) = delete;
+    ShortLockWait& operator=(const ShortLockWait&) = delete;
+
+private:
+    std::chrono::milliseconds m_previous;
+};
+
+// Hears the archive's lock waits while it lives, right after the listener
+// installed before it (the windows' wait cursor, where there is one).
+class LockWaitListener {
+public:
+    explicit LockWaitListener(std::function<void(bool waiting)> listener)
+    {
+        m_previous = TArchivio::ImpostaAvvisoAttesa([this, listener](bool waiting) {
+            if (m_previous)
+                m_previous(waiting);
+            listener(waiting);
+        });
+    }
+    ~LockWaitListener() { TArchivio::ImpostaAvvisoAttesa(m_previous); }
+    LockWaitListener(const LockWaitListener&) = delete;
+    LockWaitListener& operator=(const LockWaitListener&) = delete;
+
+private:
+    TArchivio::AvvisoAttesa m_previous;
+};

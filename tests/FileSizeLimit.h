@@ -1,11 +1,11 @@
 #pragma once
-// A full disk, as tests provoke it: a file size limit on this process, so
-// that writes past it fail part of the way (with SIGXFSZ ignored, as an
-// error), even for root.
+// For writes that fail whoever runs the test, root included.
 #include <csignal>
 
 #include <sys/resource.h>
 
+// Files of this process cannot grow past `bytes` while it lives: writes
+// beyond fail instead of raising a signal.
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t bytes)

@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "ArchiveFixtures.h"
+#include "FilePermissions.h"
+
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
@@ -152,6 +155,8 @@ private slots:
     void waitsForOtherWorkstation_data();
     void waitsForOtherWorkstation();
     void concurrentAppend();
+    void lockHeldElsewhere_data();
+    void lockHeldElsewhere();
 
 private:
     QScopedPointer<QTemporaryDir> m_dir;
@@ -367,13 +372,16 @@ void TestArchive::pathLength()
 
 void TestArchive::readOnlyFile()
 {
-    if (geteuid() == 0)
-        QSKIP("root writes to read-only files");
     const QString file = percorso(QStringLiteral("Sola lettura.dbm"));
     const QByteArray prima = archivio(2, 0);
     QVERIFY(scriviFile(file, prima));
     QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
 
+    const ObeyFilePermissions permessi;
+    QVERIFY(permessi.holds());
+    // Readable, and refused for writing on its permissions alone.
+    QVERIFY(QFile(file).open(QIODevice::ReadOnly));
+    QVERIFY(!QFile(file).open(QIODevice::ReadWrite));
     TArchivio a;
     QVERIFY_THROWS_ARCHIVIO(a.ApriArchivio(file));
     QCOMPARE(leggiFile(file), prima);
@@ -510,6 +518,72 @@ void TestArchive::concurrentAppend()
             QCOMPARE(trovate[nome], numeri[nome]);
         }
     }
+}
+
+void TestArchive::lockHeldElsewhere_data()
+{
+    QTest::addColumn<QString>("op");
+    QTest::addColumn<bool>("exclusive"); // how the other workstation holds it
+    QTest::addColumn<bool>("waits");
+
+    const char* ops[] = {"count", "read", "read block", "write", "append"};
+    for (const char* op : ops) {
+        const bool writes = std::strcmp(op, "write") == 0 || std::strcmp(op, "append") == 0;
+        QTest::addRow("%s, held by a writer", op) << QString::fromLatin1(op) << true << true;
+        QTest::addRow("%s, held by a reader", op) << QString::fromLatin1(op) << false << writes;
+    }
+}
+
+// Another workstation keeps the lock: an operation that must wait for it
+// gives up after the bound with the access error, writing nothing, and
+// works again once the lock is let go. Only a wait is announced.
+void TestArchive::lockHeldElsewhere()
+{
+    QFETCH(QString, op);
+    QFETCH(bool, exclusive);
+    QFETCH(bool, waits);
+
+    const QString file = percorso(QStringLiteral("Condiviso.dbm"));
+    const QByteArray prima = archivio(2, 0);
+    QVERIFY(scriviFile(file, prima));
+    QStringList avvisi;
+    const LockWaitListener ascolto(
+        [&](bool inAttesa) { avvisi << (inAttesa ? QStringLiteral("inizio") : QStringLiteral("fine")); });
+    const ShortLockWait attesaBreve;
+
+    TArchivio a;
+    a.ApriArchivio(file);
+    const auto esegui = [&] {
+        if (op == QLatin1String("count"))
+            QCOMPARE(a.ContaSchede(), 2);
+        else if (op == QLatin1String("read"))
+            QCOMPARE(a.LeggiScheda(2).LeggiCampo(Campo::Nome), QStringLiteral("R2"));
+        else if (op == QLatin1String("read block"))
+            QCOMPARE(a.LeggiSchede(1, 2).at(1).LeggiCampo(Campo::Nome), QStringLiteral("R2"));
+        else if (op == QLatin1String("write"))
+            a.ScriviScheda(1, scheda(QStringLiteral("Nuova")));
+        else
+            QCOMPARE(a.AccodaScheda(scheda(QStringLiteral("Nuova"))), 3);
+    };
+
+    OtherWorkstationLock altra(file, exclusive);
+    QVERIFY(altra.held());
+    if (waits) {
+        QVERIFY_THROWS_ARCHIVIO(esegui());
+        QCOMPARE(avvisi, QStringList({QStringLiteral("inizio"), QStringLiteral("fine")}));
+    } else {
+        esegui();
+        QVERIFY(avvisi.isEmpty());
+    }
+    QCOMPARE(leggiFile(file), prima);
+
+    altra.release();
+    avvisi.clear();
+    esegui();
+    QVERIFY(avvisi.isEmpty());
+    a.ChiudiArchivio();
+    if (op == QLatin1String("write") || op == QLatin1String("append"))
+        QVERIFY(nomi(leggiFile(file)).contains(QStringLiteral("Nuova")));
 }
 
 int main(int argc, char** argv)

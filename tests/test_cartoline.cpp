@@ -4,9 +4,11 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 
+#include "PhotoFixtures.h"
 #include "TestSupport.h"
 #include "sheet/frmCartoline.h"
 #include "shell/WindowSet.h"
@@ -239,6 +241,42 @@ private slots:
                                               "installazione del programma."));
         }
         QVERIFY(sheet->lblPosizione->text().isEmpty());
+    }
+
+    // Another workstation holds the archive's lock: "Salva" waits a while
+    // with the wait cursor, then shows the access message and writes
+    // nothing; once the lock is free the same save goes through.
+    void aLockHeldElsewhereEndsInTheAccessMessage()
+    {
+        openSheet(2);
+        QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
+        fillRequiredFields(sheet);
+        Dialogs::takeShown();
+        const QByteArray before = PhotoFixtures::readFile(archivePath);
+        QList<int> cursors; // the override cursor as each wait begins and ends
+        const LockWaitListener listener([&](bool) {
+            cursors << (QApplication::overrideCursor() ? int(QApplication::overrideCursor()->shape()) : -1);
+        });
+        const ShortLockWait shortWait;
+
+        OtherWorkstationLock other(archivePath);
+        QVERIFY(other.held());
+        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        const QList<Dialogs::Shown> shown = Dialogs::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().kind, Dialogs::Kind::Error);
+        QCOMPARE(shown.first().text, ArchiveAccessMessage());
+        QCOMPARE(cursors, QList<int>({int(Qt::WaitCursor), -1}));
+        QCOMPARE(PhotoFixtures::readFile(archivePath), before);
+        QVERIFY(!QFileInfo::exists(CompanionFiles::photoPath(CompanionFiles::Photo::A, QStringLiteral("Navi"),
+                                                             QStringLiteral("1"))));
+
+        other.release();
+        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        QCOMPARE(shownTexts(), QStringList{QStringLiteral(
+                                   "Le modifiche apportate alla scheda corrente sono state salvate in archivio.")});
+        QCOMPARE(recordAt(archivePath, 1).LeggiCampo(Campo::Tipologia), QStringLiteral("Nave"));
+        QCOMPARE(cursors.size(), 2);
     }
 
     void deletedArchiveComesBackEmpty()

@@ -50,6 +50,16 @@ class TestCatalogue : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(windows->frmCreaCatalogo));
     }
 
+    // Types `name` into the create window and confirms; the boxes shown.
+    QList<Dialogs::Shown> createNamed(const QString& name)
+    {
+        showCreate();
+        TfrmCreaCatalogo* create = windows->frmCreaCatalogo;
+        create->txtFile->setText(name);
+        QTest::mouseClick(create->btnApplica, Qt::LeftButton);
+        return Dialogs::takeShown();
+    }
+
     TfrmApriCatalogo* showOpen()
     {
         TWindowSet::handOver(windows->frmAvvio, windows->frmApriCatalogo);
@@ -138,12 +148,8 @@ private slots:
         QFETCH(int, kind);
         touch(program->file(QStringLiteral("Navi.dbm")), 3446);
         const QStringList before = QDir(program->folder()).entryList(QDir::Files);
-        showCreate();
+        const QList<Dialogs::Shown> shown = createNamed(name);
         TfrmCreaCatalogo* create = windows->frmCreaCatalogo;
-        create->txtFile->setText(name);
-        QTest::mouseClick(create->btnApplica, Qt::LeftButton);
-
-        const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(int(shown.first().kind), kind);
         if (!message.isEmpty())
@@ -155,6 +161,44 @@ private slots:
         QVERIFY(!QFileInfo::exists(QDir(program->folder()).absoluteFilePath(QStringLiteral("../Fuori.dbm"))));
         if (message.startsWith(QStringLiteral("Attenzione: per creare")))
             QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(create->txtFile));
+    }
+
+    // The system's own failure texts are English: the window says in Italian
+    // what went wrong. Both failures hold for root too.
+    void createFailuresAreReportedInItalian_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("folderIsAFile");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("program folder unusable") << "Navi" << true << ArchiveAccessMessage();
+        // 200 accented letters are 400 bytes: more than a file name can hold.
+        QTest::newRow("name too long for the file system")
+            << QString(200, QChar(0xE8)) << false
+            << "Attenzione: il nome dell'archivio di modellini è troppo lungo.\r\n\r\nInserire un nome più breve.";
+    }
+
+    void createFailuresAreReportedInItalian()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, folderIsAFile);
+        QFETCH(QString, message);
+        const QString folder = program->folder();
+        if (folderIsAFile) {
+            // A regular file where the program folder should be: creating
+            // anything inside it fails whoever runs the program.
+            touch(program->file(QStringLiteral("cartella")));
+            ProgramFolder::setOverride(program->file(QStringLiteral("cartella")));
+        }
+        const QList<Dialogs::Shown> shown = createNamed(name);
+        TfrmCreaCatalogo* create = windows->frmCreaCatalogo;
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().kind, Dialogs::Kind::Error);
+        QCOMPARE(shown.first().text, message);
+        QVERIFY(create->isVisible());
+        QCOMPARE(create->txtFile->text(), name);
+        ProgramFolder::setOverride(folder);
+        QCOMPARE(QDir(folder).entryList(QDir::Files), folderIsAFile ? QStringList{QStringLiteral("cartella")}
+                                                                    : QStringList());
     }
 
     void createMakesAnEmptyFileOfTheTrimmedName()

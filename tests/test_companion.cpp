@@ -182,6 +182,48 @@ private slots:
         QVERIFY(!asked);
     }
 
+    // A write the file system cuts short (a full disk) leaves the file that
+    // was there as it was: no cut photo or copy takes its place.
+    void cutWritesReplaceNothing_data()
+    {
+        QTest::addColumn<QString>("write");
+        QTest::newRow("photo file") << "jpeg";
+        QTest::newRow("photo saved as bitmap") << "bitmap";
+        QTest::newRow("attachment copy") << "attachment";
+    }
+
+    void cutWritesReplaceNothing()
+    {
+        QFETCH(QString, write);
+        const TPhoto photo = TPhoto::fromImage(halves(QSize(64, 48)));
+        const QByteArray attachment(5000, 'x');
+        const QString source = scratch->filePath(QStringLiteral("ricevuta.pdf"));
+        QVERIFY(writeFile(source, attachment));
+        QVERIFY(QDir().mkpath(CompanionFiles::attachmentsFolder()));
+        const QString target = write == QLatin1String("jpeg")     ? program() + "Treni_Foto_A_1.jpg"
+                               : write == QLatin1String("bitmap") ? program() + "Copia.bmp"
+                                                                  : CompanionFiles::attachmentsFolder() + "ricevuta.pdf";
+        QVERIFY(writeFile(target, "vecchio"));
+        const QString folder = QFileInfo(target).path();
+        const QStringList before = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+
+        bool written = true;
+        {
+            const FileSizeLimit limit(100);
+            if (write == QLatin1String("jpeg"))
+                written = photo.writeJpeg(target);
+            else if (write == QLatin1String("bitmap"))
+                written = photo.saveAs(target);
+            else
+                written = CompanionFiles::copyIntoAttachments(source, QStringLiteral("ricevuta.pdf"),
+                                                              [](const QString&) { return true; })
+                          == CopyResult::Copied;
+        }
+        QVERIFY(!written);
+        QCOMPARE(readFile(target), QByteArray("vecchio"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), before);
+    }
+
     // ---- display rule --------------------------------------------------------
 
     void displayRule_data()
@@ -397,53 +439,6 @@ private slots:
             QCOMPARE(formatOf(path), format);
             QCOMPARE(sizeOf(path), QSize(64, 48));
         }
-    }
-
-    // A disk that fills up while a photo or an attachment copy is written:
-    // the write fails and the file that was there stays whole. A small file
-    // lies wholly in the write buffer until the very end, where a failure is
-    // easiest to miss.
-    void fullDiskKeepsTheFileThatWasThere_data()
-    {
-        QTest::addColumn<QString>("what");
-        QTest::newRow("photo from a JPEG") << "jpeg";
-        QTest::newRow("photo from pixels") << "pixels";
-        QTest::newRow("photo saved as a bitmap") << "bitmap";
-        QTest::newRow("attachment copy") << "attachment";
-    }
-
-    void fullDiskKeepsTheFileThatWasThere()
-    {
-        QFETCH(QString, what);
-        const QByteArray old = "la foto di ieri";
-        const QString target = what == QLatin1String("attachment") ? CompanionFiles::attachmentsFolder() + "ricevuta.pdf"
-                             : what == QLatin1String("bitmap")     ? program() + "Treni_Foto_A_1.bmp"
-                                                                   : program() + "Treni_Foto_A_1.jpg";
-        QVERIFY(QDir().mkpath(QFileInfo(target).path()));
-        QVERIFY(writeFile(target, old));
-        const QString picked = scratch->filePath(QStringLiteral("ricevuta.pdf"));
-        QVERIFY(writeFile(picked, QByteArray(4000, 'p')));
-        const QImage picture = halves(QSize(64, 48));
-        const TPhoto jpeg = TPhoto::fromBytes(encoded(picture, "jpg"));
-        const TPhoto pixels = TPhoto::fromImage(picture);
-
-        bool written = true;
-        {
-            FileSizeLimit limit(old.size());
-            if (what == QLatin1String("jpeg"))
-                written = jpeg.writeJpeg(target);
-            else if (what == QLatin1String("pixels"))
-                written = pixels.writeJpeg(target);
-            else if (what == QLatin1String("bitmap"))
-                written = pixels.saveAs(target);
-            else
-                written = CompanionFiles::copyIntoAttachments(picked, QStringLiteral("ricevuta.pdf"),
-                                                              [](const QString&) { return true; })
-                          == CopyResult::Copied;
-        }
-        QVERIFY(!written);
-        QCOMPARE(readFile(target), old);
-        QCOMPARE(QDir(QFileInfo(target).path()).entryList(QDir::Files).filter(QStringLiteral("ricevuta.pdf.")), QStringList());
     }
 
     void unreadableFilesGiveNoPhoto_data()

@@ -8,6 +8,7 @@
 #include <QSettings>
 #include <QTest>
 
+#include "FileSizeLimit.h"
 #include "TestSupport.h"
 #include "shell/Crypt.h"
 #include "shell/PasswordStore.h"
@@ -77,6 +78,7 @@ private slots:
     void changeWithDamagedStoreGivesChangeError();
     void damagedStoreAnswersAlikeInBothWindows_data();
     void damagedStoreAnswersAlikeInBothWindows();
+    void failedWriteKeepsTheOldPassword();
     void changeOkNeedsAllThreeFields_data();
     void changeOkNeedsAllThreeFields();
     void enterCyclesTheFieldsAndNeverChanges();
@@ -508,6 +510,26 @@ void TestPassword::damagedStoreAnswersAlikeInBothWindows()
     login(QStringLiteral("nuova"));
     QCOMPARE(shownTexts(), QStringList());
     QVERIFY(m_windows->frmAvvio->isVisible());
+}
+
+void TestPassword::failedWriteKeepsTheOldPassword()
+{
+    storePassword(QStringLiteral("VETRINAMODELLI"));
+    const QByteArray before = storeBytes();
+    QTest::mouseClick(m_windows->frmPassword->btnCambiaPassword, Qt::LeftButton);
+    TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
+    {
+        // No file of the process may grow past a few bytes while the change
+        // is written: the write fails whoever runs the test, root included.
+        const FileSizeLimit limit(8);
+        changePassword(QStringLiteral("vetrinamodelli"), QStringLiteral("nuova"), QStringLiteral("nuova"));
+    }
+    QCOMPARE(shownTexts(), QStringList{QStringLiteral("Attenzione: si è verificato un errore durante la procedura di "
+                                                      "modifica della password. Si consiglia di reinstallare il "
+                                                      "software.")});
+    QVERIFY(w->isVisible());
+    QCOMPARE(storeBytes(), before);
+    QCOMPARE(QDir(m_program->folder()).entryList(QDir::Files | QDir::Hidden), QStringList{PasswordStore::kFileName});
 }
 
 void TestPassword::changeOkNeedsAllThreeFields_data()

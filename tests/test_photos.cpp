@@ -9,13 +9,16 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
 #include "sheet/Photo.h"
+#include "sheet/FrameSource.h"
 #include "sheet/frmCartoline.h"
+#include "sheet/frmWebCam.h"
 #include "sheet/frmZoom.h"
 #include "shell/WindowSet.h"
 #include "shell/frmAvvio.h"
@@ -56,6 +59,14 @@ double difference(const QImage& a, const QImage& b)
     }
     return double(total) / (3.0 * a.width() * a.height());
 }
+
+// A webcam window's source where no camera is: frames are put into the
+// window's target by hand.
+class TNoCamera : public TFrameSource {
+protected:
+    bool switchOn() override { return false; }
+    void switchOff() override {}
+};
 
 } // namespace
 
@@ -365,6 +376,123 @@ private slots:
 
         QTest::mouseClick(sheet->cmdIndietro, Qt::LeftButton);
         QCOMPARE(sheet->imgFoto->photo().size(), QSize(320, 240));
+    }
+
+    // A photo file that cannot be read puts the placeholders in both slots;
+    // saving the card must not write them over the files that are there,
+    // while whatever the user did to a slot afterwards is written.
+    void anUnreadablePhotoFileSurvivesASave_data()
+    {
+        QTest::addColumn<QString>("fileA"); // intact, empty, missing
+        QTest::addColumn<QString>("fileB");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("expectA"); // kept, placeholder, loaded, captured
+        QTest::addColumn<QString>("expectB");
+        QTest::newRow("B emptied, a field fixed") << "intact" << "empty" << "" << "kept" << "kept";
+        QTest::newRow("A emptied, a field fixed") << "empty" << "intact" << "" << "kept" << "kept";
+        QTest::newRow("A missing: its placeholder is written") << "missing" << "intact" << "" << "placeholder"
+                                                                << "kept";
+        QTest::newRow("B emptied, a new photo loaded into B") << "intact" << "empty" << "load B" << "kept"
+                                                               << "loaded";
+        QTest::newRow("B emptied, A erased") << "intact" << "empty" << "erase A" << "placeholder" << "kept";
+        QTest::newRow("B emptied, a capture imported into A") << "intact" << "empty" << "capture A" << "captured"
+                                                               << "kept";
+        QTest::newRow("B emptied, a file that is no picture loaded into A")
+            << "intact" << "empty" << "bad load A" << "kept" << "kept";
+        QTest::newRow("both intact, a file that is no picture loaded into A")
+            << "intact" << "intact" << "bad load A" << "kept" << "kept";
+    }
+
+    void anUnreadablePhotoFileSurvivesASave()
+    {
+        QFETCH(QString, fileA);
+        QFETCH(QString, fileB);
+        QFETCH(QString, action);
+        QFETCH(QString, expectA);
+        QFETCH(QString, expectB);
+        openSheet(1);
+        QVERIFY(CompanionFiles::ensurePhotoFolder());
+        const QByteArray intact[2] = {encoded(halves(QSize(640, 480)), "jpg", 80),
+                                      encoded(halves(QSize(480, 640)), "jpg", 80)};
+        const QString state[2] = {fileA, fileB};
+        const Photo which[2] = {Photo::A, Photo::B};
+        for (int i = 0; i < 2; ++i) {
+            if (state[i] != QLatin1String("missing"))
+                QVERIFY(writeFile(photoFile(which[i], 1), state[i] == QLatin1String("intact") ? intact[i] : ""));
+        }
+        QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
+        if (fileA == QLatin1String("intact") && fileB == QLatin1String("intact"))
+            QVERIFY(!showsPlaceholders());
+        else
+            QVERIFY(showsPlaceholders()); // the display rule stays as it was
+
+        const QString loaded = picture("nuova.jpg", encoded(halves(QSize(300, 200)), "jpg", 85));
+        const QImage captured = halves(QSize(320, 240));
+        if (action == QLatin1String("load B")) {
+            clickChoosingFile(sheet->btnCaricaFoto02, loaded);
+        } else if (action == QLatin1String("bad load A")) {
+            clickChoosingFile(sheet->btnCaricaFoto, picture("elenco.jpg", "Elenco dei modellini"));
+        } else if (action == QLatin1String("erase A")) {
+            QTest::mouseClick(sheet->btnCancFoto, Qt::LeftButton);
+        } else if (action == QLatin1String("capture A")) {
+            TfrmWebCam webcam(sheet, std::make_unique<TNoCamera>());
+            webcam.lblMemory->setText(QStringLiteral("foto01"));
+            webcam.imgTarget->setPhoto(TPhoto::fromImage(captured));
+            QTest::mouseClick(webcam.btnImportaFoto, Qt::LeftButton);
+        }
+        fillRequiredFields(sheet);
+        sheet->txtNote->setText(QStringLiteral("corretto un refuso"));
+        save();
+        QCOMPARE(shownTexts(), QStringList{QStringLiteral(
+                                   "Le modifiche apportate alla scheda corrente sono state salvate in archivio.")});
+        QCOMPARE(recordAt(archivePath, 1).LeggiCampo(Campo::Note), QStringLiteral("corretto un refuso"));
+
+        // A second save, as after fixing another typo, changes nothing more.
+        save();
+        shownTexts();
+
+        const QString expect[2] = {expectA, expectB};
+        const TImageView* placeholder[2] = {sheet->imgBianco, sheet->imgBianco02};
+        for (int i = 0; i < 2; ++i) {
+            const QString path = photoFile(which[i], 1);
+            const QByteArray bytes = readFile(path);
+            if (expect[i] == QLatin1String("kept")) {
+                QVERIFY2(QFileInfo::exists(path), qPrintable(path));
+                QCOMPARE(bytes, state[i] == QLatin1String("intact") ? intact[i] : QByteArray());
+            } else if (expect[i] == QLatin1String("placeholder")) {
+                QCOMPARE(sizeOf(path), QSize(366, 260));
+                QVERIFY(difference(TPhoto::fromFile(path).image(), placeholder[i]->photo().image()) < 2.0);
+            } else if (expect[i] == QLatin1String("loaded")) {
+                QCOMPARE(bytes, readFile(loaded));
+            } else {
+                QVERIFY(difference(TPhoto::fromFile(path).image(), captured) < 3.0);
+            }
+        }
+    }
+
+    // Leaving a card whose photos could not be read forgets that: a new card
+    // writes both its placeholders, whatever files its number finds.
+    void aNewCardAfterAnUnreadablePhotoWritesBothPlaceholders()
+    {
+        openSheet(1);
+        QVERIFY(CompanionFiles::ensurePhotoFolder());
+        const QByteArray a = encoded(halves(QSize(640, 480)), "jpg", 80);
+        QVERIFY(writeFile(photoFile(Photo::A, 1), a));
+        QVERIFY(writeFile(photoFile(Photo::B, 1), ""));
+        // Left over from an earlier archive of the same name.
+        for (Photo which : {Photo::A, Photo::B})
+            QVERIFY(writeFile(photoFile(which, 2), encoded(halves(QSize(100, 100)), "jpg")));
+        QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
+        QVERIFY(showsPlaceholders());
+
+        QTest::mouseClick(sheet->cmdNuovo, Qt::LeftButton);
+        fillRequiredFields(sheet);
+        save();
+        QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("2"));
+        QCOMPARE(sizeOf(photoFile(Photo::A, 2)), QSize(366, 260));
+        QCOMPARE(sizeOf(photoFile(Photo::B, 2)), QSize(366, 260));
+        QCOMPARE(readFile(photoFile(Photo::A, 1)), a);
+        QCOMPARE(readFile(photoFile(Photo::B, 1)), QByteArray());
     }
 
     void aFailedPhotoStoreKeepsTheCardAndThePictures()

@@ -380,7 +380,7 @@ bool ScriviFile(const QString& percorso, const TTabellaSchede& tabella)
         file.cancelWriting();
         return false;
     }
-    return commitWhole(file);
+    return SaveFile::commit(file);
 }
 
 } // namespace Esportazione

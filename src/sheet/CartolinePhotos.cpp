@@ -2,6 +2,7 @@
 // the reading and writing of the record's photo files.
 #include "sheet/frmCartoline.h"
 
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QThread>
@@ -114,6 +115,9 @@ void TfrmCartoline::buildPhotoSlots(QWidget* p)
         }
     }
 
+    for (TImageView* slot : {imgFoto, imgFoto02})
+        connect(slot, &TImageView::photoChanged, this, [this, slot] { m_unreadSlots.remove(slot); });
+
     connect(btnCaricaFoto, &QAbstractButton::clicked, this, &TfrmCartoline::btnCaricaFotoClick);
     connect(btnAcquisisciFoto, &QAbstractButton::clicked, this, &TfrmCartoline::btnAcquisisciFotoClick);
     connect(btnSalvaFoto, &QAbstractButton::clicked, this, &TfrmCartoline::btnSalvaFotoClick);
@@ -154,12 +158,23 @@ void TfrmCartoline::subMostraSegnaposto()
     imgFoto02->setPhoto(imgBianco02->photo());
 }
 
+// The placeholders, shown because the card's photo files could not be read.
+void TfrmCartoline::showUnreadPhotos()
+{
+    subMostraSegnaposto();
+    m_unreadSlots = {imgFoto, imgFoto02};
+}
+
 void TfrmCartoline::subApriFotoScheda()
 {
     const QString archive = lblNome->text();
     const QString number = ProgramFolder::trimmed(lblPosizione->text());
-    if (number.isEmpty() || !CompanionFiles::ensurePhotoFolder()) {
+    if (number.isEmpty()) {
         subMostraSegnaposto();
+        return;
+    }
+    if (!CompanionFiles::ensurePhotoFolder()) {
+        showUnreadPhotos();
         return;
     }
     const QString pathA = CompanionFiles::photoPath(CompanionFiles::Photo::A, archive, number);
@@ -181,7 +196,7 @@ void TfrmCartoline::subApriFotoScheda()
             b = readForDisplay(pathB, area, ratio);
     }
     if (a.shown.isNull() || b.shown.isNull()) {
-        subMostraSegnaposto();
+        showUnreadPhotos();
         return;
     }
     imgFoto->setPhoto(a.photo, a.shown);
@@ -196,8 +211,19 @@ bool TfrmCartoline::subSalvaFotoScheda()
     const QString number = ProgramFolder::trimmed(lblPosizione->text());
     if (number.isEmpty() || !CompanionFiles::ensurePhotoFolder())
         return false;
-    return imgFoto->photo().writeJpeg(CompanionFiles::photoPath(CompanionFiles::Photo::A, archive, number))
-           && imgFoto02->photo().writeJpeg(CompanionFiles::photoPath(CompanionFiles::Photo::B, archive, number));
+    return storePhoto(imgFoto, CompanionFiles::Photo::A, archive, number)
+           && storePhoto(imgFoto02, CompanionFiles::Photo::B, archive, number);
+}
+
+bool TfrmCartoline::storePhoto(TImageView* slot, CompanionFiles::Photo which, const QString& archive,
+                               const QString& number)
+{
+    const QString path = CompanionFiles::photoPath(which, archive, number);
+    // A file that could not be read may still be the collector's only copy
+    // of the photo (or of the other one, shown as a placeholder beside it).
+    if (m_unreadSlots.contains(slot) && QFileInfo::exists(path))
+        return true;
+    return slot->photo().writeJpeg(path);
 }
 
 void TfrmCartoline::loadPhotoInto(TImageView* slot, TImageView* placeholder)
@@ -209,6 +235,7 @@ void TfrmCartoline::loadPhotoInto(TImageView* slot, TImageView* placeholder)
     const QImage shown = photo.decode(slot->decodeSizeFor(photo));
     if (shown.isNull()) {
         slot->setPhoto(placeholder->photo());
+        m_unreadSlots.insert(slot);
         return;
     }
     slot->setPhoto(photo, shown);

@@ -52,7 +52,7 @@ bool writeWhole(const QString& path, const QByteArray& bytes)
         file.cancelWriting();
         return false;
     }
-    return commitWhole(file);
+    return SaveFile::commit(file);
 }
 
 } // namespace
@@ -248,7 +248,7 @@ bool TPhoto::saveAs(const QString& path) const
         file.cancelWriting();
         return false;
     }
-    return commitWhole(file);
+    return SaveFile::commit(file);
 }
 
 TShownPhoto readForDisplay(const QString& path, QSize area, qreal devicePixelRatio)

@@ -115,11 +115,12 @@ TfrmCartoline::TfrmCartoline(TWindowSet& windows)
 
     // Saving moves the focus here so that the field being edited finishes its
     // exit processing before anything is read. A hidden widget cannot take the
-    // focus, so the target is a visible button without size.
+    // focus, so the target is a visible button without size; it takes the
+    // focus only when the program gives it, never by Tab or a click.
     btnFocus = new QPushButton(p);
     btnFocus->setObjectName(QStringLiteral("btnFocus"));
     btnFocus->setGeometry(0, 0, 0, 0);
-    btnFocus->setFocusPolicy(Qt::StrongFocus);
+    btnFocus->setFocusPolicy(Qt::NoFocus);
 
     buildHints();
 }

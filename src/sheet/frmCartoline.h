@@ -1,6 +1,8 @@
 #pragma once
 #include <QList>
+#include <QSet>
 
+#include "storage/CompanionFiles.h"
 #include "storage/Scheda.h"
 #include "ui/Dialogs.h"
 #include "ui/GradientWindow.h"
@@ -168,6 +170,8 @@ private:
     void loadPhotoInto(TImageView* slot, TImageView* placeholder);
     void savePhotoOf(TImageView* slot);
     void zoomPhotoOf(TImageView* slot);
+    void showUnreadPhotos();
+    bool storePhoto(TImageView* slot, CompanionFiles::Photo which, const QString& archive, const QString& number);
     template <typename Action> void navigate(Action action);
 
     TWindowSet& m_windows;
@@ -176,4 +180,10 @@ private:
     TFieldEntry* m_fieldEntry = nullptr;
     QWidget* m_fieldArea = nullptr;
     QWidget* m_commandBar = nullptr;
+    // Slots showing their placeholder only because a photo file could not be
+    // read (when the card was shown, or when the user picked a file): saving
+    // the card leaves the photo file that is there rather than writing the
+    // placeholder over it. Any other change of the slot's picture (a loaded
+    // photo, a webcam capture, the eraser, another card) clears the mark.
+    QSet<const TImageView*> m_unreadSlots;
 };

@@ -9,7 +9,7 @@
 #include "ui/ImageView.h"
 #include "ui/Look.h"
 
-TfrmZoom::TfrmZoom(QWidget* owner) : QDialog(owner)
+TfrmZoom::TfrmZoom(QWidget* owner) : TModalWindow(owner)
 {
     setObjectName(QStringLiteral("frmZoom"));
     setWindowTitle(QStringLiteral(" Fai clic sulla foto per chiudere questa finestra"));
@@ -43,14 +43,14 @@ void TfrmZoom::FormShow()
 
 void TfrmZoom::showEvent(QShowEvent* event)
 {
-    QDialog::showEvent(event);
+    TModalWindow::showEvent(event);
     if (!event->spontaneous())
         FormShow();
 }
 
 void TfrmZoom::resizeEvent(QResizeEvent* event)
 {
-    QDialog::resizeEvent(event);
+    TModalWindow::resizeEvent(event);
     centrePanel();
 }
 
@@ -75,7 +75,7 @@ bool TfrmZoom::eventFilter(QObject* watched, QEvent* event)
         panContainerClick();
         return true;
     }
-    return QDialog::eventFilter(watched, event);
+    return TModalWindow::eventFilter(watched, event);
 }
 
 void TfrmZoom::imgFotoClick()

@@ -1,12 +1,12 @@
 #pragma once
-#include <QDialog>
+#include "ui/FixedWindow.h"
 
 class TImageView;
 
 // Shows one photo of the record sheet as large as the screen allows; a click
 // on the photo or around it closes the window. Per use: created by a zoom
 // button with a copy of the slot's photo, shown modally, then discarded.
-class TfrmZoom : public QDialog {
+class TfrmZoom : public TModalWindow {
     Q_OBJECT
 public:
     explicit TfrmZoom(QWidget* owner);

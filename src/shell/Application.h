@@ -2,7 +2,7 @@
 #include <QApplication>
 
 // The application object: a failure that no window catches is shown in an
-// error box with its own text, and the window stays as it was.
+// error box, in Italian, and the window stays as it was.
 class TApplication : public QApplication {
     Q_OBJECT
 public:

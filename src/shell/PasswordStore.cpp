@@ -7,6 +7,7 @@
 
 #include "shell/Crypt.h"
 #include "storage/ProgramFolder.h"
+#include "storage/SaveFile.h"
 
 namespace {
 
@@ -202,7 +203,7 @@ bool writeValue(const QString& file, const QString& value)
         store.cancelWriting();
         return false;
     }
-    return store.commit();
+    return SaveFile::commit(store);
 }
 
 std::optional<QString> readPassword(const QString& file)

@@ -1,11 +1,13 @@
 #include "shell/WindowSet.h"
 
 #include <QApplication>
+#include <QThread>
 
 #include "sheet/frmCartoline.h"
 #include "shell/frmAvvio.h"
 #include "shell/frmCambiaPassword.h"
 #include "shell/frmPassword.h"
+#include "storage/Archivio.h"
 #include "storage/frmApriCatalogo.h"
 #include "storage/frmCreaCatalogo.h"
 #include "ui/Look.h"
@@ -17,6 +19,16 @@ TWindowSet::TWindowSet()
     QApplication::setQuitOnLastWindowClosed(false);
     Look::applyProcessFormats();
     onTerminate = [] { QCoreApplication::quit(); };
+    // While an archive action waits for another workstation's lock, the
+    // pointer says the program is busy rather than frozen.
+    TArchivio::ImpostaAvvisoAttesa([](bool inAttesa) {
+        if (QThread::currentThread() != QCoreApplication::instance()->thread())
+            return;
+        if (inAttesa)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
 
     frmPassword = new TfrmPassword(*this);
     frmApriCatalogo = new TfrmApriCatalogo(*this);

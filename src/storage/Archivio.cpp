@@ -3,10 +3,14 @@
 #include <QFile>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -19,25 +23,63 @@ constexpr off_t kDim = TScheda::Dimensione;
     throw EArchivioError();
 }
 
+std::atomic<qint64> g_attesaBlocco{TArchivio::AttesaBloccoPredefinita.count()};
+std::mutex g_avvisoMutex;
+TArchivio::AvvisoAttesa g_avviso;
+
+// Tells the installed listener that a wait began, and that it ended however
+// it ends.
+class AttesaAnnunciata {
+public:
+    AttesaAnnunciata()
+    {
+        {
+            const std::lock_guard<std::mutex> guardia(g_avvisoMutex);
+            m_avviso = g_avviso;
+        }
+        if (m_avviso)
+            m_avviso(true);
+    }
+    ~AttesaAnnunciata()
+    {
+        if (m_avviso)
+            m_avviso(false);
+    }
+    AttesaAnnunciata(const AttesaAnnunciata&) = delete;
+    AttesaAnnunciata& operator=(const AttesaAnnunciata&) = delete;
+
+private:
+    TArchivio::AvvisoAttesa m_avviso;
+};
+
 // Holds a whole-file advisory lock for one operation. Record locks belong to
 // the process and any close of the same file drops them; that is safe here
 // because a lock never outlives the call that takes it.
+//
+// A lock held elsewhere is asked for again after short, growing pauses
+// rather than waited for in the kernel, which has no bounded wait; past the
+// bound the operation fails.
 class Blocco {
 public:
     Blocco(int fd, short tipo)
         : m_fd(fd)
     {
-        struct flock fl {};
-        fl.l_type = tipo;
-        fl.l_whence = SEEK_SET;
-        fl.l_start = 0;
-        fl.l_len = 0; // to the end of the file, however far it grows
-        int r;
-        do
-            r = fcntl(m_fd, F_SETLKW, &fl);
-        while (r == -1 && errno == EINTR);
-        if (r == -1)
-            fallisci();
+        using Orologio = std::chrono::steady_clock;
+        constexpr auto kPausaMassima = std::chrono::milliseconds(20);
+        if (prendi(tipo))
+            return;
+        const Orologio::time_point scadenza = Orologio::now() + TArchivio::AttesaBlocco();
+        AttesaAnnunciata attesa;
+        std::chrono::microseconds pausa(500);
+        for (;;) {
+            const Orologio::time_point ora = Orologio::now();
+            if (ora >= scadenza)
+                fallisci();
+            std::this_thread::sleep_for(std::min<Orologio::duration>(pausa, scadenza - ora));
+            pausa = std::min<std::chrono::microseconds>(pausa * 2, kPausaMassima);
+            if (prendi(tipo))
+                return;
+        }
     }
     ~Blocco()
     {
@@ -50,6 +92,24 @@ public:
     Blocco& operator=(const Blocco&) = delete;
 
 private:
+    // False while another process holds a conflicting lock.
+    bool prendi(short tipo)
+    {
+        struct flock fl {};
+        fl.l_type = tipo;
+        fl.l_whence = SEEK_SET;
+        fl.l_start = 0;
+        fl.l_len = 0; // to the end of the file, however far it grows
+        for (;;) {
+            if (fcntl(m_fd, F_SETLK, &fl) == 0)
+                return true;
+            if (errno == EACCES || errno == EAGAIN)
+                return false;
+            if (errno != EINTR)
+                fallisci();
+        }
+    }
+
     int m_fd;
 };
 
@@ -97,6 +157,23 @@ void scrivi(int fd, const TScheda& scheda, qint32 n)
 }
 
 } // namespace
+
+void TArchivio::ImpostaAttesaBlocco(std::chrono::milliseconds attesa)
+{
+    g_attesaBlocco = attesa.count();
+}
+
+std::chrono::milliseconds TArchivio::AttesaBlocco()
+{
+    return std::chrono::milliseconds(g_attesaBlocco.load());
+}
+
+TArchivio::AvvisoAttesa TArchivio::ImpostaAvvisoAttesa(AvvisoAttesa avviso)
+{
+    const std::lock_guard<std::mutex> guardia(g_avvisoMutex);
+    std::swap(g_avviso, avviso);
+    return avviso;
+}
 
 QString ArchiveAccessMessage()
 {

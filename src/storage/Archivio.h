@@ -4,6 +4,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <chrono>
 #include <exception>
 #include <functional>
 #include <string>
@@ -30,9 +31,24 @@ private:
 // The program folder may be shared by several workstations, so every
 // operation holds an advisory lock on the whole file for its duration:
 // shared to count or read, exclusive to write. Writes reach the disk before
-// they return.
+// they return. A lock that another process holds is waited for at most
+// AttesaBlocco(); then the operation fails like any other, having written
+// nothing, so that a workstation that hangs while holding it cannot freeze
+// this one for good.
 class TArchivio {
 public:
+    static constexpr std::chrono::milliseconds AttesaBloccoPredefinita{5000};
+    // Process-wide; tests shorten it.
+    static void ImpostaAttesaBlocco(std::chrono::milliseconds attesa);
+    static std::chrono::milliseconds AttesaBlocco();
+
+    // Told true when an operation starts waiting for a lock held elsewhere
+    // and false when that wait ends, either way; never called when the lock
+    // is free at once. The windows install one that shows the wait cursor.
+    // Process-wide; returns the one it replaces.
+    using AvvisoAttesa = std::function<void(bool inAttesa)>;
+    static AvvisoAttesa ImpostaAvvisoAttesa(AvvisoAttesa avviso);
+
     TArchivio() = default;
     ~TArchivio(); // closes, never throws
     TArchivio(const TArchivio&) = delete;

@@ -46,7 +46,7 @@ bool copyContents(const QString& source, const QString& destination)
             return false;
         }
     }
-    return commitWhole(out);
+    return SaveFile::commit(out);
 }
 
 } // namespace

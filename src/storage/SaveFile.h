@@ -1,11 +1,14 @@
 #pragma once
 #include <QSaveFile>
 
-// Puts a file written aside in place only when every byte written reached
-// it. Qt's commit() flushes its write buffer without checking that flush, so
-// a disk that fills up at the end (a small file is still wholly in the
-// buffer then) would rename the cut file over the old one and report success.
-inline bool commitWhole(QSaveFile& file)
+namespace SaveFile {
+
+// Puts what was written to `file` in place of its target. QSaveFile::commit()
+// passes over a failed flush of the buffered bytes, so a write that the file
+// system cut short (a full disk, a file-size limit) would replace the target
+// with the cut file and report success. The flush is checked first; when it
+// fails the target stays as it was.
+inline bool commit(QSaveFile& file)
 {
     if (!file.flush()) {
         file.cancelWriting();
@@ -13,3 +16,5 @@ inline bool commitWhole(QSaveFile& file)
     }
     return file.commit();
 }
+
+} // namespace SaveFile

@@ -10,6 +10,7 @@
 #include "shell/WindowSet.h"
 #include "shell/frmAvvio.h"
 #include "shell/frmGuida.h"
+#include "storage/Archivio.h"
 #include "storage/CatalogueLook.h"
 #include "storage/ProgramFolder.h"
 #include "ui/Dialogs.h"
@@ -17,6 +18,8 @@
 #include "ui/PictureButton.h"
 
 namespace {
+
+constexpr qsizetype kLongestFileName = 255; // bytes
 
 // Characters a file name cannot or should not carry; typing them does nothing.
 bool isRefusedCharacter(QChar c)
@@ -115,6 +118,14 @@ void TfrmCreaCatalogo::btnApplicaClick()
         txtFile->setFocus();
         return;
     }
+    // Most file systems hold a file name of at most 255 bytes; an accented
+    // letter takes two of them.
+    if (QFile::encodeName(name + QStringLiteral(".dbm")).size() > kLongestFileName) {
+        Dialogs::error(this, QStringLiteral("Attenzione: il nome dell'archivio di modellini è troppo lungo.\r\n\r\n"
+                                            "Inserire un nome più breve."));
+        txtFile->setFocus();
+        return;
+    }
     const QString path = ProgramFolder::path() + name + QStringLiteral(".dbm");
     lblFile->setText(path);
     if (QFileInfo::exists(path)) {
@@ -126,7 +137,8 @@ void TfrmCreaCatalogo::btnApplicaClick()
     }
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        Dialogs::error(this, file.errorString());
+        // The system's own text is English and says nothing to a collector.
+        Dialogs::error(this, ArchiveAccessMessage());
         return;
     }
     file.close();

@@ -1,6 +1,7 @@
 #include "ui/FixedWindow.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QScreen>
@@ -39,9 +40,18 @@ void centreOnOwner(QWidget* window)
 
 } // namespace FixedWindow
 
+void TModalWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 TFixedDialog::TFixedDialog(QWidget* owner, const QString& objectName, const QString& caption,
                            QSize inner, QColor top, QColor bottom)
-    : QDialog(owner), m_top(top), m_bottom(bottom)
+    : TModalWindow(owner), m_top(top), m_bottom(bottom)
 {
     setObjectName(objectName);
     FixedWindow::setup(this, caption, inner);

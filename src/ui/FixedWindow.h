@@ -11,8 +11,19 @@ void centreOnScreen(QWidget* window);
 void centreOnOwner(QWidget* window);
 } // namespace FixedWindow
 
+// A per-use window shown modally. It closes only through its own commands:
+// Escape, which a dialog takes as its cancel command, does nothing.
+class TModalWindow : public QDialog {
+    Q_OBJECT
+public:
+    using QDialog::QDialog;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
 // A per-use fixed-size window with a gradient background, shown modally.
-class TFixedDialog : public QDialog {
+class TFixedDialog : public TModalWindow {
     Q_OBJECT
 public:
     TFixedDialog(QWidget* owner, const QString& objectName, const QString& caption, QSize inner,

@@ -13,6 +13,7 @@ void TImageView::setPhoto(const TPhoto& photo, const QImage& prepared)
     m_photo = photo;
     m_shown = prepared.size() == decodeSizeFor(photo) ? prepared : QImage();
     update();
+    emit photoChanged();
 }
 
 QSize TImageView::decodeSizeFor(const TPhoto& photo) const

@@ -26,6 +26,8 @@ public:
 
 signals:
     void clicked();
+    // Every setPhoto(), whoever calls it.
+    void photoChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

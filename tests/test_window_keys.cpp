@@ -1,0 +1,127 @@
+// Keys the windows must not take: Escape in the per-use windows, which close
+// only through their own commands, and Tab around the record sheet's fields.
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <functional>
+#include <iterator>
+
+#include "TestSupport.h"
+#include "output/frmExpCartoline.h"
+#include "output/frmSlideshow_Euro_01.h"
+#include "output/frmStampaCartolina.h"
+#include "search/frmInVendita.h"
+#include "search/frmTrovaCartoline.h"
+#include "sheet/FrameSource.h"
+#include "sheet/frmAllegaCartella.h"
+#include "sheet/frmCartoline.h"
+#include "sheet/frmWebCam.h"
+#include "sheet/frmZoom.h"
+#include "shell/frmGuida.h"
+#include "shell/frmInfo.h"
+#include "shell/frmSplash.h"
+#include "ui/PictureButton.h"
+
+namespace {
+
+// A webcam window without a camera behind it.
+class NoCamera : public TFrameSource {
+protected:
+    bool switchOn() override { return false; }
+    void switchOff() override {}
+};
+
+// Every per-use window the program shows modally, by name.
+const std::pair<const char*, std::function<QDialog*(TfrmCartoline*)>> kWindows[] = {
+    {"frmGuida", [](TfrmCartoline* sheet) { return new TfrmGuida(sheet); }},
+    {"frmInfo", [](TfrmCartoline* sheet) { return new TfrmInfo(sheet); }},
+    {"frmSplash", [](TfrmCartoline* sheet) { return new TfrmSplash(sheet); }},
+    {"frmZoom", [](TfrmCartoline* sheet) { return new TfrmZoom(sheet); }},
+    {"frmSlideshow_Euro_01", [](TfrmCartoline* sheet) { return new TfrmSlideshow_Euro_01(sheet); }},
+    {"frmWebCam", [](TfrmCartoline* sheet) { return new TfrmWebCam(sheet, std::make_unique<NoCamera>()); }},
+    {"frmAllegaCartella", [](TfrmCartoline* sheet) { return new TfrmAllegaCartella(sheet); }},
+    {"frmTrovaCartoline", [](TfrmCartoline* sheet) { return new TfrmTrovaCartoline(sheet); }},
+    {"frmInVendita", [](TfrmCartoline* sheet) { return new TfrmInVendita(sheet); }},
+    {"frmStampaCartolina", [](TfrmCartoline* sheet) { return new TfrmStampaCartolina(sheet); }},
+    {"frmAnteprimaCartolina", [](TfrmCartoline* sheet) { return new TfrmAnteprimaCartolina(sheet); }},
+    {"frmExpCartoline", [](TfrmCartoline* sheet) { return new TfrmExpCartoline(sheet); }},
+};
+
+} // namespace
+
+class TestWindowKeys : public QObject, private SheetProgramTest {
+    Q_OBJECT
+
+    void openSheet()
+    {
+        const QString path = program->file(QStringLiteral("Navi.dbm"));
+        writeArchive(path, 2);
+        QVERIFY(openRecordSheet(*windows, path, QStringLiteral("Navi")));
+        sheet->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(sheet));
+    }
+
+    QString focusName() const
+    {
+        QWidget* focus = QApplication::focusWidget();
+        return focus ? focus->objectName() : QString();
+    }
+
+private slots:
+    void init() { startSheetProgram(); }
+    void cleanup() { endSheetProgram(); }
+
+    void escapeLeavesTheWindowOpen_data()
+    {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < int(std::size(kWindows)); ++i)
+            QTest::newRow(kWindows[i].first) << i;
+    }
+
+    void escapeLeavesTheWindowOpen()
+    {
+        QFETCH(int, index);
+        openSheet();
+        const std::unique_ptr<QDialog> window(kWindows[index].second(sheet));
+        QCOMPARE(window->objectName(), QString::fromLatin1(kWindows[index].first));
+        window->open();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        Dialogs::takeShown();
+        // Where the window's focused control leaves the key alone, it reaches
+        // the window itself.
+        QWidget* target = window->focusWidget() ? window->focusWidget() : window.get();
+        QTest::keyClick(target, Qt::Key_Escape);
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+        QVERIFY(window->isVisible());
+        QCOMPARE(shownTexts(), QStringList());
+    }
+
+    // Tab runs through the 21 fields and "In vendita" and round again; the
+    // button that only takes the focus while saving is never on the way.
+    void tabSkipsTheSaveFocusButton()
+    {
+        openSheet();
+        sheet->chkInVendita->setFocus();
+        QTest::keyClick(sheet->chkInVendita, Qt::Key_Tab);
+        QCOMPARE(focusName(), QStringLiteral("txtNome"));
+        QTest::keyClick(sheet->txtNome, Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(focusName(), QStringLiteral("chkInVendita"));
+
+        // Saving still parks the focus on it, so that the field being edited
+        // is finished; Tab then goes on from the start.
+        fillRequiredFields(sheet);
+        sheet->txtNote->setFocus();
+        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        QCOMPARE(focusName(), QStringLiteral("btnFocus"));
+        Dialogs::takeShown();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(focusName(), QStringLiteral("txtNome"));
+    }
+};
+
+QTEST_MAIN(TestWindowKeys)
+#include "test_window_keys.moc"
