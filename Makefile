@@ -14,7 +14,7 @@ DEBS = cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev \
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: run test deps build install bench clean
+.PHONY: run test deps build install bench clean fuzz
 
 deps:
 	@missing=""; for p in $(DEBS); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
@@ -43,3 +43,29 @@ bench: build
 
 clean:
 	rm -rf $(BUILD) $(DIST)
+
+# Fuzzing, in a build folder of its own with clang and libFuzzer: each target
+# runs FUZZ_SECONDS seeded with its corpus folder (left untouched); the
+# inputs it finds go to a scratch folder. A crash or a broken property stops
+# the run with the input's path.
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?= record codepage amount photo archive password
+FUZZ_SCRATCH ?= $(or $(TMPDIR),/tmp)/miniarca-fuzz
+FUZZ_DEBS     = clang libclang-rt-14-dev
+
+fuzz: deps
+	@missing=""; for p in $(FUZZ_DEBS); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+	cmake -S . -B $(FUZZ_BUILD) -DMINIARCA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_SCRATCH)/$$t $(FUZZ_SCRATCH)/artifacts && \
+	  echo "== fuzz_$$t: $(FUZZ_SECONDS) s" && \
+	  $(FUZZ_BUILD)/tests/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_SCRATCH)/artifacts/$$t- $(FUZZ_SCRATCH)/$$t tests/fuzz/corpus/$$t \
+	    || { echo "fuzz_$$t failed: see $(FUZZ_SCRATCH)/artifacts/"; exit 1; }; \
+	done

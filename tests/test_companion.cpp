@@ -260,6 +260,31 @@ private slots:
         QCOMPARE(displayDecodeSize(QSize(400, 300), QSize(366, 260), 2.0), QSize(400, 300));
     }
 
+    // A picture one pixel wide still shrinks in its other side: a view that
+    // got the whole thread back would decode it again on every repaint.
+    void threadOfAPictureDecodesAtItsDrawnSize_data()
+    {
+        QTest::addColumn<QByteArray>("format"); // empty: pixels with no file
+        QTest::addColumn<qreal>("ratio");
+        QTest::addColumn<QSize>("decoded");
+        QTest::newRow("bitmap") << QByteArray() << 1.0 << QSize(1, 260);
+        QTest::newRow("jpeg") << QByteArray("jpg") << 1.0 << QSize(1, 260);
+        QTest::newRow("jpeg on a dense screen") << QByteArray("jpg") << 2.0 << QSize(1, 520);
+    }
+
+    void threadOfAPictureDecodesAtItsDrawnSize()
+    {
+        QFETCH(QByteArray, format);
+        QFETCH(qreal, ratio);
+        QFETCH(QSize, decoded);
+        const QImage thread = halves(QSize(1, 10000));
+        const TPhoto photo = format.isEmpty() ? TPhoto::fromImage(thread) : TPhoto::fromBytes(encoded(thread, format));
+        QCOMPARE(photo.size(), QSize(1, 10000));
+        const QSize wanted = displayDecodeSize(photo.size(), QSize(366, 260), ratio);
+        QCOMPARE(wanted, decoded);
+        QCOMPARE(photo.decode(wanted).size(), decoded);
+    }
+
     // ---- photos --------------------------------------------------------------
 
     void jpegIsWrittenBackByteForByte()
@@ -306,6 +331,30 @@ private slots:
         const QImage back(first);
         QVERIFY(near(back.pixel(10, 100), Qt::red, 12));
         QVERIFY(near(back.pixel(290, 100), Qt::blue, 12));
+    }
+
+    // JPEG allows at most 65500 pixels a side; a bigger picture (a stitched
+    // panorama, or a bitmap that claims millions of rows in a few bytes) must
+    // still reach its file, reduced to fit, rather than silently not at all.
+    void pictureBeyondJpegSidesIsReducedToFit_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QSize>("written");
+        QTest::newRow("panorama") << QSize(70000, 20) << QSize(65500, 18);
+        QTest::newRow("one column, tall") << QSize(1, 196640) << QSize(1, 65500);
+        QTest::newRow("at the limit, untouched") << QSize(65500, 2) << QSize(65500, 2);
+    }
+
+    void pictureBeyondJpegSidesIsReducedToFit()
+    {
+        QFETCH(QSize, picture);
+        QFETCH(QSize, written);
+        QImage image(picture, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        const QString path = program() + "Treni_Foto_A_9.jpg";
+        QVERIFY(TPhoto::fromImage(image).writeJpeg(path));
+        QCOMPARE(formatOf(path), QByteArray("jpeg"));
+        QCOMPARE(sizeOf(path), written);
     }
 
     void transparencyLiesOnWhite()

@@ -21,6 +21,18 @@ namespace {
 // pictures that were not JPEG to begin with.
 constexpr int kJpegQuality = 95;
 
+// The most pixels a JPEG side may hold (libjpeg's limit). A bigger picture is
+// reduced to fit, keeping its proportions, rather than not written at all.
+constexpr int kMaxJpegSide = 65500;
+
+QImage fittingJpeg(const QImage& pixels)
+{
+    if (pixels.width() <= kMaxJpegSide && pixels.height() <= kMaxJpegSide)
+        return pixels;
+    const QSize fit = pixels.size().scaled(kMaxJpegSide, kMaxJpegSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    return pixels.scaled(fit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 bool isJpegFormat(const QByteArray& format)
 {
     return format == "jpeg" || format == "jpg";
@@ -63,8 +75,9 @@ QSize displayDecodeSize(QSize picture, QSize area, qreal devicePixelRatio)
     const QSize drawn = displayRect(picture, area).size();
     if (drawn.isEmpty() || devicePixelRatio <= 1.0)
         return drawn;
+    // Each side on its own: a picture one pixel wide still shrinks in height.
     const QSize device(qRound(drawn.width() * devicePixelRatio), qRound(drawn.height() * devicePixelRatio));
-    return device.width() >= picture.width() || device.height() >= picture.height() ? picture : device;
+    return device.boundedTo(picture);
 }
 
 struct TPhoto::Data {
@@ -168,8 +181,7 @@ QImage TPhoto::decode(QSize target) const
 {
     if (!d || target.isEmpty())
         return {};
-    if (target.width() >= d->size.width() || target.height() >= d->size.height())
-        target = d->size; // never enlarged
+    target = target.boundedTo(d->size); // never enlarged, each side on its own
     if (!isJpeg())
         return target == d->size ? d->pixels
                                  : d->pixels.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -202,7 +214,7 @@ QByteArray TPhoto::jpegBytes() const
         writer.setQuality(kJpegQuality);
         writer.setOptimizedWrite(true);
         counters().encodes++;
-        if (!writer.write(d->pixels))
+        if (!writer.write(fittingJpeg(d->pixels)))
             d->encoded.clear();
     }
     return d->encoded;

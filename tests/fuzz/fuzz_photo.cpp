@@ -1,0 +1,88 @@
+// The photo loader on any bytes, damaged JPEGs and bitmaps above all.
+//
+// Input: the file's bytes, whole.
+#include "FuzzSupport.h"
+
+#include "sheet/Photo.h"
+
+#include <QImage>
+#include <QImageReader>
+
+namespace {
+
+// A JPEG side is 16-bit. A bitmap may claim any size, and a file of a few
+// bytes a huge one: the reader's allocation limit is what bounds its pixels.
+constexpr int kMaxJpegSide = 65535;
+// What the JPEG encoder writes at most.
+constexpr int kMaxWrittenSide = 65500;
+
+bool sane(const TPhoto& photo)
+{
+    const QSize size = photo.size();
+    if (size.width() <= 0 || size.height() <= 0)
+        return false;
+    if (photo.isJpeg())
+        return size.width() <= kMaxJpegSide && size.height() <= kMaxJpegSide;
+    return qint64(size.width()) * size.height() * 4 <= qint64(QImageReader::allocationLimit()) * 1024 * 1024;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    // The codec's complaints about damaged files would drown the fuzzer's output.
+    static const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    (void)previous;
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const TPhoto photo = TPhoto::fromBytes(bytes);
+    if (photo.isNull()) {
+        FUZZ_CHECK(photo.size().isEmpty() && photo.image().isNull() && photo.jpegBytes().isEmpty());
+        return 0;
+    }
+
+    const QSize full = photo.size();
+    FUZZ_CHECK(sane(photo));
+
+    // A JPEG is kept as the very bytes it came as.
+    if (bytes.startsWith("\xFF\xD8"))
+        FUZZ_CHECK(photo.isJpeg());
+    if (photo.isJpeg())
+        FUZZ_CHECK(photo.jpegBytes() == bytes);
+
+    // Whatever decodes is upright at the photo's size, and a reduced decode
+    // never exceeds the size asked nor the photo's own.
+    const qint64 area = qint64(full.width()) * full.height();
+    if (area <= (1 << 22)) {
+        const QImage whole = photo.image();
+        if (!whole.isNull())
+            FUZZ_CHECK(whole.size() == full);
+    }
+    // Reduced as the program asks: the size drawn in a photo slot, on a
+    // screen, on a dense screen. (Qt's smooth scaling itself crashes on some
+    // targets over a million pixels wide, which no view asks for.)
+    const struct { QSize area; qreal ratio; } views[] = { { QSize(320, 240), 1.0 }, { QSize(1366, 768), 1.0 }, { QSize(1920, 1080), 2.0 } };
+    for (const auto& view : views) {
+        const QSize target = displayDecodeSize(full, view.area, view.ratio);
+        FUZZ_CHECK(!target.isEmpty() && target.width() <= full.width() && target.height() <= full.height());
+        const QImage reduced = photo.decode(target);
+        if (!reduced.isNull())
+            FUZZ_CHECK(reduced.size() == target);
+    }
+    FUZZ_CHECK(photo.decode(QSize()).isNull());
+
+    // A picture kept as pixels becomes a JPEG, once: of the same size, or
+    // reduced to fit where a side is beyond what JPEG holds.
+    if (!photo.isJpeg() && area <= 512 * 512) {
+        const QByteArray jpeg = photo.jpegBytes();
+        FUZZ_CHECK(!jpeg.isEmpty());
+        FUZZ_CHECK(photo.jpegBytes() == jpeg);
+        const TPhoto back = TPhoto::fromBytes(jpeg);
+        FUZZ_CHECK(back.isJpeg());
+        if (full.width() <= kMaxWrittenSide && full.height() <= kMaxWrittenSide)
+            FUZZ_CHECK(back.size() == full);
+        else
+            FUZZ_CHECK(back.size().width() <= kMaxWrittenSide && back.size().height() <= kMaxWrittenSide
+                       && (back.size().width() == kMaxWrittenSide || back.size().height() == kMaxWrittenSide));
+    }
+    return 0;
+}
