@@ -49,7 +49,9 @@ clean:
 # its own folder; any finding (memory error, leak, undefined behaviour) fails
 # the test. The same options hold while building, since the build runs our
 # tools. Leaks of uninstrumented system libraries are listed in SAN_SUPP.
+# SAN_TESTS=regex runs only the matching tests.
 SAN_BUILD ?= build-asan
+SAN_TESTS ?=
 SAN_SUPP  := $(abspath tests/sanitizer/lsan.supp)
 SAN_ENV   := QT_QPA_PLATFORM=offscreen \
   ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
@@ -62,5 +64,5 @@ $(SAN_BUILD)/CMakeCache.txt:
 
 test-sanitize: deps $(SAN_BUILD)/CMakeCache.txt
 	$(SAN_ENV) cmake --build $(SAN_BUILD) -j $(JOBS)
-	cd $(SAN_BUILD) && $(SAN_ENV) ctest --output-on-failure -j $(JOBS)
+	cd $(SAN_BUILD) && $(SAN_ENV) ctest --output-on-failure -j $(JOBS) $(if $(SAN_TESTS),-R '$(SAN_TESTS)')
 # ------------------------------------------------------------------------------
