@@ -58,11 +58,15 @@ SAN_ENV   := QT_QPA_PLATFORM=offscreen \
   LSAN_OPTIONS=suppressions=$(SAN_SUPP):print_suppressions=0 \
   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: test-sanitize
+.PHONY: test-sanitize clean-sanitize
 $(SAN_BUILD)/CMakeCache.txt:
 	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMINIARCA_SANITIZE=ON -DMINIARCA_BENCH=OFF
 
 test-sanitize: deps $(SAN_BUILD)/CMakeCache.txt
 	$(SAN_ENV) cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && $(SAN_ENV) ctest --output-on-failure -j $(JOBS) $(if $(SAN_TESTS),-R '$(SAN_TESTS)')
+
+clean-sanitize:
+	rm -rf $(SAN_BUILD)
+clean: clean-sanitize
 # ------------------------------------------------------------------------------
