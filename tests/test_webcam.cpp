@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <thread>
 
 #include "PhotoFixtures.h"
@@ -30,25 +31,31 @@ using namespace PhotoFixtures;
 
 namespace {
 
+// How often a camera was switched on and off; kept by the test, since the
+// window destroys its camera when it closes.
+struct TSwitches {
+    int switchedOn = 0;
+    int switchedOff = 0;
+};
+
 // A camera that is there or not; frames come only through its inlet, as from
 // a real capture thread.
 class TFakeCamera : public TFrameSource {
 public:
-    explicit TFakeCamera(bool present) : m_present(present) {}
-    int switchedOn = 0;
-    int switchedOff = 0;
+    TFakeCamera(bool present, std::shared_ptr<TSwitches> log) : m_present(present), m_log(std::move(log)) {}
 
 protected:
     bool switchOn() override
     {
         if (m_present)
-            ++switchedOn;
+            ++m_log->switchedOn;
         return m_present;
     }
-    void switchOff() override { ++switchedOff; }
+    void switchOff() override { ++m_log->switchedOff; }
 
 private:
     bool m_present;
+    std::shared_ptr<TSwitches> m_log;
 };
 
 QImage uniform(QSize size, QColor colour)
@@ -91,7 +98,7 @@ void deliverFromAnotherThread(const TFrameSource::Inlet& inlet, const QImage& fr
 class TestWebCam : public QObject, public SheetProgramTest {
     Q_OBJECT
 
-    TFakeCamera* camera = nullptr; // the one the last window was given
+    std::shared_ptr<TSwitches> camera; // of the camera the last window was given
     bool cameraPresent = true;
 
     void openSheet()
@@ -122,9 +129,8 @@ private slots:
     {
         cameraPresent = true;
         FrameSources::setFactory([this] {
-            auto fake = std::make_unique<TFakeCamera>(cameraPresent);
-            camera = fake.get();
-            return fake;
+            camera = std::make_shared<TSwitches>();
+            return std::make_unique<TFakeCamera>(cameraPresent, camera);
         });
         startSheetProgram();
     }
@@ -187,7 +193,7 @@ private slots:
     void onAndOff()
     {
         TfrmWebCam webcam(sheet);
-        TFakeCamera* fake = camera;
+        std::shared_ptr<TSwitches> fake = camera;
         click(webcam.btnSpegni); // already off
         QCOMPARE(fake->switchedOff, 0);
         click(webcam.btnAccendi);
@@ -407,7 +413,7 @@ private slots:
         const TPhoto b = sheet->imgFoto02->photo();
         const QImage frame = halves(QSize(1280, 720));
         TPhoto offered;
-        TFakeCamera* fake = nullptr;
+        std::shared_ptr<TSwitches> fake;
         withWebCamOf(named<TPictureButton>(sheet, button.toLatin1().constData()), [&](TfrmWebCam* webcam) {
             fake = camera;
             QCOMPARE(webcam->lblMemory->text(), QLatin1String(intoA ? "foto01" : "foto02"));
@@ -460,7 +466,7 @@ private slots:
         openSheet();
         const TPhoto a = sheet->imgFoto->photo();
         const TPhoto b = sheet->imgFoto02->photo();
-        TFakeCamera* fake = nullptr;
+        std::shared_ptr<TSwitches> fake;
         withWebCamOf(sheet->btnAcquisisciFoto02, [&](TfrmWebCam* webcam) {
             fake = camera;
             click(webcam->btnAccendi);
