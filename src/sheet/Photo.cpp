@@ -43,18 +43,6 @@ bool isJpegSuffix(const QString& suffix)
     return suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg") || suffix == QLatin1String("jpe");
 }
 
-bool writeWhole(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return SaveFile::commit(file);
-}
-
 } // namespace
 
 QRect displayRect(QSize picture, QSize area)
@@ -223,7 +211,7 @@ QByteArray TPhoto::jpegBytes() const
 bool TPhoto::writeJpeg(const QString& path) const
 {
     const QByteArray bytes = jpegBytes();
-    return !bytes.isEmpty() && writeWhole(path, bytes);
+    return !bytes.isEmpty() && SaveFile::writeWhole(path, bytes);
 }
 
 bool TPhoto::saveAs(const QString& path) const

@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 
 #include "shell/Crypt.h"
 #include "storage/ProgramFolder.h"
@@ -195,15 +194,7 @@ bool writeValue(const QString& file, const QString& value)
     }
     if (parseValue(updated) != std::optional<QString>(value))
         return false;
-
-    QSaveFile store(file);
-    if (!store.open(QIODevice::WriteOnly))
-        return false;
-    if (store.write(updated) != updated.size()) {
-        store.cancelWriting();
-        return false;
-    }
-    return SaveFile::commit(store);
+    return SaveFile::writeWhole(file, updated);
 }
 
 std::optional<QString> readPassword(const QString& file)

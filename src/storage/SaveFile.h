@@ -17,4 +17,18 @@ inline bool commit(QSaveFile& file)
     return file.commit();
 }
 
+// Writes `bytes` as the whole content of `path`, replacing an existing file
+// only once the new one is complete.
+inline bool writeWhole(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return commit(file);
+}
+
 } // namespace SaveFile

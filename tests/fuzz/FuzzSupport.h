@@ -3,7 +3,6 @@
 // choices and values, and a property check that stops the run loudly (the
 // fuzzer records the input; the corpus replay fails the test).
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 
 #include <algorithm>
@@ -89,11 +88,4 @@ inline const std::string& fuzzScratchFolder()
         return pattern;
     }());
     return path;
-}
-
-// A file's whole content; empty when it cannot be read.
-inline QByteArray fuzzFileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }

@@ -3,6 +3,7 @@
 //
 // Input: one operation per byte, each followed by its arguments.
 #include "FuzzSupport.h"
+#include "../PhotoFixtures.h"
 
 #include "storage/Archivio.h"
 
@@ -166,7 +167,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(archivio.Aperto() == model.open);
         FUZZ_CHECK(QFile::exists(path) == model.exists);
         if (model.exists)
-            FUZZ_CHECK(fuzzFileBytes(path) == model.bytes);
+            FUZZ_CHECK(PhotoFixtures::readFile(path) == model.bytes);
     }
     return 0;
 }

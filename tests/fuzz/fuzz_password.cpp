@@ -4,20 +4,14 @@
 // to 255 units, then the store file's bytes.
 #include "../FileSizeLimit.h"
 #include "FuzzSupport.h"
+#include "../PhotoFixtures.h"
 
 #include "shell/Crypt.h"
 #include "shell/PasswordStore.h"
 #include "storage/ProgramFolder.h"
 
-#include <QFile>
 
 namespace {
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 bool isUpperHex(const QString& text)
 {
@@ -50,7 +44,7 @@ void cipher(const QString& password, const QString& anyText)
 // success reads back as written.
 void limitedWrite(const QString& store, const QString& value, rlim_t limit)
 {
-    const QByteArray before = fuzzFileBytes(store);
+    const QByteArray before = PhotoFixtures::readFile(store);
     bool written = true;
     {
         FileSizeLimit small(limit);
@@ -59,7 +53,7 @@ void limitedWrite(const QString& store, const QString& value, rlim_t limit)
     if (written)
         FUZZ_CHECK(PasswordStore::readValue(store) == std::optional<QString>(value));
     else
-        FUZZ_CHECK(fuzzFileBytes(store) == before);
+        FUZZ_CHECK(PhotoFixtures::readFile(store) == before);
 }
 
 } // namespace
@@ -80,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<QString> parsed = PasswordStore::parseValue(storeBytes);
     FUZZ_CHECK(PasswordStore::parseValue(storeBytes) == parsed);
     const QString store = QString::fromStdString(fuzzScratchFolder() + "/unins000.dll");
-    FUZZ_CHECK(writeFile(store, storeBytes));
+    FUZZ_CHECK(PhotoFixtures::writeFile(store, storeBytes));
     FUZZ_CHECK(PasswordStore::readValue(store) == parsed);
     FUZZ_CHECK(PasswordStore::readValue(store) == parsed);
     const std::optional<QString> storedPassword = PasswordStore::readPassword(store);
@@ -90,12 +84,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // the store cannot be read; otherwise it reads back as the new password.
     const QString enciphered = Crypt::Encrypt(password);
     limitedWrite(store, enciphered, limit);
-    FUZZ_CHECK(writeFile(store, storeBytes));
+    FUZZ_CHECK(PhotoFixtures::writeFile(store, storeBytes));
     const bool changed = PasswordStore::writeValue(store, enciphered);
     FUZZ_CHECK(changed == parsed.has_value());
     if (changed)
         FUZZ_CHECK(PasswordStore::readPassword(store) == std::optional<QString>(ProgramFolder::trimmed(password)));
     else
-        FUZZ_CHECK(fuzzFileBytes(store) == storeBytes);
+        FUZZ_CHECK(PhotoFixtures::readFile(store) == storeBytes);
     return 0;
 }
