@@ -1,7 +1,7 @@
 #pragma once
 // The 100 000-record archive the scan benchmarks share, and the block scan
 // that every whole-archive action is measured against.
-#include "storage/Archivio.h"
+#include "core/archive/Archivio.h"
 
 #include <QFile>
 #include <QString>

@@ -6,7 +6,7 @@
 #include <QImage>
 #include <QString>
 
-#include "storage/Archivio.h"
+#include "core/archive/Archivio.h"
 
 #include <cmath>
 #include <random>

@@ -8,9 +8,9 @@
 
 #include <memory>
 
-#include "sheet/frmCartoline.h"
-#include "shell/WindowSet.h"
-#include "storage/ProgramFolder.h"
+#include "gui/sheet/frmCartoline.h"
+#include "gui/shell/WindowSet.h"
+#include "core/archive/ProgramFolder.h"
 
 class SheetBench {
 public:

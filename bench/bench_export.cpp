@@ -15,10 +15,10 @@
 
 #include <memory>
 
-#include "output/Export.h"
-#include "output/frmExpCartoline.h"
-#include "shell/TMisc.h"
-#include "ui/Dialogs.h"
+#include "core/export/Export.h"
+#include "gui/output/frmExpCartoline.h"
+#include "core/system/TMisc.h"
+#include "gui/widgets/Dialogs.h"
 
 namespace {
 

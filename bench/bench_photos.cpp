@@ -23,10 +23,10 @@
 #include "BenchSupport.h"
 #include "PhotoBench.h"
 #include "SheetBench.h"
-#include "sheet/Photo.h"
-#include "shell/frmAvvio.h"
-#include "storage/CompanionFiles.h"
-#include "ui/ImageView.h"
+#include "core/photos/Photo.h"
+#include "gui/shell/frmAvvio.h"
+#include "core/archive/CompanionFiles.h"
+#include "gui/widgets/ImageView.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 
 #include "BenchSupport.h"
 #include "PhotoBench.h"
-#include "output/CardLayout.h"
-#include "search/SummaryLayout.h"
-#include "sheet/Photo.h"
+#include "core/report/CardLayout.h"
+#include "core/report/SummaryLayout.h"
+#include "core/photos/Photo.h"
 
 namespace {
 

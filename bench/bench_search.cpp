@@ -12,9 +12,9 @@
 
 #include <memory>
 
-#include "search/ListaRiepilogo.h"
-#include "search/frmInVendita.h"
-#include "search/frmTrovaCartoline.h"
+#include "gui/search/ListaRiepilogo.h"
+#include "gui/search/frmInVendita.h"
+#include "gui/search/frmTrovaCartoline.h"
 
 namespace {
 

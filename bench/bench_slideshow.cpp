@@ -19,10 +19,10 @@
 #include "BenchSupport.h"
 #include "PhotoBench.h"
 #include "SheetBench.h"
-#include "output/frmSlideshow_Euro_01.h"
-#include "sheet/Photo.h"
-#include "storage/CompanionFiles.h"
-#include "ui/ImageView.h"
+#include "gui/output/frmSlideshow_Euro_01.h"
+#include "core/photos/Photo.h"
+#include "core/archive/CompanionFiles.h"
+#include "gui/widgets/ImageView.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 
 #include "BenchSupport.h"
 #include "PhotoBench.h"
-#include "sheet/FrameSource.h"
-#include "sheet/frmWebCam.h"
-#include "ui/ImageView.h"
+#include "gui/sheet/FrameSource.h"
+#include "gui/sheet/frmWebCam.h"
+#include "gui/widgets/ImageView.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "shell/Application.h"
-#include "shell/WindowSet.h"
+#include "gui/shell/Application.h"
+#include "gui/shell/WindowSet.h"
 
 int main(int argc, char* argv[])
 {

@@ -5,7 +5,7 @@
 #include <QList>
 #include <QString>
 
-#include "storage/Archivio.h"
+#include "core/archive/Archivio.h"
 
 #include <chrono>
 #include <functional>

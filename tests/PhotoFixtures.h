@@ -8,7 +8,7 @@
 #include <QImageReader>
 #include <QPainter>
 
-#include "storage/CompanionFiles.h"
+#include "core/archive/CompanionFiles.h"
 
 namespace PhotoFixtures {
 

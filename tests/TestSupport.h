@@ -11,13 +11,13 @@
 #include <QWidget>
 
 #include "ArchiveFixtures.h"
-#include "sheet/frmCartoline.h"
-#include "shell/TMisc.h"
-#include "shell/WindowSet.h"
-#include "shell/frmAvvio.h"
-#include "storage/Archivio.h"
-#include "storage/ProgramFolder.h"
-#include "ui/Dialogs.h"
+#include "gui/sheet/frmCartoline.h"
+#include "core/system/TMisc.h"
+#include "gui/shell/WindowSet.h"
+#include "gui/shell/frmAvvio.h"
+#include "core/archive/Archivio.h"
+#include "core/archive/ProgramFolder.h"
+#include "gui/widgets/Dialogs.h"
 
 #include <functional>
 #include <memory>

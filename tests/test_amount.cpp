@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "sheet/Amount.h"
+#include "core/formats/Amount.h"
 
 class TestAmount : public QObject {
     Q_OBJECT

@@ -11,8 +11,8 @@
 #include <stdexcept>
 
 #include "TestSupport.h"
-#include "shell/Application.h"
-#include "storage/Archivio.h"
+#include "gui/shell/Application.h"
+#include "core/archive/Archivio.h"
 
 namespace {
 

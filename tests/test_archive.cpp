@@ -1,4 +1,4 @@
-#include "storage/Archivio.h"
+#include "core/archive/Archivio.h"
 
 #include <QCoreApplication>
 #include <QDir>

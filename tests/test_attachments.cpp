@@ -19,14 +19,14 @@
 
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
-#include "sheet/frmAllegaCartella.h"
-#include "sheet/frmCartoline.h"
-#include "shell/Banner.h"
-#include "shell/TMisc.h"
-#include "storage/Archivio.h"
-#include "storage/CodePage.h"
-#include "storage/CompanionFiles.h"
-#include "ui/PictureButton.h"
+#include "gui/sheet/frmAllegaCartella.h"
+#include "gui/sheet/frmCartoline.h"
+#include "gui/widgets/Banner.h"
+#include "core/system/TMisc.h"
+#include "core/archive/Archivio.h"
+#include "core/formats/CodePage.h"
+#include "core/archive/CompanionFiles.h"
+#include "gui/widgets/PictureButton.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
-#include "sheet/frmCartoline.h"
-#include "shell/WindowSet.h"
-#include "shell/frmAvvio.h"
-#include "storage/Archivio.h"
-#include "ui/PictureButton.h"
+#include "gui/sheet/frmCartoline.h"
+#include "gui/shell/WindowSet.h"
+#include "gui/shell/frmAvvio.h"
+#include "core/archive/Archivio.h"
+#include "gui/widgets/PictureButton.h"
 
 namespace {
 

@@ -9,13 +9,13 @@
 #include <QListWidget>
 
 #include "TestSupport.h"
-#include "sheet/frmCartoline.h"
-#include "shell/WindowSet.h"
-#include "shell/frmAvvio.h"
-#include "shell/frmPassword.h"
-#include "storage/frmApriCatalogo.h"
-#include "storage/frmCreaCatalogo.h"
-#include "ui/PictureButton.h"
+#include "gui/sheet/frmCartoline.h"
+#include "gui/shell/WindowSet.h"
+#include "gui/shell/frmAvvio.h"
+#include "gui/shell/frmPassword.h"
+#include "gui/catalogue/frmApriCatalogo.h"
+#include "gui/catalogue/frmCreaCatalogo.h"
+#include "gui/widgets/PictureButton.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 
 #include "FileSizeLimit.h"
 #include "PhotoFixtures.h"
-#include "sheet/Photo.h"
-#include "storage/CompanionFiles.h"
-#include "storage/ProgramFolder.h"
+#include "core/photos/Photo.h"
+#include "core/archive/CompanionFiles.h"
+#include "core/archive/ProgramFolder.h"
 
 using namespace PhotoFixtures;
 using CompanionFiles::CopyResult;

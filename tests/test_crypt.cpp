@@ -5,8 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "shell/Crypt.h"
-#include "shell/PasswordStore.h"
+#include "core/access/Crypt.h"
+#include "core/access/PasswordStore.h"
 
 class TestCrypt : public QObject {
     Q_OBJECT

@@ -15,14 +15,14 @@
 
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
-#include "output/Export.h"
-#include "output/frmExpCartoline.h"
-#include "sheet/frmCartoline.h"
-#include "shell/Banner.h"
-#include "shell/WindowSet.h"
-#include "shell/frmGuida.h"
-#include "storage/Archivio.h"
-#include "ui/PictureButton.h"
+#include "core/export/Export.h"
+#include "gui/output/frmExpCartoline.h"
+#include "gui/sheet/frmCartoline.h"
+#include "gui/widgets/Banner.h"
+#include "gui/shell/WindowSet.h"
+#include "gui/shell/frmGuida.h"
+#include "core/archive/Archivio.h"
+#include "gui/widgets/PictureButton.h"
 
 namespace {
 

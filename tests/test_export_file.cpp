@@ -16,9 +16,9 @@
 #include "FilePermissions.h"
 #include "FileSizeLimit.h"
 #include "PhotoFixtures.h"
-#include "output/Export.h"
-#include "storage/Archivio.h"
-#include "storage/ProgramFolder.h"
+#include "core/export/Export.h"
+#include "core/archive/Archivio.h"
+#include "core/archive/ProgramFolder.h"
 
 namespace {
 

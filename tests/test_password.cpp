@@ -10,12 +10,12 @@
 
 #include "FileSizeLimit.h"
 #include "TestSupport.h"
-#include "shell/Crypt.h"
-#include "shell/PasswordStore.h"
-#include "shell/WindowSet.h"
-#include "shell/frmAvvio.h"
-#include "shell/frmCambiaPassword.h"
-#include "shell/frmPassword.h"
+#include "core/access/Crypt.h"
+#include "core/access/PasswordStore.h"
+#include "gui/shell/WindowSet.h"
+#include "gui/shell/frmAvvio.h"
+#include "gui/shell/frmCambiaPassword.h"
+#include "gui/shell/frmPassword.h"
 
 namespace {
 

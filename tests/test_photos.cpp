@@ -15,17 +15,17 @@
 
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
-#include "sheet/Photo.h"
-#include "sheet/FrameSource.h"
-#include "sheet/frmCartoline.h"
-#include "sheet/frmWebCam.h"
-#include "sheet/frmZoom.h"
-#include "shell/WindowSet.h"
-#include "shell/frmAvvio.h"
-#include "storage/Archivio.h"
-#include "storage/CompanionFiles.h"
-#include "ui/ImageView.h"
-#include "ui/PictureButton.h"
+#include "core/photos/Photo.h"
+#include "gui/sheet/FrameSource.h"
+#include "gui/sheet/frmCartoline.h"
+#include "gui/sheet/frmWebCam.h"
+#include "gui/sheet/frmZoom.h"
+#include "gui/shell/WindowSet.h"
+#include "gui/shell/frmAvvio.h"
+#include "core/archive/Archivio.h"
+#include "core/archive/CompanionFiles.h"
+#include "gui/widgets/ImageView.h"
+#include "gui/widgets/PictureButton.h"
 
 using namespace PhotoFixtures;
 using CompanionFiles::Photo;

@@ -18,11 +18,11 @@
 #include "PdfFixtures.h"
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
-#include "output/frmStampaCartolina.h"
-#include "report/ReportOutput.h"
-#include "sheet/Photo.h"
-#include "ui/ImageView.h"
-#include "ui/PictureButton.h"
+#include "gui/output/frmStampaCartolina.h"
+#include "gui/output/ReportOutput.h"
+#include "core/photos/Photo.h"
+#include "gui/widgets/ImageView.h"
+#include "gui/widgets/PictureButton.h"
 
 using namespace PdfFixtures;
 using namespace PhotoFixtures;

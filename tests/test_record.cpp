@@ -1,5 +1,5 @@
-#include "storage/CodePage.h"
-#include "storage/Scheda.h"
+#include "core/formats/CodePage.h"
+#include "core/archive/Scheda.h"
 
 #include <QTest>
 

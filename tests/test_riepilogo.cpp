@@ -7,9 +7,9 @@
 
 #include <cstring>
 
-#include "search/Ricerca.h"
-#include "search/RigaRiepilogo.h"
-#include "storage/Archivio.h"
+#include "core/search/Ricerca.h"
+#include "core/search/RigaRiepilogo.h"
+#include "core/archive/Archivio.h"
 
 namespace {
 

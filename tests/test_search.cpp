@@ -14,14 +14,14 @@
 #include "PdfFixtures.h"
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
-#include "search/ListaRiepilogo.h"
-#include "search/RigaRiepilogo.h"
-#include "search/frmInVendita.h"
-#include "search/frmTrovaCartoline.h"
-#include "sheet/Photo.h"
-#include "storage/CompanionFiles.h"
-#include "ui/ImageView.h"
-#include "ui/PictureButton.h"
+#include "gui/search/ListaRiepilogo.h"
+#include "core/search/RigaRiepilogo.h"
+#include "gui/search/frmInVendita.h"
+#include "gui/search/frmTrovaCartoline.h"
+#include "core/photos/Photo.h"
+#include "core/archive/CompanionFiles.h"
+#include "gui/widgets/ImageView.h"
+#include "gui/widgets/PictureButton.h"
 
 namespace {
 

@@ -16,12 +16,12 @@
 
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
-#include "output/frmSlideshow_Euro_01.h"
-#include "sheet/Photo.h"
-#include "sheet/frmCartoline.h"
-#include "storage/CompanionFiles.h"
-#include "ui/ImageView.h"
-#include "ui/PictureButton.h"
+#include "gui/output/frmSlideshow_Euro_01.h"
+#include "core/photos/Photo.h"
+#include "gui/sheet/frmCartoline.h"
+#include "core/archive/CompanionFiles.h"
+#include "gui/widgets/ImageView.h"
+#include "gui/widgets/PictureButton.h"
 
 using namespace PhotoFixtures;
 using CompanionFiles::Photo;

@@ -11,11 +11,11 @@
 
 #include "PdfFixtures.h"
 #include "TestSupport.h"
-#include "report/Report.h"
-#include "search/SummaryLayout.h"
-#include "search/SummaryReport.h"
-#include "shell/ProcessFormats.h"
-#include "ui/Look.h"
+#include "core/report/Report.h"
+#include "core/report/SummaryLayout.h"
+#include "gui/search/SummaryReport.h"
+#include "core/formats/ProcessFormats.h"
+#include "gui/widgets/Look.h"
 
 using namespace PdfFixtures;
 

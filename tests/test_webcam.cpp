@@ -17,15 +17,15 @@
 
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
-#include "sheet/CameraFrameSource.h"
-#include "sheet/FrameSource.h"
-#include "sheet/Photo.h"
-#include "sheet/frmCartoline.h"
-#include "sheet/frmWebCam.h"
-#include "shell/WindowSet.h"
-#include "storage/CompanionFiles.h"
-#include "ui/ImageView.h"
-#include "ui/PictureButton.h"
+#include "gui/sheet/CameraFrameSource.h"
+#include "gui/sheet/FrameSource.h"
+#include "core/photos/Photo.h"
+#include "gui/sheet/frmCartoline.h"
+#include "gui/sheet/frmWebCam.h"
+#include "gui/shell/WindowSet.h"
+#include "core/archive/CompanionFiles.h"
+#include "gui/widgets/ImageView.h"
+#include "gui/widgets/PictureButton.h"
 
 using namespace PhotoFixtures;
 

@@ -9,8 +9,8 @@
 #include <QFileInfo>
 #include <QTextStream>
 
-#include "shell/Crypt.h"
-#include "shell/PasswordStore.h"
+#include "core/access/Crypt.h"
+#include "core/access/PasswordStore.h"
 
 int main(int argc, char* argv[])
 {

@@ -4,7 +4,7 @@
 // for the rounding alone.
 #include "FuzzSupport.h"
 
-#include "sheet/Amount.h"
+#include "core/formats/Amount.h"
 
 #include <QRegularExpression>
 

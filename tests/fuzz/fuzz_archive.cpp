@@ -5,7 +5,7 @@
 #include "FuzzSupport.h"
 #include "../PhotoFixtures.h"
 
-#include "storage/Archivio.h"
+#include "core/archive/Archivio.h"
 
 #include <QFile>
 

@@ -3,7 +3,7 @@
 // Input: a selector byte, then either bytes to decode or UTF-16 text to encode.
 #include "FuzzSupport.h"
 
-#include "storage/CodePage.h"
+#include "core/formats/CodePage.h"
 
 #include <clocale>
 

@@ -6,9 +6,9 @@
 #include "FuzzSupport.h"
 #include "../PhotoFixtures.h"
 
-#include "shell/Crypt.h"
-#include "shell/PasswordStore.h"
-#include "storage/ProgramFolder.h"
+#include "core/access/Crypt.h"
+#include "core/access/PasswordStore.h"
+#include "core/archive/ProgramFolder.h"
 
 
 namespace {

@@ -3,7 +3,7 @@
 // Input: the file's bytes, whole.
 #include "FuzzSupport.h"
 
-#include "sheet/Photo.h"
+#include "core/photos/Photo.h"
 
 #include <QImage>
 #include <QImageReader>

@@ -4,9 +4,9 @@
 // longer ones cut), then a field number and a text to store in it.
 #include "FuzzSupport.h"
 
-#include "storage/CodePage.h"
-#include "storage/ProgramFolder.h"
-#include "storage/Scheda.h"
+#include "core/formats/CodePage.h"
+#include "core/archive/ProgramFolder.h"
+#include "core/archive/Scheda.h"
 
 #include <cstring>
 

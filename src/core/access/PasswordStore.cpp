@@ -1,0 +1,232 @@
+#include "core/access/PasswordStore.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+
+#include "core/access/Crypt.h"
+#include "core/archive/ProgramFolder.h"
+#include "core/archive/SaveFile.h"
+
+namespace {
+
+// The store is read by hand rather than through QSettings: QSettings reports
+// a damaged file only on its first parse in a process and serves its cache
+// afterwards, so the same store answered differently from one login to the
+// next. Reading and writing share this one scan, so that a written value
+// always reads back as written.
+
+const QByteArray kSection = QByteArrayLiteral("Accesso");
+const QByteArray kKey = QByteArrayLiteral("Valore");
+const QByteArray kBom = QByteArrayLiteral("\xEF\xBB\xBF");
+
+// One line of the text: [begin, end) is its content, [end, next) its line end.
+struct Line {
+    qsizetype begin;
+    qsizetype end;
+    qsizetype next;
+};
+
+struct Scan {
+    QList<Line> lines;
+    QList<qsizetype> values;  // the Valore lines of [Accesso], by index
+    qsizetype header = -1;    // the first [Accesso] header line
+    bool damaged = false;     // a stray line or a broken section header
+    bool ambiguous = false;   // a Valore line after a broken section header
+    QByteArray lineEnd = QByteArrayLiteral("\n"); // the file's own, for new lines
+};
+
+QByteArray contentOf(const QByteArray& text, const Line& line)
+{
+    return text.mid(line.begin, line.end - line.begin).trimmed();
+}
+
+Scan scan(const QByteArray& text)
+{
+    enum class Section { Other, Accesso, Unknown };
+    Scan s;
+    Section section = Section::Other;
+    bool lineEndSeen = false;
+    qsizetype pos = text.startsWith(kBom) ? kBom.size() : 0;
+    while (pos < text.size()) {
+        qsizetype end = pos;
+        while (end < text.size() && text[end] != '\n' && text[end] != '\r')
+            ++end;
+        qsizetype next = end;
+        if (next < text.size())
+            next += (text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n') ? 2 : 1;
+        if (!lineEndSeen && next > end) {
+            s.lineEnd = text.mid(end, next - end);
+            lineEndSeen = true;
+        }
+        const Line line{pos, end, next};
+        const qsizetype index = s.lines.size();
+        s.lines.append(line);
+        pos = next;
+
+        const QByteArray content = contentOf(text, line);
+        if (content.isEmpty() || content.startsWith(';') || content.startsWith('#'))
+            continue;
+        if (content.startsWith('[')) {
+            if (!content.endsWith(']')) {
+                // Which section the next lines belong to is anyone's guess.
+                s.damaged = true;
+                section = Section::Unknown;
+                continue;
+            }
+            section = content.mid(1, content.size() - 2).trimmed() == kSection ? Section::Accesso : Section::Other;
+            if (section == Section::Accesso && s.header < 0)
+                s.header = index;
+            continue;
+        }
+        const qsizetype equals = content.indexOf('=');
+        if (equals < 0) {
+            s.damaged = true;
+            continue;
+        }
+        if (content.left(equals).trimmed() != kKey)
+            continue;
+        if (section == Section::Accesso)
+            s.values.append(index);
+        else if (section == Section::Unknown)
+            s.ambiguous = true;
+    }
+    return s;
+}
+
+QString valueOf(const QByteArray& text, const Line& line)
+{
+    const QByteArray content = contentOf(text, line);
+    QByteArray value = content.mid(content.indexOf('=') + 1).trimmed();
+    if (value.size() >= 2 && value.startsWith('"') && value.endsWith('"'))
+        value = value.mid(1, value.size() - 2);
+    return QString::fromUtf8(value);
+}
+
+std::optional<QString> valueIn(const QByteArray& text, const Scan& s)
+{
+    if (s.ambiguous)
+        return std::nullopt;
+    if (s.values.isEmpty()) {
+        if (s.damaged)
+            return std::nullopt;
+        return QString();
+    }
+    const QString value = valueOf(text, s.lines[s.values.first()]);
+    for (qsizetype index : s.values)
+        if (valueOf(text, s.lines[index]) != value)
+            return std::nullopt;
+    return value;
+}
+
+// The store's bytes; an empty text for a missing file, nothing when the
+// path is there but cannot be read as a file.
+std::optional<QByteArray> storeBytes(const QString& file)
+{
+    const QFileInfo info(file);
+    if (!info.exists())
+        return QByteArray();
+    if (!info.isFile())
+        return std::nullopt;
+    QFile store(file);
+    if (!store.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray text = store.readAll();
+    if (store.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+namespace PasswordStore {
+
+QString path()
+{
+    return ProgramFolder::path() + QLatin1String(kFileName);
+}
+
+std::optional<QString> parseValue(const QByteArray& text)
+{
+    return valueIn(text, scan(text));
+}
+
+std::optional<QString> readValue(const QString& file)
+{
+    const std::optional<QByteArray> text = storeBytes(file);
+    if (!text)
+        return std::nullopt;
+    return parseValue(*text);
+}
+
+bool writeValue(const QString& file, const QString& value)
+{
+    const std::optional<QByteArray> text = storeBytes(file);
+    if (!text)
+        return false;
+    const Scan s = scan(*text);
+    // A store whose value cannot be told is left alone, as the login does.
+    if (!valueIn(*text, s))
+        return false;
+
+    const QByteArray entry = kKey + '=' + value.toUtf8();
+    QByteArray updated = *text;
+    if (!s.values.isEmpty()) {
+        // Every copy of the value changes, back to front so that the
+        // positions still hold.
+        for (qsizetype i = s.values.size() - 1; i >= 0; --i) {
+            const Line& line = s.lines[s.values[i]];
+            updated.replace(line.begin, line.end - line.begin, entry);
+        }
+    } else if (s.header >= 0) {
+        const Line& header = s.lines[s.header];
+        if (header.next == header.end)
+            updated.insert(header.end, s.lineEnd + entry + s.lineEnd);
+        else
+            updated.insert(header.next, entry + s.lineEnd);
+    } else {
+        if (!updated.isEmpty() && updated != kBom) {
+            if (!updated.endsWith('\n') && !updated.endsWith('\r'))
+                updated += s.lineEnd;
+            updated += s.lineEnd;
+        }
+        updated += '[' + kSection + ']' + s.lineEnd + entry + s.lineEnd;
+    }
+    if (parseValue(updated) != std::optional<QString>(value))
+        return false;
+    return SaveFile::writeWhole(file, updated);
+}
+
+std::optional<QString> readPassword(const QString& file)
+{
+    const std::optional<QString> value = readValue(file);
+    if (!value)
+        return std::nullopt;
+    const std::optional<QString> plain = Crypt::Decrypt(*value);
+    if (!plain)
+        return std::nullopt;
+    return ProgramFolder::trimmed(*plain);
+}
+
+QString normalised(const QString& typed)
+{
+    QString text = typed;
+    for (QChar& c : text)
+        if (c >= u'a' && c <= u'z')
+            c = QChar(char16_t(c.unicode() - u'a' + u'A'));
+    return ProgramFolder::trimmed(text);
+}
+
+QString refusal(const QString& password)
+{
+    if (password.size() > kMaxLength)
+        return QStringLiteral("Attenzione: la nuova password non può superare i 255 caratteri. "
+                              "Scegliere una password più corta.");
+    for (QChar c : password)
+        if (c.unicode() < 1 || c.unicode() > 255)
+            return QStringLiteral("Attenzione: la nuova password contiene caratteri non ammessi. "
+                                  "Utilizzare soltanto lettere, cifre e simboli dell'alfabeto latino.");
+    return {};
+}
+
+} // namespace PasswordStore

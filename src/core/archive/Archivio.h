@@ -1,0 +1,86 @@
+#pragma once
+#include "core/archive/Scheda.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <chrono>
+#include <exception>
+#include <functional>
+#include <string>
+#include <vector>
+
+// The one message every window shows when an archive action fails.
+QString ArchiveAccessMessage();
+
+// Every failure of an archive operation. Callers only show the message.
+class EArchivioError : public std::exception {
+public:
+    EArchivioError();
+    const char* what() const noexcept override;
+    QString Messaggio() const;
+
+private:
+    std::string m_what;
+};
+
+// Access to one archive file: records of TScheda::Dimensione bytes back to
+// back, numbered from 1. Each action opens the archive, reads or writes
+// whole records and closes it again.
+//
+// The program folder may be shared by several workstations, so every
+// operation holds an advisory lock on the whole file for its duration:
+// shared to count or read, exclusive to write. Writes reach the disk before
+// they return. A lock that another process holds is waited for at most
+// AttesaBlocco(); then the operation fails like any other, having written
+// nothing, so that a workstation that hangs while holding it cannot freeze
+// this one for good.
+class TArchivio {
+public:
+    static constexpr std::chrono::milliseconds AttesaBloccoPredefinita{5000};
+    // Process-wide; tests shorten it.
+    static void ImpostaAttesaBlocco(std::chrono::milliseconds attesa);
+    static std::chrono::milliseconds AttesaBlocco();
+
+    // Told true when an operation starts waiting for a lock held elsewhere
+    // and false when that wait ends, either way; never called when the lock
+    // is free at once. The windows install one that shows the wait cursor.
+    // Process-wide; returns the one it replaces.
+    using AvvisoAttesa = std::function<void(bool inAttesa)>;
+    static AvvisoAttesa ImpostaAvvisoAttesa(AvvisoAttesa avviso);
+
+    TArchivio() = default;
+    ~TArchivio(); // closes, never throws
+    TArchivio(const TArchivio&) = delete;
+    TArchivio& operator=(const TArchivio&) = delete;
+
+    // Opens for reading and writing; a missing file is created empty (an
+    // existing one is never truncated). Paths over 259 characters fail.
+    void ApriArchivio(const QString& percorso);
+
+    // Whole records in the file; a partial record at the end is not counted.
+    qint32 ContaSchede() const;
+
+    // n from 1 to ContaSchede().
+    TScheda LeggiScheda(qint32 n) const;
+    void ScriviScheda(qint32 n, const TScheda& scheda);
+
+    // Writes after the last whole record; returns the new record's number.
+    qint32 AccodaScheda(const TScheda& scheda);
+
+    // Records primo .. primo+quante-1 read at once, for scans of the whole
+    // archive. All of them must exist; quante may be 0.
+    std::vector<TScheda> LeggiSchede(qint32 primo, qint32 quante) const;
+
+    // Every whole record with its number, in file order, read a block at a
+    // time through LeggiSchede: the one way whole-archive scans read.
+    void ScorriSchede(const std::function<void(const TScheda& scheda, qint32 numero)>& visita) const;
+
+    // Closes the file; nothing happens when it is closed already.
+    void ChiudiArchivio();
+
+    bool Aperto() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};

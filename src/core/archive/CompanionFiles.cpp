@@ -1,0 +1,109 @@
+#include "core/archive/CompanionFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "core/archive/ProgramFolder.h"
+#include "core/archive/SaveFile.h"
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+// Whether two paths name one file, whatever links or spellings lead there.
+bool sameFile(const QString& a, const QString& b)
+{
+#ifdef Q_OS_UNIX
+    struct stat sa {};
+    struct stat sb {};
+    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+#else
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return !ca.isEmpty() && ca.compare(QFileInfo(b).canonicalFilePath(), Qt::CaseInsensitive) == 0;
+#endif
+}
+
+bool copyContents(const QString& source, const QString& destination)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    // Written aside and renamed over the destination at the end.
+    QSaveFile out(destination);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray chunk;
+    while (!in.atEnd()) {
+        chunk = in.read(1 << 20);
+        if ((chunk.isEmpty() && in.error() != QFileDevice::NoError) || out.write(chunk) != chunk.size()) {
+            out.cancelWriting();
+            return false;
+        }
+    }
+    return SaveFile::commit(out);
+}
+
+} // namespace
+
+namespace CompanionFiles {
+
+QString photoFolder()
+{
+    return ProgramFolder::path() + QStringLiteral("Foto_Modellini");
+}
+
+QString photoPath(Photo which, const QString& archiveName, const QString& recordNumber)
+{
+    return photoFolder() + QLatin1Char('/') + ProgramFolder::trimmed(archiveName)
+           + (which == Photo::A ? QStringLiteral("_Foto_A_") : QStringLiteral("_Foto_B_"))
+           + ProgramFolder::trimmed(recordNumber) + QStringLiteral(".jpg");
+}
+
+bool ensurePhotoFolder()
+{
+    const QString folder = QFileInfo(photoFolder()).absoluteFilePath();
+    QDir().mkpath(folder);
+    return QFileInfo(folder).isDir();
+}
+
+QString attachmentsFolder()
+{
+    return ProgramFolder::path() + QStringLiteral("Documenti_Allegati/");
+}
+
+QString attachmentPath(const QString& name)
+{
+    return attachmentsFolder() + ProgramFolder::trimmed(name);
+}
+
+QString overwriteQuestion()
+{
+    return QStringLiteral("Attenzione: nella cartella dei documenti allegati è presente un file con lo stesso "
+                          "nome.\r\n\r\nSi vuole sovrascrivere il file esistente?");
+}
+
+CopyResult copyIntoAttachments(const QString& source, const QString& bareName, const OverwriteAsk& ask)
+{
+    const QString name = ProgramFolder::trimmed(bareName);
+    if (name.isEmpty())
+        return CopyResult::Failed;
+    const QString destination = attachmentPath(name);
+
+    QDir().mkpath(attachmentsFolder());
+    if (!QFileInfo(attachmentsFolder()).isDir())
+        return CopyResult::Failed;
+
+    if (QFileInfo::exists(destination) && !(ask && ask(overwriteQuestion())))
+        return CopyResult::Declined;
+    if (sameFile(source, destination))
+        return CopyResult::SameFile;
+    return copyContents(source, destination) ? CopyResult::Copied : CopyResult::Failed;
+}
+
+} // namespace CompanionFiles

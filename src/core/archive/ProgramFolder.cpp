@@ -1,0 +1,46 @@
+#include "core/archive/ProgramFolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace {
+QString& overrideFolder()
+{
+    static QString folder;
+    return folder;
+}
+
+QString withSeparator(QString folder)
+{
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+} // namespace
+
+namespace ProgramFolder {
+
+QString path()
+{
+    if (!overrideFolder().isEmpty())
+        return overrideFolder();
+    return withSeparator(QCoreApplication::applicationDirPath());
+}
+
+void setOverride(const QString& folder)
+{
+    overrideFolder() = folder.isEmpty() ? QString() : withSeparator(QDir(folder).absolutePath());
+}
+
+QString trimmed(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin).unicode() <= 32)
+        ++begin;
+    while (end > begin && text.at(end - 1).unicode() <= 32)
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+} // namespace ProgramFolder

@@ -1,0 +1,249 @@
+#include "core/photos/Photo.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageIOHandler>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QPainter>
+#include <QSaveFile>
+
+#include <algorithm>
+
+#include "core/archive/SaveFile.h"
+
+namespace {
+
+// High enough that a picture encoded once keeps its detail; written only for
+// pictures that were not JPEG to begin with.
+constexpr int kJpegQuality = 95;
+
+// The most pixels a JPEG side may hold (libjpeg's limit). A bigger picture is
+// reduced to fit, keeping its proportions, rather than not written at all.
+constexpr int kMaxJpegSide = 65500;
+
+QImage fittingJpeg(const QImage& pixels)
+{
+    if (pixels.width() <= kMaxJpegSide && pixels.height() <= kMaxJpegSide)
+        return pixels;
+    const QSize fit = pixels.size().scaled(kMaxJpegSide, kMaxJpegSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    return pixels.scaled(fit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+bool isJpegFormat(const QByteArray& format)
+{
+    return format == "jpeg" || format == "jpg";
+}
+
+bool isJpegSuffix(const QString& suffix)
+{
+    return suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg") || suffix == QLatin1String("jpe");
+}
+
+} // namespace
+
+QRect displayRect(QSize picture, QSize area)
+{
+    if (picture.isEmpty() || area.isEmpty())
+        return {};
+    QSize drawn = picture;
+    if (picture.width() > area.width() || picture.height() > area.height()) {
+        const double scale = std::min(double(area.width()) / picture.width(), double(area.height()) / picture.height());
+        drawn = QSize(std::clamp(qRound(picture.width() * scale), 1, area.width()),
+                      std::clamp(qRound(picture.height() * scale), 1, area.height()));
+    }
+    return {QPoint((area.width() - drawn.width()) / 2, (area.height() - drawn.height()) / 2), drawn};
+}
+
+QSize displayDecodeSize(QSize picture, QSize area, qreal devicePixelRatio)
+{
+    const QSize drawn = displayRect(picture, area).size();
+    if (drawn.isEmpty() || devicePixelRatio <= 1.0)
+        return drawn;
+    // Each side on its own: a picture one pixel wide still shrinks in height.
+    const QSize device(qRound(drawn.width() * devicePixelRatio), qRound(drawn.height() * devicePixelRatio));
+    return device.boundedTo(picture);
+}
+
+struct TPhoto::Data {
+    // A JPEG: its file bytes, its stored size and the turn its mark asks for.
+    QByteArray jpeg;
+    QSize storedSize;
+    QImageIOHandler::Transformations turn = QImageIOHandler::TransformationNone;
+    // Anything else: the upright pixels.
+    QImage pixels;
+
+    QSize size; // upright
+
+    // The one encoding of a picture that was not a JPEG.
+    mutable QMutex mutex;
+    mutable QByteArray encoded;
+};
+
+TPhoto::Counters& TPhoto::counters()
+{
+    static Counters c;
+    return c;
+}
+
+TPhoto TPhoto::fromFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return fromBytes(file.readAll());
+}
+
+TPhoto TPhoto::fromBytes(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return {};
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setDecideFormatFromContent(true);
+    if (!isJpegFormat(reader.format())) {
+        reader.setAutoTransform(true);
+        counters().decodes++;
+        return fromImage(reader.read());
+    }
+    // A JPEG: only its header is read, for the size and the orientation
+    // mark. The pixels are decoded when something is to be drawn, at the
+    // size it is drawn.
+    auto data = std::make_shared<Data>();
+    data->storedSize = reader.size();
+    if (data->storedSize.isEmpty())
+        return {};
+    data->turn = reader.transformation();
+    data->size = data->turn & QImageIOHandler::TransformationRotate90 ? data->storedSize.transposed()
+                                                                       : data->storedSize;
+    data->jpeg = bytes;
+    TPhoto photo;
+    photo.d = std::move(data);
+    return photo;
+}
+
+TPhoto TPhoto::fromImage(const QImage& image)
+{
+    if (image.isNull())
+        return {};
+    auto data = std::make_shared<Data>();
+    if (image.hasAlphaChannel()) {
+        QImage opaque(image.size(), QImage::Format_RGB32);
+        opaque.setDevicePixelRatio(1.0);
+        opaque.fill(Qt::white);
+        QPainter painter(&opaque);
+        painter.drawImage(QRect(QPoint(0, 0), image.size()), image);
+        painter.end();
+        data->pixels = opaque;
+    } else {
+        data->pixels = image;
+        data->pixels.setDevicePixelRatio(1.0);
+    }
+    data->size = image.size();
+    TPhoto photo;
+    photo.d = std::move(data);
+    return photo;
+}
+
+QSize TPhoto::size() const
+{
+    return d ? d->size : QSize();
+}
+
+bool TPhoto::isJpeg() const
+{
+    return d && !d->jpeg.isEmpty();
+}
+
+QImage TPhoto::image() const
+{
+    return decode(size());
+}
+
+QImage TPhoto::decode(QSize target) const
+{
+    if (!d || target.isEmpty())
+        return {};
+    target = target.boundedTo(d->size); // never enlarged, each side on its own
+    if (!isJpeg())
+        return target == d->size ? d->pixels
+                                 : d->pixels.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+
+    QBuffer buffer;
+    buffer.setData(d->jpeg);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "jpeg");
+    reader.setAutoTransform(true);
+    if (target != d->size) {
+        // The reader scales the stored picture (libjpeg decodes straight at
+        // 1/2, 1/4 or 1/8 scale, then smooths the rest) and turns it after.
+        reader.setScaledSize(d->turn & QImageIOHandler::TransformationRotate90 ? target.transposed() : target);
+    }
+    counters().decodes++;
+    return reader.read();
+}
+
+QByteArray TPhoto::jpegBytes() const
+{
+    if (!d)
+        return {};
+    if (isJpeg())
+        return d->jpeg;
+    QMutexLocker lock(&d->mutex);
+    if (d->encoded.isEmpty()) {
+        QBuffer buffer(&d->encoded);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setQuality(kJpegQuality);
+        writer.setOptimizedWrite(true);
+        counters().encodes++;
+        if (!writer.write(fittingJpeg(d->pixels)))
+            d->encoded.clear();
+    }
+    return d->encoded;
+}
+
+bool TPhoto::writeJpeg(const QString& path) const
+{
+    const QByteArray bytes = jpegBytes();
+    return !bytes.isEmpty() && SaveFile::writeWhole(path, bytes);
+}
+
+bool TPhoto::saveAs(const QString& path) const
+{
+    if (!d)
+        return false;
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (isJpegSuffix(suffix))
+        return writeJpeg(path);
+    const QByteArray format = suffix.toLatin1();
+    if (format.isEmpty() || !QImageWriter::supportedImageFormats().contains(format))
+        return false;
+    const QImage picture = image();
+    if (picture.isNull())
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QImageWriter writer(&file, format);
+    counters().encodes++;
+    if (!writer.write(picture)) {
+        file.cancelWriting();
+        return false;
+    }
+    return SaveFile::commit(file);
+}
+
+TShownPhoto readForDisplay(const QString& path, QSize area, qreal devicePixelRatio)
+{
+    TShownPhoto read;
+    read.photo = TPhoto::fromFile(path);
+    if (!read.photo.isNull())
+        read.shown = read.photo.decode(displayDecodeSize(read.photo.size(), area, devicePixelRatio));
+    return read;
+}

@@ -1,0 +1,154 @@
+#include "gui/output/frmSlideshow_Euro_01.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QShowEvent>
+#include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include "gui/sheet/frmCartoline.h"
+#include "core/archive/Archivio.h"
+#include "core/archive/CompanionFiles.h"
+#include "core/archive/ProgramFolder.h"
+#include "gui/widgets/Dialogs.h"
+#include "gui/widgets/ImageView.h"
+#include "gui/widgets/PictureButton.h"
+#include "gui/widgets/Pictures.h"
+
+namespace {
+
+constexpr QSize kBannerSize(677, 184);
+
+// Rendered once for every slideshow of the session.
+const TPhoto& banner()
+{
+    return Pictures::photo(QStringLiteral(":/pictures/slideshow_banner.svg"), kBannerSize);
+}
+
+} // namespace
+
+TfrmSlideshow_Euro_01::TfrmSlideshow_Euro_01(TfrmCartoline* sheet) : TfrmZoom(sheet), m_sheet(sheet)
+{
+    setObjectName(QStringLiteral("frmSlideshow_Euro_01"));
+    setWindowTitle(QStringLiteral(" Slide Show Modellini"));
+
+    imgBianco = new TImageView(QStringLiteral("imgBianco"), this);
+    imgBianco->resize(kBannerSize);
+    imgBianco->setPhoto(banner());
+    imgBianco->hide();
+
+    lblPosizione = new QLabel(this);
+    lblPosizione->setObjectName(QStringLiteral("lblPosizione"));
+    lblPosizione->hide();
+
+    cmdAvanti = new TPictureButton(QStringLiteral("cmdAvanti"), QStringLiteral(":/icons/next.svg"), {},
+                                   TPictureButton::Style::Picture, this);
+    cmdAvanti->hide();
+    connect(cmdAvanti, &QAbstractButton::clicked, this, &TfrmSlideshow_Euro_01::cmdAvantiClick);
+
+    Timer = new QTimer(this);
+    Timer->setObjectName(QStringLiteral("Timer"));
+    Timer->setInterval(kIntervallo);
+    connect(Timer, &QTimer::timeout, this, &TfrmSlideshow_Euro_01::cmdAvantiClick);
+    // However the window ends, its timer ends with it.
+    connect(this, &QDialog::finished, Timer, &QTimer::stop);
+}
+
+void TfrmSlideshow_Euro_01::showEvent(QShowEvent* event)
+{
+    TfrmZoom::showEvent(event); // sizes the panel and the photo to the screen
+    if (event->spontaneous())
+        return;
+    imgFoto->setPhoto(imgBianco->photo());
+    Timer->start();
+    prepare(1); // during the banner's six seconds
+}
+
+void TfrmSlideshow_Euro_01::mouseReleaseEvent(QMouseEvent* event)
+{
+    // The free area around the panel closes it as well.
+    if (event->button() == Qt::LeftButton)
+        close();
+    else
+        TfrmZoom::mouseReleaseEvent(event);
+}
+
+void TfrmSlideshow_Euro_01::cmdAvantiClick()
+{
+    // While the box of an earlier tick waits for the user, ticks pass: a
+    // lasting failure shows one box at a time, not a pile of them.
+    if (m_boxOpen)
+        return;
+    try {
+        TArchivio archive;
+        archive.ApriArchivio(ProgramFolder::trimmed(m_sheet->lblFile->text()));
+        if (ProgramFolder::trimmed(lblPosizione->text()).isEmpty())
+            lblPosizione->setText(QStringLiteral("0"));
+        const int p = ProgramFolder::trimmed(lblPosizione->text()).toInt();
+        const int count = archive.ContaSchede();
+        if (count == 0) {
+            lblPosizione->clear();
+            archive.ChiudiArchivio();
+            Timer->stop();
+            m_boxOpen = true;
+            Dialogs::information(this, QStringLiteral("L'archivio non contiene nessuna scheda."));
+            m_boxOpen = false;
+            close();
+            return;
+        }
+        if (p < count) {
+            archive.LeggiScheda(p + 1);
+            lblPosizione->setText(QString::number(p + 1));
+            archive.ChiudiArchivio();
+            subApriFoto();
+        } else {
+            // The tick after the last card only rewinds.
+            lblPosizione->setText(QStringLiteral("0"));
+            archive.ChiudiArchivio();
+        }
+        const int shown = lblPosizione->text().toInt();
+        prepare(shown < count ? shown + 1 : 1);
+    } catch (const EArchivioError&) {
+        m_boxOpen = true;
+        Dialogs::error(this, ArchiveAccessMessage());
+        m_boxOpen = false;
+    }
+}
+
+QString TfrmSlideshow_Euro_01::photoPathOf(int record) const
+{
+    return CompanionFiles::photoPath(CompanionFiles::Photo::A, m_sheet->lblNome->text(), QString::number(record));
+}
+
+void TfrmSlideshow_Euro_01::prepare(int record)
+{
+    const QString path = photoPathOf(record);
+    if (path == m_preparedPath)
+        return;
+    const QSize area = imgFoto->size();
+    const qreal ratio = imgFoto->devicePixelRatioF();
+    // Touches no widget: the path and the sizes are taken here.
+    m_prepared = QtConcurrent::run([path, area, ratio] {
+        return CompanionFiles::ensurePhotoFolder() ? readForDisplay(path, area, ratio) : TShownPhoto();
+    });
+    m_preparedPath = path;
+}
+
+void TfrmSlideshow_Euro_01::waitForPrepared()
+{
+    if (!m_preparedPath.isEmpty())
+        m_prepared.waitForFinished();
+}
+
+void TfrmSlideshow_Euro_01::subApriFoto()
+{
+    prepare(ProgramFolder::trimmed(lblPosizione->text()).toInt()); // nothing new when it is ready or on its way
+    const TShownPhoto prepared = m_prepared.result();
+    m_prepared = {};
+    m_preparedPath.clear();
+    // A missing file, or one that does not decode, shows the banner.
+    if (prepared.shown.isNull())
+        imgFoto->setPhoto(imgBianco->photo());
+    else
+        imgFoto->setPhoto(prepared.photo, prepared.shown);
+}

@@ -1,0 +1,58 @@
+#pragma once
+#include <QFuture>
+#include <QString>
+
+#include "core/photos/Photo.h"
+#include "gui/sheet/frmZoom.h"
+
+class QLabel;
+class QTimer;
+class TfrmCartoline;
+class TPictureButton;
+
+// Slideshow: photo A of every card of the record sheet's archive, full
+// screen, one every six seconds and round again, until a click anywhere.
+// It walks the archive by itself and leaves the sheet's card alone.
+//
+// It has the zoom window's frame (maximised gradient, a photo area of the
+// screen less 60 by 90, closing on a click on the photo or around it) and
+// adds the timed walk.
+//
+// Each photo is decoded at the size it is shown, on a worker thread, while
+// the previous one is on screen: a tick only swaps in a picture that is
+// ready.
+class TfrmSlideshow_Euro_01 : public TfrmZoom {
+    Q_OBJECT
+public:
+    static constexpr int kIntervallo = 6000; // milliseconds between ticks
+
+    explicit TfrmSlideshow_Euro_01(TfrmCartoline* sheet);
+
+    TImageView* imgBianco;
+    QLabel* lblPosizione;
+    TPictureButton* cmdAvanti;
+    QTimer* Timer;
+
+    // One tick: the next card's photo, the rewind after the last card, or
+    // the end on an empty archive.
+    void cmdAvantiClick();
+    // Photo A of the card numbered by lblPosizione into imgFoto.
+    void subApriFoto();
+
+    // Benchmarks and tests: waits until the photo of the next showing is
+    // prepared.
+    void waitForPrepared();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QString photoPathOf(int record) const;
+    void prepare(int record);
+
+    TfrmCartoline* m_sheet;
+    QString m_preparedPath; // empty when nothing is being prepared
+    QFuture<TShownPhoto> m_prepared; // at the size imgFoto draws it
+    bool m_boxOpen = false;
+};

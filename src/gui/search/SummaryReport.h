@@ -1,0 +1,22 @@
+#pragma once
+#include <QStringList>
+
+#include "gui/output/ReportOutput.h"
+#include "core/report/SummaryLayout.h"
+
+class QWidget;
+
+// The summary report a listing window holds as its frxReport: "Stampa" prints
+// the window's list, in the order the list shows it, straight to the printer
+// chosen in the printer dialog, without a preview.
+class TSummaryReport {
+public:
+    // Fills the layout with `titolo` and `righe` and the moment of printing,
+    // then prints. A failed print is reported to the user here.
+    ReportOutput::Result stampa(QWidget* parent, const QString& titolo, const QStringList& righe);
+
+    TSummaryLayout& layout() { return m_layout; }
+
+private:
+    TSummaryLayout m_layout;
+};

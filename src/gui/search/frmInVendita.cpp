@@ -1,0 +1,39 @@
+#include "gui/search/frmInVendita.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "gui/search/ListaRiepilogo.h"
+#include "core/search/Ricerca.h"
+#include "core/archive/Archivio.h"
+
+QString TfrmInVendita::UltimaRicerca;
+
+TfrmInVendita::TfrmInVendita(TfrmCartoline* sheet)
+    : TfrmRiepilogo(sheet, QStringLiteral("frmInVendita"), QStringLiteral(" Riepilogo modellini in vendita"),
+                    QStringLiteral(":/pictures/forsale_banner.svg"), QStringLiteral("MODELLINI IN VENDITA"),
+                    QStringLiteral("Riepilogo modellini in vendita"), UltimaRicerca)
+{
+    setTabOrder(txtTrova, lstRecords);
+    setTabOrder(lstRecords, btnStampa);
+    setTabOrder(btnStampa, btnTrova);
+    setTabOrder(btnTrova, btnChiudi);
+}
+
+void TfrmInVendita::FormShow()
+{
+    TfrmRiepilogo::FormShow();
+    subCostruisciElenco();
+    txtTrova->setFocus();
+}
+
+void TfrmInVendita::subCostruisciElenco()
+{
+    std::vector<RigaElenco> righe;
+    try {
+        ScansionaArchivio(archivio(), InVenditaElencabile, righe);
+    } catch (const EArchivioError&) {
+        // The listing stays silent: it shows the lines read before the failure.
+    }
+    elenca(std::move(righe));
+}

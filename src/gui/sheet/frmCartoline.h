@@ -1,0 +1,189 @@
+#pragma once
+#include <QList>
+#include <QSet>
+
+#include "core/archive/CompanionFiles.h"
+#include "core/archive/Scheda.h"
+#include "gui/widgets/Dialogs.h"
+#include "gui/widgets/GradientWindow.h"
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TPictureButton;
+class THints;
+class TFieldEntry;
+class TWindowSet;
+class TImageView;
+
+// Record sheet: the main working window over one open archive, one card at a
+// time. It is the single holder of the current archive (lblFile, lblNome) and
+// of the card on screen (lblPosizione, empty for a new card).
+class TfrmCartoline : public TGradientWindow {
+    Q_OBJECT
+public:
+    explicit TfrmCartoline(TWindowSet& windows);
+
+    // One edit field of the card and the record field it maps to.
+    struct Field {
+        QLineEdit* edit;
+        Campo recordField;
+    };
+
+    // State labels.
+    QLabel* lblFile;
+    QLabel* lblNome;
+    QLabel* lblPosizione;
+    QLabel* lblFile01;
+    QLabel* lblFile02;
+    QLabel* lblFile03;
+    QLabel* lblDesc01;
+    QLabel* lblDesc02;
+    QLabel* lblDesc03;
+
+    // The 21 edit fields, in tab and Enter order.
+    QLineEdit* txtNome;
+    QLineEdit* txtTipologia;
+    QLineEdit* txtProduttore;
+    QLineEdit* txtCodice;
+    QLineEdit* txtDescrizione;
+    QLineEdit* txtAnno;
+    QLineEdit* txtValore;
+    QLineEdit* txtProprietario;
+    QLineEdit* txtMateriali;
+    QLineEdit* txtColori;
+    QLineEdit* txtConfezione;
+    QLineEdit* txtDifetti;
+    QLineEdit* txtData;
+    QLineEdit* txtProvenienza;
+    QLineEdit* txtMontaggio;
+    QLineEdit* txtScala;
+    QLineEdit* txtDimensioni;
+    QLineEdit* txtRarita;
+    QLineEdit* txtStato;
+    QLineEdit* txtLuogo;
+    QLineEdit* txtNote;
+    QCheckBox* chkInVendita;
+    QPushButton* btnFocus;
+
+    // Command bar.
+    TPictureButton* cmdNuovo;
+    TPictureButton* cmdSalva;
+    TPictureButton* cmdTrova;
+    TPictureButton* cmdCercaDisponibili;
+    TPictureButton* cmdFile;
+    TPictureButton* cmdAnteprima;
+    TPictureButton* cmdStampa;
+    TPictureButton* cmdPrimo;
+    TPictureButton* cmdIndietro;
+    TPictureButton* cmdAvanti;
+    TPictureButton* cmdUltimo;
+    TPictureButton* cmdEsporta;
+    TPictureButton* cmdSlideShow;
+    TPictureButton* cmdGuida;
+    TPictureButton* cmdEsci;
+
+    QLabel* panInfo;
+
+    const QList<Field>& fields() const { return m_fields; }
+
+    // Clears the sheet for a new card.
+    void subNuovaScheda();
+    // Shows record n of the archive named by lblFile; false when the archive
+    // could not be read (the access message has been shown).
+    bool subMostraScheda(int n);
+    // The same without a message on failure, for the listing windows, which
+    // bring a chosen record silently: false when it could not be read, and
+    // then the sheet is left as it was.
+    bool subRichiamaScheda(int n);
+
+    void cmdNuovoClick();
+    void cmdSalvaClick();
+    void cmdPrimoClick();
+    void cmdIndietroClick();
+    void cmdAvantiClick();
+    void cmdUltimoClick();
+    void cmdEsciClick();
+
+    // Commands that open the windows serving the sheet.
+    void cmdTrovaClick();
+    void cmdCercaDisponibiliClick();
+    void cmdFileClick();
+    void cmdAnteprimaClick();
+    void cmdStampaClick();
+    void cmdEsportaClick();
+    void cmdSlideShowClick();
+    void cmdGuidaClick();
+
+    // Photo slots of the card.
+    void subApriFotoScheda();
+    bool subSalvaFotoScheda();
+    void subMostraSegnaposto();
+
+    // Photo A above photo B: the image, its hidden placeholder twin, the
+    // white frame, the number badge and the five buttons.
+    TImageView* imgFoto;
+    TImageView* imgFoto02;
+    TImageView* imgBianco;
+    TImageView* imgBianco02;
+    QFrame* shpFoto;
+    QFrame* shpFoto02;
+    QLabel* ico01;
+    QLabel* ico02;
+    TPictureButton* btnCaricaFoto;
+    TPictureButton* btnAcquisisciFoto;
+    TPictureButton* btnSalvaFoto;
+    TPictureButton* btnCancFoto;
+    TPictureButton* btnZoomFoto;
+    TPictureButton* btnCaricaFoto02;
+    TPictureButton* btnAcquisisciFoto02;
+    TPictureButton* btnSalvaFoto02;
+    TPictureButton* btnCancFoto02;
+    TPictureButton* btnZoomFoto02;
+    // The open and save dialogs shared by both slots.
+    Dialogs::FileRequest dlgFile;
+    Dialogs::FileRequest dlgSalvaFile;
+
+    void btnCaricaFotoClick();
+    void btnAcquisisciFotoClick();
+    void btnSalvaFotoClick();
+    void btnCancFotoClick();
+    void btnZoomFotoClick();
+    void btnCaricaFoto02Click();
+    void btnAcquisisciFoto02Click();
+    void btnSalvaFoto02Click();
+    void btnCancFoto02Click();
+    void btnZoomFoto02Click();
+
+protected:
+    void FormShow() override;
+    void FormClose() override;
+
+private:
+    void buildCommandBar(QWidget* panel);
+    void buildFields(QWidget* panel);
+    void buildPhotoSlots(QWidget* panel);
+    void buildHints();
+    void addPhotoHints();
+    void loadPhotoInto(TImageView* slot, TImageView* placeholder);
+    void savePhotoOf(TImageView* slot);
+    void zoomPhotoOf(TImageView* slot);
+    void showUnreadPhotos();
+    bool storePhoto(TImageView* slot, CompanionFiles::Photo which, const QString& archive, const QString& number);
+    template <typename Action> void navigate(Action action);
+
+    TWindowSet& m_windows;
+    QList<Field> m_fields;
+    THints* m_hints = nullptr;
+    TFieldEntry* m_fieldEntry = nullptr;
+    QWidget* m_fieldArea = nullptr;
+    QWidget* m_commandBar = nullptr;
+    // Slots showing their placeholder only because a photo file could not be
+    // read (when the card was shown, or when the user picked a file): saving
+    // the card leaves the photo file that is there rather than writing the
+    // placeholder over it. Any other change of the slot's picture (a loaded
+    // photo, a webcam capture, the eraser, another card) clears the mark.
+    QSet<const TImageView*> m_unreadSlots;
+};

@@ -1,0 +1,47 @@
+#pragma once
+#include "gui/widgets/GradientWindow.h"
+
+class QFrame;
+class QLabel;
+class TPictureButton;
+class TWindowSet;
+
+// Start window: the hub leading to the create and open areas; closing it ends
+// the program.
+class TfrmAvvio : public TGradientWindow {
+    Q_OBJECT
+public:
+    explicit TfrmAvvio(TWindowSet& windows);
+
+    TPictureButton* imgInfo;
+    QLabel* icoIcona;
+    QLabel* icoTitolo01;
+    TPictureButton* imgGuida;
+    QLabel* imgSottotitolo;
+    QFrame* shpApp01;
+    QFrame* shpApp02;
+    TPictureButton* imgApp01;
+    TPictureButton* btnApp01;
+    TPictureButton* imgApp02;
+    TPictureButton* btnApp02;
+    TPictureButton* imgSito;
+    TPictureButton* imgMarchio;
+    TPictureButton* imgEsci;
+
+    void imgApp01Click();
+    void imgApp02Click();
+    void imgInfoClick();
+    void imgGuidaClick();
+    void imgMarchioClick();
+    void imgSitoClick();
+    void imgEsciClick();
+
+    // The guide paragraphs of this window, in order.
+    static QStringList guideParagraphs();
+
+protected:
+    void FormClose() override;
+
+private:
+    TWindowSet& m_windows;
+};

@@ -1,0 +1,38 @@
+#pragma once
+#include <QStringList>
+
+#include "gui/widgets/FixedWindow.h"
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class TBanner;
+class TLinkLabel;
+class TPictureButton;
+
+// Guide window: shows the help text its opener gives and offers the user
+// guide "Guida.pdf". Per-use: created by the opener, shown modally, destroyed.
+class TfrmGuida : public TFixedDialog {
+    Q_OBJECT
+public:
+    explicit TfrmGuida(QWidget* owner);
+
+    TBanner* imgLogo;
+    QLabel* lblTitolo;
+    QPlainTextEdit* txtGuida;
+    TPictureButton* imgPDF;
+    TLinkLabel* lnkWeb;
+    QPushButton* btnChiudi;
+
+    void lnkWebClick();
+
+    // The opener's whole part: a fresh window owned by `owner`, given its
+    // title and paragraphs, shown modally and destroyed when it closes.
+    static void showGuide(QWidget* owner, const QString& title, const QStringList& paragraphs);
+
+    // Paragraphs of a help text are separated by CR LF CR LF.
+    static QString joinParagraphs(const QStringList& paragraphs);
+
+    // Program folder + "Guida.pdf".
+    static QString userGuidePath();
+};

@@ -1,0 +1,43 @@
+#include "gui/widgets/ImageView.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+TImageView::TImageView(const QString& objectName, QWidget* parent) : QWidget(parent)
+{
+    setObjectName(objectName);
+}
+
+void TImageView::setPhoto(const TPhoto& photo, const QImage& prepared)
+{
+    m_photo = photo;
+    m_shown = prepared.size() == decodeSizeFor(photo) ? prepared : QImage();
+    update();
+    emit photoChanged();
+}
+
+QSize TImageView::decodeSizeFor(const TPhoto& photo) const
+{
+    return displayDecodeSize(photo.size(), size(), devicePixelRatioF());
+}
+
+void TImageView::paintEvent(QPaintEvent*)
+{
+    if (m_photo.isNull())
+        return;
+    const QSize wanted = decodeSizeFor(m_photo);
+    if (m_shown.size() != wanted)
+        m_shown = m_photo.decode(wanted);
+    if (m_shown.isNull())
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(drawnRect(), m_shown);
+}
+
+void TImageView::mouseReleaseEvent(QMouseEvent* event)
+{
+    QWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+}
