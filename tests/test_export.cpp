@@ -19,6 +19,7 @@
 #include "gui/output/frmExpCartoline.h"
 #include "gui/sheet/frmCartoline.h"
 #include "gui/widgets/Banner.h"
+#include "gui/shell/GuideTexts.h"
 #include "gui/shell/WindowSet.h"
 #include "gui/shell/frmGuida.h"
 #include "core/archive/Archivio.h"
@@ -398,7 +399,7 @@ private slots:
         QVERIFY(whileModal<TfrmGuida>(window, window->cmdGuida, [](TfrmGuida* guide) {
             QCOMPARE(QApplication::activeModalWidget(), guide);
             QCOMPARE(guide->lblTitolo->text(), QStringLiteral("Esportazione archivio modellini in Excel"));
-            const QStringList paragraphs = TfrmExpCartoline::guideParagraphs();
+            const QStringList paragraphs = GuideTexts::exportWindow().paragraphs;
             QCOMPARE(paragraphs.size(), 3);
             QCOMPARE(guide->txtGuida->toPlainText(),
                      paragraphs.join(QStringLiteral("\n\n"))); // CR LF CR LF as the text box shows it

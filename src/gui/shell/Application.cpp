@@ -8,6 +8,7 @@
 
 #include "core/archive/Archivio.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/Look.h"
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -19,6 +20,9 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
     if (toolkit->load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"), QStringLiteral("_"),
                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(toolkit);
+    // Dates and amounts follow the program's own conventions before any
+    // window exists; nothing resets them.
+    Look::applyProcessFormats();
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)

@@ -9,6 +9,7 @@ class QPushButton;
 class TBanner;
 class TLinkLabel;
 class TPictureButton;
+struct GuideText;
 
 // Guide window: shows the help text its opener gives and offers the user
 // guide "Guida.pdf". Per-use: created by the opener, shown modally, destroyed.
@@ -26,9 +27,10 @@ public:
 
     void lnkWebClick();
 
-    // The opener's whole part: a fresh window owned by `owner`, given its
-    // title and paragraphs, shown modally and destroyed when it closes.
-    static void showGuide(QWidget* owner, const QString& title, const QStringList& paragraphs);
+    // The opener's whole part: a fresh window owned by `owner`, given the
+    // title and paragraphs of `guide`, shown modally and destroyed when it
+    // closes.
+    static void showGuide(QWidget* owner, const GuideText& guide);
 
     // Paragraphs of a help text are separated by CR LF CR LF.
     static QString joinParagraphs(const QStringList& paragraphs);
