@@ -398,10 +398,11 @@ private slots:
         TfrmExpCartoline* window = showWindow(program->file(QStringLiteral("Vuoto.dbm")));
         QVERIFY(whileModal<TfrmGuida>(window, window->cmdGuida, [](TfrmGuida* guide) {
             QCOMPARE(QApplication::activeModalWidget(), guide);
-            QCOMPARE(guide->lblTitolo->text(), QStringLiteral("Esportazione archivio modellini in Excel"));
+            QCOMPARE(named<QLabel>(guide, "lblTitolo")->text(),
+                     QStringLiteral("Esportazione archivio modellini in Excel"));
             const QStringList paragraphs = GuideTexts::exportWindow().paragraphs;
             QCOMPARE(paragraphs.size(), 3);
-            QCOMPARE(guide->txtGuida->toPlainText(),
+            QCOMPARE(named<QPlainTextEdit>(guide, "txtGuida")->toPlainText(),
                      paragraphs.join(QStringLiteral("\n\n"))); // CR LF CR LF as the text box shows it
             QVERIFY(paragraphs[0].contains(QStringLiteral("Libre Office")));
         }));

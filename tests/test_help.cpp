@@ -191,9 +191,9 @@ void TestHelp::guideShowsWhatItsOpenerGives()
         QCOMPARE(guide->parentWidget(), owner);
         QCOMPARE(guide->windowTitle(), QStringLiteral(" Guida all'utilizzo del software"));
         QCOMPARE(guide->size(), QSize(670, 572));
-        QCOMPARE(guide->lblTitolo->text(), title);
-        QCOMPARE(guide->txtGuida->toPlainText(), joinedAsShown(paragraphs));
-        QVERIFY(guide->txtGuida->isReadOnly());
+        QCOMPARE(named<QLabel>(guide, "lblTitolo")->text(), title);
+        QCOMPARE(named<QPlainTextEdit>(guide, "txtGuida")->toPlainText(), joinedAsShown(paragraphs));
+        QVERIFY(named<QPlainTextEdit>(guide, "txtGuida")->isReadOnly());
     });
     QVERIFY(owner->findChildren<TfrmGuida*>().isEmpty()); // destroyed when closed
     QCOMPARE(shownTexts(), QStringList());
@@ -258,18 +258,19 @@ void TestHelp::guideParagraphsOpenWithTheirWords()
 void TestHelp::helpTextCannotBeEdited()
 {
     TfrmGuida guide(nullptr);
-    guide.txtGuida->setPlainText(TfrmGuida::joinParagraphs({QStringLiteral("Primo."), QStringLiteral("Secondo.")}));
+    auto* text = named<QPlainTextEdit>(&guide, "txtGuida");
+    text->setPlainText(TfrmGuida::joinParagraphs({QStringLiteral("Primo."), QStringLiteral("Secondo.")}));
     guide.show();
     QVERIFY(QTest::qWaitForWindowExposed(&guide));
-    const QString before = guide.txtGuida->toPlainText();
-    guide.txtGuida->setFocus();
-    QTest::keyClicks(guide.txtGuida, QStringLiteral("xyz"));
-    QTest::keyClick(guide.txtGuida, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(guide.txtGuida, Qt::Key_Delete);
-    QTest::keyClick(guide.txtGuida, Qt::Key_X, Qt::ControlModifier);
-    QTest::keyClick(guide.txtGuida, Qt::Key_Return);
-    QCOMPARE(guide.txtGuida->toPlainText(), before);
-    QCOMPARE(guide.lblTitolo->text(), QStringLiteral("Argomento della guida."));
+    const QString before = text->toPlainText();
+    text->setFocus();
+    QTest::keyClicks(text, QStringLiteral("xyz"));
+    QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(text, Qt::Key_Delete);
+    QTest::keyClick(text, Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(text, Qt::Key_Return);
+    QCOMPARE(text->toPlainText(), before);
+    QCOMPARE(named<QLabel>(&guide, "lblTitolo")->text(), QStringLiteral("Argomento della guida."));
 }
 
 void TestHelp::linksColourAndOpen_data()

@@ -18,13 +18,6 @@ class TfrmGuida : public TFixedDialog {
 public:
     explicit TfrmGuida(QWidget* owner);
 
-    TBanner* imgLogo;
-    QLabel* lblTitolo;
-    QPlainTextEdit* txtGuida;
-    TPictureButton* imgPDF;
-    TLinkLabel* lnkWeb;
-    QPushButton* btnChiudi;
-
     void lnkWebClick();
 
     // The opener's whole part: a fresh window owned by `owner`, given the
@@ -37,4 +30,12 @@ public:
 
     // Program folder + "Guida.pdf".
     static QString userGuidePath();
+
+private:
+    TBanner* imgLogo;
+    QLabel* lblTitolo;
+    QPlainTextEdit* txtGuida;
+    TPictureButton* imgPDF;
+    TLinkLabel* lnkWeb;
+    QPushButton* btnChiudi;
 };
