@@ -17,11 +17,10 @@ namespace {
 // ask for, so that it does not depend on an icon plugin being installed.
 QIcon programIcon()
 {
+    const QString svg = QStringLiteral(":/desktop/%1.svg").arg(QLatin1String(TApplication::DesktopId));
     QIcon icon;
-    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
-        const QString svg = QStringLiteral(":/desktop/%1.svg").arg(QLatin1String(TApplication::DesktopId));
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
         icon.addPixmap(QPixmap::fromImage(Pictures::render(svg, QSize(size, size), Qt::transparent)));
-    }
     return icon;
 }
 
