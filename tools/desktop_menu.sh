@@ -108,7 +108,7 @@ exec_value() {
 do_install() {
     program_dir=$1
     gathered=$2
-    [ -d "$program_dir" ] || { echo "No program folder at $program_dir" >&2; exit 1; }
+    [ -d "$program_dir" ] || { echo "No program folder at $program_dir: run make install (or make run) first." >&2; exit 1; }
     program_dir=$(cd "$program_dir" && pwd)
     program=$program_dir/miniarca
     [ -x "$program" ] || { echo "No program at $program: run make install (or make run) first." >&2; exit 1; }
