@@ -1,6 +1,6 @@
 #!/bin/sh
 # Adds the program to the current user's application menu, or takes it away,
-# with no root: the files go where the freedesktop.org specifications say a
+# with no root: the files go where the freedesktop.org standards put a
 # user's own programs go, under $XDG_DATA_HOME (by default ~/.local/share).
 #
 #   desktop_menu.sh install <program folder> <folder the build gathered>
