@@ -1,7 +1,7 @@
 #!/bin/sh
 # Adds the program to the current user's application menu, or takes it away,
-# with no root: the files go where the freedesktop.org standards put a
-# user's own programs go, under $XDG_DATA_HOME (by default ~/.local/share).
+# with no root: the files go where the freedesktop.org standards place a
+# user's own programs, under $XDG_DATA_HOME (by default ~/.local/share).
 #
 #   desktop_menu.sh install <program folder> <folder the build gathered>
 #   desktop_menu.sh uninstall
