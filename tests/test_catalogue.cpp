@@ -282,18 +282,18 @@ private slots:
         touch(program->file(QStringLiteral("Auto.dbm")));
         touch(program->file(QStringLiteral("Navi.dbm")));
         TfrmCartoline* sheet = windows->frmCartoline;
-        sheet->lblPosizione->setText(QStringLiteral("7"));
-        sheet->txtNome->setText(QStringLiteral("resto della sessione prima"));
+        named<QLabel>(sheet, "lblPosizione")->setText(QStringLiteral("7"));
+        named<QLineEdit>(sheet, "txtNome")->setText(QStringLiteral("resto della sessione prima"));
 
         TfrmApriCatalogo* open = showOpen();
         open->lstFiles->setCurrentRow(1);
         QTest::mouseClick(open->btnApri, Qt::LeftButton);
 
         QCOMPARE(visibleLongLived(), QList<QWidget*>{sheet});
-        QCOMPARE(sheet->lblFile->text(), program->file(QStringLiteral("Navi.dbm")));
-        QCOMPARE(sheet->lblNome->text(), QStringLiteral("Navi"));
-        QVERIFY(sheet->lblPosizione->text().isEmpty());
-        QVERIFY(sheet->txtNome->text().isEmpty());
+        QCOMPARE(named<QLabel>(sheet, "lblFile")->text(), program->file(QStringLiteral("Navi.dbm")));
+        QCOMPARE(named<QLabel>(sheet, "lblNome")->text(), QStringLiteral("Navi"));
+        QVERIFY(named<QLabel>(sheet, "lblPosizione")->text().isEmpty());
+        QVERIFY(named<QLineEdit>(sheet, "txtNome")->text().isEmpty());
         QVERIFY(shownTexts().isEmpty());
     }
 

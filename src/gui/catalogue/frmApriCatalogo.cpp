@@ -126,8 +126,7 @@ void TfrmApriCatalogo::FormClose()
     } else if (memory == QLatin1String("cartoline")) {
         const QString entry = lstFiles->currentItem() ? lstFiles->currentItem()->text() : QString();
         lblFile->setText(ProgramFolder::path() + ProgramFolder::trimmed(entry));
-        m_windows.frmCartoline->lblFile->setText(ProgramFolder::trimmed(lblFile->text()));
-        m_windows.frmCartoline->lblNome->setText(entry.left(std::max<qsizetype>(0, entry.size() - 4)));
+        m_windows.frmCartoline->openArchive(lblFile->text(), entry.left(std::max<qsizetype>(0, entry.size() - 4)));
         TWindowSet::handOver(this, m_windows.frmCartoline);
     }
 }

@@ -6,7 +6,6 @@
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include "gui/sheet/frmCartoline.h"
 #include "core/archive/Archivio.h"
 #include "core/archive/CompanionFiles.h"
 #include "core/archive/ProgramFolder.h"
@@ -27,7 +26,8 @@ const TPhoto& banner()
 
 } // namespace
 
-TfrmSlideshow_Euro_01::TfrmSlideshow_Euro_01(TfrmCartoline* sheet) : TfrmZoom(sheet), m_sheet(sheet)
+TfrmSlideshow_Euro_01::TfrmSlideshow_Euro_01(QWidget* owner, const QString& archivePath, const QString& archiveName)
+    : TfrmZoom(owner), m_archivePath(ProgramFolder::trimmed(archivePath)), m_archiveName(archiveName)
 {
     setObjectName(QStringLiteral("frmSlideshow_Euro_01"));
     setWindowTitle(QStringLiteral(" Slide Show Modellini"));
@@ -81,7 +81,7 @@ void TfrmSlideshow_Euro_01::cmdAvantiClick()
         return;
     try {
         TArchivio archive;
-        archive.ApriArchivio(ProgramFolder::trimmed(m_sheet->lblFile->text()));
+        archive.ApriArchivio(m_archivePath);
         if (ProgramFolder::trimmed(lblPosizione->text()).isEmpty())
             lblPosizione->setText(QStringLiteral("0"));
         const int p = ProgramFolder::trimmed(lblPosizione->text()).toInt();
@@ -117,7 +117,7 @@ void TfrmSlideshow_Euro_01::cmdAvantiClick()
 
 QString TfrmSlideshow_Euro_01::photoPathOf(int record) const
 {
-    return CompanionFiles::photoPath(CompanionFiles::Photo::A, m_sheet->lblNome->text(), QString::number(record));
+    return CompanionFiles::photoPath(CompanionFiles::Photo::A, m_archiveName, record);
 }
 
 void TfrmSlideshow_Euro_01::prepare(int record)

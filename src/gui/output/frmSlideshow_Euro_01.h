@@ -7,7 +7,6 @@
 
 class QLabel;
 class QTimer;
-class TfrmCartoline;
 class TPictureButton;
 
 // Slideshow: photo A of every card of the record sheet's archive, full
@@ -26,11 +25,9 @@ class TfrmSlideshow_Euro_01 : public TfrmZoom {
 public:
     static constexpr int kIntervallo = 6000; // milliseconds between ticks
 
-    explicit TfrmSlideshow_Euro_01(TfrmCartoline* sheet);
+    // Over the archive at `archivePath`, whose photos are named after `archiveName`.
+    TfrmSlideshow_Euro_01(QWidget* owner, const QString& archivePath, const QString& archiveName);
 
-    TImageView* imgBianco;
-    QLabel* lblPosizione;
-    TPictureButton* cmdAvanti;
     QTimer* Timer;
 
     // One tick: the next card's photo, the rewind after the last card, or
@@ -51,7 +48,12 @@ private:
     QString photoPathOf(int record) const;
     void prepare(int record);
 
-    TfrmCartoline* m_sheet;
+    TImageView* imgBianco;
+    QLabel* lblPosizione;
+    TPictureButton* cmdAvanti;
+
+    QString m_archivePath;
+    QString m_archiveName;
     QString m_preparedPath; // empty when nothing is being prepared
     QFuture<TShownPhoto> m_prepared; // at the size imgFoto draws it
     bool m_boxOpen = false;
