@@ -91,6 +91,51 @@ private slots:
         QTest::newRow("first, last") << 3 << "1" << "cmdUltimo" << "3" << false;
     }
 
+    // The hidden labels mirror the sheet's state at every step: opening an
+    // archive (the path trimmed, the name as given), moving, a new card, and
+    // the number a saved new card receives.
+    void labelsMirrorTheState()
+    {
+        openSheet(2);
+        const auto mirrored = [this] {
+            const TSheetState& state = sheet->state();
+            QCOMPARE(named<QLabel>(sheet, "lblFile")->text(), state.archivePath);
+            QCOMPARE(named<QLabel>(sheet, "lblNome")->text(), state.archiveName);
+            QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(),
+                     state.isNewCard() ? QString() : QString::number(state.number));
+            for (int i = 0; i < 3; ++i) {
+                const QByteArray n = "0" + QByteArray::number(i + 1);
+                QCOMPARE(named<QLabel>(sheet, ("lblFile" + n).constData())->text(), state.attachments[size_t(i)].name);
+                QCOMPARE(named<QLabel>(sheet, ("lblDesc" + n).constData())->text(), state.attachments[size_t(i)].description);
+            }
+        };
+        QCOMPARE(sheet->state().archivePath, archivePath);
+        QCOMPARE(sheet->state().archiveName, QStringLiteral("Navi"));
+        QVERIFY(sheet->state().isNewCard());
+        mirrored();
+
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdUltimo"), Qt::LeftButton);
+        QCOMPARE(sheet->state().number, 2);
+        QCOMPARE(sheet->state().attachments[0].name, QStringLiteral("ricevuta2.pdf"));
+        mirrored();
+
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdNuovo"), Qt::LeftButton);
+        QVERIFY(sheet->state().isNewCard());
+        QVERIFY(sheet->state().attachments[0].name.isEmpty());
+        mirrored();
+
+        fillRequiredFields(sheet);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton);
+        shownTexts();
+        QCOMPARE(sheet->state().number, 3);
+        mirrored();
+
+        sheet->openArchive(QStringLiteral("  ") + archivePath + QStringLiteral("\t"), QStringLiteral(" Navi "));
+        QCOMPARE(sheet->state().archivePath, archivePath);
+        QCOMPARE(sheet->state().archiveName, QStringLiteral(" Navi "));
+        mirrored();
+    }
+
     void navigation()
     {
         QFETCH(int, records);

@@ -82,12 +82,12 @@ void TfrmSlideshow_Euro_01::cmdAvantiClick()
     try {
         TArchivio archive;
         archive.ApriArchivio(m_archivePath);
-        if (ProgramFolder::trimmed(lblPosizione->text()).isEmpty())
-            lblPosizione->setText(QStringLiteral("0"));
-        const int p = ProgramFolder::trimmed(lblPosizione->text()).toInt();
+        if (!m_position)
+            showPosition(0);
+        const qint32 p = *m_position;
         const int count = archive.ContaSchede();
         if (count == 0) {
-            lblPosizione->clear();
+            showPosition(std::nullopt);
             archive.ChiudiArchivio();
             Timer->stop();
             m_boxOpen = true;
@@ -98,21 +98,27 @@ void TfrmSlideshow_Euro_01::cmdAvantiClick()
         }
         if (p < count) {
             archive.LeggiScheda(p + 1);
-            lblPosizione->setText(QString::number(p + 1));
+            showPosition(p + 1);
             archive.ChiudiArchivio();
             subApriFoto();
         } else {
             // The tick after the last card only rewinds.
-            lblPosizione->setText(QStringLiteral("0"));
+            showPosition(0);
             archive.ChiudiArchivio();
         }
-        const int shown = lblPosizione->text().toInt();
+        const qint32 shown = *m_position;
         prepare(shown < count ? shown + 1 : 1);
     } catch (const EArchivioError&) {
         m_boxOpen = true;
         Dialogs::error(this, ArchiveAccessMessage());
         m_boxOpen = false;
     }
+}
+
+void TfrmSlideshow_Euro_01::showPosition(std::optional<qint32> position)
+{
+    m_position = position;
+    lblPosizione->setText(position ? QString::number(*position) : QString());
 }
 
 QString TfrmSlideshow_Euro_01::photoPathOf(int record) const
@@ -142,7 +148,7 @@ void TfrmSlideshow_Euro_01::waitForPrepared()
 
 void TfrmSlideshow_Euro_01::subApriFoto()
 {
-    prepare(ProgramFolder::trimmed(lblPosizione->text()).toInt()); // nothing new when it is ready or on its way
+    prepare(m_position.value_or(0)); // nothing new when it is ready or on its way
     const TShownPhoto prepared = m_prepared.result();
     m_prepared = {};
     m_preparedPath.clear();

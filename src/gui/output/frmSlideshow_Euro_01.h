@@ -2,6 +2,8 @@
 #include <QFuture>
 #include <QString>
 
+#include <optional>
+
 #include "core/photos/Photo.h"
 #include "gui/sheet/frmZoom.h"
 
@@ -33,7 +35,7 @@ public:
     // One tick: the next card's photo, the rewind after the last card, or
     // the end on an empty archive.
     void cmdAvantiClick();
-    // Photo A of the card numbered by lblPosizione into imgFoto.
+    // Photo A of the card on screen into imgFoto.
     void subApriFoto();
 
     // Benchmarks and tests: waits until the photo of the next showing is
@@ -45,6 +47,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // The card on screen, mirrored by lblPosizione: none before the first
+    // tick and after an empty archive, 0 after the rewind past the last.
+    void showPosition(std::optional<qint32> position);
     QString photoPathOf(int record) const;
     void prepare(int record);
 
@@ -54,6 +59,7 @@ private:
 
     QString m_archivePath;
     QString m_archiveName;
+    std::optional<qint32> m_position;
     QString m_preparedPath; // empty when nothing is being prepared
     QFuture<TShownPhoto> m_prepared; // at the size imgFoto draws it
     bool m_boxOpen = false;
