@@ -21,9 +21,9 @@ class TImageView;
 
 // Record sheet: the main working window over one open archive, one card at a
 // time. It is the single holder of the current archive and of the card on
-// screen (TSheetState); the hidden labels lblFile, lblNome, lblPosizione,
-// lblFile01-03 and lblDesc01-03 mirror that state and are written from it in
-// one place. The windows it opens get what they need when they are made and
+// screen (TSheetState); the labels lblNome and lblPosizione and the hidden
+// lblFile, lblFile01-03 and lblDesc01-03 mirror that state and are written
+// from it in one place. The windows it opens get what they need when they are made and
 // give their result back by signal.
 class TfrmCartoline : public TGradientWindow {
     Q_OBJECT
