@@ -14,6 +14,17 @@
 #include <string>
 #include <vector>
 
+#include <QObject>
+
+// The named child of a window (widgets are found by objectName, as in the tests).
+template <typename T, typename P> T* named(const P& parent, const char* name)
+{
+    T* child = (&*parent)->template findChild<T*>(QString::fromLatin1(name));
+    if (!child)
+        qFatal("no child named %s", name);
+    return child;
+}
+
 namespace BenchSupport {
 
 // Windows and fonts need a platform, also on a machine without a screen.

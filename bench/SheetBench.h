@@ -21,8 +21,7 @@ public:
         windows = std::make_unique<TWindowSet>();
         windows->onTerminate = [] {};
         sheet = windows->frmCartoline;
-        sheet->lblFile->setText(archive);
-        sheet->lblNome->setText(name);
+        sheet->openArchive(archive, name);
     }
     ~SheetBench()
     {

@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "core/export/Export.h"
+#include "gui/output/GrigliaSchede.h"
 #include "gui/output/frmExpCartoline.h"
 #include "core/system/TMisc.h"
 #include "gui/widgets/Dialogs.h"
@@ -70,14 +71,14 @@ void BM_WindowShowAndExport(benchmark::State& state)
     double memoria = 0;
     for (auto _ : state) {
         const double prima = BenchSupport::heapMB();
-        auto window = std::make_unique<TfrmExpCartoline>(g->sheet);
+        auto window = std::make_unique<TfrmExpCartoline>(g->sheet, g->sheet->state().archivePath);
         window->show();
         QApplication::processEvents();
         state.PauseTiming();
         memoria = BenchSupport::heapMB() - prima;
         state.ResumeTiming();
         window->cmdEsportaClick();
-        if (window->grdRecords->model()->rowCount() != kSchede)
+        if (named<TGrigliaSchede>(window, "grdRecords")->model()->rowCount() != kSchede)
             state.SkipWithError("the grid was not filled");
     }
     state.counters["window_heap_MB"] = memoria;

@@ -46,16 +46,16 @@ void setUp()
     g = new Bench;
     PhotoBench::writeArchive(g->program.archive, kCards);
     CompanionFiles::ensurePhotoFolder();
-    g->photoA = CompanionFiles::photoPath(CompanionFiles::Photo::A, kArchive, QStringLiteral("1"));
-    g->photoB = CompanionFiles::photoPath(CompanionFiles::Photo::B, kArchive, QStringLiteral("1"));
+    g->photoA = CompanionFiles::photoPath(CompanionFiles::Photo::A, kArchive, 1);
+    g->photoB = CompanionFiles::photoPath(CompanionFiles::Photo::B, kArchive, 1);
     const qint64 sizeA = PhotoBench::writePhoto(g->photoA, PhotoBench::photographic(QSize(4000, 3000), 1));
     const qint64 sizeB = PhotoBench::writePhoto(g->photoB, PhotoBench::photographic(QSize(3000, 4000), 2));
     std::printf("photo A 4000x3000: %.2f MB, photo B 3000x4000: %.2f MB (JPEG quality 92)\n", sizeA / 1048576.0,
                 sizeB / 1048576.0);
     // The other cards show the same two pictures, each through its own file name.
     for (int i = 2; i <= kCards; ++i) {
-        QFile::link(g->photoA, CompanionFiles::photoPath(CompanionFiles::Photo::A, kArchive, QString::number(i)));
-        QFile::link(g->photoB, CompanionFiles::photoPath(CompanionFiles::Photo::B, kArchive, QString::number(i)));
+        QFile::link(g->photoA, CompanionFiles::photoPath(CompanionFiles::Photo::A, kArchive, i));
+        QFile::link(g->photoB, CompanionFiles::photoPath(CompanionFiles::Photo::B, kArchive, i));
     }
 
     TWindowSet::handOver(g->program.windows->frmAvvio, g->sheet);
@@ -79,7 +79,7 @@ BENCHMARK(BM_ShowCard)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_SaveUnchangedCard(benchmark::State& state)
 {
-    g->sheet->lblPosizione->setText(QStringLiteral("1"));
+    g->sheet->subMostraScheda(1);
     const int decodes = TPhoto::counters().decodes;
     const int encodes = TPhoto::counters().encodes;
     for (auto _ : state) {
@@ -140,7 +140,7 @@ void BM_BrowseCollection(benchmark::State& state)
     state.counters["peak_growth_MB"] = growth;
     state.counters["card_files_MB"] = fileMB;
     state.counters["collection_files_MB"] = fileMB * kCards;
-    if (g->sheet->lblPosizione->text() != QString::number(kCards))
+    if (named<QLabel>(g->sheet, "lblPosizione")->text() != QString::number(kCards))
         state.SkipWithError("browsing stopped early");
 }
 BENCHMARK(BM_BrowseCollection)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3);

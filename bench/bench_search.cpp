@@ -27,6 +27,10 @@ TfrmCartoline* sheet()
     return g_bench->sheet;
 }
 
+// The criteria fields in Enter order.
+const char* const kCriteriaFields[] = {"txtNome", "txtTipologia", "txtProduttore", "txtCodice", "txtDescrizione",
+                                       "txtAnno", "txtProprietario", "txtProvenienza", "txtRarita", "txtNote"};
+
 // Every criterion filled; about two records in three match all ten.
 const char* const kTenCriteria[] = {"ferrari", "o", "r", "cat-", "metallo", "19", "rossi", "novegro", "media",
                                     "certificato"};
@@ -36,11 +40,11 @@ void runSearch(benchmark::State& state, bool tenCriteria)
     qint64 listed = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        auto find = std::make_unique<TfrmTrovaCartoline>(sheet());
+        auto find = std::make_unique<TfrmTrovaCartoline>(sheet(), sheet()->state().archivePath);
         find->show();
         if (tenCriteria) {
-            for (int i = 0; i < find->criteri().size(); ++i)
-                find->criteri()[i]->setText(QString::fromLatin1(kTenCriteria[i]));
+            for (int i = 0; i < int(std::size(kCriteriaFields)); ++i)
+                named<QLineEdit>(find, kCriteriaFields[i])->setText(QString::fromLatin1(kTenCriteria[i]));
         }
         QCoreApplication::processEvents();
         state.ResumeTiming();
@@ -49,7 +53,7 @@ void runSearch(benchmark::State& state, bool tenCriteria)
         QCoreApplication::processEvents(); // the list painted
 
         state.PauseTiming();
-        listed = find->lstRecords->count();
+        listed = named<TListaRiepilogo>(find, "lstRecords")->count();
         find.reset();
         state.ResumeTiming();
     }
@@ -71,14 +75,14 @@ void BM_ForSaleListing(benchmark::State& state)
     qint64 listed = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        auto forSale = std::make_unique<TfrmInVendita>(sheet());
+        auto forSale = std::make_unique<TfrmInVendita>(sheet(), sheet()->state().archivePath);
         state.ResumeTiming();
 
         forSale->show(); // builds the list
         QCoreApplication::processEvents();
 
         state.PauseTiming();
-        listed = forSale->lstRecords->count();
+        listed = named<TListaRiepilogo>(forSale, "lstRecords")->count();
         forSale.reset();
         state.ResumeTiming();
     }
@@ -91,14 +95,14 @@ void BM_WindowMemoryEveryRecordListed(benchmark::State& state)
     double megabytes = 0;
     qint64 listed = 0;
     for (auto _ : state) {
-        auto find = std::make_unique<TfrmTrovaCartoline>(sheet());
+        auto find = std::make_unique<TfrmTrovaCartoline>(sheet(), sheet()->state().archivePath);
         find->show();
         QCoreApplication::processEvents();
         const double before = BenchSupport::settledHeapMB();
         find->btnCercaClick();
         QCoreApplication::processEvents();
         megabytes = BenchSupport::settledHeapMB() - before;
-        listed = find->lstRecords->count();
+        listed = named<TListaRiepilogo>(find, "lstRecords")->count();
     }
     state.counters["lines"] = double(listed);
     state.counters["window_MB"] = megabytes;

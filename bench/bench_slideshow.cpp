@@ -42,22 +42,22 @@ void setUp()
     PhotoBench::writeArchive(g->program.archive, kCards);
     CompanionFiles::ensurePhotoFolder();
     // Two different pictures in turn, each card through its own file name.
-    const QString first = CompanionFiles::photoPath(CompanionFiles::Photo::A, kArchive, QStringLiteral("1"));
-    const QString second = CompanionFiles::photoPath(CompanionFiles::Photo::A, kArchive, QStringLiteral("2"));
+    const QString first = CompanionFiles::photoPath(CompanionFiles::Photo::A, kArchive, 1);
+    const QString second = CompanionFiles::photoPath(CompanionFiles::Photo::A, kArchive, 2);
     const qint64 size1 = PhotoBench::writePhoto(first, PhotoBench::photographic(QSize(4000, 3000), 1));
     const qint64 size2 = PhotoBench::writePhoto(second, PhotoBench::photographic(QSize(4000, 3000), 2));
     for (int i = 3; i <= kCards; ++i)
         QFile::link(i % 2 ? first : second,
-                    CompanionFiles::photoPath(CompanionFiles::Photo::A, kArchive, QString::number(i)));
+                    CompanionFiles::photoPath(CompanionFiles::Photo::A, kArchive, i));
     g->photo = first;
 
-    g->show = new TfrmSlideshow_Euro_01(g->program.sheet);
+    g->show = new TfrmSlideshow_Euro_01(g->program.sheet, g->program.sheet->state().archivePath, g->program.sheet->state().archiveName);
     g->show->Timer->setInterval(24 * 3600 * 1000); // the benchmark makes the ticks
     g->show->show();
     QApplication::processEvents();
     std::printf("photos 4000x3000: %.2f MB and %.2f MB (JPEG quality 92); screen %dx%d, shown in %dx%d; cores: %d\n",
                 size1 / 1048576.0, size2 / 1048576.0, g->show->screen()->size().width(),
-                g->show->screen()->size().height(), g->show->imgFoto->width(), g->show->imgFoto->height(),
+                g->show->screen()->size().height(), named<TImageView>(g->show, "imgFoto")->width(), named<TImageView>(g->show, "imgFoto")->height(),
                 QThread::idealThreadCount());
 }
 
@@ -68,14 +68,14 @@ void BM_TickChangesPicture(benchmark::State& state)
 {
     for (auto _ : state) {
         state.PauseTiming();
-        if (g->show->lblPosizione->text() == QString::number(kCards))
+        if (named<QLabel>(g->show, "lblPosizione")->text() == QString::number(kCards))
             g->show->cmdAvantiClick(); // the rewind tick changes no picture
         g->show->waitForPrepared();
         state.ResumeTiming();
         g->show->cmdAvantiClick();
-        g->show->imgFoto->repaint();
+        named<TImageView>(g->show, "imgFoto")->repaint();
     }
-    if (g->show->imgFoto->photo().size() != QSize(4000, 3000))
+    if (named<TImageView>(g->show, "imgFoto")->photo().size() != QSize(4000, 3000))
         state.SkipWithError("the photo did not show");
 }
 BENCHMARK(BM_TickChangesPicture)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(24);
@@ -83,7 +83,7 @@ BENCHMARK(BM_TickChangesPicture)->Unit(benchmark::kMillisecond)->UseRealTime()->
 // What the other thread does for each card: read the file, decode at screen size.
 void BM_PrepareOffThread(benchmark::State& state)
 {
-    const QSize area = g->show->imgFoto->size();
+    const QSize area = named<TImageView>(g->show, "imgFoto")->size();
     for (auto _ : state) {
         const TPhoto photo = TPhoto::fromFile(g->photo);
         QImage shown = photo.decode(displayDecodeSize(photo.size(), area));

@@ -39,18 +39,18 @@ QSize sizeOf(const benchmark::State& state)
 // has converted them), are taken, become the live photo and are drawn.
 void BM_FrameOnUserInterfaceThread(benchmark::State& state)
 {
-    TfrmWebCam webcam(nullptr, std::make_unique<TBenchCamera>());
+    TfrmWebCam webcam(nullptr, CompanionFiles::Photo::A, std::make_unique<TBenchCamera>());
     webcam.camCamera->start();
     const QImage plain = frame(sizeOf(state), QImage::Format_RGB32);
-    QImage screen(webcam.imgCamera->size(), QImage::Format_RGB32);
+    QImage screen(named<TImageView>(&webcam, "imgCamera")->size(), QImage::Format_RGB32);
     for (auto _ : state) {
         state.PauseTiming();
         webcam.camCamera->inlet().deliver(plain.copy()); // a new frame each time, as a camera gives
         state.ResumeTiming();
         QCoreApplication::sendPostedEvents(webcam.camCamera, QEvent::MetaCall);
-        webcam.imgCamera->render(&screen);
+        named<TImageView>(&webcam, "imgCamera")->render(&screen);
     }
-    if (webcam.imgCamera->photo().size() != sizeOf(state))
+    if (named<TImageView>(&webcam, "imgCamera")->photo().size() != sizeOf(state))
         state.SkipWithError("the frame did not reach the live picture");
 }
 BENCHMARK(BM_FrameOnUserInterfaceThread)

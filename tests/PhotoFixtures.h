@@ -44,7 +44,7 @@ inline QByteArray readFile(const QString& path)
 // Where the photo folder keeps photo `which` of card `record` of `archive`.
 inline QString cardPhotoPath(CompanionFiles::Photo which, const QString& archive, int record)
 {
-    return CompanionFiles::photoPath(which, archive, QString::number(record));
+    return CompanionFiles::photoPath(which, archive, record);
 }
 
 // Puts `bytes` in the photo folder as that photo; the folder must exist.

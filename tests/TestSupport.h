@@ -61,6 +61,11 @@ template <typename T> T* named(const QObject* parent, const char* name)
     return child;
 }
 
+template <typename T, typename P> T* named(const std::unique_ptr<P>& parent, const char* name)
+{
+    return named<T>(parent.get(), name);
+}
+
 // Texts of the boxes shown since the last call.
 inline QStringList shownTexts()
 {
@@ -155,11 +160,11 @@ inline void clickChoosingFile(QAbstractButton* button, const QString& path)
 // Fills the five fields a card needs before it can be saved.
 inline void fillRequiredFields(TfrmCartoline* sheet)
 {
-    sheet->txtNome->setText(QStringLiteral("Amerigo Vespucci"));
-    sheet->txtTipologia->setText(QStringLiteral("Nave"));
-    sheet->txtProduttore->setText(QStringLiteral("Amati"));
-    sheet->txtValore->setText(QStringLiteral("250,00"));
-    sheet->txtScala->setText(QStringLiteral("1:100"));
+    named<QLineEdit>(sheet, "txtNome")->setText(QStringLiteral("Amerigo Vespucci"));
+    named<QLineEdit>(sheet, "txtTipologia")->setText(QStringLiteral("Nave"));
+    named<QLineEdit>(sheet, "txtProduttore")->setText(QStringLiteral("Amati"));
+    named<QLineEdit>(sheet, "txtValore")->setText(QStringLiteral("250,00"));
+    named<QLineEdit>(sheet, "txtScala")->setText(QStringLiteral("1:100"));
 }
 
 // Clicks `command`, which shows a modal window of type W owned by `owner`;

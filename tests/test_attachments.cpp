@@ -56,8 +56,8 @@ class TestAttachments : public QObject, public SheetProgramTest {
 
     QLabel* sheetLabel(int i) const
     {
-        QLabel* labels[] = {sheet->lblFile01, sheet->lblFile02, sheet->lblFile03,
-                            sheet->lblDesc01, sheet->lblDesc02, sheet->lblDesc03};
+        QLabel* labels[] = {named<QLabel>(sheet, "lblFile01"), named<QLabel>(sheet, "lblFile02"), named<QLabel>(sheet, "lblFile03"),
+                            named<QLabel>(sheet, "lblDesc01"), named<QLabel>(sheet, "lblDesc02"), named<QLabel>(sheet, "lblDesc03")};
         return labels[i];
     }
 
@@ -72,16 +72,13 @@ class TestAttachments : public QObject, public SheetProgramTest {
     // The window as the sheet's "Allegati" opens it.
     bool withWindow(const std::function<void(TfrmAllegaCartella*)>& work)
     {
-        return whileModal<TfrmAllegaCartella>(sheet, sheet->cmdFile, work);
+        return whileModal<TfrmAllegaCartella>(sheet, named<TPictureButton>(sheet, "cmdFile"), work);
     }
 
     // A window over the current card without its modal loop.
-    std::unique_ptr<TfrmAllegaCartella> freshWindow()
+    std::unique_ptr<TfrmAllegaCartella> freshWindow(const TAttachments& attachments = {})
     {
-        auto window = std::make_unique<TfrmAllegaCartella>(sheet);
-        window->lblMemory->setText(QStringLiteral("cartoline"));
-        window->subCopiaDallaScheda();
-        return window;
+        return std::make_unique<TfrmAllegaCartella>(sheet, attachments);
     }
 
 private slots:
@@ -116,22 +113,26 @@ private slots:
         QFETCH(QStringList, labels);
         QFETCH(QList<bool>, openable);
         openSheet(0);
+        TScheda card;
+        const Campo stored[] = {Campo::File01, Campo::File02, Campo::File03, Campo::Desc01, Campo::Desc02, Campo::Desc03};
         for (int i = 0; i < 6; ++i)
-            sheetLabel(i)->setText(labels[i]);
+            card.ScriviCampo(stored[i], labels[i]);
+        appendRecord(archivePath, card);
+        QVERIFY(sheet->subMostraScheda(1));
         QVERIFY(withWindow([&](TfrmAllegaCartella* window) {
             QCOMPARE(QApplication::activeModalWidget(), window);
             QCOMPARE(window->windowTitle(), QStringLiteral(" Allega file"));
             QCOMPARE(window->size(), QSize(634, 534));
-            QCOMPARE(window->lblMemory->text(), QStringLiteral("cartoline"));
-            QLineEdit* fields[] = {window->txtFile01, window->txtFile02, window->txtFile03,
-                                   window->txtDesc01, window->txtDesc02, window->txtDesc03};
+            QCOMPARE(named<QLabel>(window, "lblMemory")->text(), QStringLiteral("cartoline"));
+            QLineEdit* fields[] = {named<QLineEdit>(window, "txtFile01"), named<QLineEdit>(window, "txtFile02"), named<QLineEdit>(window, "txtFile03"),
+                                   named<QLineEdit>(window, "txtDesc01"), named<QLineEdit>(window, "txtDesc02"), named<QLineEdit>(window, "txtDesc03")};
             for (int i = 0; i < 6; ++i)
                 QCOMPARE(fields[i]->text(), labels[i].trimmed());
-            QPushButton* open[] = {window->btnApri01, window->btnApri02, window->btnApri03};
+            QPushButton* open[] = {named<QPushButton>(window, "btnApri01"), named<QPushButton>(window, "btnApri02"), named<QPushButton>(window, "btnApri03")};
             for (int i = 0; i < 3; ++i)
                 QCOMPARE(open[i]->isEnabled(), openable[i]);
-            QVERIFY(window->txtFile01->isReadOnly());
-            QVERIFY(!window->txtDesc01->isReadOnly());
+            QVERIFY(named<QLineEdit>(window, "txtFile01")->isReadOnly());
+            QVERIFY(!named<QLineEdit>(window, "txtDesc01")->isReadOnly());
         }));
     }
 
@@ -141,9 +142,9 @@ private slots:
     {
         openSheet(0);
         auto window = freshWindow();
-        QCOMPARE(window->panContainer->size(), QSize(609, 503));
-        QCOMPARE(window->panContainer->geometry().center(), window->rect().center());
-        QCOMPARE(window->imgLogo->size(), QSize(543, 49));
+        QCOMPARE(named<QWidget>(window, "panContainer")->size(), QSize(609, 503));
+        QCOMPARE(named<QWidget>(window, "panContainer")->geometry().center(), window->rect().center());
+        QCOMPARE(named<TBanner>(window, "imgLogo")->size(), QSize(543, 49));
         struct Place {
             const char* name;
             QRect place; // slot 1
@@ -162,7 +163,7 @@ private slots:
             for (const Place& p : places) {
                 const QString name = QString::fromLatin1(p.name).arg(n);
                 QWidget* w = named<QWidget>(window.get(), qPrintable(name));
-                QCOMPARE(w->parentWidget(), window->panContainer);
+                QCOMPARE(w->parentWidget(), named<QWidget>(window, "panContainer"));
                 QCOMPARE(w->geometry(), p.place.translated(0, 120 * slot));
                 if (p.text)
                     QCOMPARE(qobject_cast<QPushButton*>(w)->text(), QString::fromLatin1(p.text));
@@ -174,10 +175,10 @@ private slots:
             QCOMPARE(nameCaption->text(), QStringLiteral("Nome %1° file allegato:").arg(n));
             QCOMPARE(descCaption->text(), QStringLiteral("Descrizione %1° file allegato:").arg(n));
         }
-        QCOMPARE(window->btnAnnulla->geometry(), QRect(312, 456, 126, 32));
-        QCOMPARE(window->btnAnnulla->text(), QStringLiteral("Annulla"));
-        QCOMPARE(window->btnApplica->geometry(), QRect(447, 456, 154, 32));
-        QCOMPARE(window->btnApplica->text(), QStringLiteral("Applica e chiudi"));
+        QCOMPARE(named<QPushButton>(window, "btnAnnulla")->geometry(), QRect(312, 456, 126, 32));
+        QCOMPARE(named<QPushButton>(window, "btnAnnulla")->text(), QStringLiteral("Annulla"));
+        QCOMPARE(named<QPushButton>(window, "btnApplica")->geometry(), QRect(447, 456, 154, 32));
+        QCOMPARE(named<QPushButton>(window, "btnApplica")->text(), QStringLiteral("Applica e chiudi"));
     }
 
     // The real file dialog: its one entry reads as described, and a file
@@ -208,28 +209,27 @@ private slots:
             }
             dialog->reject();
         });
-        window->btnSfoglia01->click();
+        named<QPushButton>(window, "btnSfoglia01")->click();
         Dialogs::setScripted(true);
         QCOMPARE(title, QStringLiteral("Selezionare il file da allegare:"));
         QCOMPARE(entry, QStringLiteral("Tutti i file (*.*)"));
         QCOMPARE(offered, 2);
-        QVERIFY(window->txtFile01->text().isEmpty());
+        QVERIFY(named<QLineEdit>(window, "txtFile01")->text().isEmpty());
     }
 
     void tabGoesThroughTheSlotsInOrder()
     {
         openSheet(0);
-        sheet->lblFile01->setText(QStringLiteral("a.pdf")); // every "Apri" takes the focus once enabled
-        sheet->lblFile02->setText(QStringLiteral("b.pdf"));
-        sheet->lblFile03->setText(QStringLiteral("c.pdf"));
-        auto window = freshWindow();
+        // every "Apri" takes the focus once enabled
+        auto window = freshWindow({TAttachment{QStringLiteral("a.pdf"), {}}, TAttachment{QStringLiteral("b.pdf"), {}},
+                                   TAttachment{QStringLiteral("c.pdf"), {}}});
         QStringList order;
-        QWidget* w = window->txtFile01;
+        QWidget* w = named<QLineEdit>(window, "txtFile01");
         do {
             if ((w->focusPolicy() & Qt::TabFocus) && w->window() == window.get() && !order.contains(w->objectName()))
                 order << w->objectName();
             w = w->nextInFocusChain();
-        } while (w != window->txtFile01);
+        } while (w != named<QLineEdit>(window, "txtFile01"));
         const QStringList expected{"txtFile01", "btnSfoglia01", "btnApri01", "txtDesc01",
                                    "txtFile02", "btnSfoglia02", "btnApri02", "txtDesc02",
                                    "txtFile03", "btnSfoglia03", "btnApri03", "txtDesc03",
@@ -266,10 +266,10 @@ private slots:
         const QString source =
             pickTheCopyItself ? copy : userFile(QStringLiteral("fattura.pdf"), QByteArray("nuova fattura"));
         auto window = freshWindow();
-        window->txtDesc02->setText(QStringLiteral("Fattura d'acquisto"));
+        named<QLineEdit>(window, "txtDesc02")->setText(QStringLiteral("Fattura d'acquisto"));
 
         Dialogs::setNextAnswer(answer);
-        clickChoosingFile(window->btnSfoglia02, source);
+        clickChoosingFile(named<QPushButton>(window, "btnSfoglia02"), source);
 
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         if (alreadyThere.isEmpty()) {
@@ -281,10 +281,10 @@ private slots:
         }
         QCOMPARE(PhotoFixtures::readFile(copy), replaced ? QByteArray("nuova fattura") : alreadyThere);
         // Whatever the answer, the slot names the file now in the folder.
-        QCOMPARE(window->txtFile02->text(), QStringLiteral("fattura.pdf"));
-        QVERIFY(window->btnApri02->isEnabled());
-        QCOMPARE(window->txtDesc02->text(), QStringLiteral("Fattura d'acquisto"));
-        QVERIFY(window->txtFile01->text().isEmpty() && window->txtFile03->text().isEmpty());
+        QCOMPARE(named<QLineEdit>(window, "txtFile02")->text(), QStringLiteral("fattura.pdf"));
+        QVERIFY(named<QPushButton>(window, "btnApri02")->isEnabled());
+        QCOMPARE(named<QLineEdit>(window, "txtDesc02")->text(), QStringLiteral("Fattura d'acquisto"));
+        QVERIFY(named<QLineEdit>(window, "txtFile01")->text().isEmpty() && named<QLineEdit>(window, "txtFile03")->text().isEmpty());
         const QList<Dialogs::FileRequest> requests = Dialogs::takeFileRequests();
         QCOMPARE(requests.size(), 1);
         QCOMPARE(requests.first().title, QStringLiteral("Selezionare il file da allegare:"));
@@ -294,10 +294,9 @@ private slots:
     void cancellingTheDialogChangesNothing()
     {
         openSheet(0);
-        sheet->lblFile01->setText(QStringLiteral("manuale.pdf"));
-        auto window = freshWindow();
-        clickChoosingFile(window->btnSfoglia01, QString()); // cancelled
-        QCOMPARE(window->txtFile01->text(), QStringLiteral("manuale.pdf"));
+        auto window = freshWindow({TAttachment{QStringLiteral("manuale.pdf"), {}}});
+        clickChoosingFile(named<QPushButton>(window, "btnSfoglia01"), QString()); // cancelled
+        QCOMPARE(named<QLineEdit>(window, "txtFile01")->text(), QStringLiteral("manuale.pdf"));
         QVERIFY(!QFileInfo::exists(CompanionFiles::attachmentsFolder()));
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
@@ -318,16 +317,15 @@ private slots:
             writeContent(program->file("Documenti_Allegati"), QByteArray("a file, not a folder"));
         else
             QVERIFY(QFile::remove(source));
-        sheet->lblFile03->setText(QStringLiteral("precedente.pdf"));
-        auto window = freshWindow();
+        auto window = freshWindow({TAttachment{}, TAttachment{}, TAttachment{QStringLiteral("precedente.pdf"), {}}});
 
-        clickChoosingFile(window->btnSfoglia03, source);
+        clickChoosingFile(named<QPushButton>(window, "btnSfoglia03"), source);
 
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown.first().kind, Dialogs::Kind::Warning);
         QCOMPARE(shown.first().text, TfrmAllegaCartella::copyFailedMessage());
-        QCOMPARE(window->txtFile03->text(), QStringLiteral("precedente.pdf"));
+        QCOMPARE(named<QLineEdit>(window, "txtFile03")->text(), QStringLiteral("precedente.pdf"));
         QVERIFY(!QFileInfo::exists(CompanionFiles::attachmentPath(QStringLiteral("garanzia.pdf"))));
     }
 
@@ -338,9 +336,9 @@ private slots:
         openSheet(0);
         const QString source = userFile(QStringLiteral("scontrino.png"), QByteArray("png"));
         QVERIFY(withWindow([&](TfrmAllegaCartella* window) {
-            clickChoosingFile(window->btnSfoglia01, source);
-            window->txtDesc01->setText(QStringLiteral("Scontrino"));
-            QTest::mouseClick(window->btnAnnulla, Qt::LeftButton);
+            clickChoosingFile(named<QPushButton>(window, "btnSfoglia01"), source);
+            named<QLineEdit>(window, "txtDesc01")->setText(QStringLiteral("Scontrino"));
+            QTest::mouseClick(named<QPushButton>(window, "btnAnnulla"), Qt::LeftButton);
             QVERIFY(!window->isVisible());
         }));
         for (int i = 0; i < 6; ++i)
@@ -366,14 +364,14 @@ private slots:
         QVERIFY(sheet->subMostraScheda(1));
         const QString source = userFile(QStringLiteral("nuovo.txt"), QByteArray("nuovo"));
         QVERIFY(withWindow([&](TfrmAllegaCartella* window) {
-            QVERIFY(window->btnApri01->isEnabled());
-            QTest::mouseClick(window->imgCancella01, Qt::LeftButton);
-            QVERIFY(window->txtFile01->text().isEmpty());
-            QVERIFY(!window->btnApri01->isEnabled());
-            QCOMPARE(window->txtDesc01->text(), QStringLiteral("Vecchio documento"));
-            clickChoosingFile(window->btnSfoglia02, source);
-            window->txtDesc02->setText(QStringLiteral("  Note di montaggio  "));
-            QTest::mouseClick(window->btnApplica, Qt::LeftButton);
+            QVERIFY(named<QPushButton>(window, "btnApri01")->isEnabled());
+            QTest::mouseClick(named<TPictureButton>(window, "imgCancella01"), Qt::LeftButton);
+            QVERIFY(named<QLineEdit>(window, "txtFile01")->text().isEmpty());
+            QVERIFY(!named<QPushButton>(window, "btnApri01")->isEnabled());
+            QCOMPARE(named<QLineEdit>(window, "txtDesc01")->text(), QStringLiteral("Vecchio documento"));
+            clickChoosingFile(named<QPushButton>(window, "btnSfoglia02"), source);
+            named<QLineEdit>(window, "txtDesc02")->setText(QStringLiteral("  Note di montaggio  "));
+            QTest::mouseClick(named<QPushButton>(window, "btnApplica"), Qt::LeftButton);
             QVERIFY(!window->isVisible());
         }));
         const QStringList expected{"", "nuovo.txt", "", "Vecchio documento", "Note di montaggio", ""};
@@ -382,7 +380,7 @@ private slots:
 
         // Applied changes reach the archive only with a save of the card.
         QCOMPARE(recordAt(archivePath, 1).LeggiCampo(Campo::File01), QStringLiteral("vecchio.pdf"));
-        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton);
         QCOMPARE(shownTexts(), QStringList{QStringLiteral(
                                    "Le modifiche apportate alla scheda corrente sono state salvate in archivio.")});
         const TScheda saved = recordAt(archivePath, 1);
@@ -392,25 +390,36 @@ private slots:
         QCOMPARE(PhotoFixtures::readFile(CompanionFiles::attachmentPath(QStringLiteral("vecchio.pdf"))), QByteArray("vecchio"));
     }
 
-    void applyWithAnotherMarkerDoesNothing()
+    // The window hands the six values back, trimmed; only who listens takes them.
+    void applyHandsTheValuesBack()
     {
         openSheet(0);
-        auto window = freshWindow();
-        window->lblMemory->setText(QStringLiteral("avvio"));
-        window->txtDesc01->setText(QStringLiteral("Descrizione"));
+        auto window = freshWindow({TAttachment{QStringLiteral(" a.pdf "), QStringLiteral("prima ")}});
+        QCOMPARE(named<QLabel>(window, "lblMemory")->text(), QStringLiteral("cartoline"));
+        named<QLineEdit>(window, "txtDesc02")->setText(QStringLiteral(" Descrizione "));
+        TAttachments applied;
+        int signals_ = 0;
+        connect(window.get(), &TfrmAllegaCartella::applied, this, [&](const TAttachments& a) {
+            applied = a;
+            ++signals_;
+        });
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QTest::mouseClick(window->btnApplica, Qt::LeftButton);
-        QVERIFY(window->isVisible());
-        QVERIFY(sheet->lblDesc01->text().isEmpty());
+        QTest::mouseClick(named<QPushButton>(window, "btnApplica"), Qt::LeftButton);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(signals_, 1);
+        const TAttachments expected = {TAttachment{QStringLiteral("a.pdf"), QStringLiteral("prima")},
+                                       TAttachment{QString(), QStringLiteral("Descrizione")}, TAttachment{}};
+        QVERIFY(applied == expected);
+        // This window was not opened by the sheet: the card keeps what it had.
+        QVERIFY(named<QLabel>(sheet, "lblDesc02")->text().isEmpty());
     }
 
     void apriHandsTheCopyToTheDesktop()
     {
         openSheet(0);
-        sheet->lblFile02->setText(QStringLiteral(" catalogo 1965.pdf "));
-        auto window = freshWindow();
-        QTest::mouseClick(window->btnApri02, Qt::LeftButton);
+        auto window = freshWindow({TAttachment{}, TAttachment{QStringLiteral(" catalogo 1965.pdf "), {}}});
+        QTest::mouseClick(named<QPushButton>(window, "btnApri02"), Qt::LeftButton);
         QCOMPARE(opened.commands, QStringList{"\"" + CompanionFiles::attachmentsFolder() + "catalogo 1965.pdf\""});
         // A missing copy is the desktop's business: nothing shows here.
         QVERIFY(Dialogs::takeShown().isEmpty());
@@ -460,21 +469,21 @@ private slots:
         openSheet(0);
         const QString source = userFile(fileName, QByteArray("il documento"));
         QVERIFY(withWindow([&](TfrmAllegaCartella* window) {
-            clickChoosingFile(window->btnSfoglia01, source);
-            QTest::mouseClick(window->btnApplica, Qt::LeftButton);
+            clickChoosingFile(named<QPushButton>(window, "btnSfoglia01"), source);
+            QTest::mouseClick(named<QPushButton>(window, "btnApplica"), Qt::LeftButton);
         }));
-        QVERIFY(!sheet->lblFile01->text().isEmpty());
-        sheet->txtNome->setText(QStringLiteral("Settebello"));
-        sheet->txtTipologia->setText(QStringLiteral("Elettrotreno"));
-        sheet->txtProduttore->setText(QStringLiteral("Lima"));
-        sheet->txtScala->setText(QStringLiteral("H0"));
-        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        QVERIFY(!named<QLabel>(sheet, "lblFile01")->text().isEmpty());
+        named<QLineEdit>(sheet, "txtNome")->setText(QStringLiteral("Settebello"));
+        named<QLineEdit>(sheet, "txtTipologia")->setText(QStringLiteral("Elettrotreno"));
+        named<QLineEdit>(sheet, "txtProduttore")->setText(QStringLiteral("Lima"));
+        named<QLineEdit>(sheet, "txtScala")->setText(QStringLiteral("H0"));
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton);
         sheet->subNuovaScheda();
         QVERIFY(sheet->subMostraScheda(1));
 
         QVERIFY(withWindow([&](TfrmAllegaCartella* window) {
-            QVERIFY(window->btnApri01->isEnabled());
-            QTest::mouseClick(window->btnApri01, Qt::LeftButton);
+            QVERIFY(named<QPushButton>(window, "btnApri01")->isEnabled());
+            QTest::mouseClick(named<QPushButton>(window, "btnApri01"), Qt::LeftButton);
         }));
         QCOMPARE(opened.commands.size(), 1);
         const QString path = TMisc::urlFor(opened.commands.first()).toLocalFile();

@@ -91,6 +91,51 @@ private slots:
         QTest::newRow("first, last") << 3 << "1" << "cmdUltimo" << "3" << false;
     }
 
+    // The hidden labels mirror the sheet's state at every step: opening an
+    // archive (the path trimmed, the name as given), moving, a new card, and
+    // the number a saved new card receives.
+    void labelsMirrorTheState()
+    {
+        openSheet(2);
+        const auto mirrored = [this] {
+            const TSheetState& state = sheet->state();
+            QCOMPARE(named<QLabel>(sheet, "lblFile")->text(), state.archivePath);
+            QCOMPARE(named<QLabel>(sheet, "lblNome")->text(), state.archiveName);
+            QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(),
+                     state.isNewCard() ? QString() : QString::number(state.number));
+            for (int i = 0; i < 3; ++i) {
+                const QByteArray n = "0" + QByteArray::number(i + 1);
+                QCOMPARE(named<QLabel>(sheet, ("lblFile" + n).constData())->text(), state.attachments[size_t(i)].name);
+                QCOMPARE(named<QLabel>(sheet, ("lblDesc" + n).constData())->text(), state.attachments[size_t(i)].description);
+            }
+        };
+        QCOMPARE(sheet->state().archivePath, archivePath);
+        QCOMPARE(sheet->state().archiveName, QStringLiteral("Navi"));
+        QVERIFY(sheet->state().isNewCard());
+        mirrored();
+
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdUltimo"), Qt::LeftButton);
+        QCOMPARE(sheet->state().number, 2);
+        QCOMPARE(sheet->state().attachments[0].name, QStringLiteral("ricevuta2.pdf"));
+        mirrored();
+
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdNuovo"), Qt::LeftButton);
+        QVERIFY(sheet->state().isNewCard());
+        QVERIFY(sheet->state().attachments[0].name.isEmpty());
+        mirrored();
+
+        fillRequiredFields(sheet);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton);
+        shownTexts();
+        QCOMPARE(sheet->state().number, 3);
+        mirrored();
+
+        sheet->openArchive(QStringLiteral("  ") + archivePath + QStringLiteral("\t"), QStringLiteral(" Navi "));
+        QCOMPARE(sheet->state().archivePath, archivePath);
+        QCOMPARE(sheet->state().archiveName, QStringLiteral(" Navi "));
+        mirrored();
+    }
+
     void navigation()
     {
         QFETCH(int, records);
@@ -100,11 +145,17 @@ private slots:
         QFETCH(bool, emptyBox);
 
         openSheet(records);
-        sheet->lblPosizione->setText(position);
+        // The card on screen; where the archive has fewer cards, it lost
+        // them after the card was shown.
+        if (!position.isEmpty()) {
+            writeFullArchive(archivePath, std::max(records, position.toInt()));
+            QVERIFY(sheet->subMostraScheda(position.toInt()));
+            writeFullArchive(archivePath, records);
+        }
         Dialogs::takeShown();
         QTest::mouseClick(named<QWidget>(sheet, command.toLatin1().constData()), Qt::LeftButton);
 
-        QCOMPARE(sheet->lblPosizione->text(), expected);
+        QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), expected);
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         if (emptyBox) {
             QCOMPARE(shown.size(), 1);
@@ -115,9 +166,9 @@ private slots:
             QVERIFY(shown.isEmpty());
         }
         if (!expected.isEmpty() && expected != position) {
-            QCOMPARE(sheet->txtNome->text(), QStringLiteral("Modello %1").arg(expected));
-            QCOMPARE(sheet->lblFile01->text(), QStringLiteral("ricevuta%1.pdf").arg(expected));
-            QCOMPARE(sheet->chkInVendita->isChecked(), expected.toInt() % 2 == 1);
+            QCOMPARE(named<QLineEdit>(sheet, "txtNome")->text(), QStringLiteral("Modello %1").arg(expected));
+            QCOMPARE(named<QLabel>(sheet, "lblFile01")->text(), QStringLiteral("ricevuta%1.pdf").arg(expected));
+            QCOMPARE(named<QCheckBox>(sheet, "chkInVendita")->isChecked(), expected.toInt() % 2 == 1);
         }
     }
 
@@ -129,31 +180,31 @@ private slots:
         record.ScriviCampo(Campo::Valore, QStringLiteral("12,5"));
         appendRecord(archivePath, record); // no for-sale marker at all
 
-        sheet->chkInVendita->setChecked(true);
-        QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
-        QCOMPARE(sheet->txtNome->text(), QStringLiteral("Vaporetto"));
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("12,5"));
-        QVERIFY(sheet->chkInVendita->isChecked());
-        sheet->chkInVendita->setChecked(false);
-        QTest::mouseClick(sheet->cmdUltimo, Qt::LeftButton);
-        QVERIFY(!sheet->chkInVendita->isChecked());
+        named<QCheckBox>(sheet, "chkInVendita")->setChecked(true);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
+        QCOMPARE(named<QLineEdit>(sheet, "txtNome")->text(), QStringLiteral("Vaporetto"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("12,5"));
+        QVERIFY(named<QCheckBox>(sheet, "chkInVendita")->isChecked());
+        named<QCheckBox>(sheet, "chkInVendita")->setChecked(false);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdUltimo"), Qt::LeftButton);
+        QVERIFY(!named<QCheckBox>(sheet, "chkInVendita")->isChecked());
     }
 
     void saveAppendsThenOverwrites()
     {
         openSheet(4);
         fillRequiredFields(sheet);
-        sheet->txtNote->setText(QStringLiteral("  Regalo di Natale  "));
-        sheet->chkInVendita->setChecked(true);
-        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
-        QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("5"));
+        named<QLineEdit>(sheet, "txtNote")->setText(QStringLiteral("  Regalo di Natale  "));
+        named<QCheckBox>(sheet, "chkInVendita")->setChecked(true);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton);
+        QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("5"));
         QCOMPARE(shownTexts(), QStringList{QStringLiteral("La scheda corrente è stata inserita in archivio.")});
         QCOMPARE(QFileInfo(archivePath).size(), 5 * 3446);
 
-        sheet->txtNome->setText(QStringLiteral("Fiat 500 L"));
-        sheet->chkInVendita->setChecked(false);
-        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
-        QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("5"));
+        named<QLineEdit>(sheet, "txtNome")->setText(QStringLiteral("Fiat 500 L"));
+        named<QCheckBox>(sheet, "chkInVendita")->setChecked(false);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton);
+        QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("5"));
         QCOMPARE(shownTexts(), QStringList{QStringLiteral(
                                    "Le modifiche apportate alla scheda corrente sono state salvate in archivio.")});
         QCOMPARE(QFileInfo(archivePath).size(), 5 * 3446);
@@ -164,7 +215,7 @@ private slots:
         QCOMPARE(saved.LeggiInVendita(), StatoVendita::NonInVendita);
         QCOMPARE(saved.LeggiCampo(Campo::File01), QString());
         // The card stays on screen as it was.
-        QCOMPARE(sheet->txtNome->text(), QStringLiteral("Fiat 500 L"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtNome")->text(), QStringLiteral("Fiat 500 L"));
     }
 
     void requiredFields_data()
@@ -191,7 +242,7 @@ private slots:
         fillRequiredFields(sheet);
         for (const QString& name : emptied.split(QLatin1Char(',')))
             named<QLineEdit>(sheet, name.toLatin1().constData())->setText(QStringLiteral("   "));
-        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton);
 
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         QCOMPARE(shown.size(), 1);
@@ -199,26 +250,26 @@ private slots:
         QCOMPARE(shown.first().text, warning);
         QCOMPARE(QApplication::focusWidget()->objectName(), focused);
         QCOMPARE(QFileInfo(archivePath).size(), 2 * 3446);
-        QVERIFY(sheet->lblPosizione->text().isEmpty());
+        QVERIFY(named<QLabel>(sheet, "lblPosizione")->text().isEmpty());
     }
 
     void newCardAfterClosingAndReopening()
     {
         openSheet(3);
-        QTest::mouseClick(sheet->cmdUltimo, Qt::LeftButton);
-        QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("3"));
-        QTest::mouseClick(sheet->cmdEsci, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdUltimo"), Qt::LeftButton);
+        QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("3"));
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdEsci"), Qt::LeftButton);
         QVERIFY(!sheet->isVisible());
         QVERIFY(windows->frmAvvio->isVisible());
 
         TWindowSet::handOver(windows->frmAvvio, sheet);
-        QVERIFY(sheet->lblPosizione->text().isEmpty());
-        QVERIFY(sheet->txtNome->text().isEmpty());
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("0,00"));
-        QVERIFY(!sheet->chkInVendita->isChecked());
-        QVERIFY(sheet->lblFile01->text().isEmpty());
-        QVERIFY(sheet->lblDesc03->text().isEmpty());
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(sheet->txtNome));
+        QVERIFY(named<QLabel>(sheet, "lblPosizione")->text().isEmpty());
+        QVERIFY(named<QLineEdit>(sheet, "txtNome")->text().isEmpty());
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("0,00"));
+        QVERIFY(!named<QCheckBox>(sheet, "chkInVendita")->isChecked());
+        QVERIFY(named<QLabel>(sheet, "lblFile01")->text().isEmpty());
+        QVERIFY(named<QLabel>(sheet, "lblDesc03")->text().isEmpty());
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(named<QLineEdit>(sheet, "txtNome")));
     }
 
     void accessFailureShowsTheMessageAndChangesNothing()
@@ -227,10 +278,10 @@ private slots:
         // A folder where the archive should be: it can be neither opened nor created.
         const QString folder = program->file(QStringLiteral("Cartella.dbm"));
         QVERIFY(QDir().mkpath(folder));
-        sheet->lblFile->setText(folder);
-        QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
+        sheet->openArchive(folder, QStringLiteral("Navi"));
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
         fillRequiredFields(sheet);
-        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton);
 
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         QCOMPARE(shown.size(), 2);
@@ -240,7 +291,7 @@ private slots:
                                               "Accertarsi di possedere i privilegi di scrittura nella cartella di "
                                               "installazione del programma."));
         }
-        QVERIFY(sheet->lblPosizione->text().isEmpty());
+        QVERIFY(named<QLabel>(sheet, "lblPosizione")->text().isEmpty());
     }
 
     // Another workstation holds the archive's lock: "Salva" waits a while
@@ -249,7 +300,7 @@ private slots:
     void aLockHeldElsewhereEndsInTheAccessMessage()
     {
         openSheet(2);
-        QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
         fillRequiredFields(sheet);
         Dialogs::takeShown();
         const QByteArray before = PhotoFixtures::readFile(archivePath);
@@ -261,7 +312,7 @@ private slots:
 
         OtherWorkstationLock other(archivePath);
         QVERIFY(other.held());
-        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton);
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown.first().kind, Dialogs::Kind::Error);
@@ -269,10 +320,10 @@ private slots:
         QCOMPARE(cursors, QList<int>({int(Qt::WaitCursor), -1}));
         QCOMPARE(PhotoFixtures::readFile(archivePath), before);
         QVERIFY(!QFileInfo::exists(CompanionFiles::photoPath(CompanionFiles::Photo::A, QStringLiteral("Navi"),
-                                                             QStringLiteral("1"))));
+                                                             1)));
 
         other.release();
-        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton);
         QCOMPARE(shownTexts(), QStringList{QStringLiteral(
                                    "Le modifiche apportate alla scheda corrente sono state salvate in archivio.")});
         QCOMPARE(recordAt(archivePath, 1).LeggiCampo(Campo::Tipologia), QStringLiteral("Nave"));
@@ -283,7 +334,7 @@ private slots:
     {
         openSheet(2);
         QVERIFY(QFile::remove(archivePath));
-        QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
         QCOMPARE(shownTexts(), QStringList{kEmpty});
         QVERIFY(QFileInfo::exists(archivePath));
         QCOMPARE(QFileInfo(archivePath).size(), 0);

@@ -46,23 +46,22 @@ private slots:
     void photoNames_data()
     {
         QTest::addColumn<QString>("archive");
-        QTest::addColumn<QString>("number");
+        QTest::addColumn<qint32>("number");
         QTest::addColumn<CompanionFiles::Photo>("which");
         QTest::addColumn<QString>("expected");
         using CompanionFiles::Photo;
-        QTest::newRow("record 12") << "Ferrovie" << "12" << Photo::A << "Ferrovie_Foto_A_12.jpg";
-        QTest::newRow("photo B") << "Ferrovie" << "12" << Photo::B << "Ferrovie_Foto_B_12.jpg";
-        QTest::newRow("record 1") << "Ferrovie" << "1" << Photo::A << "Ferrovie_Foto_A_1.jpg";
-        QTest::newRow("record 10, no leading zeros") << "Ferrovie" << "10" << Photo::A << "Ferrovie_Foto_A_10.jpg";
-        QTest::newRow("blanks around the archive name") << "  Ferrovie \t" << "3" << Photo::B << "Ferrovie_Foto_B_3.jpg";
-        QTest::newRow("blanks around the number") << "Ferrovie" << " 7\r\n" << Photo::A << "Ferrovie_Foto_A_7.jpg";
-        QTest::newRow("blanks inside are kept") << " Auto d'epoca " << "2" << Photo::A << "Auto d'epoca_Foto_A_2.jpg";
+        QTest::newRow("record 12") << "Ferrovie" << qint32(12) << Photo::A << "Ferrovie_Foto_A_12.jpg";
+        QTest::newRow("photo B") << "Ferrovie" << qint32(12) << Photo::B << "Ferrovie_Foto_B_12.jpg";
+        QTest::newRow("record 1") << "Ferrovie" << qint32(1) << Photo::A << "Ferrovie_Foto_A_1.jpg";
+        QTest::newRow("record 10, no leading zeros") << "Ferrovie" << qint32(10) << Photo::A << "Ferrovie_Foto_A_10.jpg";
+        QTest::newRow("blanks around the archive name") << "  Ferrovie \t" << qint32(3) << Photo::B << "Ferrovie_Foto_B_3.jpg";
+        QTest::newRow("blanks inside are kept") << " Auto d'epoca " << qint32(2) << Photo::A << "Auto d'epoca_Foto_A_2.jpg";
     }
 
     void photoNames()
     {
         QFETCH(QString, archive);
-        QFETCH(QString, number);
+        QFETCH(qint32, number);
         QFETCH(CompanionFiles::Photo, which);
         QFETCH(QString, expected);
         QCOMPARE(CompanionFiles::photoPath(which, archive, number), program() + "Foto_Modellini/" + expected);

@@ -16,6 +16,7 @@
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
 #include "core/export/Export.h"
+#include "gui/output/GrigliaSchede.h"
 #include "gui/output/frmExpCartoline.h"
 #include "gui/sheet/frmCartoline.h"
 #include "gui/widgets/Banner.h"
@@ -73,8 +74,8 @@ class TestExport : public QObject, public SheetProgramTest {
     // A fresh export window over the archive the record sheet holds.
     TfrmExpCartoline* showWindow(const QString& archivePath)
     {
-        sheet->lblFile->setText(QStringLiteral("  ") + archivePath + QStringLiteral(" "));
-        auto* window = new TfrmExpCartoline(sheet);
+        sheet->openArchive(QStringLiteral("  ") + archivePath + QStringLiteral(" "), QStringLiteral("Navi"));
+        auto* window = new TfrmExpCartoline(sheet, sheet->state().archivePath);
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->show();
         if (!QTest::qWaitForWindowExposed(window))
@@ -84,7 +85,7 @@ class TestExport : public QObject, public SheetProgramTest {
 
     QString cell(TfrmExpCartoline* window, int row, int column)
     {
-        QAbstractItemModel* model = window->grdRecords->model();
+        QAbstractItemModel* model = named<TGrigliaSchede>(window, "grdRecords")->model();
         return model->data(model->index(row, column)).toString();
     }
 
@@ -112,7 +113,7 @@ private slots:
         QCOMPARE(window->windowTitle(), QStringLiteral(" Esporta archivio modellini in Excel"));
         QCOMPARE(window->size(), QSize(862, 560));
         QCOMPARE(window->parentWidget(), sheet);
-        QCOMPARE(window->panInfo->text(), QStringLiteral("Esportazione archivio in Microsoft Excel."));
+        QCOMPARE(named<QLabel>(window, "panInfo")->text(), QStringLiteral("Esportazione archivio in Microsoft Excel."));
 
         // Places in units of the content panel, itself centred in the window.
         const std::pair<const char*, QRect> places[] = {
@@ -121,7 +122,7 @@ private slots:
             {"cmdEsci", {766, 15, 40, 50}},    {"grdRecords", {8, 80, 821, 409}},
             {"panInfo", {14, 499, 809, 20}},
         };
-        QWidget* panel = window->grdRecords->parentWidget();
+        QWidget* panel = named<TGrigliaSchede>(window, "grdRecords")->parentWidget();
         QCOMPARE(panel->geometry().center(), window->rect().center());
         QCOMPARE(panel->size(), QSize(837, 533));
         for (const auto& [name, place] : places) {
@@ -163,10 +164,10 @@ private slots:
         const QString archive = program->file(QStringLiteral("Navi.dbm"));
         writeCards(archive);
         TfrmExpCartoline* window = showWindow(archive);
-        QAbstractItemModel* model = window->grdRecords->model();
+        QAbstractItemModel* model = named<TGrigliaSchede>(window, "grdRecords")->model();
         QCOMPARE(model->columnCount(), 23);
         QCOMPARE(model->headerData(column, Qt::Horizontal).toString(), header);
-        QCOMPARE(window->grdRecords->columnWidth(column), width);
+        QCOMPARE(named<TGrigliaSchede>(window, "grdRecords")->columnWidth(column), width);
         QCOMPARE(bool(model->flags(model->index(0, column)) & Qt::ItemIsEditable), editable);
     }
 
@@ -186,7 +187,7 @@ private slots:
         if (exists)
             writeArchive(archive, 0);
         TfrmExpCartoline* window = showWindow(archive);
-        TGrigliaSchede* grid = window->grdRecords;
+        TGrigliaSchede* grid = named<TGrigliaSchede>(window, "grdRecords");
         QCOMPARE(grid->model()->rowCount(), 10);
         for (int r = 0; r < 10; ++r) {
             for (int c = 0; c < 23; ++c)
@@ -204,9 +205,10 @@ private slots:
     {
         const QString archive = program->file(QStringLiteral("Navi.dbm"));
         writeCards(archive);
-        sheet->lblPosizione->setText(QStringLiteral("2"));
+        sheet->openArchive(archive, QStringLiteral("Navi"));
+        QVERIFY(sheet->subMostraScheda(2));
         TfrmExpCartoline* window = showWindow(archive);
-        QCOMPARE(window->grdRecords->model()->rowCount(), 3);
+        QCOMPARE(named<TGrigliaSchede>(window, "grdRecords")->model()->rowCount(), 3);
         const QStringList names = {QStringLiteral("Fiat 500"), QStringLiteral("Vespa 125"),
                                    QStringLiteral("Amerigo Vespucci")};
         for (int r = 0; r < 3; ++r) {
@@ -217,8 +219,8 @@ private slots:
             QCOMPARE(cell(window, r, 22), r == 1 ? QStringLiteral("Sì") : QStringLiteral("No"));
         }
         QCOMPARE(cell(window, 0, 7), QStringLiteral("0,00"));
-        QCOMPARE(window->grdRecords->rowHeight(2), 21);
-        QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("2"));
+        QCOMPARE(named<TGrigliaSchede>(window, "grdRecords")->rowHeight(2), 21);
+        QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("2"));
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
 
@@ -229,7 +231,7 @@ private slots:
         const QString archive = program->file(QStringLiteral("Quaranta.dbm"));
         writeArchive(archive, 40);
         TfrmExpCartoline* window = showWindow(archive);
-        TGrigliaSchede* grid = window->grdRecords;
+        TGrigliaSchede* grid = named<TGrigliaSchede>(window, "grdRecords");
         QTableView* numbers = grid->colonnaFissa();
         grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
         grid->verticalScrollBar()->setValue(10 * 21 + 7);
@@ -270,7 +272,7 @@ private slots:
         writeCards(archive);
         const QByteArray archiveBefore = PhotoFixtures::readFile(archive);
         TfrmExpCartoline* window = showWindow(archive);
-        TGrigliaSchede* grid = window->grdRecords;
+        TGrigliaSchede* grid = named<TGrigliaSchede>(window, "grdRecords");
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window));
 
@@ -292,7 +294,7 @@ private slots:
             QTRY_COMPARE(cell(window, 1, 21), QStringLiteral("scatola 1<43 & Łódź"));
         }
 
-        QTest::mouseClick(window->cmdEsporta, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(window, "cmdEsporta"), Qt::LeftButton);
         const QByteArray file = PhotoFixtures::readFile(program->file(QStringLiteral("Archivio_Modellini.xls")));
         QVERIFY(file.contains("<td style=\"text-align: left;\" sdnum=\"1040;0;@\">scatola 1&lt;43 &amp; &#321;\xF3" "d&#378;</td>"));
         QVERIFY(!file.contains("nota 2"));
@@ -322,7 +324,7 @@ private slots:
         TfrmExpCartoline* window = showWindow(archive);
         for (int answer : answers)
             Dialogs::setNextAnswer(QMessageBox::StandardButton(answer));
-        QTest::mouseClick(window->cmdEsporta, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(window, "cmdEsporta"), Qt::LeftButton);
 
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         QCOMPARE(shown.size(), answers.size());
@@ -357,7 +359,7 @@ private slots:
             QVERIFY(lock.open(QIODevice::WriteOnly));
         }
         TfrmExpCartoline* window = showWindow(archive);
-        QTest::mouseClick(window->cmdEsporta, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(window, "cmdEsporta"), Qt::LeftButton);
 
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         QCOMPARE(shown.size(), 2);
@@ -376,27 +378,27 @@ private slots:
         TfrmExpCartoline* window = showWindow(program->file(QStringLiteral("Vuoto.dbm")));
         QCursor::setPos(2000, 2000);
         const std::pair<QWidget*, QString> steps[] = {
-            {window->cmdEsporta, QStringLiteral("Esporta l'archivio in formato Microsoft Excel.")},
-            {window->grdRecords->viewport(), QString()},
-            {window->cmdGuida, QStringLiteral("Visualizza la pagina della guida sensibile al contesto.")},
-            {window->panInfo, QString()},
-            {window->cmdEsci, QStringLiteral("Esci da questo ambiente di lavoro.")},
-            {window->imgLogo, QString()},
-            {window->cmdEsporta, QStringLiteral("Esporta l'archivio in formato Microsoft Excel.")},
-            {window->grdRecords->horizontalHeader(), QString()},
-            {window->cmdGuida, QStringLiteral("Visualizza la pagina della guida sensibile al contesto.")},
-            {window->grdRecords->colonnaFissa()->viewport(), QString()},
+            {named<TPictureButton>(window, "cmdEsporta"), QStringLiteral("Esporta l'archivio in formato Microsoft Excel.")},
+            {named<TGrigliaSchede>(window, "grdRecords")->viewport(), QString()},
+            {named<TPictureButton>(window, "cmdGuida"), QStringLiteral("Visualizza la pagina della guida sensibile al contesto.")},
+            {named<QLabel>(window, "panInfo"), QString()},
+            {named<TPictureButton>(window, "cmdEsci"), QStringLiteral("Esci da questo ambiente di lavoro.")},
+            {named<TBanner>(window, "imgLogo"), QString()},
+            {named<TPictureButton>(window, "cmdEsporta"), QStringLiteral("Esporta l'archivio in formato Microsoft Excel.")},
+            {named<TGrigliaSchede>(window, "grdRecords")->horizontalHeader(), QString()},
+            {named<TPictureButton>(window, "cmdGuida"), QStringLiteral("Visualizza la pagina della guida sensibile al contesto.")},
+            {named<TGrigliaSchede>(window, "grdRecords")->colonnaFissa()->viewport(), QString()},
         };
         for (const auto& [widget, hint] : steps) {
             QTest::mouseMove(widget, widget->rect().center());
-            QTRY_COMPARE(window->panInfo->text(), hint);
+            QTRY_COMPARE(named<QLabel>(window, "panInfo")->text(), hint);
         }
     }
 
     void helpOpensTheGuide()
     {
         TfrmExpCartoline* window = showWindow(program->file(QStringLiteral("Vuoto.dbm")));
-        QVERIFY(whileModal<TfrmGuida>(window, window->cmdGuida, [](TfrmGuida* guide) {
+        QVERIFY(whileModal<TfrmGuida>(window, named<TPictureButton>(window, "cmdGuida"), [](TfrmGuida* guide) {
             QCOMPARE(QApplication::activeModalWidget(), guide);
             QCOMPARE(named<QLabel>(guide, "lblTitolo")->text(),
                      QStringLiteral("Esportazione archivio modellini in Excel"));
@@ -412,7 +414,7 @@ private slots:
     void exitClosesTheWindow()
     {
         QPointer<TfrmExpCartoline> window = showWindow(program->file(QStringLiteral("Vuoto.dbm")));
-        QTest::mouseClick(window->cmdEsci, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(window, "cmdEsci"), Qt::LeftButton);
         QTRY_VERIFY(window.isNull());
         QVERIFY(!QFile::exists(program->file(QStringLiteral("Archivio_Modellini.xls"))));
     }
@@ -426,10 +428,10 @@ private slots:
         QVERIFY(openRecordSheet(*windows, archive, QStringLiteral("Navi")));
         int rows = -1;
         bool modal = false;
-        QVERIFY(whileModal<TfrmExpCartoline>(sheet, sheet->cmdEsporta, [&](TfrmExpCartoline* window) {
+        QVERIFY(whileModal<TfrmExpCartoline>(sheet, named<TPictureButton>(sheet, "cmdEsporta"), [&](TfrmExpCartoline* window) {
             modal = window->isModal() && QApplication::activeModalWidget() == window;
-            rows = window->grdRecords->model()->rowCount();
-            window->cmdEsci->click();
+            rows = named<TGrigliaSchede>(window, "grdRecords")->model()->rowCount();
+            named<TPictureButton>(window, "cmdEsci")->click();
             QVERIFY(!window->isVisible()); // closed by its own button
         }));
         QVERIFY(modal);

@@ -77,22 +77,22 @@ class TestFieldEntry : public QObject, public SheetProgramTest {
     // Empties the value field with the keys it accepts.
     void emptyValue()
     {
-        enter(sheet->txtValore);
-        sheet->txtValore->setCursorPosition(int(sheet->txtValore->text().size()));
-        while (!sheet->txtValore->text().isEmpty())
-            QTest::keyClick(sheet->txtValore, Qt::Key_Backspace);
+        enter(named<QLineEdit>(sheet, "txtValore"));
+        named<QLineEdit>(sheet, "txtValore")->setCursorPosition(int(named<QLineEdit>(sheet, "txtValore")->text().size()));
+        while (!named<QLineEdit>(sheet, "txtValore")->text().isEmpty())
+            QTest::keyClick(named<QLineEdit>(sheet, "txtValore"), Qt::Key_Backspace);
     }
 
     void fillRequired()
     {
-        sheet->txtNome->setText(QStringLiteral("Littorina ALn 56"));
-        sheet->txtTipologia->setText(QStringLiteral("Treno"));
-        sheet->txtProduttore->setText(QStringLiteral("Rivarossi"));
-        sheet->txtScala->setText(QStringLiteral("H0"));
+        named<QLineEdit>(sheet, "txtNome")->setText(QStringLiteral("Littorina ALn 56"));
+        named<QLineEdit>(sheet, "txtTipologia")->setText(QStringLiteral("Treno"));
+        named<QLineEdit>(sheet, "txtProduttore")->setText(QStringLiteral("Rivarossi"));
+        named<QLineEdit>(sheet, "txtScala")->setText(QStringLiteral("H0"));
     }
 
     // A point of the field area's background, between txtNome and txtTipologia.
-    QPoint backgroundPoint() const { return sheet->txtNome->geometry().topRight() + QPoint(5, 10); }
+    QPoint backgroundPoint() const { return named<QLineEdit>(sheet, "txtNome")->geometry().topRight() + QPoint(5, 10); }
 
     // The test screen is smaller than the panel: the whole command bar must be
     // within reach of the pointer, which starts outside the window.
@@ -114,6 +114,18 @@ class TestFieldEntry : public QObject, public SheetProgramTest {
             return false;
         QTest::mouseMove(widget, pos);
         return true;
+    }
+
+    // The sheet's 21 edit fields.
+    QList<QLineEdit*> sheetFields() const
+    {
+        QList<QLineEdit*> edits;
+        for (const char* name : {"txtNome", "txtTipologia", "txtProduttore", "txtCodice", "txtDescrizione", "txtAnno",
+                                 "txtValore", "txtProprietario", "txtMateriali", "txtColori", "txtConfezione",
+                                 "txtDifetti", "txtData", "txtProvenienza", "txtMontaggio", "txtScala",
+                                 "txtDimensioni", "txtRarita", "txtStato", "txtLuogo", "txtNote"})
+            edits << named<QLineEdit>(sheet, name);
+        return edits;
     }
 
 private slots:
@@ -173,35 +185,35 @@ private slots:
         QFETCH(int, cursorAfter);
         openSheet();
         QApplication::clipboard()->setText(QStringLiteral("99"));
-        enter(sheet->txtValore);
-        sheet->txtValore->setText(QStringLiteral("12,5"));
-        sheet->txtValore->setCursorPosition(cursor);
+        enter(named<QLineEdit>(sheet, "txtValore"));
+        named<QLineEdit>(sheet, "txtValore")->setText(QStringLiteral("12,5"));
+        named<QLineEdit>(sheet, "txtValore")->setCursorPosition(cursor);
 
-        QTest::keyClick(sheet->txtValore, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(sheet->txtValore->text(), text);
-        QCOMPARE(sheet->txtValore->cursorPosition(), cursorAfter);
+        QTest::keyClick(named<QLineEdit>(sheet, "txtValore"), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), text);
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->cursorPosition(), cursorAfter);
         QCOMPARE(focusName(), QStringLiteral("txtValore"));
         if (key != Qt::Key_Left)
-            QVERIFY(!sheet->txtValore->hasSelectedText());
+            QVERIFY(!named<QLineEdit>(sheet, "txtValore")->hasSelectedText());
     }
 
     void tabStaysInTheValueField()
     {
         openSheet();
-        enter(sheet->txtValore);
-        QTest::keyClick(sheet->txtValore, Qt::Key_Tab);
-        QTest::keyClick(sheet->txtValore, Qt::Key_Backtab, Qt::ShiftModifier);
+        enter(named<QLineEdit>(sheet, "txtValore"));
+        QTest::keyClick(named<QLineEdit>(sheet, "txtValore"), Qt::Key_Tab);
+        QTest::keyClick(named<QLineEdit>(sheet, "txtValore"), Qt::Key_Backtab, Qt::ShiftModifier);
         QCOMPARE(focusName(), QStringLiteral("txtValore"));
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("0,00"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("0,00"));
     }
 
     void otherFieldsTakeEveryKey()
     {
         openSheet();
-        enter(sheet->txtCodice);
-        QTest::keyClicks(sheet->txtCodice, QStringLiteral("A-12. x"));
-        QCOMPARE(sheet->txtCodice->text(), QStringLiteral("A-12. x"));
-        QTest::keyClick(sheet->txtCodice, Qt::Key_Tab);
+        enter(named<QLineEdit>(sheet, "txtCodice"));
+        QTest::keyClicks(named<QLineEdit>(sheet, "txtCodice"), QStringLiteral("A-12. x"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtCodice")->text(), QStringLiteral("A-12. x"));
+        QTest::keyClick(named<QLineEdit>(sheet, "txtCodice"), Qt::Key_Tab);
         QCOMPARE(focusName(), QStringLiteral("txtDescrizione"));
     }
 
@@ -258,13 +270,13 @@ private slots:
     void enterSelectsTheNextFieldForTypingOver()
     {
         openSheet();
-        enter(sheet->txtAnno);
-        QTest::keyClick(sheet->txtAnno, Qt::Key_Return);
-        QCOMPARE(sheet->txtValore->selectedText(), QStringLiteral("0,00"));
-        QTest::keyClicks(sheet->txtValore, QStringLiteral("35"));
-        QTest::keyClick(sheet->txtValore, Qt::Key_Return);
+        enter(named<QLineEdit>(sheet, "txtAnno"));
+        QTest::keyClick(named<QLineEdit>(sheet, "txtAnno"), Qt::Key_Return);
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->selectedText(), QStringLiteral("0,00"));
+        QTest::keyClicks(named<QLineEdit>(sheet, "txtValore"), QStringLiteral("35"));
+        QTest::keyClick(named<QLineEdit>(sheet, "txtValore"), Qt::Key_Return);
         QCOMPARE(focusName(), QStringLiteral("txtProprietario"));
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("35,00"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("35,00"));
     }
 
     // ---- the focused look
@@ -272,25 +284,25 @@ private slots:
     void lookFollowsTheFocus()
     {
         openSheet();
-        for (const TfrmCartoline::Field& f : sheet->fields()) {
-            QCOMPARE(outlineOf(f.edit), kSkyBlue);
-            QCOMPARE(fillOf(f.edit), f.edit == sheet->txtNome ? kYellow : kAliceBlue);
+        for (QLineEdit* edit : sheetFields()) {
+            QCOMPARE(outlineOf(edit), kSkyBlue);
+            QCOMPARE(fillOf(edit), edit == named<QLineEdit>(sheet, "txtNome") ? kYellow : kAliceBlue);
         }
-        enter(sheet->txtScala);
-        QCOMPARE(fillOf(sheet->txtScala), kYellow);
-        QCOMPARE(outlineOf(sheet->txtScala), kSkyBlue);
-        QCOMPARE(fillOf(sheet->txtNome), kAliceBlue);
+        enter(named<QLineEdit>(sheet, "txtScala"));
+        QCOMPARE(fillOf(named<QLineEdit>(sheet, "txtScala")), kYellow);
+        QCOMPARE(outlineOf(named<QLineEdit>(sheet, "txtScala")), kSkyBlue);
+        QCOMPARE(fillOf(named<QLineEdit>(sheet, "txtNome")), kAliceBlue);
 
         // Away from the fields: none looks focused.
-        QTest::mouseClick(sheet->chkInVendita, Qt::LeftButton);
+        QTest::mouseClick(named<QCheckBox>(sheet, "chkInVendita"), Qt::LeftButton);
         QCOMPARE(focusName(), QStringLiteral("chkInVendita"));
-        for (const TfrmCartoline::Field& f : sheet->fields())
-            QCOMPARE(fillOf(f.edit), kAliceBlue);
+        for (QLineEdit* edit : sheetFields())
+            QCOMPARE(fillOf(edit), kAliceBlue);
 
         // The fill covers the whole field inside its outline.
-        enter(sheet->txtDescrizione);
-        sheet->txtDescrizione->clear();
-        const QImage image = sheet->txtDescrizione->grab().toImage();
+        enter(named<QLineEdit>(sheet, "txtDescrizione"));
+        named<QLineEdit>(sheet, "txtDescrizione")->clear();
+        const QImage image = named<QLineEdit>(sheet, "txtDescrizione")->grab().toImage();
         for (int y = 1; y < image.height() - 1; ++y) {
             QCOMPARE(image.pixelColor(1, y), kYellow);
             QCOMPARE(image.pixelColor(image.width() - 2, y), kYellow);
@@ -304,36 +316,36 @@ private slots:
     void anotherWindowIsNoExit()
     {
         openSheet();
-        enter(sheet->txtValore);
-        sheet->txtValore->setText(QStringLiteral("4,5"));
+        enter(named<QLineEdit>(sheet, "txtValore"));
+        named<QLineEdit>(sheet, "txtValore")->setText(QStringLiteral("4,5"));
 
         QWidget other;
         other.setObjectName(QStringLiteral("other"));
         other.show();
         other.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&other));
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("4,5"));
-        QCOMPARE(fillOf(sheet->txtValore), kYellow);
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("4,5"));
+        QCOMPARE(fillOf(named<QLineEdit>(sheet, "txtValore")), kYellow);
 
         sheet->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(sheet));
         QCOMPARE(focusName(), QStringLiteral("txtValore"));
-        QCOMPARE(fillOf(sheet->txtValore), kYellow);
-        enter(sheet->txtNome);
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("4,50"));
-        QCOMPARE(fillOf(sheet->txtValore), kAliceBlue);
+        QCOMPARE(fillOf(named<QLineEdit>(sheet, "txtValore")), kYellow);
+        enter(named<QLineEdit>(sheet, "txtNome"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("4,50"));
+        QCOMPARE(fillOf(named<QLineEdit>(sheet, "txtValore")), kAliceBlue);
     }
 
     void popupFocusIsNoExit()
     {
         // The field's own context menu takes the focus for a moment.
         openSheet();
-        enter(sheet->txtValore);
-        sheet->txtValore->setText(QStringLiteral("4,5"));
+        enter(named<QLineEdit>(sheet, "txtValore"));
+        named<QLineEdit>(sheet, "txtValore")->setText(QStringLiteral("4,5"));
         QFocusEvent out(QEvent::FocusOut, Qt::PopupFocusReason);
-        QApplication::sendEvent(sheet->txtValore, &out);
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("4,5"));
-        QCOMPARE(fillOf(sheet->txtValore), kYellow);
+        QApplication::sendEvent(named<QLineEdit>(sheet, "txtValore"), &out);
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("4,5"));
+        QCOMPARE(fillOf(named<QLineEdit>(sheet, "txtValore")), kYellow);
     }
 
     // ---- the amount normalisation on leaving the value field
@@ -356,35 +368,35 @@ private slots:
         QFETCH(QString, shown);
         openSheet();
         emptyValue();
-        QTest::keyClicks(sheet->txtValore, typed);
-        QCOMPARE(sheet->txtValore->text(), typed);
-        enter(sheet->txtProprietario);
-        QCOMPARE(sheet->txtValore->text(), shown);
+        QTest::keyClicks(named<QLineEdit>(sheet, "txtValore"), typed);
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), typed);
+        enter(named<QLineEdit>(sheet, "txtProprietario"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), shown);
     }
 
     void typingStaysWithin12CharactersAfterALongAmount()
     {
         openSheet();
         emptyValue();
-        QTest::keyClicks(sheet->txtValore, QStringLiteral("1234567890123"));
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("123456789012"));
-        enter(sheet->txtNome);
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("123456789012,00"));
+        QTest::keyClicks(named<QLineEdit>(sheet, "txtValore"), QStringLiteral("1234567890123"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("123456789012"));
+        enter(named<QLineEdit>(sheet, "txtNome"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("123456789012,00"));
 
-        enter(sheet->txtValore);
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("123456789012,00"));
-        sheet->txtValore->setCursorPosition(15);
-        QTest::keyClick(sheet->txtValore, Qt::Key_5);
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("123456789012,00"));
+        enter(named<QLineEdit>(sheet, "txtValore"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("123456789012,00"));
+        named<QLineEdit>(sheet, "txtValore")->setCursorPosition(15);
+        QTest::keyClick(named<QLineEdit>(sheet, "txtValore"), Qt::Key_5);
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("123456789012,00"));
         for (int i = 0; i < 3; ++i)
-            QTest::keyClick(sheet->txtValore, Qt::Key_Backspace);
-        QTest::keyClicks(sheet->txtValore, QStringLiteral(",5"));
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("123456789012"));
-        QTest::keyClick(sheet->txtValore, Qt::Key_Left);
-        QTest::keyClick(sheet->txtValore, Qt::Key_Backspace);
-        QTest::keyClicks(sheet->txtValore, QStringLiteral("78"));
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("123456789072"));
-        QCOMPARE(sheet->txtValore->cursorPosition(), 11);
+            QTest::keyClick(named<QLineEdit>(sheet, "txtValore"), Qt::Key_Backspace);
+        QTest::keyClicks(named<QLineEdit>(sheet, "txtValore"), QStringLiteral(",5"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("123456789012"));
+        QTest::keyClick(named<QLineEdit>(sheet, "txtValore"), Qt::Key_Left);
+        QTest::keyClick(named<QLineEdit>(sheet, "txtValore"), Qt::Key_Backspace);
+        QTest::keyClicks(named<QLineEdit>(sheet, "txtValore"), QStringLiteral("78"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("123456789072"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->cursorPosition(), 11);
     }
 
     void pastedTextIsNormalisedOnLeaving_data()
@@ -405,29 +417,29 @@ private slots:
         openSheet();
         emptyValue();
         QApplication::clipboard()->setText(pasted);
-        sheet->txtValore->paste(); // what the field's context menu does
-        QCOMPARE(sheet->txtValore->text(), pasted);
-        QTest::keyClick(sheet->txtValore, Qt::Key_Return);
-        QCOMPARE(sheet->txtValore->text(), shown);
+        named<QLineEdit>(sheet, "txtValore")->paste(); // what the field's context menu does
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), pasted);
+        QTest::keyClick(named<QLineEdit>(sheet, "txtValore"), Qt::Key_Return);
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), shown);
     }
 
     void loadedValueShowsUnchangedUntilEnteredAndLeft()
     {
         openSheet(QStringLiteral("12,5"));
-        QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("12,5"));
-        enter(sheet->txtAnno);
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("12,5"));
-        enter(sheet->txtValore);
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("12,5"));
-        enter(sheet->txtAnno);
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("12,50"));
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("12,5"));
+        enter(named<QLineEdit>(sheet, "txtAnno"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("12,5"));
+        enter(named<QLineEdit>(sheet, "txtValore"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("12,5"));
+        enter(named<QLineEdit>(sheet, "txtAnno"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("12,50"));
 
         // Saving from another field leaves a loaded amount as it came.
-        QTest::mouseClick(sheet->cmdUltimo, Qt::LeftButton);
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("12,5"));
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdUltimo"), Qt::LeftButton);
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("12,5"));
         fillRequired();
-        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton);
         QCOMPARE(recordAt(archivePath, 1).LeggiCampo(Campo::Valore), QStringLiteral("12,5"));
     }
 
@@ -438,13 +450,13 @@ private slots:
         openSheet();
         fillRequired();
         emptyValue();
-        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton);
 
         QCOMPARE(shownTexts(), QStringList{QStringLiteral("La scheda corrente è stata inserita in archivio.")});
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("0,00"));
-        QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("1"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("0,00"));
+        QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("1"));
         QCOMPARE(recordAt(archivePath, 1).LeggiCampo(Campo::Valore), QStringLiteral("0,00"));
-        QCOMPARE(fillOf(sheet->txtValore), kAliceBlue);
+        QCOMPARE(fillOf(named<QLineEdit>(sheet, "txtValore")), kAliceBlue);
     }
 
     void saveNormalisesEvenWhenTheWindowIsNotActive()
@@ -452,16 +464,16 @@ private slots:
         openSheet();
         fillRequired();
         emptyValue();
-        QTest::keyClicks(sheet->txtValore, QStringLiteral("7,5"));
+        QTest::keyClicks(named<QLineEdit>(sheet, "txtValore"), QStringLiteral("7,5"));
         QWidget other;
         other.show();
         other.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&other));
 
-        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton);
         QCOMPARE(shownTexts(), QStringList{QStringLiteral("La scheda corrente è stata inserita in archivio.")});
         QCOMPARE(recordAt(archivePath, 1).LeggiCampo(Campo::Valore), QStringLiteral("7,50"));
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("7,50"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("7,50"));
     }
 
     void saveOfA12DigitAmountStoresItsDigits()
@@ -469,26 +481,26 @@ private slots:
         openSheet();
         fillRequired();
         emptyValue();
-        QTest::keyClicks(sheet->txtValore, QStringLiteral("999999999999"));
-        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("999999999999,00"));
+        QTest::keyClicks(named<QLineEdit>(sheet, "txtValore"), QStringLiteral("999999999999"));
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton);
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("999999999999,00"));
         QCOMPARE(recordAt(archivePath, 1).LeggiCampo(Campo::Valore), QStringLiteral("999999999999"));
-        QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("999999999999"));
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("999999999999"));
     }
 
     void missingNameStillWarnsAfterNormalising()
     {
         openSheet();
         fillRequired();
-        sheet->txtNome->clear();
+        named<QLineEdit>(sheet, "txtNome")->clear();
         emptyValue();
-        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton);
         QCOMPARE(shownTexts(), QStringList{QStringLiteral(
                                    "Attenzione: per salvare la scheda è necessario indicare il nome del modellino.")});
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("0,00"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("0,00"));
         QCOMPARE(focusName(), QStringLiteral("txtNome"));
-        QCOMPARE(fillOf(sheet->txtNome), kYellow);
+        QCOMPARE(fillOf(named<QLineEdit>(sheet, "txtNome")), kYellow);
     }
 
     // ---- status-line hints
@@ -496,27 +508,27 @@ private slots:
     void designTextStaysUntilTheBackground()
     {
         openSheetForPointer();
-        QCOMPARE(sheet->panInfo->text(), kDesignText);
-        QVERIFY(pointAt(sheet->txtNome));
-        QCOMPARE(sheet->panInfo->text(), kDesignText);
-        QVERIFY(pointAt(sheet->txtValore));
-        QCOMPARE(sheet->panInfo->text(), kDesignText);
+        QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), kDesignText);
+        QVERIFY(pointAt(named<QLineEdit>(sheet, "txtNome")));
+        QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), kDesignText);
+        QVERIFY(pointAt(named<QLineEdit>(sheet, "txtValore")));
+        QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), kDesignText);
         QVERIFY(pointAt(sheet->panel(), backgroundPoint()));
-        QCOMPARE(sheet->panInfo->text(), QString());
+        QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), QString());
     }
 
     void hintStaysOverAnEditField()
     {
         openSheetForPointer();
-        QVERIFY(pointAt(sheet->cmdSalva));
-        QCOMPARE(sheet->panInfo->text(), QStringLiteral("Salva la scheda in archivio."));
-        QVERIFY(pointAt(sheet->txtNome));
-        QCOMPARE(sheet->panInfo->text(), QStringLiteral("Salva la scheda in archivio."));
-        QVERIFY(pointAt(sheet->txtTipologia, QPoint(5, 5)));
-        QCOMPARE(sheet->panInfo->text(), QStringLiteral("Salva la scheda in archivio."));
+        QVERIFY(pointAt(named<TPictureButton>(sheet, "cmdSalva")));
+        QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), QStringLiteral("Salva la scheda in archivio."));
+        QVERIFY(pointAt(named<QLineEdit>(sheet, "txtNome")));
+        QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), QStringLiteral("Salva la scheda in archivio."));
+        QVERIFY(pointAt(named<QLineEdit>(sheet, "txtTipologia"), QPoint(5, 5)));
+        QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), QStringLiteral("Salva la scheda in archivio."));
         // Between two fields lies the background of the field area.
         QVERIFY(pointAt(sheet->panel(), backgroundPoint()));
-        QCOMPARE(sheet->panInfo->text(), QString());
+        QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), QString());
     }
 
     void hints_data()
@@ -551,12 +563,12 @@ private slots:
         QFETCH(QString, hint);
         openSheetForPointer();
         QVERIFY(pointAt(sheet->panel(), backgroundPoint()));
-        QCOMPARE(sheet->panInfo->text(), QString());
+        QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), QString());
         QVERIFY(pointAt(named<QWidget>(sheet, control.toLatin1().constData())));
-        QCOMPARE(sheet->panInfo->text(), hint);
+        QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), hint);
         // On over the status bar itself: empty again.
-        QVERIFY(pointAt(sheet->panInfo));
-        QCOMPARE(sheet->panInfo->text(), QString());
+        QVERIFY(pointAt(named<QLabel>(sheet, "panInfo")));
+        QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), QString());
     }
 
     void backgroundUnderLabelsEmptiesTheLine_data()
@@ -571,10 +583,10 @@ private slots:
     {
         QFETCH(QString, label);
         openSheetForPointer();
-        QVERIFY(pointAt(sheet->cmdNuovo));
-        QCOMPARE(sheet->panInfo->text(), QStringLiteral("Prepara la schermata per l'inserimento di una nuova scheda."));
+        QVERIFY(pointAt(named<TPictureButton>(sheet, "cmdNuovo")));
+        QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), QStringLiteral("Prepara la schermata per l'inserimento di una nuova scheda."));
         QVERIFY(pointAt(named<QLabel>(sheet, label.toLatin1().constData()), QPoint(3, 3)));
-        QCOMPARE(sheet->panInfo->text(), QString());
+        QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), QString());
     }
 };
 

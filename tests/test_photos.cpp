@@ -84,7 +84,7 @@ class TestPhotos : public QObject, public SheetProgramTest {
 
     void save()
     {
-        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton);
     }
 
     QString photoFile(Photo which, int record) const
@@ -186,10 +186,10 @@ private slots:
             QApplication::sendEvent(w, &event);
         };
         move(button);
-        QCOMPARE(sheet->panInfo->text(), hint);
+        QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), hint);
         // Over the slot's image the line empties, as over the background.
         move(name.endsWith("02") ? sheet->imgFoto02 : sheet->imgFoto);
-        QVERIFY(sheet->panInfo->text().isEmpty());
+        QVERIFY(named<QLabel>(sheet, "panInfo")->text().isEmpty());
     }
 
     void dialogsAndCancelling()
@@ -247,7 +247,7 @@ private slots:
         const int decodes = TPhoto::counters().decodes;
         save();
         QCOMPARE(TPhoto::counters().decodes, decodes);
-        QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("1"));
+        QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("1"));
         QCOMPARE(sizeOf(photoFile(Photo::A, 1)), QSize(4000, 3000));
         QCOMPARE(readFile(photoFile(Photo::A, 1)), readFile(source));
         QCOMPARE(shownTexts(), QStringList{QStringLiteral("La scheda corrente è stata inserita in archivio.")});
@@ -277,11 +277,11 @@ private slots:
         QVERIFY(CompanionFiles::ensurePhotoFolder());
         QVERIFY(writeFile(photoFile(Photo::A, 1), a));
         QVERIFY(writeFile(photoFile(Photo::B, 1), b));
-        QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
         QVERIFY(sheet->imgFoto->photo().isJpeg());
 
         fillRequiredFields(sheet);
-        sheet->txtNote->setText(QStringLiteral("corretto un refuso"));
+        named<QLineEdit>(sheet, "txtNote")->setText(QStringLiteral("corretto un refuso"));
         const int decodes = TPhoto::counters().decodes;
         const int encodes = TPhoto::counters().encodes;
         save();
@@ -332,8 +332,8 @@ private slots:
         clickChoosingFile(sheet->btnCaricaFoto, picture("a.jpg", encoded(halves(QSize(64, 64)), "jpg")));
         clickChoosingFile(sheet->btnCaricaFoto02, picture("b.jpg", encoded(halves(QSize(64, 64)), "jpg")));
 
-        QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
-        QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("1"));
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
+        QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("1"));
         QVERIFY(showsPlaceholders());
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
@@ -346,8 +346,8 @@ private slots:
         QCOMPARE(sizeOf(photoFile(Photo::A, 1)), QSize(366, 260));
         QCOMPARE(formatOf(photoFile(Photo::B, 1)), QByteArray("jpeg"));
 
-        QTest::mouseClick(sheet->cmdNuovo, Qt::LeftButton);
-        QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdNuovo"), Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
         // Read from the files, and not to be told apart from the placeholders.
         QVERIFY(!showsPlaceholders());
         QVERIFY(difference(sheet->imgFoto->photo().image(), sheet->imgBianco->photo().image()) < 2.0);
@@ -364,17 +364,17 @@ private slots:
             QVERIFY(writeFile(photoFile(Photo::B, record), encoded(halves(QSize(240, 320)), "jpg")));
         }
         const QByteArray a1 = readFile(photoFile(Photo::A, 1));
-        QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
         QCOMPARE(sheet->imgFoto->photo().size(), QSize(320, 240));
 
         QTest::mouseClick(sheet->btnCancFoto, Qt::LeftButton);
         QVERIFY(sheet->imgFoto->photo().sharesWith(sheet->imgBianco->photo()));
         QCOMPARE(sheet->imgFoto02->photo().size(), QSize(240, 320));
-        QTest::mouseClick(sheet->cmdAvanti, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton);
         QCOMPARE(sheet->imgFoto->photo().size(), QSize(640, 240));
         QCOMPARE(readFile(photoFile(Photo::A, 1)), a1);
 
-        QTest::mouseClick(sheet->cmdIndietro, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdIndietro"), Qt::LeftButton);
         QCOMPARE(sheet->imgFoto->photo().size(), QSize(320, 240));
     }
 
@@ -420,7 +420,7 @@ private slots:
             if (state[i] != QLatin1String("missing"))
                 QVERIFY(writeFile(photoFile(which[i], 1), state[i] == QLatin1String("intact") ? intact[i] : ""));
         }
-        QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
         if (fileA == QLatin1String("intact") && fileB == QLatin1String("intact"))
             QVERIFY(!showsPlaceholders());
         else
@@ -435,13 +435,14 @@ private slots:
         } else if (action == QLatin1String("erase A")) {
             QTest::mouseClick(sheet->btnCancFoto, Qt::LeftButton);
         } else if (action == QLatin1String("capture A")) {
-            TfrmWebCam webcam(sheet, std::make_unique<TNoCamera>());
-            webcam.lblMemory->setText(QStringLiteral("foto01"));
-            webcam.imgTarget->setPhoto(TPhoto::fromImage(captured));
-            QTest::mouseClick(webcam.btnImportaFoto, Qt::LeftButton);
+            TfrmWebCam webcam(sheet, CompanionFiles::Photo::A, std::make_unique<TNoCamera>());
+            QObject::connect(&webcam, &TfrmWebCam::imported, sheet->imgFoto,
+                             [this](const TPhoto& photo) { sheet->imgFoto->setPhoto(photo); });
+            named<TImageView>(&webcam, "imgTarget")->setPhoto(TPhoto::fromImage(captured));
+            QTest::mouseClick(named<QPushButton>(&webcam, "btnImportaFoto"), Qt::LeftButton);
         }
         fillRequiredFields(sheet);
-        sheet->txtNote->setText(QStringLiteral("corretto un refuso"));
+        named<QLineEdit>(sheet, "txtNote")->setText(QStringLiteral("corretto un refuso"));
         save();
         QCOMPARE(shownTexts(), QStringList{QStringLiteral(
                                    "Le modifiche apportate alla scheda corrente sono state salvate in archivio.")});
@@ -482,13 +483,13 @@ private slots:
         // Left over from an earlier archive of the same name.
         for (Photo which : {Photo::A, Photo::B})
             QVERIFY(writeFile(photoFile(which, 2), encoded(halves(QSize(100, 100)), "jpg")));
-        QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
         QVERIFY(showsPlaceholders());
 
-        QTest::mouseClick(sheet->cmdNuovo, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdNuovo"), Qt::LeftButton);
         fillRequiredFields(sheet);
         save();
-        QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("2"));
+        QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("2"));
         QCOMPARE(sizeOf(photoFile(Photo::A, 2)), QSize(366, 260));
         QCOMPARE(sizeOf(photoFile(Photo::B, 2)), QSize(366, 260));
         QCOMPARE(readFile(photoFile(Photo::A, 1)), a);
@@ -506,7 +507,7 @@ private slots:
         save();
 
         QCOMPARE(recordsIn(archivePath), 1);
-        QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("1"));
+        QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("1"));
         QVERIFY(sheet->imgFoto->photo().sharesWith(loaded));
         QVERIFY(sheet->imgFoto02->photo().sharesWith(sheet->imgBianco02->photo()));
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
@@ -628,11 +629,11 @@ private slots:
             QCOMPARE(QApplication::activeModalWidget(), zoom);
             QCOMPARE(zoom->windowTitle(), QStringLiteral(" Fai clic sulla foto per chiudere questa finestra"));
             QVERIFY(zoom->isMaximized());
-            QVERIFY(zoom->imgFoto->photo().sharesWith(slotPhoto));
+            QVERIFY(named<TImageView>(zoom, "imgFoto")->photo().sharesWith(slotPhoto));
             const QSize area = TfrmZoom::areaFor(zoom->screen()->size());
-            QCOMPARE(zoom->panContainer->size(), area);
-            QCOMPARE(zoom->imgFoto->size(), area);
-            QCOMPARE(zoom->imgFoto->drawnRect(), displayRect(QSize(4000, 3000), area));
+            QCOMPARE(named<QWidget>(zoom, "panContainer")->size(), area);
+            QCOMPARE(named<TImageView>(zoom, "imgFoto")->size(), area);
+            QCOMPARE(named<TImageView>(zoom, "imgFoto")->drawnRect(), displayRect(QSize(4000, 3000), area));
 
             QWidget* target = named<QWidget>(zoom, clickOn.toLatin1().constData());
             QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(2, 2));
@@ -647,7 +648,7 @@ private slots:
         openSheet(0);
         QRect drawn;
         QVERIFY(whileModal<TfrmZoom>(sheet, sheet->btnZoomFoto,
-                                     [&](TfrmZoom* zoom) { drawn = zoom->imgFoto->drawnRect(); }));
+                                     [&](TfrmZoom* zoom) { drawn = named<TImageView>(zoom, "imgFoto")->drawnRect(); }));
         QCOMPARE(drawn.size(), QSize(366, 260));
     }
 };

@@ -134,7 +134,7 @@ class TestPrintCard : public QObject, public SheetProgramTest {
             Dialogs::setNextPrinterFile(printTo);
         OnWindow window(QStringLiteral("frmStampaCartolina"),
                         [](QWidget* w) { named<QPushButton>(w, "btnStampa")->click(); });
-        QTest::mouseClick(sheet->cmdStampa, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdStampa"), Qt::LeftButton);
         QVERIFY(window.seen);
         QVERIFY(!sheet->findChild<TCardOutputWindow*>()); // discarded once closed
     }
@@ -222,8 +222,8 @@ private slots:
     // Every text of the sheet, as typed and not saved, trimmed, in its box.
     void printsTheSheetAsShown()
     {
-        sheet->lblNome->setText(QStringLiteral("Navi"));
-        sheet->txtNome->setText(QStringLiteral("  Spider 2000 "));
+        sheet->openArchive(sheet->state().archivePath, QStringLiteral("Navi"));
+        named<QLineEdit>(sheet, "txtNome")->setText(QStringLiteral("  Spider 2000 "));
         int i = 0;
         for (const Box& box : kBoxes) {
             auto* edit = named<QLineEdit>(sheet, box.edit);
@@ -379,14 +379,14 @@ private slots:
 
         OnWindow window(QStringLiteral("frmStampaCartolina"), [&](QWidget* w) {
             auto* card = static_cast<TCardOutputWindow*>(w);
-            const TPhoto expected = slot == QLatin1String("none") ? card->imgTemp->photo() : onSheet;
+            const TPhoto expected = slot == QLatin1String("none") ? named<TImageView>(card, "imgTemp")->photo() : onSheet;
             QVERIFY(!expected.isNull());
-            QVERIFY(card->imgLogo->photo().sharesWith(expected));
+            QVERIFY(named<TImageView>(card, "imgLogo")->photo().sharesWith(expected));
             Dialogs::setNextPrinterFile(pdf());
-            card->btnStampa->click();
+            named<QPushButton>(card, "btnStampa")->click();
             QVERIFY(card->repDocumento.find<TReportPicture>(QStringLiteral("imgLogo"))->picture().sharesWith(expected));
         });
-        QTest::mouseClick(sheet->cmdStampa, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdStampa"), Qt::LeftButton);
         QVERIFY(window.seen);
         QVERIFY(QFile::exists(pdf()));
         QVERIFY(sheet->imgFoto->photo().sharesWith(onSheet) || onSheet.isNull()); // the sheet is left as it was
@@ -459,7 +459,7 @@ private slots:
     // The preview offers print, zoom, full screen and close, and nothing else.
     void previewCommands()
     {
-        sheet->txtNome->setText(QStringLiteral("Spider 2000"));
+        named<QLineEdit>(sheet, "txtNome")->setText(QStringLiteral("Spider 2000"));
         bool checked = false;
         OnWindow preview(QStringLiteral("frmAnteprimaReport"), [&](QWidget* w) {
             auto* view = w->findChild<QPrintPreviewWidget*>();
@@ -484,7 +484,7 @@ private slots:
         });
         OnWindow window(QStringLiteral("frmAnteprimaCartolina"),
                         [](QWidget* w) { named<QPushButton>(w, "btnStampa")->click(); });
-        QTest::mouseClick(sheet->cmdAnteprima, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdAnteprima"), Qt::LeftButton);
         QVERIFY(window.seen);
         QVERIFY(preview.seen);
         QVERIFY(checked);
@@ -495,7 +495,7 @@ private slots:
 
     void printFromThePreview()
     {
-        sheet->txtNome->setText(QStringLiteral("Spider 2000"));
+        named<QLineEdit>(sheet, "txtNome")->setText(QStringLiteral("Spider 2000"));
         OnWindow preview(QStringLiteral("frmAnteprimaReport"), [&](QWidget* w) {
             Dialogs::setNextPrinterFile(pdf());
             named<QAction>(w, "actStampa")->trigger();
@@ -503,7 +503,7 @@ private slots:
         });
         OnWindow window(QStringLiteral("frmAnteprimaCartolina"),
                         [](QWidget* w) { named<QPushButton>(w, "btnStampa")->click(); });
-        QTest::mouseClick(sheet->cmdAnteprima, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdAnteprima"), Qt::LeftButton);
         QVERIFY(preview.seen);
         const Pdf out(pdf());
         QCOMPARE(out.pages(), 1);

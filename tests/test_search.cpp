@@ -87,13 +87,20 @@ class TestSearch : public QObject, public SheetProgramTest {
         QVERIFY(openRecordSheet(*windows, archivePath, QStringLiteral("Navi")));
     }
 
+    // A chosen record goes to the sheet, as when the sheet opens the window.
+    void deliverToSheet(TfrmRiepilogo* listing)
+    {
+        connect(listing, &TfrmRiepilogo::recordChosen, sheet, &TfrmCartoline::subRichiamaScheda);
+    }
+
     // A find window as the sheet's command opens it, shown without its own
     // event loop so that the test can drive it.
-    TfrmTrovaCartoline* showFind()
+    TfrmTrovaCartoline* showFind(bool listened = true)
     {
-        auto* find = new TfrmTrovaCartoline(sheet);
+        auto* find = new TfrmTrovaCartoline(sheet, sheet->state().archivePath);
+        if (listened)
+            deliverToSheet(find);
         find->setAttribute(Qt::WA_DeleteOnClose, false);
-        find->lblMemory->setText(QStringLiteral("cartoline"));
         find->show();
         find->activateWindow();
         if (!QTest::qWaitForWindowActive(find))
@@ -106,7 +113,7 @@ class TestSearch : public QObject, public SheetProgramTest {
     {
         for (auto it = criteria.begin(); it != criteria.end(); ++it)
             named<QLineEdit>(find, it.key().toLatin1().constData())->setText(it.value());
-        QTest::mouseClick(find->btnCerca, Qt::LeftButton);
+        QTest::mouseClick(named<QPushButton>(find, "btnCerca"), Qt::LeftButton);
     }
 
     QStringList listedNames(const TfrmRiepilogo* window) const
@@ -134,8 +141,8 @@ private slots:
     {
         openSheet({});
         std::unique_ptr<TfrmTrovaCartoline> find(showFind());
-        QVERIFY(find->panAvvio->isVisible());
-        QVERIFY(!find->panContainer->isVisible());
+        QVERIFY(named<QWidget>(find, "panAvvio")->isVisible());
+        QVERIFY(!named<QWidget>(find, "panContainer")->isVisible());
         QCOMPARE(find->windowTitle(), QStringLiteral(" Trova modellini in archivio"));
         QCOMPARE(find->size(), QSize(862, 560));
 
@@ -156,8 +163,8 @@ private slots:
             QVERIFY2(!highlight->isVisible() || order[i + 1].second == QLatin1String(order[i].second), order[i].second);
         }
         // Enter only moved the focus: no search ran.
-        QVERIFY(find->panAvvio->isVisible());
-        QCOMPARE(find->lblConta->text(), QStringLiteral("0"));
+        QVERIFY(named<QWidget>(find, "panAvvio")->isVisible());
+        QCOMPARE(named<QLabel>(find, "lblConta")->text(), QStringLiteral("0"));
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
 
@@ -180,7 +187,8 @@ private slots:
                           "txtProprietario", "txtProvenienza", "txtRarita", "txtNote", "btnCerca", "btnAnnulla"});
         find.reset();
 
-        TfrmInVendita forSale(sheet);
+        TfrmInVendita forSale(sheet, sheet->state().archivePath);
+        deliverToSheet(&forSale);
         forSale.show();
         forSale.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&forSale));
@@ -192,29 +200,29 @@ private slots:
         openSheet(names({QStringLiteral("Rosso Corsa"), QStringLiteral("Vespa"), QStringLiteral("ROSSA Fiammante"),
                          QStringLiteral("Gianrossi"), QStringLiteral("alfa rossa")}));
         std::unique_ptr<TfrmTrovaCartoline> find(showFind());
-        find->txtNome->setText(QStringLiteral("ross"));
+        named<QLineEdit>(find, "txtNome")->setText(QStringLiteral("ross"));
 
         // The wait line shows as the button goes down, before the search.
-        QTest::mousePress(find->btnCerca, Qt::LeftButton);
-        QVERIFY(find->lblAttendere->isVisible());
-        QVERIFY(find->panAvvio->isVisible());
-        QTest::mouseRelease(find->btnCerca, Qt::LeftButton);
+        QTest::mousePress(named<QPushButton>(find, "btnCerca"), Qt::LeftButton);
+        QVERIFY(named<QLabel>(find, "lblAttendere")->isVisible());
+        QVERIFY(named<QWidget>(find, "panAvvio")->isVisible());
+        QTest::mouseRelease(named<QPushButton>(find, "btnCerca"), Qt::LeftButton);
 
-        QVERIFY(find->panContainer->isVisible());
-        QVERIFY(!find->panAvvio->isVisible());
-        QCOMPARE(find->lblConta->text(), QStringLiteral("1"));
+        QVERIFY(named<QWidget>(find, "panContainer")->isVisible());
+        QVERIFY(!named<QWidget>(find, "panAvvio")->isVisible());
+        QCOMPARE(named<QLabel>(find, "lblConta")->text(), QStringLiteral("1"));
         QCOMPARE(listedNames(find.get()), (QStringList{QStringLiteral("alfa rossa"), QStringLiteral("Gianrossi"),
                                                        QStringLiteral("ROSSA Fiammante"), QStringLiteral("Rosso Corsa")}));
-        QCOMPARE(find->lblTrovate->text(), QStringLiteral("Il presente riepilogo contiene 4 schede."));
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(find->txtTrova));
-        QCOMPARE(find->lstRecords->currentRow(), -1);
+        QCOMPARE(named<QLabel>(find, "lblTrovate")->text(), QStringLiteral("Il presente riepilogo contiene 4 schede."));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(named<QLineEdit>(find, "txtTrova")));
+        QCOMPARE(named<TListaRiepilogo>(find, "lstRecords")->currentRow(), -1);
 
         // Lines in a fixed-pitch face, wider than the list, which scrolls sideways.
-        const QModelIndex first = find->lstRecords->model()->index(0, 0);
+        const QModelIndex first = named<TListaRiepilogo>(find, "lstRecords")->model()->index(0, 0);
         QVERIFY(QFontInfo(first.data(Qt::FontRole).value<QFont>()).fixedPitch());
         QCOMPARE(first.data(Qt::SizeHintRole).toSize().width(), 1600);
         QCOMPARE(first.data(Qt::DisplayRole).toString().size(), 152);
-        QTRY_VERIFY(find->lstRecords->horizontalScrollBar()->maximum() > 0);
+        QTRY_VERIFY(named<TListaRiepilogo>(find, "lstRecords")->horizontalScrollBar()->maximum() > 0);
     }
 
     void searchWithEveryCriterionBlankAndMissingArchive()
@@ -223,14 +231,14 @@ private slots:
         std::unique_ptr<TfrmTrovaCartoline> find(showFind());
         search(find.get());
         QCOMPARE(listedNames(find.get()), (QStringList{QStringLiteral("alfa"), QStringLiteral("Beta")}));
-        QCOMPARE(find->lblTrovate->text(), QStringLiteral("Il presente riepilogo contiene 2 schede."));
+        QCOMPARE(named<QLabel>(find, "lblTrovate")->text(), QStringLiteral("Il presente riepilogo contiene 2 schede."));
 
         QFile::remove(archivePath);
         std::unique_ptr<TfrmTrovaCartoline> again(showFind());
         search(again.get(), {{QStringLiteral("txtNome"), QStringLiteral("alfa")}});
-        QVERIFY(again->panContainer->isVisible());
-        QCOMPARE(again->lstRecords->count(), 0);
-        QCOMPARE(again->lblTrovate->text(), QStringLiteral("Il presente riepilogo contiene 0 schede."));
+        QVERIFY(named<QWidget>(again, "panContainer")->isVisible());
+        QCOMPARE(named<TListaRiepilogo>(again, "lstRecords")->count(), 0);
+        QCOMPARE(named<QLabel>(again, "lblTrovate")->text(), QStringLiteral("Il presente riepilogo contiene 0 schede."));
         QCOMPARE(QFileInfo(archivePath).size(), 0);
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
@@ -238,7 +246,7 @@ private slots:
     void searchFailureKeepsTheCriteria()
     {
         openSheet({});
-        sheet->lblFile->setText(program->folder()); // a folder is no archive
+        sheet->openArchive(program->folder(), sheet->state().archiveName); // a folder is no archive
         std::unique_ptr<TfrmTrovaCartoline> find(showFind());
         search(find.get(), {{QStringLiteral("txtNome"), QStringLiteral("x")}});
 
@@ -250,10 +258,10 @@ private slots:
                  QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.\n\r\n\r"
                                 "Accertarsi di possedere i privilegi di scrittura nella cartella di installazione "
                                 "del programma."));
-        QVERIFY(find->panAvvio->isVisible());
-        QVERIFY(!find->panContainer->isVisible());
-        QVERIFY(!find->lblAttendere->isVisible());
-        QCOMPARE(find->txtNome->text(), QStringLiteral("x"));
+        QVERIFY(named<QWidget>(find, "panAvvio")->isVisible());
+        QVERIFY(!named<QWidget>(find, "panContainer")->isVisible());
+        QVERIFY(!named<QLabel>(find, "lblAttendere")->isVisible());
+        QCOMPARE(named<QLineEdit>(find, "txtNome")->text(), QStringLiteral("x"));
     }
 
     void findInList_data()
@@ -284,9 +292,9 @@ private slots:
         std::unique_ptr<TfrmTrovaCartoline> find(showFind());
         search(find.get());
         for (int i = 0; i < presses.size(); ++i) {
-            find->txtTrova->setText(presses[i]);
-            QTest::mouseClick(find->btnTrova, Qt::LeftButton);
-            QCOMPARE(find->lstRecords->currentRow(), selected[i]);
+            named<QLineEdit>(find, "txtTrova")->setText(presses[i]);
+            QTest::mouseClick(named<QPushButton>(find, "btnTrova"), Qt::LeftButton);
+            QCOMPARE(named<TListaRiepilogo>(find, "lstRecords")->currentRow(), selected[i]);
         }
         QCOMPARE(TfrmTrovaCartoline::UltimaRicerca, Abbassa(presses.last()));
         QVERIFY(Dialogs::takeShown().isEmpty());
@@ -301,15 +309,15 @@ private slots:
         openSheet(names(many));
         std::unique_ptr<TfrmTrovaCartoline> find(showFind());
         search(find.get());
-        find->txtTrova->setText(QStringLiteral("zeppelin"));
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(find->txtTrova));
-        QTest::keyClick(find->txtTrova, Qt::Key_Return); // Enter moves to "Trova" and does not search
-        QCOMPARE(find->lstRecords->currentRow(), -1);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(find->btnTrova));
-        QTest::keyClick(find->btnTrova, Qt::Key_Return);
-        QCOMPARE(find->lstRecords->currentRow(), 300);
-        const QRect line = find->lstRecords->visualRect(find->lstRecords->model()->index(300, 0));
-        QVERIFY(find->lstRecords->viewport()->rect().contains(line.topLeft()));
+        named<QLineEdit>(find, "txtTrova")->setText(QStringLiteral("zeppelin"));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(named<QLineEdit>(find, "txtTrova")));
+        QTest::keyClick(named<QLineEdit>(find, "txtTrova"), Qt::Key_Return); // Enter moves to "Trova" and does not search
+        QCOMPARE(named<TListaRiepilogo>(find, "lstRecords")->currentRow(), -1);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(named<QPushButton>(find, "btnTrova")));
+        QTest::keyClick(named<QPushButton>(find, "btnTrova"), Qt::Key_Return);
+        QCOMPARE(named<TListaRiepilogo>(find, "lstRecords")->currentRow(), 300);
+        const QRect line = named<TListaRiepilogo>(find, "lstRecords")->visualRect(named<TListaRiepilogo>(find, "lstRecords")->model()->index(300, 0));
+        QVERIFY(named<TListaRiepilogo>(find, "lstRecords")->viewport()->rect().contains(line.topLeft()));
 
         // The for-sale listing keeps its own last text; a new window starts afresh.
         QCOMPARE(TfrmTrovaCartoline::UltimaRicerca, QStringLiteral("zeppelin"));
@@ -323,8 +331,8 @@ private slots:
         openSheet({});
         std::unique_ptr<TfrmTrovaCartoline> find(showFind());
         search(find.get());
-        find->txtTrova->setText(QStringLiteral("x"));
-        QTest::mouseClick(find->btnTrova, Qt::LeftButton);
+        named<QLineEdit>(find, "txtTrova")->setText(QStringLiteral("x"));
+        QTest::mouseClick(named<QPushButton>(find, "btnTrova"), Qt::LeftButton);
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown.first().kind, Dialogs::Kind::Plain);
@@ -344,34 +352,34 @@ private slots:
                                               PhotoFixtures::encoded(PhotoFixtures::halves(sizeA), "JPG")));
         QVERIFY(PhotoFixtures::writeCardPhoto(CompanionFiles::Photo::B, "Navi", 2,
                                               PhotoFixtures::encoded(PhotoFixtures::halves(sizeB), "JPG")));
-        sheet->chkInVendita->setChecked(false);
+        named<QCheckBox>(sheet, "chkInVendita")->setChecked(false);
 
         std::unique_ptr<TfrmTrovaCartoline> find(showFind());
         search(find.get());
-        QCOMPARE(nameOf(find->lstRecords->testo(0)), QStringLiteral("Ape Car"));
-        const QRect line = find->lstRecords->visualRect(find->lstRecords->model()->index(0, 0));
-        QTest::mouseDClick(find->lstRecords->viewport(), Qt::LeftButton, {}, line.center());
+        QCOMPARE(nameOf(named<TListaRiepilogo>(find, "lstRecords")->testo(0)), QStringLiteral("Ape Car"));
+        const QRect line = named<TListaRiepilogo>(find, "lstRecords")->visualRect(named<TListaRiepilogo>(find, "lstRecords")->model()->index(0, 0));
+        QTest::mouseDClick(named<TListaRiepilogo>(find, "lstRecords")->viewport(), Qt::LeftButton, {}, line.center());
 
         QVERIFY(!find->isVisible());
         QCOMPARE(find->result(), int(QDialog::Accepted));
-        QCOMPARE(find->lstRecords->count(), 0);
-        QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("2"));
-        QCOMPARE(sheet->txtNome->text(), QStringLiteral("Ape Car"));
-        QCOMPARE(sheet->txtCodice->text(), QStringLiteral("AC-2"));
-        QCOMPARE(sheet->txtDescrizione->text(), QStringLiteral("Descrizione 2"));
-        QCOMPARE(sheet->txtValore->text(), QStringLiteral("11,50"));
-        QVERIFY(sheet->chkInVendita->isChecked());
-        QCOMPARE(sheet->lblFile01->text(), QStringLiteral("ricevuta2.pdf"));
-        QCOMPARE(sheet->lblDesc03->text(), QStringLiteral("Scontrino 2"));
+        QCOMPARE(named<TListaRiepilogo>(find, "lstRecords")->count(), 0);
+        QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("2"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtNome")->text(), QStringLiteral("Ape Car"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtCodice")->text(), QStringLiteral("AC-2"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtDescrizione")->text(), QStringLiteral("Descrizione 2"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtValore")->text(), QStringLiteral("11,50"));
+        QVERIFY(named<QCheckBox>(sheet, "chkInVendita")->isChecked());
+        QCOMPARE(named<QLabel>(sheet, "lblFile01")->text(), QStringLiteral("ricevuta2.pdf"));
+        QCOMPARE(named<QLabel>(sheet, "lblDesc03")->text(), QStringLiteral("Scontrino 2"));
         QCOMPARE(sheet->imgFoto->photo().size(), sizeA);
         QCOMPARE(sheet->imgFoto02->photo().size(), sizeB);
 
         // A record without photo files shows the placeholders.
         std::unique_ptr<TfrmTrovaCartoline> other(showFind());
         search(other.get(), {{QStringLiteral("txtNome"), QStringLiteral("vespa")}});
-        other->lstRecords->setCurrentRow(0);
+        named<TListaRiepilogo>(other, "lstRecords")->setCurrentRow(0);
         other->lstRecordsDblClick();
-        QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("1"));
+        QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("1"));
         QVERIFY(sheet->imgFoto->photo().sharesWith(sheet->imgBianco->photo()));
         QVERIFY(sheet->imgFoto02->photo().sharesWith(sheet->imgBianco02->photo()));
         QVERIFY(Dialogs::takeShown().isEmpty());
@@ -399,39 +407,38 @@ private slots:
              {std::tuple{1, "PRIMA", "1"}, std::tuple{2, "SECONDA", "3"}}) {
             std::unique_ptr<TfrmTrovaCartoline> find(showFind());
             search(find.get());
-            QCOMPARE(find->lstRecords->testo(1), find->lstRecords->testo(2));
-            find->lstRecords->setCurrentRow(row);
+            QCOMPARE(named<TListaRiepilogo>(find, "lstRecords")->testo(1), named<TListaRiepilogo>(find, "lstRecords")->testo(2));
+            named<TListaRiepilogo>(find, "lstRecords")->setCurrentRow(row);
             find->lstRecordsDblClick();
-            QCOMPARE(sheet->txtCodice->text(), QString::fromLatin1(codice));
-            QCOMPARE(sheet->lblPosizione->text(), QString::fromLatin1(numero));
+            QCOMPARE(named<QLineEdit>(sheet, "txtCodice")->text(), QString::fromLatin1(codice));
+            QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QString::fromLatin1(numero));
         }
     }
 
     void doubleClickWithoutSelectionLeavesTheSheet_data()
     {
         QTest::addColumn<bool>("select");
-        QTest::addColumn<QString>("memory");
-        QTest::newRow("no line selected") << false << "cartoline";
-        QTest::newRow("not opened by the sheet") << true << "";
+        QTest::addColumn<bool>("listened");
+        QTest::newRow("no line selected") << false << true;
+        QTest::newRow("not opened by the sheet") << true << false;
     }
 
     void doubleClickWithoutSelectionLeavesTheSheet()
     {
         QFETCH(bool, select);
-        QFETCH(QString, memory);
+        QFETCH(bool, listened);
         openSheet(names({QStringLiteral("Vespa")}));
-        sheet->txtNome->setText(QStringLiteral("In corso"));
-        sheet->lblPosizione->setText(QString());
-        std::unique_ptr<TfrmTrovaCartoline> find(showFind());
-        find->lblMemory->setText(memory);
+        sheet->subNuovaScheda();
+        named<QLineEdit>(sheet, "txtNome")->setText(QStringLiteral("In corso"));
+        std::unique_ptr<TfrmTrovaCartoline> find(showFind(listened));
         search(find.get());
         if (select)
-            find->lstRecords->setCurrentRow(0);
+            named<TListaRiepilogo>(find, "lstRecords")->setCurrentRow(0);
         // Below the only line: no line is under the pointer.
-        QTest::mouseDClick(find->lstRecords->viewport(), Qt::LeftButton, {}, QPoint(20, 200));
+        QTest::mouseDClick(named<TListaRiepilogo>(find, "lstRecords")->viewport(), Qt::LeftButton, {}, QPoint(20, 200));
         QVERIFY(!find->isVisible());
-        QCOMPARE(sheet->txtNome->text(), QStringLiteral("In corso"));
-        QCOMPARE(sheet->lblPosizione->text(), QString());
+        QCOMPARE(named<QLineEdit>(sheet, "txtNome")->text(), QStringLiteral("In corso"));
+        QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QString());
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
 
@@ -450,8 +457,8 @@ private slots:
         QFETCH(QString, failure);
         const QList<Card> cards = {{QStringLiteral("Vespa"), {}, Vendita::Si}, {QStringLiteral("Ape"), {}, Vendita::Si}};
         openSheet(cards);
-        sheet->txtNome->setText(QStringLiteral("In corso"));
-        sheet->lblPosizione->setText(QString());
+        sheet->subNuovaScheda();
+        named<QLineEdit>(sheet, "txtNome")->setText(QStringLiteral("In corso"));
         const std::function<TfrmRiepilogo*()> openers[] = {
             [this] {
                 TfrmTrovaCartoline* find = showFind();
@@ -459,28 +466,29 @@ private slots:
                 return find;
             },
             [this] {
-                auto* forSale = new TfrmInVendita(sheet);
+                auto* forSale = new TfrmInVendita(sheet, sheet->state().archivePath);
+                deliverToSheet(forSale);
                 forSale->show();
                 return forSale;
             },
         };
         for (const auto& open : openers) {
             std::unique_ptr<TfrmRiepilogo> listing(open());
-            QCOMPARE(listing->lstRecords->count(), 2);
-            listing->lstRecords->setCurrentRow(1); // "Vespa", record 1
-            const QString saved = sheet->lblFile->text();
+            QCOMPARE(named<TListaRiepilogo>(listing, "lstRecords")->count(), 2);
+            named<TListaRiepilogo>(listing, "lstRecords")->setCurrentRow(1); // "Vespa", record 1
+            const QString saved = sheet->state().archivePath;
             if (failure == QLatin1String("folder")) {
-                sheet->lblFile->setText(program->folder());
+                sheet->openArchive(program->folder(), sheet->state().archiveName);
             } else {
                 QFile file(archivePath);
                 QVERIFY(failure == QLatin1String("removed") ? file.remove() : file.resize(0));
             }
             listing->lstRecordsDblClick();
             QVERIFY(!listing->isVisible());
-            QCOMPARE(sheet->txtNome->text(), QStringLiteral("In corso"));
-            QCOMPARE(sheet->lblPosizione->text(), QString());
+            QCOMPARE(named<QLineEdit>(sheet, "txtNome")->text(), QStringLiteral("In corso"));
+            QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QString());
             QVERIFY(Dialogs::takeShown().isEmpty());
-            sheet->lblFile->setText(saved);
+            sheet->openArchive(saved, sheet->state().archiveName);
             writeCards(archivePath, cards);
         }
     }
@@ -504,26 +512,27 @@ private slots:
         }
         archive.ChiudiArchivio();
 
-        TfrmInVendita forSale(sheet);
+        TfrmInVendita forSale(sheet, sheet->state().archivePath);
+        deliverToSheet(&forSale);
         forSale.show();
         QVERIFY(QTest::qWaitForWindowExposed(&forSale));
         QCOMPARE(forSale.windowTitle(), QStringLiteral(" Riepilogo modellini in vendita"));
         QCOMPARE(listedNames(&forSale), (QStringList{QStringLiteral("Anche sì"), QStringLiteral("no"),
                                                      QStringLiteral("NO"), QStringLiteral("Sì"), QStringLiteral("Vuoto")}));
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(forSale.txtTrova));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(named<QLineEdit>(&forSale, "txtTrova")));
 
-        forSale.txtTrova->setText(QStringLiteral("vuoto"));
-        QTest::mouseClick(forSale.btnTrova, Qt::LeftButton);
-        QCOMPARE(forSale.lstRecords->currentRow(), 4);
+        named<QLineEdit>(&forSale, "txtTrova")->setText(QStringLiteral("vuoto"));
+        QTest::mouseClick(named<QPushButton>(&forSale, "btnTrova"), Qt::LeftButton);
+        QCOMPARE(named<TListaRiepilogo>(&forSale, "lstRecords")->currentRow(), 4);
         QCOMPARE(TfrmInVendita::UltimaRicerca, QStringLiteral("vuoto"));
         QCOMPARE(TfrmTrovaCartoline::UltimaRicerca, QString());
 
-        sheet->chkInVendita->setChecked(true);
+        named<QCheckBox>(sheet, "chkInVendita")->setChecked(true);
         forSale.lstRecordsDblClick();
         QVERIFY(!forSale.isVisible());
-        QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("3"));
-        QCOMPARE(sheet->txtNome->text(), QStringLiteral("Vuoto"));
-        QVERIFY(sheet->chkInVendita->isChecked()); // no marker: the box stays as it was
+        QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("3"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtNome")->text(), QStringLiteral("Vuoto"));
+        QVERIFY(named<QCheckBox>(sheet, "chkInVendita")->isChecked()); // no marker: the box stays as it was
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
 
@@ -544,21 +553,22 @@ private slots:
         search(find.get());
         const QString allPdf = program->file(QStringLiteral("archivio.pdf"));
         Dialogs::setNextPrinterFile(allPdf);
-        QTest::mouseClick(find->btnStampa, Qt::LeftButton);
+        QTest::mouseClick(named<QPushButton>(find, "btnStampa"), Qt::LeftButton);
         QCOMPARE(Dialogs::takePrinterRequests(), 1);
         const QString all = wordsOf(allPdf);
         QVERIFY(all.contains(QStringLiteral("Riepilogo modellini in archivio")));
         QVERIFY(!all.contains(QStringLiteral("contiene")));
         QVERIFY(all.indexOf(QStringLiteral("alfa")) < all.indexOf(QStringLiteral("Beta")));
         QVERIFY(all.indexOf(QStringLiteral("Beta")) < all.indexOf(QStringLiteral("Vespa")));
-        QCOMPARE(find->lstRecords->model()->rowCount(), 3); // nothing in the window changes
+        QCOMPARE(named<TListaRiepilogo>(find, "lstRecords")->model()->rowCount(), 3); // nothing in the window changes
 
-        TfrmInVendita forSale(sheet);
+        TfrmInVendita forSale(sheet, sheet->state().archivePath);
+        deliverToSheet(&forSale);
         forSale.show();
         QVERIFY(QTest::qWaitForWindowExposed(&forSale));
         const QString salePdf = program->file(QStringLiteral("vendita.pdf"));
         Dialogs::setNextPrinterFile(salePdf);
-        QTest::mouseClick(forSale.btnStampa, Qt::LeftButton);
+        QTest::mouseClick(named<QPushButton>(&forSale, "btnStampa"), Qt::LeftButton);
         const QString sale = wordsOf(salePdf);
         QVERIFY(sale.contains(QStringLiteral("Riepilogo modellini in vendita")));
         QVERIFY(sale.indexOf(QStringLiteral("alfa")) < sale.indexOf(QStringLiteral("Vespa")));
@@ -571,19 +581,20 @@ private slots:
         openSheet({});
         QFile::remove(archivePath);
         {
-            TfrmInVendita forSale(sheet);
+            TfrmInVendita forSale(sheet, sheet->state().archivePath);
+        deliverToSheet(&forSale);
             forSale.show();
-            QCOMPARE(forSale.lstRecords->count(), 0);
+            QCOMPARE(named<TListaRiepilogo>(&forSale, "lstRecords")->count(), 0);
             QCOMPARE(QFileInfo(archivePath).size(), 0);
-            forSale.txtTrova->setText(QStringLiteral("x"));
-            QTest::mouseClick(forSale.btnTrova, Qt::LeftButton);
+            named<QLineEdit>(&forSale, "txtTrova")->setText(QStringLiteral("x"));
+            QTest::mouseClick(named<QPushButton>(&forSale, "btnTrova"), Qt::LeftButton);
             QCOMPARE(shownTexts(),
                      QStringList{QStringLiteral("Ricerca non applicabile: la lista non contiene nessuna voce.")});
         }
-        sheet->lblFile->setText(program->folder());
-        TfrmInVendita forSale(sheet);
+        sheet->openArchive(program->folder(), sheet->state().archiveName);
+        TfrmInVendita forSale(sheet, sheet->state().archivePath);
         forSale.show();
-        QCOMPARE(forSale.lstRecords->count(), 0);
+        QCOMPARE(named<TListaRiepilogo>(&forSale, "lstRecords")->count(), 0);
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
 
@@ -595,19 +606,19 @@ private slots:
         auto inspectFind = [&](TfrmTrovaCartoline* find) {
             QCOMPARE(QApplication::activeModalWidget(), find);
             ++opened;
-            seen << find->lblMemory->text() << find->txtNome->text();
-            find->txtNome->setText(QStringLiteral("typed"));
-            QVERIFY(find->panAvvio->isVisible());
-            QTest::mouseClick(find->btnAnnulla, Qt::LeftButton);
+            seen << named<QLabel>(find, "lblMemory")->text() << named<QLineEdit>(find, "txtNome")->text();
+            named<QLineEdit>(find, "txtNome")->setText(QStringLiteral("typed"));
+            QVERIFY(named<QWidget>(find, "panAvvio")->isVisible());
+            QTest::mouseClick(named<QPushButton>(find, "btnAnnulla"), Qt::LeftButton);
             QVERIFY(!find->isVisible()); // closed by its own button
         };
-        QVERIFY(whileModal<TfrmTrovaCartoline>(sheet, sheet->cmdTrova, inspectFind));
-        QVERIFY(whileModal<TfrmTrovaCartoline>(sheet, sheet->cmdTrova, inspectFind));
-        QVERIFY(whileModal<TfrmInVendita>(sheet, sheet->cmdCercaDisponibili, [&](TfrmInVendita* forSale) {
+        QVERIFY(whileModal<TfrmTrovaCartoline>(sheet, named<TPictureButton>(sheet, "cmdTrova"), inspectFind));
+        QVERIFY(whileModal<TfrmTrovaCartoline>(sheet, named<TPictureButton>(sheet, "cmdTrova"), inspectFind));
+        QVERIFY(whileModal<TfrmInVendita>(sheet, named<TPictureButton>(sheet, "cmdCercaDisponibili"), [&](TfrmInVendita* forSale) {
             QCOMPARE(QApplication::activeModalWidget(), forSale);
             ++opened;
-            seen << QString::number(forSale->lstRecords->count());
-            QTest::mouseClick(forSale->btnChiudi, Qt::LeftButton);
+            seen << QString::number(named<TListaRiepilogo>(forSale, "lstRecords")->count());
+            QTest::mouseClick(named<QPushButton>(forSale, "btnChiudi"), Qt::LeftButton);
             QVERIFY(!forSale->isVisible());
         }));
         QCOMPARE(opened, 3);

@@ -57,13 +57,13 @@ class TestSlideshow : public QObject, public SheetProgramTest {
     // The slideshow as the sheet's "Slide show" opens it.
     bool withSlideshow(const std::function<void(TfrmSlideshow_Euro_01*)>& work)
     {
-        return whileModal<TfrmSlideshow_Euro_01>(sheet, sheet->cmdSlideShow, work);
+        return whileModal<TfrmSlideshow_Euro_01>(sheet, named<TPictureButton>(sheet, "cmdSlideShow"), work);
     }
 
     static int onScreen(TfrmSlideshow_Euro_01* show)
     {
-        const TPhoto& photo = show->imgFoto->photo();
-        if (photo.sharesWith(show->imgBianco->photo()))
+        const TPhoto& photo = named<TImageView>(show, "imgFoto")->photo();
+        if (photo.sharesWith(named<TImageView>(show, "imgBianco")->photo()))
             return kBanner;
         for (int n = 1; n < 10; ++n) {
             if (photo.size() == photoSizeOf(n))
@@ -106,16 +106,16 @@ private slots:
         const TPhoto sheetPhoto = sheet->imgFoto->photo();
         QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
             QCOMPARE(onScreen(show), shown.first());
-            QVERIFY(show->lblPosizione->text().isEmpty());
+            QVERIFY(named<QLabel>(show, "lblPosizione")->text().isEmpty());
             for (int tick = 0; tick < positions.size(); ++tick) {
                 show->cmdAvantiClick();
-                QCOMPARE(show->lblPosizione->text(), positions[tick]);
+                QCOMPARE(named<QLabel>(show, "lblPosizione")->text(), positions[tick]);
                 QCOMPARE(onScreen(show), shown[tick + 1]);
             }
             QVERIFY(show->Timer->isActive());
         }));
         QVERIFY(Dialogs::takeShown().isEmpty());
-        QCOMPARE(sheet->lblPosizione->text(), QString::number(records));
+        QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QString::number(records));
         QVERIFY(sheet->imgFoto->photo().sharesWith(sheetPhoto));
     }
 
@@ -149,16 +149,16 @@ private slots:
     void aCardSavedWithoutPhotoShowsTheSheetsPlaceholder()
     {
         openSheet(0);
-        sheet->txtNome->setText(QStringLiteral("Macchi C.202"));
-        sheet->txtTipologia->setText(QStringLiteral("Aereo"));
-        sheet->txtProduttore->setText(QStringLiteral("Italeri"));
-        sheet->txtScala->setText(QStringLiteral("1:72"));
-        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        named<QLineEdit>(sheet, "txtNome")->setText(QStringLiteral("Macchi C.202"));
+        named<QLineEdit>(sheet, "txtTipologia")->setText(QStringLiteral("Aereo"));
+        named<QLineEdit>(sheet, "txtProduttore")->setText(QStringLiteral("Italeri"));
+        named<QLineEdit>(sheet, "txtScala")->setText(QStringLiteral("1:72"));
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton);
         Dialogs::clear();
         QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
             show->cmdAvantiClick();
-            QCOMPARE(show->imgFoto->photo().size(), QSize(366, 260));
-            QVERIFY(!show->imgFoto->photo().sharesWith(show->imgBianco->photo()));
+            QCOMPARE(named<TImageView>(show, "imgFoto")->photo().size(), QSize(366, 260));
+            QVERIFY(!named<TImageView>(show, "imgFoto")->photo().sharesWith(named<TImageView>(show, "imgBianco")->photo()));
         }));
     }
 
@@ -172,16 +172,16 @@ private slots:
             show->waitForPrepared();
             const int decodes = TPhoto::counters().decodes;
             show->cmdAvantiClick();
-            QImage shot(show->imgFoto->size(), QImage::Format_RGB32);
+            QImage shot(named<TImageView>(show, "imgFoto")->size(), QImage::Format_RGB32);
             shot.fill(Qt::black);
-            show->imgFoto->render(&shot);
+            named<TImageView>(show, "imgFoto")->render(&shot);
             // The photo was decoded ahead, at the size it is drawn: the only
             // decode since is the next card's, on another thread.
             show->waitForPrepared();
             QCOMPARE(TPhoto::counters().decodes.load(), decodes + 1);
-            QCOMPARE(show->imgFoto->photo().size(), QSize(1200, 1600));
-            const QRect drawn = show->imgFoto->drawnRect();
-            QVERIFY(drawn.height() <= show->imgFoto->height());
+            QCOMPARE(named<TImageView>(show, "imgFoto")->photo().size(), QSize(1200, 1600));
+            const QRect drawn = named<TImageView>(show, "imgFoto")->drawnRect();
+            QVERIFY(drawn.height() <= named<TImageView>(show, "imgFoto")->height());
             // Turned a quarter clockwise, the red left half lies on top.
             QVERIFY(near(shot.pixel(drawn.center().x(), drawn.top() + drawn.height() / 4), Qt::red));
             QVERIFY(near(shot.pixel(drawn.center().x(), drawn.bottom() - drawn.height() / 4), Qt::blue));
@@ -208,7 +208,7 @@ private slots:
             show->cmdAvantiClick();
             closed = !show->isVisible();
             QVERIFY(!show->Timer->isActive());
-            QVERIFY(show->lblPosizione->text().isEmpty());
+            QVERIFY(named<QLabel>(show, "lblPosizione")->text().isEmpty());
         }));
         QVERIFY(closed);
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
@@ -278,12 +278,12 @@ private slots:
             QCOMPARE(QApplication::activeModalWidget(), show);
             QVERIFY(show->isMaximized());
             const QSize area = show->screen()->size() - QSize(60, 90);
-            QCOMPARE(show->panContainer->size(), area);
-            QCOMPARE(show->imgFoto->size(), area);
+            QCOMPARE(named<QWidget>(show, "panContainer")->size(), area);
+            QCOMPARE(named<TImageView>(show, "imgFoto")->size(), area);
             QCOMPARE(onScreen(show), kBanner);
-            QCOMPARE(show->imgBianco->photo().size(), QSize(677, 184));
-            QVERIFY(!show->imgBianco->isVisible() && !show->lblPosizione->isVisible()
-                    && !show->cmdAvanti->isVisible());
+            QCOMPARE(named<TImageView>(show, "imgBianco")->photo().size(), QSize(677, 184));
+            QVERIFY(!named<TImageView>(show, "imgBianco")->isVisible() && !named<QLabel>(show, "lblPosizione")->isVisible()
+                    && !named<TPictureButton>(show, "cmdAvanti")->isVisible());
             QVERIFY(show->Timer->isActive());
             QCOMPARE(show->Timer->interval(), 6000);
         }));
@@ -312,7 +312,7 @@ private slots:
             timer = show->Timer;
             QWidget* widget = target == show->objectName() ? show : named<QWidget>(show, target.toLatin1().constData());
             // The free area lies between the window's edge and the panel.
-            const QPoint at = widget == show ? QPoint(show->panContainer->x() / 2, show->height() - 5)
+            const QPoint at = widget == show ? QPoint(named<QWidget>(show, "panContainer")->x() / 2, show->height() - 5)
                                              : widget->rect().topLeft() + QPoint(3, 3);
             QTest::mouseClick(widget, Qt::LeftButton, {}, at);
             closedByClick = !show->isVisible();

@@ -119,7 +119,7 @@ class TestWebCam : public QObject, public SheetProgramTest {
     static bool showFrame(TfrmWebCam* webcam, const QImage& frame)
     {
         deliverFromAnotherThread(webcam->camCamera->inlet(), frame);
-        return QTest::qWaitFor([&] { return webcam->imgCamera->photo().image() == frame; });
+        return QTest::qWaitFor([&] { return named<TImageView>(webcam, "imgCamera")->photo().image() == frame; });
     }
 
     static void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
@@ -145,7 +145,7 @@ private slots:
 
     void layout()
     {
-        TfrmWebCam webcam(sheet);
+        TfrmWebCam webcam(sheet, CompanionFiles::Photo::A);
         QCOMPARE(webcam.windowTitle(), QStringLiteral(" Cattura foto con webcam"));
         QCOMPARE(webcam.size(), QSize(807, 405));
         QVERIFY(!(webcam.windowFlags() & (Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint)));
@@ -167,79 +167,79 @@ private slots:
             if (auto* button = qobject_cast<QPushButton*>(w))
                 QCOMPARE(button->text(), caption);
         }
-        QCOMPARE(webcam.imgCamera->parentWidget(), webcam.panCamera);
-        QCOMPARE(webcam.imgTarget->parentWidget(), webcam.panTarget);
-        QCOMPARE(webcam.lblMemory->parentWidget(), webcam.panCamera);
-        QVERIFY(webcam.lblMemory->isHidden());
-        QVERIFY(webcam.imgBianco->isHidden());
-        QCOMPARE(webcam.imgBianco->size(), QSize(366, 274));
+        QCOMPARE(named<TImageView>(&webcam, "imgCamera")->parentWidget(), named<QFrame>(&webcam, "panCamera"));
+        QCOMPARE(named<TImageView>(&webcam, "imgTarget")->parentWidget(), named<QFrame>(&webcam, "panTarget"));
+        QCOMPARE(named<QLabel>(&webcam, "lblMemory")->parentWidget(), named<QFrame>(&webcam, "panCamera"));
+        QVERIFY(named<QLabel>(&webcam, "lblMemory")->isHidden());
+        QVERIFY(named<TImageView>(&webcam, "imgBianco")->isHidden());
+        QCOMPARE(named<TImageView>(&webcam, "imgBianco")->size(), QSize(366, 274));
 
         // The webcam drawing until the first frame, a different one until the
         // first capture; the camera is off.
-        QCOMPARE(webcam.imgBianco->photo().size(), QSize(366, 274));
-        QVERIFY(webcam.imgCamera->photo().sharesWith(webcam.imgBianco->photo()));
-        QCOMPARE(webcam.imgTarget->photo().size(), QSize(366, 274));
-        QVERIFY(webcam.imgTarget->photo().image() != webcam.imgBianco->photo().image());
+        QCOMPARE(named<TImageView>(&webcam, "imgBianco")->photo().size(), QSize(366, 274));
+        QVERIFY(named<TImageView>(&webcam, "imgCamera")->photo().sharesWith(named<TImageView>(&webcam, "imgBianco")->photo()));
+        QCOMPARE(named<TImageView>(&webcam, "imgTarget")->photo().size(), QSize(366, 274));
+        QVERIFY(named<TImageView>(&webcam, "imgTarget")->photo().image() != named<TImageView>(&webcam, "imgBianco")->photo().image());
         QVERIFY(!webcam.camCamera->isActive());
         QCOMPARE(camera->switchedOn, 0);
 
-        QWidget* expected[] = {webcam.btnAccendi, webcam.btnCattura, webcam.btnSalvaFotogramma,
-                               webcam.btnSpegni, webcam.btnImportaFoto, webcam.btnClose};
+        QWidget* expected[] = {named<QPushButton>(&webcam, "btnAccendi"), named<QPushButton>(&webcam, "btnCattura"), named<QPushButton>(&webcam, "btnSalvaFotogramma"),
+                               named<QPushButton>(&webcam, "btnSpegni"), named<QPushButton>(&webcam, "btnImportaFoto"), named<QPushButton>(&webcam, "btnClose")};
         for (int i = 0; i + 1 < 6; ++i)
             QCOMPARE(expected[i]->nextInFocusChain(), expected[i + 1]);
-        QCOMPARE(webcam.focusWidget(), webcam.btnAccendi);
+        QCOMPARE(webcam.focusWidget(), named<QPushButton>(&webcam, "btnAccendi"));
     }
 
     void onAndOff()
     {
-        TfrmWebCam webcam(sheet);
+        TfrmWebCam webcam(sheet, CompanionFiles::Photo::A);
         std::shared_ptr<TSwitches> fake = camera;
-        click(webcam.btnSpegni); // already off
+        click(named<QPushButton>(&webcam, "btnSpegni")); // already off
         QCOMPARE(fake->switchedOff, 0);
-        click(webcam.btnAccendi);
-        click(webcam.btnAccendi); // already on
+        click(named<QPushButton>(&webcam, "btnAccendi"));
+        click(named<QPushButton>(&webcam, "btnAccendi")); // already on
         QVERIFY(webcam.camCamera->isActive());
         QCOMPARE(fake->switchedOn, 1);
-        click(webcam.btnSpegni);
-        click(webcam.btnSpegni);
+        click(named<QPushButton>(&webcam, "btnSpegni"));
+        click(named<QPushButton>(&webcam, "btnSpegni"));
         QVERIFY(!webcam.camCamera->isActive());
         QCOMPARE(fake->switchedOff, 1);
-        click(webcam.btnAccendi);
+        click(named<QPushButton>(&webcam, "btnAccendi"));
         QCOMPARE(fake->switchedOn, 2);
     }
 
     void withoutACameraNothingHappens()
     {
         cameraPresent = false;
-        TfrmWebCam webcam(sheet);
-        click(webcam.btnAccendi);
+        TfrmWebCam webcam(sheet, CompanionFiles::Photo::A);
+        click(named<QPushButton>(&webcam, "btnAccendi"));
         QVERIFY(!webcam.camCamera->isActive());
         // Nothing reaches the live image either.
         deliverFromAnotherThread(webcam.camCamera->inlet(), uniform(QSize(64, 48), Qt::green));
         QCoreApplication::processEvents();
-        QVERIFY(webcam.imgCamera->photo().sharesWith(webcam.imgBianco->photo()));
+        QVERIFY(named<TImageView>(&webcam, "imgCamera")->photo().sharesWith(named<TImageView>(&webcam, "imgBianco")->photo()));
 
-        click(webcam.btnCattura);
-        QVERIFY(webcam.imgTarget->photo().sharesWith(webcam.imgBianco->photo()));
+        click(named<QPushButton>(&webcam, "btnCattura"));
+        QVERIFY(named<TImageView>(&webcam, "imgTarget")->photo().sharesWith(named<TImageView>(&webcam, "imgBianco")->photo()));
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
 
     void switchingOffKeepsTheLastFrameAndDropsLateOnes()
     {
-        TfrmWebCam webcam(sheet);
-        click(webcam.btnAccendi);
+        TfrmWebCam webcam(sheet, CompanionFiles::Photo::A);
+        click(named<QPushButton>(&webcam, "btnAccendi"));
         const QImage first = uniform(QSize(640, 480), Qt::red);
         QVERIFY(showFrame(&webcam, first));
-        QCOMPARE(webcam.imgCamera->photo().size(), QSize(640, 480));
+        QCOMPARE(named<TImageView>(&webcam, "imgCamera")->photo().size(), QSize(640, 480));
 
         // A frame still on its way when the camera goes off.
         webcam.camCamera->inlet().deliver(uniform(QSize(640, 480), Qt::blue));
-        click(webcam.btnSpegni);
+        click(named<QPushButton>(&webcam, "btnSpegni"));
         deliverFromAnotherThread(webcam.camCamera->inlet(), uniform(QSize(640, 480), Qt::yellow));
         QCoreApplication::processEvents();
-        QCOMPARE(webcam.imgCamera->photo().image(), first);
+        QCOMPARE(named<TImageView>(&webcam, "imgCamera")->photo().image(), first);
 
-        click(webcam.btnAccendi);
+        click(named<QPushButton>(&webcam, "btnAccendi"));
         QVERIFY(showFrame(&webcam, uniform(QSize(320, 240), Qt::green)));
     }
 
@@ -248,8 +248,8 @@ private slots:
     // and the newest frame is the one left on screen.
     void framesFromAnotherThreadArriveWhole()
     {
-        TfrmWebCam webcam(sheet);
-        click(webcam.btnAccendi);
+        TfrmWebCam webcam(sheet, CompanionFiles::Photo::A);
+        click(named<QPushButton>(&webcam, "btnAccendi"));
         const QSize size(640, 480);
         constexpr int kFrames = 400;
         std::atomic<bool> done{false};
@@ -273,9 +273,9 @@ private slots:
         int torn = 0;
         while (!done) {
             QCoreApplication::processEvents();
-            click(webcam.btnCattura);
-            const TPhoto captured = webcam.imgTarget->photo();
-            if (captured.sharesWith(webcam.imgBianco->photo()))
+            click(named<QPushButton>(&webcam, "btnCattura"));
+            const TPhoto captured = named<TImageView>(&webcam, "imgTarget")->photo();
+            if (captured.sharesWith(named<TImageView>(&webcam, "imgBianco")->photo()))
                 continue; // no frame yet
             QRgb colour;
             if (captured.size() != size || !isUniform(captured.image(), &colour))
@@ -286,9 +286,9 @@ private slots:
         QVERIFY(allOnUiThread);
         // The newest frame is the one left on screen, and capturing takes it whole.
         const QImage last = uniform(size, colourOf(kFrames - 1));
-        QTRY_VERIFY(webcam.imgCamera->photo().image() == last);
-        click(webcam.btnCattura);
-        QVERIFY(webcam.imgTarget->photo().image() == last);
+        QTRY_VERIFY(named<TImageView>(&webcam, "imgCamera")->photo().image() == last);
+        click(named<QPushButton>(&webcam, "btnCattura"));
+        QVERIFY(named<TImageView>(&webcam, "imgTarget")->photo().image() == last);
     }
 
     void closingWhileFramesStillComeIsSafe()
@@ -296,14 +296,14 @@ private slots:
         std::atomic<bool> stop{false};
         std::thread capture;
         {
-            TfrmWebCam webcam(sheet);
-            click(webcam.btnAccendi);
+            TfrmWebCam webcam(sheet, CompanionFiles::Photo::A);
+            click(named<QPushButton>(&webcam, "btnAccendi"));
             capture = std::thread([inlet = webcam.camCamera->inlet(), &stop] {
                 const QImage frame = uniform(QSize(320, 240), Qt::cyan);
                 while (!stop)
                     inlet.deliver(frame);
             });
-            QVERIFY(QTest::qWaitFor([&] { return webcam.imgCamera->photo().size() == QSize(320, 240); }));
+            QVERIFY(QTest::qWaitFor([&] { return named<TImageView>(&webcam, "imgCamera")->photo().size() == QSize(320, 240); }));
         } // the window and its camera go while the thread still delivers
         QCoreApplication::processEvents();
         stop = true;
@@ -328,12 +328,12 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, written);
         QFETCH(QByteArray, format);
-        TfrmWebCam webcam(sheet);
-        click(webcam.btnAccendi);
+        TfrmWebCam webcam(sheet, CompanionFiles::Photo::A);
+        click(named<QPushButton>(&webcam, "btnAccendi"));
         QVERIFY(showFrame(&webcam, halves(QSize(800, 600))));
-        click(webcam.btnCattura);
+        click(named<QPushButton>(&webcam, "btnCattura"));
 
-        clickChoosingFile(webcam.btnSalvaFotogramma, program->file(typed));
+        clickChoosingFile(named<QPushButton>(&webcam, "btnSalvaFotogramma"), program->file(typed));
         const QList<Dialogs::FileRequest> requests = Dialogs::takeFileRequests();
         QCOMPARE(requests.size(), 1);
         QCOMPARE(requests.first().mode, Dialogs::FileRequest::Save);
@@ -348,13 +348,13 @@ private slots:
 
     void cancellingTheSaveWritesNothing()
     {
-        TfrmWebCam webcam(sheet);
-        click(webcam.btnCattura);
-        const TPhoto before = webcam.imgTarget->photo();
-        click(webcam.btnSalvaFotogramma); // no name queued: cancelled
+        TfrmWebCam webcam(sheet, CompanionFiles::Photo::A);
+        click(named<QPushButton>(&webcam, "btnCattura"));
+        const TPhoto before = named<TImageView>(&webcam, "imgTarget")->photo();
+        click(named<QPushButton>(&webcam, "btnSalvaFotogramma")); // no name queued: cancelled
         QCOMPARE(Dialogs::takeFileRequests().size(), 1);
         QVERIFY(QDir(program->folder()).entryList({QStringLiteral("*.jpg"), QStringLiteral("*.bmp")}).isEmpty());
-        QVERIFY(webcam.imgTarget->photo().sharesWith(before));
+        QVERIFY(named<TImageView>(&webcam, "imgTarget")->photo().sharesWith(before));
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
 
@@ -371,20 +371,20 @@ private slots:
         openSheet();
         const QImage frame = halves(QSize(640, 480));
         withWebCamOf(sheet->btnAcquisisciFoto, [&](TfrmWebCam* webcam) {
-            click(webcam->btnAccendi);
+            click(named<QPushButton>(webcam, "btnAccendi"));
             QVERIFY(showFrame(webcam, frame));
-            click(webcam->btnCattura);
-            const TPhoto captured = webcam->imgTarget->photo();
+            click(named<QPushButton>(webcam, "btnCattura"));
+            const TPhoto captured = named<TImageView>(webcam, "imgTarget")->photo();
 
-            clickChoosingFile(webcam->btnSalvaFotogramma, program->file(typed));
+            clickChoosingFile(named<QPushButton>(webcam, "btnSalvaFotogramma"), program->file(typed));
             QVERIFY(!QFileInfo::exists(program->file(typed)));
             const QList<Dialogs::Shown> shown = Dialogs::takeShown();
             QCOMPARE(shown.size(), 1);
             QCOMPARE(shown.first().kind, Dialogs::Kind::Warning);
             QCOMPARE(shown.first().parentName, QStringLiteral("frmWebCam"));
             QVERIFY(shown.first().text.contains(program->file(typed)));
-            QVERIFY(webcam->imgTarget->photo().sharesWith(captured));
-            click(webcam->btnImportaFoto);
+            QVERIFY(named<TImageView>(webcam, "imgTarget")->photo().sharesWith(captured));
+            click(named<QPushButton>(webcam, "btnImportaFoto"));
         });
         // What the import brought is the frame, not a drawing.
         QCOMPARE(sheet->imgFoto->photo().image(), frame);
@@ -416,14 +416,14 @@ private slots:
         std::shared_ptr<TSwitches> fake;
         withWebCamOf(named<TPictureButton>(sheet, button.toLatin1().constData()), [&](TfrmWebCam* webcam) {
             fake = camera;
-            QCOMPARE(webcam->lblMemory->text(), QLatin1String(intoA ? "foto01" : "foto02"));
+            QCOMPARE(named<QLabel>(webcam, "lblMemory")->text(), QLatin1String(intoA ? "foto01" : "foto02"));
             QVERIFY(QApplication::activeModalWidget() == webcam);
-            click(webcam->btnAccendi);
+            click(named<QPushButton>(webcam, "btnAccendi"));
             QVERIFY(showFrame(webcam, frame));
             if (capture)
-                click(webcam->btnCattura);
-            offered = webcam->imgTarget->photo();
-            click(webcam->btnImportaFoto);
+                click(named<QPushButton>(webcam, "btnCattura"));
+            offered = named<TImageView>(webcam, "imgTarget")->photo();
+            click(named<QPushButton>(webcam, "btnImportaFoto"));
             QVERIFY(!webcam->isVisible());
             QVERIFY(!webcam->camCamera->isActive());
         });
@@ -442,15 +442,21 @@ private slots:
         }
     }
 
-    void theMarkerIsReadTrimmed()
+    // The marker shows which slot asked; the import hands the captured frame
+    // back to whoever listens, once.
+    void importHandsTheCaptureBack()
     {
         openSheet();
-        const TPhoto a = sheet->imgFoto->photo();
-        TfrmWebCam webcam(sheet);
-        webcam.lblMemory->setText(QStringLiteral("  foto02 "));
-        click(webcam.btnImportaFoto);
-        QVERIFY(sheet->imgFoto02->photo().sharesWith(webcam.imgTarget->photo()));
-        QVERIFY(sheet->imgFoto->photo().sharesWith(a));
+        for (const CompanionFiles::Photo which : {CompanionFiles::Photo::A, CompanionFiles::Photo::B}) {
+            TfrmWebCam webcam(sheet, which);
+            QCOMPARE(named<QLabel>(&webcam, "lblMemory")->text(),
+                     which == CompanionFiles::Photo::A ? QStringLiteral("foto01") : QStringLiteral("foto02"));
+            QList<TPhoto> imported;
+            QObject::connect(&webcam, &TfrmWebCam::imported, [&](const TPhoto& photo) { imported << photo; });
+            click(named<QPushButton>(&webcam, "btnImportaFoto"));
+            QCOMPARE(imported.size(), 1);
+            QVERIFY(imported.first().sharesWith(named<TImageView>(&webcam, "imgTarget")->photo()));
+        }
     }
 
     void closingWithoutImportChangesNoSlot_data()
@@ -469,16 +475,16 @@ private slots:
         std::shared_ptr<TSwitches> fake;
         withWebCamOf(sheet->btnAcquisisciFoto02, [&](TfrmWebCam* webcam) {
             fake = camera;
-            click(webcam->btnAccendi);
+            click(named<QPushButton>(webcam, "btnAccendi"));
             QVERIFY(showFrame(webcam, halves(QSize(640, 480))));
-            click(webcam->btnCattura);
+            click(named<QPushButton>(webcam, "btnCattura"));
             if (escape) {
                 // The window closes only through its own commands.
                 QTest::keyClick(webcam, Qt::Key_Escape);
                 QVERIFY(webcam->isVisible());
                 QCOMPARE(fake->switchedOff, 0);
             }
-            click(webcam->btnClose);
+            click(named<QPushButton>(webcam, "btnClose"));
             QVERIFY(!webcam->isVisible());
         });
         QCOMPARE(fake->switchedOff, 1);
@@ -494,16 +500,16 @@ private slots:
         const QImage frame = halves(QSize(1024, 768));
         const int encodesBefore = TPhoto::counters().encodes;
         withWebCamOf(sheet->btnAcquisisciFoto, [&](TfrmWebCam* webcam) {
-            click(webcam->btnAccendi);
+            click(named<QPushButton>(webcam, "btnAccendi"));
             QVERIFY(showFrame(webcam, frame));
-            click(webcam->btnCattura);
-            click(webcam->btnImportaFoto);
+            click(named<QPushButton>(webcam, "btnCattura"));
+            click(named<QPushButton>(webcam, "btnImportaFoto"));
         });
         QCOMPARE(TPhoto::counters().encodes, encodesBefore);
 
         fillRequiredFields(sheet);
-        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
-        QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("1"));
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton);
+        QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("1"));
         const QString fileA = cardPhotoPath(CompanionFiles::Photo::A, QStringLiteral("Navi"), 1);
         QCOMPARE(formatOf(fileA), QByteArray("jpeg"));
         QCOMPARE(sizeOf(fileA), QSize(1024, 768));
@@ -513,7 +519,7 @@ private slots:
         const QByteArray bytes = readFile(fileA);
         const int encodesAfterSave = TPhoto::counters().encodes;
 
-        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton);
         QCOMPARE(TPhoto::counters().encodes, encodesAfterSave);
         QCOMPARE(readFile(fileA), bytes);
     }

@@ -41,14 +41,14 @@ const std::pair<const char*, std::function<QDialog*(TfrmCartoline*)>> kWindows[]
     {"frmInfo", [](TfrmCartoline* sheet) { return new TfrmInfo(sheet); }},
     {"frmSplash", [](TfrmCartoline* sheet) { return new TfrmSplash(sheet); }},
     {"frmZoom", [](TfrmCartoline* sheet) { return new TfrmZoom(sheet); }},
-    {"frmSlideshow_Euro_01", [](TfrmCartoline* sheet) { return new TfrmSlideshow_Euro_01(sheet); }},
-    {"frmWebCam", [](TfrmCartoline* sheet) { return new TfrmWebCam(sheet, std::make_unique<NoCamera>()); }},
-    {"frmAllegaCartella", [](TfrmCartoline* sheet) { return new TfrmAllegaCartella(sheet); }},
-    {"frmTrovaCartoline", [](TfrmCartoline* sheet) { return new TfrmTrovaCartoline(sheet); }},
-    {"frmInVendita", [](TfrmCartoline* sheet) { return new TfrmInVendita(sheet); }},
-    {"frmStampaCartolina", [](TfrmCartoline* sheet) { return new TfrmStampaCartolina(sheet); }},
-    {"frmAnteprimaCartolina", [](TfrmCartoline* sheet) { return new TfrmAnteprimaCartolina(sheet); }},
-    {"frmExpCartoline", [](TfrmCartoline* sheet) { return new TfrmExpCartoline(sheet); }},
+    {"frmSlideshow_Euro_01", [](TfrmCartoline* sheet) { return new TfrmSlideshow_Euro_01(sheet, sheet->state().archivePath, sheet->state().archiveName); }},
+    {"frmWebCam", [](TfrmCartoline* sheet) { return new TfrmWebCam(sheet, CompanionFiles::Photo::A, std::make_unique<NoCamera>()); }},
+    {"frmAllegaCartella", [](TfrmCartoline* sheet) { return new TfrmAllegaCartella(sheet, sheet->state().attachments); }},
+    {"frmTrovaCartoline", [](TfrmCartoline* sheet) { return new TfrmTrovaCartoline(sheet, sheet->state().archivePath); }},
+    {"frmInVendita", [](TfrmCartoline* sheet) { return new TfrmInVendita(sheet, sheet->state().archivePath); }},
+    {"frmStampaCartolina", [](TfrmCartoline* sheet) { return new TfrmStampaCartolina(sheet, sheet->shownCard()); }},
+    {"frmAnteprimaCartolina", [](TfrmCartoline* sheet) { return new TfrmAnteprimaCartolina(sheet, sheet->shownCard()); }},
+    {"frmExpCartoline", [](TfrmCartoline* sheet) { return new TfrmExpCartoline(sheet, sheet->state().archivePath); }},
 };
 
 } // namespace
@@ -105,17 +105,17 @@ private slots:
     void tabSkipsTheSaveFocusButton()
     {
         openSheet();
-        sheet->chkInVendita->setFocus();
-        QTest::keyClick(sheet->chkInVendita, Qt::Key_Tab);
+        named<QCheckBox>(sheet, "chkInVendita")->setFocus();
+        QTest::keyClick(named<QCheckBox>(sheet, "chkInVendita"), Qt::Key_Tab);
         QCOMPARE(focusName(), QStringLiteral("txtNome"));
-        QTest::keyClick(sheet->txtNome, Qt::Key_Backtab, Qt::ShiftModifier);
+        QTest::keyClick(named<QLineEdit>(sheet, "txtNome"), Qt::Key_Backtab, Qt::ShiftModifier);
         QCOMPARE(focusName(), QStringLiteral("chkInVendita"));
 
         // Saving still parks the focus on it, so that the field being edited
         // is finished; Tab then goes on from the start.
         fillRequiredFields(sheet);
-        sheet->txtNote->setFocus();
-        QTest::mouseClick(sheet->cmdSalva, Qt::LeftButton);
+        named<QLineEdit>(sheet, "txtNote")->setFocus();
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton);
         QCOMPARE(focusName(), QStringLiteral("btnFocus"));
         Dialogs::takeShown();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

@@ -58,11 +58,11 @@ QString photoFolder()
     return ProgramFolder::path() + QStringLiteral("Foto_Modellini");
 }
 
-QString photoPath(Photo which, const QString& archiveName, const QString& recordNumber)
+QString photoPath(Photo which, const QString& archiveName, qint32 record)
 {
     return photoFolder() + QLatin1Char('/') + ProgramFolder::trimmed(archiveName)
            + (which == Photo::A ? QStringLiteral("_Foto_A_") : QStringLiteral("_Foto_B_"))
-           + ProgramFolder::trimmed(recordNumber) + QStringLiteral(".jpg");
+           + QString::number(record) + QStringLiteral(".jpg");
 }
 
 bool ensurePhotoFolder()

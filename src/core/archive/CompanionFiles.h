@@ -15,9 +15,9 @@ enum class Photo { A, B };
 QString photoFolder();
 
 // Photo folder + "/" + archive name + "_Foto_A_" (or "_Foto_B_") + record
-// number + ".jpg"; name and number are trimmed first, so record 12 of
+// number in decimal + ".jpg"; the name is trimmed first, so record 12 of
 // " Ferrovie " is Ferrovie_Foto_A_12.jpg.
-QString photoPath(Photo which, const QString& archiveName, const QString& recordNumber);
+QString photoPath(Photo which, const QString& archiveName, qint32 record);
 
 // Creates the photo folder with every missing parent; an existing folder is
 // left as it is. False when it cannot be made a folder.

@@ -1,6 +1,5 @@
 #include "gui/output/frmExpCartoline.h"
 
-#include <QAbstractTableModel>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -9,7 +8,8 @@
 #include <QScrollBar>
 #include <QShowEvent>
 
-#include "gui/sheet/frmCartoline.h"
+#include "gui/output/GrigliaSchede.h"
+#include "gui/output/ModelloSchede.h"
 #include "gui/widgets/Banner.h"
 #include "core/system/TMisc.h"
 #include "gui/shell/GuideTexts.h"
@@ -24,7 +24,6 @@
 
 namespace {
 
-constexpr int kRigheIniziali = 10;
 constexpr int kAltezzaRiga = 21;
 constexpr int kLarghezzaNumero = 60;
 
@@ -41,194 +40,11 @@ public:
 
 } // namespace
 
-// Grid column 0 is the card number; columns 1 to 22 are the exported ones.
-class TModelloSchede : public QAbstractTableModel {
-public:
-    explicit TModelloSchede(QObject* parent) : QAbstractTableModel(parent)
-    {
-        m_tabella.Reimposta(kRigheIniziali);
-    }
-
-    const TTabellaSchede& tabella() const { return m_tabella; }
-
-    // Refills from the archive; a failure stops silently with the rows read so far.
-    void riempi(const QString& percorso)
-    {
-        beginResetModel();
-        try {
-            Esportazione::RiempiDaArchivio(m_tabella, percorso);
-        } catch (const EArchivioError&) {
-        }
-        endResetModel();
-    }
-
-    int rowCount(const QModelIndex& parent = {}) const override
-    {
-        return parent.isValid() ? 0 : m_tabella.Righe();
-    }
-    int columnCount(const QModelIndex& parent = {}) const override
-    {
-        return parent.isValid() ? 0 : Esportazione::NumeroColonne + 1;
-    }
-
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        if (!index.isValid())
-            return {};
-        const int riga = index.row();
-        const int colonna = index.column();
-        switch (role) {
-        case Qt::DisplayRole:
-        case Qt::EditRole:
-            if (colonna == 0)
-                return riga < m_tabella.RigheRiempite() ? QString::number(riga + 1) : QString();
-            return m_tabella.Testo(riga, colonna - 1);
-        case Qt::TextAlignmentRole:
-            return colonna == 0 ? QVariant(Qt::AlignCenter) : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
-        case Qt::BackgroundRole:
-            // The number column looks like the header: it is not data.
-            return colonna == 0 ? QVariant(QGuiApplication::palette().button()) : QVariant();
-        default:
-            return {};
-        }
-    }
-
-    bool setData(const QModelIndex& index, const QVariant& value, int role) override
-    {
-        if (!index.isValid() || role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
-            return false;
-        m_tabella.ImpostaTesto(index.row(), index.column() - 1, value.toString());
-        emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
-        return true;
-    }
-
-    Qt::ItemFlags flags(const QModelIndex& index) const override
-    {
-        if (!index.isValid())
-            return Qt::NoItemFlags;
-        Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-        if (index.column() > 0 && Esportazione::Colonne[size_t(index.column() - 1)].modificabile)
-            f |= Qt::ItemIsEditable;
-        return f;
-    }
-
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0
-            || section > Esportazione::NumeroColonne)
-            return QAbstractTableModel::headerData(section, orientation, role);
-        if (section == 0)
-            return QStringLiteral("N.");
-        return QString::fromUtf8(Esportazione::Colonne[size_t(section - 1)].intestazione);
-    }
-
-private:
-    TTabellaSchede m_tabella;
-};
-
-TGrigliaSchede::TGrigliaSchede(QWidget* parent) : QTableView(parent), m_fissa(new QTableView(this))
-{
-    m_fissa->setObjectName(QStringLiteral("grdNumeri"));
-    m_fissa->setFocusPolicy(Qt::NoFocus);
-    // Drawn inside the grid's own frame, so that its rows line up with the grid's
-    // (a style sheet giving the grid a border must leave this one without).
-    m_fissa->setFrameShape(QFrame::NoFrame);
-    m_fissa->verticalHeader()->hide();
-    m_fissa->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_fissa->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_fissa->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_fissa->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    viewport()->stackUnder(m_fissa);
-    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int size) {
-        if (section == 0) {
-            m_fissa->setColumnWidth(0, size);
-            posizionaColonnaFissa();
-        }
-    });
-    connect(verticalScrollBar(), &QAbstractSlider::valueChanged, m_fissa->verticalScrollBar(),
-            &QAbstractSlider::setValue);
-    connect(m_fissa->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(),
-            &QAbstractSlider::setValue);
-}
-
-void TGrigliaSchede::setModel(QAbstractItemModel* model)
-{
-    QTableView::setModel(model);
-    m_fissa->setModel(model);
-    m_fissa->setSelectionModel(selectionModel());
-    soloPrimaColonna();
-}
-
-void TGrigliaSchede::soloPrimaColonna()
-{
-    if (!model())
-        return;
-    for (int c = 1; c < model()->columnCount(); ++c)
-        m_fissa->setColumnHidden(c, true);
-    m_fissa->setColumnWidth(0, columnWidth(0));
-    QHeaderView* righe = m_fissa->verticalHeader();
-    righe->setMinimumSectionSize(verticalHeader()->minimumSectionSize());
-    righe->setSectionResizeMode(QHeaderView::Fixed);
-    righe->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
-    m_fissa->setAlternatingRowColors(alternatingRowColors());
-    m_fissa->horizontalHeader()->setDefaultAlignment(horizontalHeader()->defaultAlignment());
-    m_fissa->horizontalHeader()->setHighlightSections(horizontalHeader()->highlightSections());
-    posizionaColonnaFissa();
-}
-
-void TGrigliaSchede::posizionaColonnaFissa()
-{
-    m_fissa->setGeometry(verticalHeader()->width() + frameWidth(), frameWidth(), columnWidth(0),
-                         viewport()->height() + horizontalHeader()->height());
-}
-
-void TGrigliaSchede::resizeEvent(QResizeEvent* event)
-{
-    QTableView::resizeEvent(event);
-    posizionaColonnaFissa();
-}
-
-void TGrigliaSchede::updateGeometries()
-{
-    QTableView::updateGeometries();
-    posizionaColonnaFissa();
-}
-
-QModelIndex TGrigliaSchede::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
-{
-    const QModelIndex current = QTableView::moveCursor(cursorAction, modifiers);
-    // Moving left must not leave the current cell hidden under the fixed column.
-    if (cursorAction == MoveLeft && current.column() > 0
-        && visualRect(current).topLeft().x() < m_fissa->columnWidth(0)) {
-        const int sotto = visualRect(current).topLeft().x() - m_fissa->columnWidth(0);
-        horizontalScrollBar()->setValue(horizontalScrollBar()->value() + sotto);
-    }
-    return current;
-}
-
-void TGrigliaSchede::scrollTo(const QModelIndex& index, ScrollHint hint)
-{
-    if (index.column() > 0)
-        QTableView::scrollTo(index, hint);
-}
-
-void TGrigliaSchede::confermaModifica()
-{
-    if (state() != QAbstractItemView::EditingState)
-        return;
-    if (QWidget* editor = indexWidget(currentIndex())) {
-        commitData(editor);
-        closeEditor(editor, QAbstractItemDelegate::NoHint);
-    }
-}
-
-TfrmExpCartoline::TfrmExpCartoline(TfrmCartoline* frmCartoline)
-    : TFixedDialog(frmCartoline, QStringLiteral("frmExpCartoline"),
+TfrmExpCartoline::TfrmExpCartoline(QWidget* owner, const QString& archivePath)
+    : TFixedDialog(owner, QStringLiteral("frmExpCartoline"),
                    QStringLiteral(" Esporta archivio modellini in Excel"), QSize(862, 560), Look::steelBlue,
                    Qt::white),
-      m_frmCartoline(frmCartoline), m_modello(new TModelloSchede(this))
+      m_archivePath(ProgramFolder::trimmed(archivePath)), m_modello(new TModelloSchede(this))
 {
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("panSfondo"));
@@ -341,7 +157,7 @@ void TfrmExpCartoline::showEvent(QShowEvent* event)
 void TfrmExpCartoline::FormShow()
 {
     CursoreAttesa attesa;
-    m_modello->riempi(ProgramFolder::trimmed(m_frmCartoline->lblFile->text()));
+    m_modello->riempi(m_archivePath);
 }
 
 void TfrmExpCartoline::cmdEsportaClick()

@@ -1,6 +1,5 @@
 #pragma once
 #include <QStringList>
-#include <QTableView>
 
 #include "core/export/Export.h"
 #include "gui/widgets/FixedWindow.h"
@@ -10,33 +9,8 @@ class QLabel;
 class TBanner;
 class THints;
 class TPictureButton;
-class TfrmCartoline;
+class TGrigliaSchede;
 class TModelloSchede;
-
-// The export grid: a view over the card table whose first column (the card
-// number) stays in place while the other columns scroll sideways. Finishing
-// an edit in progress is public so that the export takes what is being typed.
-class TGrigliaSchede : public QTableView {
-    Q_OBJECT
-public:
-    explicit TGrigliaSchede(QWidget* parent);
-    void setModel(QAbstractItemModel* model) override;
-    void confermaModifica();
-    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
-
-    // The view drawn over the first column.
-    QTableView* colonnaFissa() const { return m_fissa; }
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
-    void updateGeometries() override;
-
-private:
-    void soloPrimaColonna();
-    void posizionaColonnaFissa();
-    QTableView* m_fissa;
-};
 
 // Export window: lists every card of the record sheet's archive in a grid
 // whose cells the user may retouch, and writes them to the spreadsheet file
@@ -45,15 +19,8 @@ private:
 class TfrmExpCartoline : public TFixedDialog {
     Q_OBJECT
 public:
-    explicit TfrmExpCartoline(TfrmCartoline* frmCartoline);
-
-    TBanner* imgLogo;
-    QLabel* icoHand;
-    TPictureButton* cmdEsporta;
-    TPictureButton* cmdGuida;
-    TPictureButton* cmdEsci;
-    TGrigliaSchede* grdRecords;
-    QLabel* panInfo;
+    // Over the archive at `archivePath`.
+    TfrmExpCartoline(QWidget* owner, const QString& archivePath);
 
     void cmdEsportaClick();
     void cmdGuidaClick();
@@ -69,7 +36,15 @@ protected:
 private:
     void buildHints(QWidget* panel, QFrame* toolbar, QFrame* statusBar);
 
-    TfrmCartoline* m_frmCartoline;
+    TBanner* imgLogo;
+    QLabel* icoHand;
+    TPictureButton* cmdEsporta;
+    TPictureButton* cmdGuida;
+    TPictureButton* cmdEsci;
+    TGrigliaSchede* grdRecords;
+    QLabel* panInfo;
+
+    QString m_archivePath;
     TModelloSchede* m_modello;
     THints* m_hints = nullptr;
 };

@@ -6,7 +6,6 @@
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include "gui/sheet/frmCartoline.h"
 #include "core/archive/Archivio.h"
 #include "core/archive/CompanionFiles.h"
 #include "core/archive/ProgramFolder.h"
@@ -27,7 +26,8 @@ const TPhoto& banner()
 
 } // namespace
 
-TfrmSlideshow_Euro_01::TfrmSlideshow_Euro_01(TfrmCartoline* sheet) : TfrmZoom(sheet), m_sheet(sheet)
+TfrmSlideshow_Euro_01::TfrmSlideshow_Euro_01(QWidget* owner, const QString& archivePath, const QString& archiveName)
+    : TfrmZoom(owner), m_archivePath(ProgramFolder::trimmed(archivePath)), m_archiveName(archiveName)
 {
     setObjectName(QStringLiteral("frmSlideshow_Euro_01"));
     setWindowTitle(QStringLiteral(" Slide Show Modellini"));
@@ -81,13 +81,13 @@ void TfrmSlideshow_Euro_01::cmdAvantiClick()
         return;
     try {
         TArchivio archive;
-        archive.ApriArchivio(ProgramFolder::trimmed(m_sheet->lblFile->text()));
-        if (ProgramFolder::trimmed(lblPosizione->text()).isEmpty())
-            lblPosizione->setText(QStringLiteral("0"));
-        const int p = ProgramFolder::trimmed(lblPosizione->text()).toInt();
+        archive.ApriArchivio(m_archivePath);
+        if (!m_position)
+            showPosition(0);
+        const qint32 p = *m_position;
         const int count = archive.ContaSchede();
         if (count == 0) {
-            lblPosizione->clear();
+            showPosition(std::nullopt);
             archive.ChiudiArchivio();
             Timer->stop();
             m_boxOpen = true;
@@ -98,15 +98,15 @@ void TfrmSlideshow_Euro_01::cmdAvantiClick()
         }
         if (p < count) {
             archive.LeggiScheda(p + 1);
-            lblPosizione->setText(QString::number(p + 1));
+            showPosition(p + 1);
             archive.ChiudiArchivio();
             subApriFoto();
         } else {
             // The tick after the last card only rewinds.
-            lblPosizione->setText(QStringLiteral("0"));
+            showPosition(0);
             archive.ChiudiArchivio();
         }
-        const int shown = lblPosizione->text().toInt();
+        const qint32 shown = *m_position;
         prepare(shown < count ? shown + 1 : 1);
     } catch (const EArchivioError&) {
         m_boxOpen = true;
@@ -115,9 +115,15 @@ void TfrmSlideshow_Euro_01::cmdAvantiClick()
     }
 }
 
+void TfrmSlideshow_Euro_01::showPosition(std::optional<qint32> position)
+{
+    m_position = position;
+    lblPosizione->setText(position ? QString::number(*position) : QString());
+}
+
 QString TfrmSlideshow_Euro_01::photoPathOf(int record) const
 {
-    return CompanionFiles::photoPath(CompanionFiles::Photo::A, m_sheet->lblNome->text(), QString::number(record));
+    return CompanionFiles::photoPath(CompanionFiles::Photo::A, m_archiveName, record);
 }
 
 void TfrmSlideshow_Euro_01::prepare(int record)
@@ -142,7 +148,7 @@ void TfrmSlideshow_Euro_01::waitForPrepared()
 
 void TfrmSlideshow_Euro_01::subApriFoto()
 {
-    prepare(ProgramFolder::trimmed(lblPosizione->text()).toInt()); // nothing new when it is ready or on its way
+    prepare(m_position.value_or(0)); // nothing new when it is ready or on its way
     const TShownPhoto prepared = m_prepared.result();
     m_prepared = {};
     m_preparedPath.clear();

@@ -2,12 +2,13 @@
 #include <QFuture>
 #include <QString>
 
+#include <optional>
+
 #include "core/photos/Photo.h"
 #include "gui/sheet/frmZoom.h"
 
 class QLabel;
 class QTimer;
-class TfrmCartoline;
 class TPictureButton;
 
 // Slideshow: photo A of every card of the record sheet's archive, full
@@ -26,17 +27,15 @@ class TfrmSlideshow_Euro_01 : public TfrmZoom {
 public:
     static constexpr int kIntervallo = 6000; // milliseconds between ticks
 
-    explicit TfrmSlideshow_Euro_01(TfrmCartoline* sheet);
+    // Over the archive at `archivePath`, whose photos are named after `archiveName`.
+    TfrmSlideshow_Euro_01(QWidget* owner, const QString& archivePath, const QString& archiveName);
 
-    TImageView* imgBianco;
-    QLabel* lblPosizione;
-    TPictureButton* cmdAvanti;
     QTimer* Timer;
 
     // One tick: the next card's photo, the rewind after the last card, or
     // the end on an empty archive.
     void cmdAvantiClick();
-    // Photo A of the card numbered by lblPosizione into imgFoto.
+    // Photo A of the card on screen into imgFoto.
     void subApriFoto();
 
     // Benchmarks and tests: waits until the photo of the next showing is
@@ -48,10 +47,19 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // The card on screen, mirrored by lblPosizione: none before the first
+    // tick and after an empty archive, 0 after the rewind past the last.
+    void showPosition(std::optional<qint32> position);
     QString photoPathOf(int record) const;
     void prepare(int record);
 
-    TfrmCartoline* m_sheet;
+    TImageView* imgBianco;
+    QLabel* lblPosizione;
+    TPictureButton* cmdAvanti;
+
+    QString m_archivePath;
+    QString m_archiveName;
+    std::optional<qint32> m_position;
     QString m_preparedPath; // empty when nothing is being prepared
     QFuture<TShownPhoto> m_prepared; // at the size imgFoto draws it
     bool m_boxOpen = false;

@@ -1,14 +1,12 @@
 #include "gui/output/frmStampaCartolina.h"
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
 
 #include <exception>
 
 #include "gui/output/ReportOutput.h"
-#include "gui/sheet/frmCartoline.h"
 #include "core/archive/ProgramFolder.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/ImageView.h"
@@ -58,24 +56,15 @@ QWidget* informationPicture(QWidget* panel, const QString& name, const QString& 
     return picture;
 }
 
-QString sourceText(const QWidget* source)
-{
-    if (auto* edit = qobject_cast<const QLineEdit*>(source))
-        return edit->text();
-    if (auto* label = qobject_cast<const QLabel*>(source))
-        return label->text();
-    return {};
-}
-
 } // namespace
 
-TCardOutputWindow::TCardOutputWindow(TfrmCartoline* sheet, Output output)
-    : TFixedDialog(sheet, output == Output::Preview ? QStringLiteral("frmAnteprimaCartolina")
+TCardOutputWindow::TCardOutputWindow(QWidget* owner, const TShownCard& card, Output output)
+    : TFixedDialog(owner, output == Output::Preview ? QStringLiteral("frmAnteprimaCartolina")
                                                     : QStringLiteral("frmStampaCartolina"),
                    output == Output::Preview ? QStringLiteral(" Anteprima di stampa")
                                              : QStringLiteral(" Stampa documento"),
                    QSize(364, 287), Look::steelBlue, Qt::white),
-      m_sheet(sheet), m_output(output)
+      m_card(card), m_output(output)
 {
     FixedWindow::centreOnOwner(this);
 
@@ -146,7 +135,7 @@ void TCardOutputWindow::FormShow()
 {
     // The slot's own photo, not the small picture drawn on screen: on paper
     // it is decoded at the size it prints.
-    const TPhoto& shown = m_sheet->imgFoto->photo();
+    const TPhoto& shown = m_card.photoA;
     imgLogo->setPhoto(shown.isNull() ? imgTemp->photo() : shown);
 }
 
@@ -168,25 +157,25 @@ bool TCardOutputWindow::fillAndOutput()
     page->setOrientation(QPageLayout::Portrait);
     picture->setPicture(imgLogo->photo());
 
-    const TfrmCartoline& s = *m_sheet;
-    const std::pair<const char*, const QWidget*> sources[] = {
-        {"txtModellino", s.txtNome},         {"txtNome", s.lblNome},
-        {"txtTipologia", s.txtTipologia},    {"txtProduttore", s.txtProduttore},
-        {"txtCodice", s.txtCodice},          {"txtDescrizione", s.txtDescrizione},
-        {"txtAnno", s.txtAnno},              {"txtValore", s.txtValore},
-        {"txtProprietario", s.txtProprietario}, {"txtMateriali", s.txtMateriali},
-        {"txtColori", s.txtColori},          {"txtConfezione", s.txtConfezione},
-        {"txtDifetti", s.txtDifetti},        {"txtData", s.txtData},
-        {"txtProvenienza", s.txtProvenienza}, {"txtMontaggio", s.txtMontaggio},
-        {"txtScala", s.txtScala},            {"txtDimensioni", s.txtDimensioni},
-        {"txtRarita", s.txtRarita},          {"txtStato", s.txtStato},
-        {"txtLuogo", s.txtLuogo},            {"txtNote", s.txtNote},
+    const auto field = [this](Campo campo) { return m_card.texts.value(campo); };
+    const std::pair<const char*, QString> sources[] = {
+        {"txtModellino", field(Campo::Nome)},         {"txtNome", m_card.archiveName},
+        {"txtTipologia", field(Campo::Tipologia)},    {"txtProduttore", field(Campo::Produttore)},
+        {"txtCodice", field(Campo::Codice)},          {"txtDescrizione", field(Campo::Descrizione)},
+        {"txtAnno", field(Campo::Anno)},              {"txtValore", field(Campo::Valore)},
+        {"txtProprietario", field(Campo::Proprietario)}, {"txtMateriali", field(Campo::Materiali)},
+        {"txtColori", field(Campo::Colori)},          {"txtConfezione", field(Campo::Confezione)},
+        {"txtDifetti", field(Campo::Difetti)},        {"txtData", field(Campo::Data)},
+        {"txtProvenienza", field(Campo::Provenienza)}, {"txtMontaggio", field(Campo::Montaggio)},
+        {"txtScala", field(Campo::Scala)},            {"txtDimensioni", field(Campo::Dimensioni)},
+        {"txtRarita", field(Campo::Rarita)},          {"txtStato", field(Campo::Stato)},
+        {"txtLuogo", field(Campo::Luogo)},            {"txtNote", field(Campo::Note)},
     };
     for (const auto& [name, source] : sources) {
         TReportText* text = repDocumento.find<TReportText>(QString::fromLatin1(name));
         if (!text)
             return false;
-        text->setText(ProgramFolder::trimmed(sourceText(source)));
+        text->setText(ProgramFolder::trimmed(source));
     }
     repDocumento.prepare();
 

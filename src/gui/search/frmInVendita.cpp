@@ -9,8 +9,8 @@
 
 QString TfrmInVendita::UltimaRicerca;
 
-TfrmInVendita::TfrmInVendita(TfrmCartoline* sheet)
-    : TfrmRiepilogo(sheet, QStringLiteral("frmInVendita"), QStringLiteral(" Riepilogo modellini in vendita"),
+TfrmInVendita::TfrmInVendita(QWidget* owner, const QString& archivePath)
+    : TfrmRiepilogo(owner, archivePath, QStringLiteral("frmInVendita"), QStringLiteral(" Riepilogo modellini in vendita"),
                     QStringLiteral(":/pictures/forsale_banner.svg"), QStringLiteral("MODELLINI IN VENDITA"),
                     QStringLiteral("Riepilogo modellini in vendita"), UltimaRicerca)
 {

@@ -7,7 +7,7 @@
 class TfrmInVendita : public TfrmRiepilogo {
     Q_OBJECT
 public:
-    explicit TfrmInVendita(TfrmCartoline* sheet);
+    TfrmInVendita(QWidget* owner, const QString& archivePath);
 
     // The last find-in-list text of every for-sale window.
     static QString UltimaRicerca;

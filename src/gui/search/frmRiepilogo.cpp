@@ -7,7 +7,6 @@
 
 #include "gui/search/ListaRiepilogo.h"
 #include "core/search/RigaRiepilogo.h"
-#include "gui/sheet/frmCartoline.h"
 #include "gui/widgets/Banner.h"
 #include "core/archive/Archivio.h"
 #include "core/archive/ProgramFolder.h"
@@ -21,11 +20,11 @@ const QColor kCrimson(0xDC, 0x14, 0x3C);
 
 } // namespace
 
-TfrmRiepilogo::TfrmRiepilogo(TfrmCartoline* sheet, const QString& objectName, const QString& caption,
-                             const QString& bannerPicture, const QString& bannerText,
+TfrmRiepilogo::TfrmRiepilogo(QWidget* owner, const QString& archivePath, const QString& objectName,
+                             const QString& caption, const QString& bannerPicture, const QString& bannerText,
                              const QString& titoloStampa, QString& ultimaRicerca)
-    : TFixedDialog(sheet, objectName, caption, QSize(862, 560), Look::steelBlue, Qt::white),
-      m_sheet(sheet), m_titoloStampa(titoloStampa), m_ultimaRicerca(ultimaRicerca)
+    : TFixedDialog(owner, objectName, caption, QSize(862, 560), Look::steelBlue, Qt::white),
+      m_archivio(ProgramFolder::trimmed(archivePath)), m_titoloStampa(titoloStampa), m_ultimaRicerca(ultimaRicerca)
 {
     panContainer = new QWidget(this);
     panContainer->setObjectName(QStringLiteral("panContainer"));
@@ -85,11 +84,6 @@ TfrmRiepilogo::TfrmRiepilogo(TfrmCartoline* sheet, const QString& objectName, co
     connect(btnStampa, &QPushButton::clicked, this, &TfrmRiepilogo::btnStampaClick);
     connect(btnChiudi, &QPushButton::clicked, this, &TfrmRiepilogo::btnChiudiClick);
     connect(lstRecords, &TListaRiepilogo::doppioClic, this, &TfrmRiepilogo::lstRecordsDblClick);
-}
-
-QString TfrmRiepilogo::archivio() const
-{
-    return ProgramFolder::trimmed(m_sheet->lblFile->text());
 }
 
 QStringList TfrmRiepilogo::righe() const
@@ -206,11 +200,11 @@ void TfrmRiepilogo::btnTrovaClick()
 void TfrmRiepilogo::lstRecordsDblClick()
 {
     // The line keeps the number of the record it was built from: that record,
-    // read afresh, goes to the sheet, even where other records give the same
-    // line. A failure (no line chosen, the archive unreadable, the record no
-    // longer there) closes the window without a message.
+    // read afresh by the sheet, is the one shown, even where other records
+    // give the same line. A failure (no line chosen, the archive unreadable,
+    // the record no longer there) closes the window without a message.
     const int riga = lstRecords->currentRow();
-    if (riga >= 0 && consegnaAllaScheda())
-        m_sheet->subRichiamaScheda(lstRecords->numero(riga));
+    if (riga >= 0)
+        emit recordChosen(lstRecords->numero(riga));
     accept();
 }

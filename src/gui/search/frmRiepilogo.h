@@ -11,25 +11,14 @@ class QLineEdit;
 class QPushButton;
 class TBanner;
 class TListaRiepilogo;
-class TfrmCartoline;
 
 // What the find window's results and the for-sale listing have in common: a
 // fixed window over the record sheet's archive holding the results panel
 // `panContainer` (banner, find in the list, the sorted list of record lines,
-// print and close), and bringing a chosen line's record onto the sheet.
+// print and close), and handing a chosen line's record number back.
 class TfrmRiepilogo : public TFixedDialog {
     Q_OBJECT
 public:
-    // Results panel.
-    QWidget* panContainer;
-    TBanner* imgLogo;
-    QLabel* icoIstruzioni01;
-    QLineEdit* txtTrova;
-    QPushButton* btnTrova;
-    TListaRiepilogo* lstRecords;
-    QLabel* lblRigo03;
-    QPushButton* btnChiudi;
-    QPushButton* btnStampa;
     // Each listing window holds its own copy of the summary layout.
     TSummaryReport frxReport;
 
@@ -40,27 +29,38 @@ public:
     // Find in the list: from the selected line on, the next line holding the
     // text of txtTrova (A-Z without regard to case), wrapping around.
     void btnTrovaClick();
-    // Brings the selected line's record onto the record sheet, then closes.
+    // Hands the selected line's record number back (recordChosen), then closes.
     void lstRecordsDblClick();
     void btnStampaClick();
     void btnChiudiClick();
 
+signals:
+    // A line was chosen: its record, for the sheet to show.
+    void recordChosen(qint32 number);
+
 protected:
-    TfrmRiepilogo(TfrmCartoline* sheet, const QString& objectName, const QString& caption,
+    TfrmRiepilogo(QWidget* owner, const QString& archivePath, const QString& objectName, const QString& caption,
                   const QString& bannerPicture, const QString& bannerText, const QString& titoloStampa,
                   QString& ultimaRicerca);
 
-    TfrmCartoline* sheet() const { return m_sheet; }
+    // Results panel.
+    QWidget* panContainer;
+    TBanner* imgLogo;
+    QLabel* icoIstruzioni01;
+    QLineEdit* txtTrova;
+    QPushButton* btnTrova;
+    TListaRiepilogo* lstRecords;
+    QLabel* lblRigo03;
+    QPushButton* btnChiudi;
+    QPushButton* btnStampa;
+
     // The path of the sheet's archive, trimmed.
-    QString archivio() const;
+    const QString& archivio() const { return m_archivio; }
     // The last find-in-list text of this kind of window.
     QString& ultimaRicerca() { return m_ultimaRicerca; }
 
     // Sorts the lines and shows them in the list, replacing what it held.
     void elenca(std::vector<RigaElenco> righe);
-
-    // Whether a chosen record may be written to the sheet.
-    virtual bool consegnaAllaScheda() const { return true; }
 
     // Every opening starts over: no find-in-list text, the first line chosen.
     virtual void FormShow();
@@ -76,7 +76,7 @@ protected:
     void enterPresses(QPushButton* button);
 
 private:
-    TfrmCartoline* m_sheet;
+    QString m_archivio;
     QString m_titoloStampa;
     QString& m_ultimaRicerca;
     QHash<QObject*, QWidget*> m_enterTargets;

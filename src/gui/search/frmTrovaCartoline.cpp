@@ -18,9 +18,18 @@ QString TfrmTrovaCartoline::UltimaRicerca;
 
 namespace {
 
+// Field placement on the criteria panel; the highlight reaches 4 units
+// beyond its field on every side (328 x 30 around 320 x 22).
+constexpr int kColumnX[] = {128, 488};
+constexpr int kFirstRowY = 118;
+constexpr int kRowHeight = 62;
+constexpr int kCaptionHeight = 20;
+
+} // namespace
+
 // One criteria field: its caption, its place (column, row) and the highlight
 // shown behind it while it has the focus. Listed in Enter order.
-struct Criterio {
+struct TfrmTrovaCartoline::Criterio {
     QLineEdit* TfrmTrovaCartoline::*field;
     const char* name;
     const char* caption;
@@ -30,7 +39,7 @@ struct Criterio {
     const char* highlightName;
 };
 
-const Criterio kCriteri[] = {
+const TfrmTrovaCartoline::Criterio TfrmTrovaCartoline::kCriteri[10] = {
     {&TfrmTrovaCartoline::txtNome, "txtNome", "Nome modellino:", 0, 0, &TfrmTrovaCartoline::effCampo01, "effCampo01"},
     {&TfrmTrovaCartoline::txtTipologia, "txtTipologia", "Tipologia:", 1, 0, &TfrmTrovaCartoline::effCampo02, "effCampo02"},
     {&TfrmTrovaCartoline::txtProduttore, "txtProduttore", "Produttore:", 0, 1, &TfrmTrovaCartoline::effCampo09, "effCampo09"},
@@ -43,17 +52,8 @@ const Criterio kCriteri[] = {
     {&TfrmTrovaCartoline::txtNote, "txtNote", "Note:", 1, 4, &TfrmTrovaCartoline::effCampo04, "effCampo04"},
 };
 
-// Field placement on the criteria panel; the highlight reaches 4 units
-// beyond its field on every side (328 x 30 around 320 x 22).
-constexpr int kColumnX[] = {128, 488};
-constexpr int kFirstRowY = 118;
-constexpr int kRowHeight = 62;
-constexpr int kCaptionHeight = 20;
-
-} // namespace
-
-TfrmTrovaCartoline::TfrmTrovaCartoline(TfrmCartoline* sheet)
-    : TfrmRiepilogo(sheet, QStringLiteral("frmTrovaCartoline"), QStringLiteral(" Trova modellini in archivio"),
+TfrmTrovaCartoline::TfrmTrovaCartoline(QWidget* owner, const QString& archivePath)
+    : TfrmRiepilogo(owner, archivePath, QStringLiteral("frmTrovaCartoline"), QStringLiteral(" Trova modellini in archivio"),
                     QStringLiteral(":/pictures/search_banner.svg"), QStringLiteral("RISULTATI DI RICERCA"),
                     QStringLiteral("Riepilogo modellini in archivio"), UltimaRicerca)
 {
@@ -157,6 +157,8 @@ void TfrmTrovaCartoline::buildCriteria()
     lblMemory = new QLabel(panAvvio);
     lblMemory->setObjectName(QStringLiteral("lblMemory"));
     lblMemory->hide();
+    // Opened from the record sheet, always.
+    lblMemory->setText(QStringLiteral("cartoline"));
 
     connect(btnCerca, &QPushButton::clicked, this, &TfrmTrovaCartoline::btnCercaClick);
     connect(btnAnnulla, &QPushButton::clicked, this, &TfrmTrovaCartoline::btnAnnullaClick);
@@ -228,7 +230,3 @@ void TfrmTrovaCartoline::btnAnnullaClick()
     reject();
 }
 
-bool TfrmTrovaCartoline::consegnaAllaScheda() const
-{
-    return ProgramFolder::trimmed(lblMemory->text()) == QLatin1String("cartoline");
-}

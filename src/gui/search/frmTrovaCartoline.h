@@ -12,10 +12,24 @@ class QFrame;
 class TfrmTrovaCartoline : public TfrmRiepilogo {
     Q_OBJECT
 public:
-    explicit TfrmTrovaCartoline(TfrmCartoline* sheet);
+    TfrmTrovaCartoline(QWidget* owner, const QString& archivePath);
 
     // The last find-in-list text of every find window.
     static QString UltimaRicerca;
+
+    void btnCercaMouseDown();
+    void btnCercaClick();
+    void btnAnnullaClick();
+
+protected:
+    void FormShow() override;
+    void FormClose() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Criterio;
+    // The criteria fields in Enter order, with their places and highlights.
+    static const Criterio kCriteri[10];
 
     // Criteria panel.
     QWidget* panAvvio;
@@ -50,20 +64,6 @@ public:
     // Results panel, besides the shared part.
     QLabel* lblTrovate;
 
-    // The criteria fields in Enter order, each searching its own record field.
-    const QList<QLineEdit*>& criteri() const { return m_criteri; }
-
-    void btnCercaMouseDown();
-    void btnCercaClick();
-    void btnAnnullaClick();
-
-protected:
-    bool consegnaAllaScheda() const override;
-    void FormShow() override;
-    void FormClose() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     void buildCriteria();
 
     QList<QLineEdit*> m_criteri;

@@ -42,10 +42,10 @@ QString saveFailedMessage()
                           "cartella scelta e di usare l'estensione .jpg oppure .bmp.");
 }
 
-void captureWithWebCam(TfrmCartoline* sheet, const QString& marker)
+void captureWithWebCam(TfrmCartoline* sheet, CompanionFiles::Photo which, TImageView* slot)
 {
-    TfrmWebCam webcam(sheet);
-    webcam.lblMemory->setText(marker);
+    TfrmWebCam webcam(sheet, which);
+    QObject::connect(&webcam, &TfrmWebCam::imported, slot, [slot](const TPhoto& photo) { slot->setPhoto(photo); });
     webcam.exec();
 }
 
@@ -167,9 +167,9 @@ void TfrmCartoline::showUnreadPhotos()
 
 void TfrmCartoline::subApriFotoScheda()
 {
-    const QString archive = lblNome->text();
-    const QString number = ProgramFolder::trimmed(lblPosizione->text());
-    if (number.isEmpty()) {
+    const QString archive = m_state.archiveName;
+    const qint32 number = m_state.number;
+    if (m_state.isNewCard()) {
         subMostraSegnaposto();
         return;
     }
@@ -207,16 +207,16 @@ bool TfrmCartoline::subSalvaFotoScheda()
 {
     // On failure the slots keep their pictures, so that saving again can
     // still write them; the caller tells the user.
-    const QString archive = lblNome->text();
-    const QString number = ProgramFolder::trimmed(lblPosizione->text());
-    if (number.isEmpty() || !CompanionFiles::ensurePhotoFolder())
+    const QString archive = m_state.archiveName;
+    const qint32 number = m_state.number;
+    if (m_state.isNewCard() || !CompanionFiles::ensurePhotoFolder())
         return false;
     return storePhoto(imgFoto, CompanionFiles::Photo::A, archive, number)
            && storePhoto(imgFoto02, CompanionFiles::Photo::B, archive, number);
 }
 
 bool TfrmCartoline::storePhoto(TImageView* slot, CompanionFiles::Photo which, const QString& archive,
-                               const QString& number)
+                               qint32 number)
 {
     const QString path = CompanionFiles::photoPath(which, archive, number);
     // A file that could not be read may still be the collector's only copy
@@ -248,8 +248,7 @@ void TfrmCartoline::savePhotoOf(TImageView* slot)
 
 void TfrmCartoline::zoomPhotoOf(TImageView* slot)
 {
-    TfrmZoom zoom(this);
-    zoom.imgFoto->setPhoto(slot->photo());
+    TfrmZoom zoom(this, slot->photo());
     zoom.exec();
 }
 
@@ -262,6 +261,6 @@ void TfrmCartoline::btnCancFoto02Click() { imgFoto02->setPhoto(imgBianco02->phot
 void TfrmCartoline::btnZoomFotoClick() { zoomPhotoOf(imgFoto); }
 void TfrmCartoline::btnZoomFoto02Click() { zoomPhotoOf(imgFoto02); }
 
-// The webcam window puts its capture straight into the slot its marker names.
-void TfrmCartoline::btnAcquisisciFotoClick() { captureWithWebCam(this, QStringLiteral("foto01")); }
-void TfrmCartoline::btnAcquisisciFoto02Click() { captureWithWebCam(this, QStringLiteral("foto02")); }
+// An imported capture goes straight into the slot that asked for it.
+void TfrmCartoline::btnAcquisisciFotoClick() { captureWithWebCam(this, CompanionFiles::Photo::A, imgFoto); }
+void TfrmCartoline::btnAcquisisciFoto02Click() { captureWithWebCam(this, CompanionFiles::Photo::B, imgFoto02); }

@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "gui/sheet/frmCartoline.h"
 #include "gui/widgets/Banner.h"
 #include "core/system/TMisc.h"
 #include "core/formats/CodePage.h"
@@ -23,8 +22,6 @@ constexpr QSize kPanel(609, 503);
 constexpr int kSlotStep = 120;
 // Longer extensions are not worth keeping at the cost of the name.
 constexpr int kLongestKeptExtension = 16;
-
-const QString kMarker = QStringLiteral("cartoline");
 
 // What the record gives back after storing `text` in an attachment name.
 QString throughRecord(const QString& text)
@@ -84,10 +81,9 @@ QString TfrmAllegaCartella::copyFailedMessage()
                           "possedere i privilegi di scrittura nella cartella di installazione del programma.");
 }
 
-TfrmAllegaCartella::TfrmAllegaCartella(TfrmCartoline* sheet)
-    : TFixedDialog(sheet, QStringLiteral("frmAllegaCartella"), QStringLiteral(" Allega file"), kClient,
-                   Look::steelBlue, Qt::white),
-      m_sheet(sheet)
+TfrmAllegaCartella::TfrmAllegaCartella(QWidget* owner, const TAttachments& attachments)
+    : TFixedDialog(owner, QStringLiteral("frmAllegaCartella"), QStringLiteral(" Allega file"), kClient,
+                   Look::steelBlue, Qt::white)
 {
     panContainer = new QFrame(this);
     panContainer->setObjectName(QStringLiteral("panContainer"));
@@ -109,6 +105,8 @@ TfrmAllegaCartella::TfrmAllegaCartella(TfrmCartoline* sheet)
     lblMemory = new QLabel(panContainer);
     lblMemory->setObjectName(QStringLiteral("lblMemory"));
     lblMemory->hide();
+    // Opened from the record sheet, always.
+    lblMemory->setText(QStringLiteral("cartoline"));
 
     dlgFile.mode = Dialogs::FileRequest::Open;
     dlgFile.title = QStringLiteral("Selezionare il file da allegare:");
@@ -135,6 +133,8 @@ TfrmAllegaCartella::TfrmAllegaCartella(TfrmCartoline* sheet)
     }
     QWidget::setTabOrder(previous, btnApplica);
     QWidget::setTabOrder(btnApplica, btnAnnulla);
+
+    subCopiaDallaScheda(attachments);
 }
 
 void TfrmAllegaCartella::buildSlot(int index)
@@ -240,24 +240,21 @@ void TfrmAllegaCartella::clearName(int index)
     m_slots[index].name->clear();
 }
 
-QList<std::pair<QLabel*, QLineEdit*>> TfrmAllegaCartella::exchanged() const
+void TfrmAllegaCartella::subCopiaDallaScheda(const TAttachments& attachments)
 {
-    return {{m_sheet->lblFile01, txtFile01}, {m_sheet->lblFile02, txtFile02}, {m_sheet->lblFile03, txtFile03},
-            {m_sheet->lblDesc01, txtDesc01}, {m_sheet->lblDesc02, txtDesc02}, {m_sheet->lblDesc03, txtDesc03}};
-}
-
-void TfrmAllegaCartella::subCopiaDallaScheda()
-{
-    for (const auto& [label, field] : exchanged())
-        field->setText(ProgramFolder::trimmed(label->text()));
+    for (int i = 0; i < 3; ++i) {
+        m_slots[i].name->setText(ProgramFolder::trimmed(attachments[size_t(i)].name));
+        m_slots[i].description->setText(ProgramFolder::trimmed(attachments[size_t(i)].description));
+    }
 }
 
 void TfrmAllegaCartella::btnApplicaClick()
 {
-    if (lblMemory->text() != kMarker)
-        return;
-    for (const auto& [label, field] : exchanged())
-        label->setText(ProgramFolder::trimmed(field->text()));
+    TAttachments result;
+    for (int i = 0; i < 3; ++i)
+        result[size_t(i)] = {ProgramFolder::trimmed(m_slots[i].name->text()),
+                             ProgramFolder::trimmed(m_slots[i].description->text())};
+    emit applied(result);
     accept();
 }
 

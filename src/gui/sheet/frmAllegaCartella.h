@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "gui/sheet/CardState.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/FixedWindow.h"
 
@@ -12,17 +13,17 @@ class QLineEdit;
 class QPushButton;
 class TBanner;
 class TPictureButton;
-class TfrmCartoline;
 
 // Attachments window: the names and descriptions of the three files attached
 // to the card on the record sheet. A picked file is copied into the
-// attachments folder at once; the six values go back to the sheet's hidden
-// labels on "Applica e chiudi" and reach the archive with the sheet's next
-// save. Per use: created by the sheet's "Allegati", shown modally, discarded.
+// attachments folder at once; the six values go back to the sheet on
+// "Applica e chiudi" (applied) and reach the archive with the sheet's next
+// save. Per use: created by the sheet's "Allegati" with the card's
+// attachments, shown modally, discarded.
 class TfrmAllegaCartella : public TFixedDialog {
     Q_OBJECT
 public:
-    explicit TfrmAllegaCartella(TfrmCartoline* sheet);
+    TfrmAllegaCartella(QWidget* owner, const TAttachments& attachments);
 
     // The name a record keeps of `name` once saved and read back: the copy
     // is made under exactly this name, so that the stored name opens it.
@@ -32,10 +33,29 @@ public:
     // The message shown when the picked file could not be copied.
     static QString copyFailedMessage();
 
+    Dialogs::FileRequest dlgFile;
+
+    void btnSfoglia01Click() { pickAndCopy(0); }
+    void btnSfoglia02Click() { pickAndCopy(1); }
+    void btnSfoglia03Click() { pickAndCopy(2); }
+    void btnApri01Click() { openAttachment(0); }
+    void btnApri02Click() { openAttachment(1); }
+    void btnApri03Click() { openAttachment(2); }
+    void imgCancella01Click() { clearName(0); }
+    void imgCancella02Click() { clearName(1); }
+    void imgCancella03Click() { clearName(2); }
+
+    void btnApplicaClick();
+    void btnAnnullaClick();
+
+signals:
+    // "Applica e chiudi": the six values, trimmed, for the card.
+    void applied(const TAttachments& attachments);
+
+private:
     QWidget* panContainer;
     TBanner* imgLogo;
     QLabel* lblMemory;
-    Dialogs::FileRequest dlgFile;
 
     QFrame* shpFile01;
     QFrame* shpFile02;
@@ -64,22 +84,8 @@ public:
     QPushButton* btnAnnulla;
     QPushButton* btnApplica;
 
-    void btnSfoglia01Click() { pickAndCopy(0); }
-    void btnSfoglia02Click() { pickAndCopy(1); }
-    void btnSfoglia03Click() { pickAndCopy(2); }
-    void btnApri01Click() { openAttachment(0); }
-    void btnApri02Click() { openAttachment(1); }
-    void btnApri03Click() { openAttachment(2); }
-    void imgCancella01Click() { clearName(0); }
-    void imgCancella02Click() { clearName(1); }
-    void imgCancella03Click() { clearName(2); }
-    // Opening: each of the sheet's six labels, trimmed, into its field.
-    void subCopiaDallaScheda();
-
-    void btnApplicaClick();
-    void btnAnnullaClick();
-
-private:
+    // Opening: each of the card's six values, trimmed, into its field.
+    void subCopiaDallaScheda(const TAttachments& attachments);
     struct Slot {
         QLineEdit* name;
         QLineEdit* description;
@@ -90,9 +96,5 @@ private:
     void pickAndCopy(int index);
     void openAttachment(int index);
     void clearName(int index);
-    // Each sheet label beside the window field it is exchanged with.
-    QList<std::pair<QLabel*, QLineEdit*>> exchanged() const;
-
-    TfrmCartoline* m_sheet;
     Slot m_slots[3];
 };

@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <array>
+
 #include "gui/output/frmExpCartoline.h"
 #include "gui/output/frmSlideshow_Euro_01.h"
 #include "gui/output/frmStampaCartolina.h"
@@ -20,6 +22,7 @@
 #include "core/archive/Scheda.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/Hints.h"
+#include "gui/widgets/ImageView.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
 
@@ -86,13 +89,20 @@ TfrmCartoline::TfrmCartoline(QWidget* parent) : TGradientWindow(Look::steelBlue,
     setProperty("maximised", true);
     QWidget* p = panel();
 
+    // Until an archive is opened and a card shown, the state holds what the
+    // labels show at design time.
+    m_state.archiveName = QStringLiteral("NOME ARCHIVIO MODELLINI");
+    m_state.attachments = {TAttachment{QStringLiteral("File01"), QStringLiteral("Desc01")},
+                           TAttachment{QStringLiteral("File02"), QStringLiteral("Desc02")},
+                           TAttachment{QStringLiteral("File03"), QStringLiteral("Desc03")}};
+
     lblFile = hiddenLabel(p, QStringLiteral("lblFile"));
-    lblFile01 = hiddenLabel(p, QStringLiteral("lblFile01"), QStringLiteral("File01"));
-    lblFile02 = hiddenLabel(p, QStringLiteral("lblFile02"), QStringLiteral("File02"));
-    lblFile03 = hiddenLabel(p, QStringLiteral("lblFile03"), QStringLiteral("File03"));
-    lblDesc01 = hiddenLabel(p, QStringLiteral("lblDesc01"), QStringLiteral("Desc01"));
-    lblDesc02 = hiddenLabel(p, QStringLiteral("lblDesc02"), QStringLiteral("Desc02"));
-    lblDesc03 = hiddenLabel(p, QStringLiteral("lblDesc03"), QStringLiteral("Desc03"));
+    lblFile01 = hiddenLabel(p, QStringLiteral("lblFile01"));
+    lblFile02 = hiddenLabel(p, QStringLiteral("lblFile02"));
+    lblFile03 = hiddenLabel(p, QStringLiteral("lblFile03"));
+    lblDesc01 = hiddenLabel(p, QStringLiteral("lblDesc01"));
+    lblDesc02 = hiddenLabel(p, QStringLiteral("lblDesc02"));
+    lblDesc03 = hiddenLabel(p, QStringLiteral("lblDesc03"));
 
     // The status line runs along the bottom of the window.
     panInfo = new QLabel(QStringLiteral("Pronto per archiviare una nuova scheda..."), this);
@@ -119,6 +129,43 @@ TfrmCartoline::TfrmCartoline(QWidget* parent) : TGradientWindow(Look::steelBlue,
     btnFocus->setFocusPolicy(Qt::NoFocus);
 
     buildHints();
+    mirrorState();
+}
+
+void TfrmCartoline::mirrorState()
+{
+    lblFile->setText(m_state.archivePath);
+    lblNome->setText(m_state.archiveName);
+    lblPosizione->setText(m_state.isNewCard() ? QString() : QString::number(m_state.number));
+    const std::array<QLabel*, 3> names = {lblFile01, lblFile02, lblFile03};
+    const std::array<QLabel*, 3> descriptions = {lblDesc01, lblDesc02, lblDesc03};
+    for (size_t i = 0; i < m_state.attachments.size(); ++i) {
+        names[i]->setText(m_state.attachments[i].name);
+        descriptions[i]->setText(m_state.attachments[i].description);
+    }
+}
+
+void TfrmCartoline::setNumber(qint32 number)
+{
+    m_state.number = number;
+    mirrorState();
+}
+
+void TfrmCartoline::openArchive(const QString& path, const QString& name)
+{
+    m_state.archivePath = ProgramFolder::trimmed(path);
+    m_state.archiveName = name;
+    mirrorState();
+}
+
+TShownCard TfrmCartoline::shownCard() const
+{
+    TShownCard card;
+    card.archiveName = m_state.archiveName;
+    for (const Field& f : m_fields)
+        card.texts.insert(f.recordField, f.edit->text());
+    card.photoA = imgFoto->photo();
+    return card;
 }
 
 void TfrmCartoline::buildCommandBar(QWidget* p)
@@ -200,7 +247,7 @@ void TfrmCartoline::buildFields(QWidget* p)
     area->lower();
     m_fieldArea = area;
 
-    lblNome = new QLabel(QStringLiteral("NOME ARCHIVIO MODELLINI"), p);
+    lblNome = new QLabel(p);
     lblNome->setObjectName(QStringLiteral("lblNome"));
     lblNome->setAlignment(Qt::AlignCenter);
     lblNome->setFont(Look::verdana(15, true));
@@ -295,12 +342,6 @@ void TfrmCartoline::FormShow()
     subNuovaScheda();
 }
 
-void TfrmCartoline::openArchive(const QString& path, const QString& name)
-{
-    lblFile->setText(path);
-    lblNome->setText(name);
-}
-
 void TfrmCartoline::FormClose()
 {
     emit closed();
@@ -317,10 +358,10 @@ void TfrmCartoline::subNuovaScheda()
         f.edit->clear();
     txtValore->setText(QStringLiteral("0,00"));
     chkInVendita->setChecked(false);
-    for (QLabel* label : {lblFile01, lblFile02, lblFile03, lblDesc01, lblDesc02, lblDesc03})
-        label->clear();
+    m_state.attachments = {};
+    mirrorState();
     subMostraSegnaposto();
-    lblPosizione->clear();
+    setNumber(0);
     txtNome->setFocus();
 }
 
@@ -342,7 +383,7 @@ bool TfrmCartoline::subRichiamaScheda(int n)
 {
     try {
         TArchivio archive;
-        archive.ApriArchivio(ProgramFolder::trimmed(lblFile->text()));
+        archive.ApriArchivio(m_state.archivePath);
         const TScheda record = archive.LeggiScheda(n);
         for (const Field& f : m_fields)
             f.edit->setText(ProgramFolder::trimmed(record.LeggiCampo(f.recordField)));
@@ -351,12 +392,13 @@ bool TfrmCartoline::subRichiamaScheda(int n)
         case StatoVendita::NonInVendita: chkInVendita->setChecked(false); break;
         case StatoVendita::Assente: break; // a marker of no known kind leaves the box as it was
         }
-        const std::pair<QLabel*, Campo> attachments[] = {
-            {lblFile01, Campo::File01}, {lblFile02, Campo::File02}, {lblFile03, Campo::File03},
-            {lblDesc01, Campo::Desc01}, {lblDesc02, Campo::Desc02}, {lblDesc03, Campo::Desc03}};
-        for (const auto& [label, field] : attachments)
-            label->setText(ProgramFolder::trimmed(record.LeggiCampo(field)));
-        lblPosizione->setText(QString::number(n));
+        const Campo names[] = {Campo::File01, Campo::File02, Campo::File03};
+        const Campo descriptions[] = {Campo::Desc01, Campo::Desc02, Campo::Desc03};
+        for (size_t i = 0; i < m_state.attachments.size(); ++i)
+            m_state.attachments[i] = {ProgramFolder::trimmed(record.LeggiCampo(names[i])),
+                                      ProgramFolder::trimmed(record.LeggiCampo(descriptions[i]))};
+        m_state.number = n;
+        mirrorState();
         archive.ChiudiArchivio();
     } catch (const EArchivioError&) {
         return false;
@@ -372,11 +414,10 @@ template <typename Action> void TfrmCartoline::navigate(Action action)
     int target = 0;
     try {
         TArchivio archive;
-        archive.ApriArchivio(ProgramFolder::trimmed(lblFile->text()));
+        archive.ApriArchivio(m_state.archivePath);
         const int count = archive.ContaSchede();
         archive.ChiudiArchivio();
-        const QString p = ProgramFolder::trimmed(lblPosizione->text());
-        target = action(count, p.isEmpty() ? 0 : p.toInt());
+        target = action(count, m_state.number);
     } catch (const EArchivioError&) {
         Dialogs::error(this, ArchiveAccessMessage());
         return;
@@ -407,7 +448,7 @@ void TfrmCartoline::cmdAvantiClick()
 {
     navigate([this](int count, int n) {
         if (count == 0) {
-            lblPosizione->clear();
+            setNumber(0);
             Dialogs::information(this, kEmptyArchive);
             return 0;
         }
@@ -457,22 +498,21 @@ void TfrmCartoline::cmdSalvaClick()
     bool appended = false;
     try {
         TArchivio archive;
-        archive.ApriArchivio(ProgramFolder::trimmed(lblFile->text()));
+        archive.ApriArchivio(m_state.archivePath);
         TScheda record;
         for (const Field& f : m_fields)
             record.ScriviCampo(f.recordField, f.edit->text());
         record.ImpostaInVendita(chkInVendita->isChecked());
-        const std::pair<QLabel*, Campo> attachments[] = {
-            {lblFile01, Campo::File01}, {lblFile02, Campo::File02}, {lblFile03, Campo::File03},
-            {lblDesc01, Campo::Desc01}, {lblDesc02, Campo::Desc02}, {lblDesc03, Campo::Desc03}};
-        for (const auto& [label, field] : attachments)
-            record.ScriviCampo(field, label->text());
-        const QString p = ProgramFolder::trimmed(lblPosizione->text());
-        if (!p.isEmpty()) {
-            archive.ScriviScheda(p.toInt(), record);
+        const Campo names[] = {Campo::File01, Campo::File02, Campo::File03};
+        const Campo descriptions[] = {Campo::Desc01, Campo::Desc02, Campo::Desc03};
+        for (size_t i = 0; i < m_state.attachments.size(); ++i) {
+            record.ScriviCampo(names[i], m_state.attachments[i].name);
+            record.ScriviCampo(descriptions[i], m_state.attachments[i].description);
+        }
+        if (!m_state.isNewCard()) {
+            archive.ScriviScheda(m_state.number, record);
         } else {
-            const int n = archive.AccodaScheda(record);
-            lblPosizione->setText(QString::number(n));
+            setNumber(archive.AccodaScheda(record));
             appended = true;
         }
         archive.ChiudiArchivio();
@@ -498,46 +538,49 @@ void TfrmCartoline::cmdSalvaClick()
 
 void TfrmCartoline::cmdFileClick()
 {
-    TfrmAllegaCartella attachments(this);
-    attachments.lblMemory->setText(QStringLiteral("cartoline"));
-    attachments.subCopiaDallaScheda();
+    TfrmAllegaCartella attachments(this, m_state.attachments);
+    connect(&attachments, &TfrmAllegaCartella::applied, this, [this](const TAttachments& applied) {
+        m_state.attachments = applied;
+        mirrorState();
+    });
     attachments.exec();
 }
 
 void TfrmCartoline::cmdAnteprimaClick()
 {
-    TfrmAnteprimaCartolina window(this);
+    TfrmAnteprimaCartolina window(this, shownCard());
     window.exec();
 }
 
 void TfrmCartoline::cmdStampaClick()
 {
-    TfrmStampaCartolina window(this);
+    TfrmStampaCartolina window(this, shownCard());
     window.exec();
 }
 
 void TfrmCartoline::cmdEsportaClick()
 {
-    TfrmExpCartoline frmExpCartoline(this);
+    TfrmExpCartoline frmExpCartoline(this, m_state.archivePath);
     frmExpCartoline.exec();
 }
 
 void TfrmCartoline::cmdSlideShowClick()
 {
-    TfrmSlideshow_Euro_01 slideshow(this);
+    TfrmSlideshow_Euro_01 slideshow(this, m_state.archivePath, m_state.archiveName);
     slideshow.exec();
 }
 
 void TfrmCartoline::cmdTrovaClick()
 {
-    TfrmTrovaCartoline frmTrovaCartoline(this);
-    frmTrovaCartoline.lblMemory->setText(QStringLiteral("cartoline"));
+    TfrmTrovaCartoline frmTrovaCartoline(this, m_state.archivePath);
+    connect(&frmTrovaCartoline, &TfrmRiepilogo::recordChosen, this, &TfrmCartoline::subRichiamaScheda);
     frmTrovaCartoline.exec();
 }
 
 void TfrmCartoline::cmdCercaDisponibiliClick()
 {
-    TfrmInVendita frmInVendita(this);
+    TfrmInVendita frmInVendita(this, m_state.archivePath);
+    connect(&frmInVendita, &TfrmRiepilogo::recordChosen, this, &TfrmCartoline::subRichiamaScheda);
     frmInVendita.exec();
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/archive/CompanionFiles.h"
 #include "core/archive/Scheda.h"
+#include "gui/sheet/CardState.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/GradientWindow.h"
 
@@ -18,24 +19,108 @@ class TFieldEntry;
 class TImageView;
 
 // Record sheet: the main working window over one open archive, one card at a
-// time. It is the single holder of the current archive (lblFile, lblNome) and
-// of the card on screen (lblPosizione, empty for a new card).
+// time. It is the single holder of the current archive and of the card on
+// screen (TSheetState); the labels lblNome and lblPosizione and the hidden
+// lblFile, lblFile01-03 and lblDesc01-03 mirror that state and are written
+// from it in one place. The windows it opens get what they need when they are made and
+// give their result back by signal.
 class TfrmCartoline : public TGradientWindow {
     Q_OBJECT
 public:
     explicit TfrmCartoline(QWidget* parent = nullptr);
 
-    // Makes the archive at `path`, named `name`, the current one; it is
-    // loaded when the sheet is shown.
+    // Takes the archive the open window chose; the window set shows the sheet next.
     void openArchive(const QString& path, const QString& name);
 
+    const TSheetState& state() const { return m_state; }
+    // The card as it stands on screen, unsaved edits and photo A included.
+    TShownCard shownCard() const;
+
+    // Clears the sheet for a new card.
+    void subNuovaScheda();
+    // Shows record n of the open archive; false when the archive could not
+    // be read (the access message has been shown).
+    bool subMostraScheda(int n);
+    // The same without a message on failure, for the listing windows, which
+    // bring a chosen record silently: false when it could not be read, and
+    // then the sheet is left as it was.
+    bool subRichiamaScheda(int n);
+
+    void cmdNuovoClick();
+    void cmdSalvaClick();
+    void cmdPrimoClick();
+    void cmdIndietroClick();
+    void cmdAvantiClick();
+    void cmdUltimoClick();
+    void cmdEsciClick();
+
+    // Commands that open the windows serving the sheet.
+    void cmdTrovaClick();
+    void cmdCercaDisponibiliClick();
+    void cmdFileClick();
+    void cmdAnteprimaClick();
+    void cmdStampaClick();
+    void cmdEsportaClick();
+    void cmdSlideShowClick();
+    void cmdGuidaClick();
+
+signals:
+    // The sheet was closed, by its exit command or its close box.
+    void closed();
+
+public:
+    // Photo slots of the card.
+    void subApriFotoScheda();
+    bool subSalvaFotoScheda();
+    void subMostraSegnaposto();
+
+    // Photo A above photo B: the image, its hidden placeholder twin, the
+    // white frame, the number badge and the five buttons.
+    TImageView* imgFoto;
+    TImageView* imgFoto02;
+    TImageView* imgBianco;
+    TImageView* imgBianco02;
+    QFrame* shpFoto;
+    QFrame* shpFoto02;
+    QLabel* ico01;
+    QLabel* ico02;
+    TPictureButton* btnCaricaFoto;
+    TPictureButton* btnAcquisisciFoto;
+    TPictureButton* btnSalvaFoto;
+    TPictureButton* btnCancFoto;
+    TPictureButton* btnZoomFoto;
+    TPictureButton* btnCaricaFoto02;
+    TPictureButton* btnAcquisisciFoto02;
+    TPictureButton* btnSalvaFoto02;
+    TPictureButton* btnCancFoto02;
+    TPictureButton* btnZoomFoto02;
+    // The open and save dialogs shared by both slots.
+    Dialogs::FileRequest dlgFile;
+    Dialogs::FileRequest dlgSalvaFile;
+
+    void btnCaricaFotoClick();
+    void btnAcquisisciFotoClick();
+    void btnSalvaFotoClick();
+    void btnCancFotoClick();
+    void btnZoomFotoClick();
+    void btnCaricaFoto02Click();
+    void btnAcquisisciFoto02Click();
+    void btnSalvaFoto02Click();
+    void btnCancFoto02Click();
+    void btnZoomFoto02Click();
+
+protected:
+    void FormShow() override;
+    void FormClose() override;
+
+private:
     // One edit field of the card and the record field it maps to.
     struct Field {
         QLineEdit* edit;
         Campo recordField;
     };
 
-    // State labels.
+    // The labels mirroring m_state.
     QLabel* lblFile;
     QLabel* lblNome;
     QLabel* lblPosizione;
@@ -90,85 +175,11 @@ public:
 
     QLabel* panInfo;
 
-    const QList<Field>& fields() const { return m_fields; }
+    // Writes m_state into the labels that mirror it; the only place they
+    // are written.
+    void mirrorState();
+    void setNumber(qint32 number);
 
-    // Clears the sheet for a new card.
-    void subNuovaScheda();
-    // Shows record n of the archive named by lblFile; false when the archive
-    // could not be read (the access message has been shown).
-    bool subMostraScheda(int n);
-    // The same without a message on failure, for the listing windows, which
-    // bring a chosen record silently: false when it could not be read, and
-    // then the sheet is left as it was.
-    bool subRichiamaScheda(int n);
-
-    void cmdNuovoClick();
-    void cmdSalvaClick();
-    void cmdPrimoClick();
-    void cmdIndietroClick();
-    void cmdAvantiClick();
-    void cmdUltimoClick();
-    void cmdEsciClick();
-
-    // Commands that open the windows serving the sheet.
-    void cmdTrovaClick();
-    void cmdCercaDisponibiliClick();
-    void cmdFileClick();
-    void cmdAnteprimaClick();
-    void cmdStampaClick();
-    void cmdEsportaClick();
-    void cmdSlideShowClick();
-    void cmdGuidaClick();
-
-    // Photo slots of the card.
-    void subApriFotoScheda();
-    bool subSalvaFotoScheda();
-    void subMostraSegnaposto();
-
-    // Photo A above photo B: the image, its hidden placeholder twin, the
-    // white frame, the number badge and the five buttons.
-    TImageView* imgFoto;
-    TImageView* imgFoto02;
-    TImageView* imgBianco;
-    TImageView* imgBianco02;
-    QFrame* shpFoto;
-    QFrame* shpFoto02;
-    QLabel* ico01;
-    QLabel* ico02;
-    TPictureButton* btnCaricaFoto;
-    TPictureButton* btnAcquisisciFoto;
-    TPictureButton* btnSalvaFoto;
-    TPictureButton* btnCancFoto;
-    TPictureButton* btnZoomFoto;
-    TPictureButton* btnCaricaFoto02;
-    TPictureButton* btnAcquisisciFoto02;
-    TPictureButton* btnSalvaFoto02;
-    TPictureButton* btnCancFoto02;
-    TPictureButton* btnZoomFoto02;
-    // The open and save dialogs shared by both slots.
-    Dialogs::FileRequest dlgFile;
-    Dialogs::FileRequest dlgSalvaFile;
-
-    void btnCaricaFotoClick();
-    void btnAcquisisciFotoClick();
-    void btnSalvaFotoClick();
-    void btnCancFotoClick();
-    void btnZoomFotoClick();
-    void btnCaricaFoto02Click();
-    void btnAcquisisciFoto02Click();
-    void btnSalvaFoto02Click();
-    void btnCancFoto02Click();
-    void btnZoomFoto02Click();
-
-signals:
-    // The sheet was closed, by its exit command or its close box.
-    void closed();
-
-protected:
-    void FormShow() override;
-    void FormClose() override;
-
-private:
     void buildCommandBar(QWidget* panel);
     void buildFields(QWidget* panel);
     void buildPhotoSlots(QWidget* panel);
@@ -178,9 +189,10 @@ private:
     void savePhotoOf(TImageView* slot);
     void zoomPhotoOf(TImageView* slot);
     void showUnreadPhotos();
-    bool storePhoto(TImageView* slot, CompanionFiles::Photo which, const QString& archive, const QString& number);
+    bool storePhoto(TImageView* slot, CompanionFiles::Photo which, const QString& archive, qint32 number);
     template <typename Action> void navigate(Action action);
 
+    TSheetState m_state;
     QList<Field> m_fields;
     THints* m_hints = nullptr;
     TFieldEntry* m_fieldEntry = nullptr;

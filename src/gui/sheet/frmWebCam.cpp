@@ -6,8 +6,6 @@
 
 #include "core/photos/Photo.h"
 #include "gui/sheet/PhotoSaving.h"
-#include "gui/sheet/frmCartoline.h"
-#include "core/archive/ProgramFolder.h"
 #include "gui/widgets/ImageView.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/Pictures.h"
@@ -35,10 +33,9 @@ QString frameNotSavedMessage()
 
 } // namespace
 
-TfrmWebCam::TfrmWebCam(TfrmCartoline* sheet, std::unique_ptr<TFrameSource> source)
-    : TFixedDialog(sheet, QStringLiteral("frmWebCam"), QStringLiteral(" Cattura foto con webcam"), QSize(807, 405),
+TfrmWebCam::TfrmWebCam(QWidget* owner, CompanionFiles::Photo target, std::unique_ptr<TFrameSource> source)
+    : TFixedDialog(owner, QStringLiteral("frmWebCam"), QStringLiteral(" Cattura foto con webcam"), QSize(807, 405),
                    Qt::white, QColor(0xBF, 0xD8, 0xEF)),
-      m_sheet(sheet),
       m_source(source ? std::move(source) : FrameSources::create())
 {
     FixedWindow::centreOnOwner(this);
@@ -62,6 +59,7 @@ TfrmWebCam::TfrmWebCam(TfrmCartoline* sheet, std::unique_ptr<TFrameSource> sourc
     lblMemory = new QLabel(panCamera);
     lblMemory->setObjectName(QStringLiteral("lblMemory"));
     lblMemory->hide();
+    lblMemory->setText(target == CompanionFiles::Photo::A ? QStringLiteral("foto01") : QStringLiteral("foto02"));
 
     imgTarget = new TImageView(QStringLiteral("imgTarget"), panTarget);
     imgTarget->setGeometry(8, 8, kImageSize.width(), kImageSize.height());
@@ -143,13 +141,7 @@ void TfrmWebCam::btnSalvaFotogrammaClick()
 
 void TfrmWebCam::btnImportaFotoClick()
 {
-    if (m_sheet) {
-        const QString marker = ProgramFolder::trimmed(lblMemory->text());
-        if (marker == QLatin1String("foto01"))
-            m_sheet->imgFoto->setPhoto(imgTarget->photo());
-        else if (marker == QLatin1String("foto02"))
-            m_sheet->imgFoto02->setPhoto(imgTarget->photo());
-    }
+    emit imported(imgTarget->photo());
     accept();
 }
 

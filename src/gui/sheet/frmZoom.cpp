@@ -9,7 +9,7 @@
 #include "gui/widgets/ImageView.h"
 #include "gui/widgets/Look.h"
 
-TfrmZoom::TfrmZoom(QWidget* owner) : TModalWindow(owner)
+TfrmZoom::TfrmZoom(QWidget* owner, const TPhoto& photo) : TModalWindow(owner)
 {
     setObjectName(QStringLiteral("frmZoom"));
     setWindowTitle(QStringLiteral(" Fai clic sulla foto per chiudere questa finestra"));
@@ -23,6 +23,8 @@ TfrmZoom::TfrmZoom(QWidget* owner) : TModalWindow(owner)
     panContainer->installEventFilter(this);
 
     imgFoto = new TImageView(QStringLiteral("imgFoto"), panContainer);
+    if (!photo.isNull())
+        imgFoto->setPhoto(photo);
     connect(imgFoto, &TImageView::clicked, this, &TfrmZoom::imgFotoClick);
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "core/photos/Photo.h"
 #include "gui/widgets/FixedWindow.h"
 
 class TImageView;
@@ -9,14 +10,11 @@ class TImageView;
 class TfrmZoom : public TModalWindow {
     Q_OBJECT
 public:
-    explicit TfrmZoom(QWidget* owner);
+    explicit TfrmZoom(QWidget* owner, const TPhoto& photo = {});
 
     // The area of the panel and of the photo for a screen of this size (in
     // logical units): the screen less 60 across and less 90 down.
     static QSize areaFor(QSize screen);
-
-    QWidget* panContainer;
-    TImageView* imgFoto;
 
     void imgFotoClick();
     void panContainerClick();
@@ -27,6 +25,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+    QWidget* panContainer;
+    TImageView* imgFoto;
 
 private:
     void centrePanel();

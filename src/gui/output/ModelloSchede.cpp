@@ -1,0 +1,88 @@
+#include "gui/output/ModelloSchede.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+
+#include "core/archive/Archivio.h"
+
+namespace {
+
+constexpr int kRigheIniziali = 10;
+
+} // namespace
+
+TModelloSchede::TModelloSchede(QObject* parent) : QAbstractTableModel(parent)
+{
+    m_tabella.Reimposta(kRigheIniziali);
+}
+
+void TModelloSchede::riempi(const QString& percorso)
+{
+    beginResetModel();
+    try {
+        Esportazione::RiempiDaArchivio(m_tabella, percorso);
+    } catch (const EArchivioError&) {
+    }
+    endResetModel();
+}
+
+int TModelloSchede::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_tabella.Righe();
+}
+
+int TModelloSchede::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : Esportazione::NumeroColonne + 1;
+}
+
+QVariant TModelloSchede::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    const int riga = index.row();
+    const int colonna = index.column();
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        if (colonna == 0)
+            return riga < m_tabella.RigheRiempite() ? QString::number(riga + 1) : QString();
+        return m_tabella.Testo(riga, colonna - 1);
+    case Qt::TextAlignmentRole:
+        return colonna == 0 ? QVariant(Qt::AlignCenter) : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    case Qt::BackgroundRole:
+        // The number column looks like the header: it is not data.
+        return colonna == 0 ? QVariant(QGuiApplication::palette().button()) : QVariant();
+    default:
+        return {};
+    }
+}
+
+bool TModelloSchede::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+        return false;
+    m_tabella.ImpostaTesto(index.row(), index.column() - 1, value.toString());
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    return true;
+}
+
+Qt::ItemFlags TModelloSchede::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (index.column() > 0 && Esportazione::Colonne[size_t(index.column() - 1)].modificabile)
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+QVariant TModelloSchede::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0
+        || section > Esportazione::NumeroColonne)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (section == 0)
+        return QStringLiteral("N.");
+    return QString::fromUtf8(Esportazione::Colonne[size_t(section - 1)].intestazione);
+}

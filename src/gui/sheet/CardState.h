@@ -1,0 +1,38 @@
+#pragma once
+#include <QMap>
+#include <QString>
+
+#include <array>
+
+#include "core/archive/Scheda.h"
+#include "core/photos/Photo.h"
+
+// One attached file of a card: its name in the attachments folder and what
+// the collector wrote about it.
+struct TAttachment {
+    QString name;
+    QString description;
+    friend bool operator==(const TAttachment&, const TAttachment&) = default;
+};
+
+using TAttachments = std::array<TAttachment, 3>;
+
+// What the record sheet holds besides what its fields and photo slots show:
+// the open archive and where the card on screen stands in it. The sheet's
+// hidden labels mirror it for whoever looks at them by name.
+struct TSheetState {
+    QString archivePath; // the archive file, trimmed
+    QString archiveName; // names the photo files of its cards
+    qint32 number = 0;   // the card's record number; 0 for a new card not yet in the archive
+    TAttachments attachments;
+
+    bool isNewCard() const { return number == 0; }
+};
+
+// The card as the sheet shows it at one moment, unsaved edits included:
+// what the printed card is filled from.
+struct TShownCard {
+    QString archiveName;
+    QMap<Campo, QString> texts; // the 21 edit fields as typed
+    TPhoto photoA;              // as its slot holds it
+};
