@@ -10,6 +10,7 @@
 #include "gui/shell/frmAvvio.h"
 #include "gui/shell/frmGuida.h"
 #include "gui/catalogue/CatalogueLook.h"
+#include "core/archive/Archivio.h"
 #include "core/archive/ProgramFolder.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/Look.h"
@@ -148,8 +149,11 @@ void TfrmApriCatalogo::btnEliminaClick()
                                                "l'eliminazione dell'archivio?")))
         return;
     lblFile->setText(ProgramFolder::path() + ProgramFolder::trimmed(lstFiles->currentItem()->text()));
-    if (QFile::remove(lblFile->text()))
+    if (QFile::remove(lblFile->text())) {
+        // A journal left by a write that was cut belongs to the archive alone.
+        QFile::remove(TArchivio::JournalPath(lblFile->text()));
         Dialogs::information(this, QStringLiteral("L'archivio di modellini è stato eliminato con successo."));
+    }
     lblMemory->setText(QStringLiteral("avvio"));
     lblFile->clear();
     fillList();
