@@ -1,10 +1,9 @@
 #pragma once
 #include "core/archive/Scheda.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
-
-#include <QByteArray>
 
 #include <chrono>
 #include <exception>
@@ -93,8 +92,8 @@ public:
     // Opens for reading and writing; a missing file is created empty (an
     // existing one is never truncated). Paths over 259 characters fail.
     // A journal left by an interrupted write is dealt with first, when the
-    // exclusive lock can be had at once and the folder may be written;
-    // otherwise the archive is opened as it is.
+    // exclusive lock can be had within a moment and the folder may be
+    // written; otherwise the archive is opened as it is.
     void ApriArchivio(const QString& percorso);
 
     // Whole records in the file; a partial record at the end is not counted.
