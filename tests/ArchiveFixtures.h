@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
+#include <utility>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -146,4 +148,30 @@ public:
 
 private:
     TArchivio::AvvisoAttesa m_previous;
+};
+
+// While it lives, every archive write in this process is asked at each step
+// whether to stop there, as a power cut would stop it (see
+// TArchivio::SetWriteInterruption); `stop` answers.
+class WriteStops {
+public:
+    explicit WriteStops(TArchivio::WriteInterruption stop)
+        : m_previous(TArchivio::SetWriteInterruption(std::move(stop)))
+    {
+    }
+    // Stops at `step`, after `bytes` there when it writes.
+    WriteStops(TArchivio::WriteStep step, qint64 bytes)
+        : WriteStops([step, bytes](TArchivio::WriteStep at) -> std::optional<qint64> {
+            if (at == step)
+                return bytes;
+            return std::nullopt;
+        })
+    {
+    }
+    ~WriteStops() { TArchivio::SetWriteInterruption(m_previous); }
+    WriteStops(const WriteStops&) = delete;
+    WriteStops& operator=(const WriteStops&) = delete;
+
+private:
+    TArchivio::WriteInterruption m_previous;
 };

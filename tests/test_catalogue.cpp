@@ -243,6 +243,7 @@ private slots:
         touch(program->file(QStringLiteral("note.txt")));
         QVERIFY(QDir().mkpath(program->file(QStringLiteral("Sotto"))));
         touch(program->file(QStringLiteral("Sotto/Nascosto.dbm")));
+        touch(program->file(QStringLiteral("Navi.dbm-journal"))); // left by a cut write: not an archive
 
         TfrmApriCatalogo* open = showOpen();
         QCOMPARE(entries(named<QListWidget>(open, "lstFiles")),
@@ -319,6 +320,9 @@ private slots:
         // The photos of a deleted archive stay where they are.
         QVERIFY(QDir().mkpath(program->file(QStringLiteral("Foto_Modellini"))));
         touch(program->file(QStringLiteral("Foto_Modellini/Navi_Foto_A_1.jpg")));
+        // A journal left by a cut write goes with its archive, never with another.
+        touch(program->file(QStringLiteral("Navi.dbm-journal")), 40);
+        touch(program->file(QStringLiteral("Auto.dbm-journal")), 40);
         Dialogs::setNextAnswer(QMessageBox::Yes);
         QTest::mouseClick(named<QAbstractButton>(open, "btnElimina"), Qt::LeftButton);
         shown = Dialogs::takeShown();
@@ -326,6 +330,8 @@ private slots:
         QCOMPARE(shown.at(1).kind, Dialogs::Kind::Information);
         QCOMPARE(shown.at(1).text, QStringLiteral("L'archivio di modellini è stato eliminato con successo."));
         QVERIFY(!QFileInfo::exists(program->file(QStringLiteral("Navi.dbm"))));
+        QVERIFY(!QFileInfo::exists(program->file(QStringLiteral("Navi.dbm-journal"))));
+        QVERIFY(QFileInfo::exists(program->file(QStringLiteral("Auto.dbm-journal"))));
         QVERIFY(QFileInfo::exists(program->file(QStringLiteral("Foto_Modellini/Navi_Foto_A_1.jpg"))));
         QCOMPARE(named<QListWidget>(open, "lstFiles")->count(), 0);
         QCOMPARE(named<QLabel>(open, "lblCreati")->text(), QStringLiteral("Sono stati creati 0 archivi di modellini."));

@@ -1,8 +1,12 @@
 // A sequence of archive operations against a byte model of the file, with
-// the file cut, grown or deleted behind the program's back in between.
+// the file cut, grown or deleted behind the program's back in between, and
+// writes cut at any of their steps (as by a power cut) followed by the
+// opening that puts the archive right: the card must be wholly the old or
+// wholly the new one, never a mix.
 //
 // Input: one operation per byte, each followed by its arguments.
 #include "FuzzSupport.h"
+#include "../ArchiveFixtures.h"
 #include "../PhotoFixtures.h"
 
 #include "core/archive/Archivio.h"
@@ -55,7 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string file = fuzzScratchFolder() + "/prova.dbm";
     const QString path = QString::fromStdString(file);
+    const QString journal = TArchivio::JournalPath(path);
     std::filesystem::remove(file);
+    QFile::remove(journal);
     // 260 characters: one past the limit.
     const QString tooLong = QString::fromStdString(fuzzScratchFolder() + "/") + QString(260 - qsizetype(fuzzScratchFolder().size()) - 1, QLatin1Char('x'));
 
@@ -63,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Model model;
     TArchivio archivio;
     for (int steps = 0; steps < 64 && !input.empty(); ++steps) {
-        switch (input.byte() % 12) {
+        switch (input.byte() % 14) {
         case 0: // open: a missing file is created empty
             archivio.ApriArchivio(path);
             model.open = true;
@@ -163,7 +169,76 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
             break;
         }
+        case 12:
+        case 13: { // a write cut at one of its steps, then the archive opened again
+            if (!model.open)
+                break;
+            const bool append = input.byte() % 2;
+            const qint32 n = append ? model.count() + 1 : input.number(1, 12);
+            if (n > model.count() + (append ? 1 : 0))
+                break;
+            const auto step = TArchivio::WriteStep(input.number(0, 4));
+            const qint64 bytes = input.number(0, 4000);
+            const bool zeros = input.byte() % 2; // the file system grows the file before the bytes arrive
+            const TScheda scheda = recordFrom(input);
+            QByteArray written = model.bytes;
+            if (append)
+                written = written.left(model.count() * kDim) + scheda.Byte();
+            else
+                written.replace((n - 1) * kDim, kDim, scheda.Byte());
+            bool stopped = false;
+            {
+                const WriteStops stop([&](TArchivio::WriteStep at) -> std::optional<qint64> {
+                    if (at != step)
+                        return std::nullopt;
+                    if (at == TArchivio::WriteStep::RecordPartlyWritten && append && zeros)
+                        FUZZ_CHECK(truncate(file.c_str(), off_t(n) * kDim) == 0);
+                    return bytes;
+                });
+                try {
+                    if (append)
+                        FUZZ_CHECK(archivio.AccodaScheda(scheda) == n);
+                    else
+                        archivio.ScriviScheda(n, scheda);
+                } catch (const TArchivio::WriteInterrupted&) {
+                    stopped = true;
+                }
+            }
+            FUZZ_CHECK(stopped);
+            archivio.ChiudiArchivio();
+            FUZZ_CHECK(QFile::exists(journal));
+            if (input.byte() % 4 == 0) {
+                // The journal damaged too, by a byte or a cut: it is
+                // removed and the archive left exactly as the cut left it.
+                QByteArray bytesOfJournal = PhotoFixtures::readFile(journal);
+                if (!bytesOfJournal.isEmpty()) {
+                    const int at = input.number(0, int(bytesOfJournal.size()) - 1);
+                    if (input.byte() % 2)
+                        bytesOfJournal[at] = char(bytesOfJournal[at] ^ (1 + input.byte() % 255));
+                    else
+                        bytesOfJournal.truncate(at);
+                    FUZZ_CHECK(PhotoFixtures::writeFile(journal, bytesOfJournal));
+                }
+                model.bytes = PhotoFixtures::readFile(path);
+                archivio.ApriArchivio(path);
+            } else {
+                archivio.ApriArchivio(path);
+                // Wholly old before the archive is touched, wholly new once
+                // the record is all in it, one or the other in between.
+                const QByteArray now = PhotoFixtures::readFile(path);
+                if (step < TArchivio::WriteStep::RecordPartlyWritten)
+                    FUZZ_CHECK(now == model.bytes);
+                else if (step > TArchivio::WriteStep::RecordPartlyWritten)
+                    FUZZ_CHECK(now == written);
+                else
+                    FUZZ_CHECK(now == model.bytes || now == written);
+                model.bytes = now;
+            }
+            FUZZ_CHECK(!QFile::exists(journal));
+            break;
         }
+        }
+        FUZZ_CHECK(!QFile::exists(journal));
         FUZZ_CHECK(archivio.Aperto() == model.open);
         FUZZ_CHECK(QFile::exists(path) == model.exists);
         if (model.exists)

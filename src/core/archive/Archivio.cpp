@@ -3,12 +3,15 @@
 #include <QFile>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <limits>
 #include <fcntl.h>
 #include <mutex>
+#include <optional>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -17,6 +20,8 @@ namespace {
 
 constexpr qsizetype kMaxPercorso = 259;
 constexpr off_t kDim = TScheda::Dimensione;
+// How long opening waits for the exclusive lock to deal with a journal.
+constexpr std::chrono::milliseconds kAttesaRipristino{200};
 
 [[noreturn]] void fallisci()
 {
@@ -54,35 +59,32 @@ private:
 
 // Holds a whole-file advisory lock for one operation. Record locks belong to
 // the process and any close of the same file drops them; that is safe here
-// because a lock never outlives the call that takes it.
+// because a lock never outlives the call that takes it, and no descriptor of
+// the archive but the open one is ever made.
 //
 // A lock held elsewhere is asked for again after short, growing pauses
 // rather than waited for in the kernel, which has no bounded wait; past the
 // bound the operation fails.
 class Blocco {
 public:
+    // Waits at most AttesaBlocco(), announced, and fails past it.
     Blocco(int fd, short tipo)
         : m_fd(fd)
     {
-        using Orologio = std::chrono::steady_clock;
-        constexpr auto kPausaMassima = std::chrono::milliseconds(20);
-        if (prendi(tipo))
-            return;
-        const Orologio::time_point scadenza = Orologio::now() + TArchivio::AttesaBlocco();
-        AttesaAnnunciata attesa;
-        std::chrono::microseconds pausa(500);
-        for (;;) {
-            const Orologio::time_point ora = Orologio::now();
-            if (ora >= scadenza)
-                fallisci();
-            std::this_thread::sleep_for(std::min<Orologio::duration>(pausa, scadenza - ora));
-            pausa = std::min<std::chrono::microseconds>(pausa * 2, kPausaMassima);
-            if (prendi(tipo))
-                return;
-        }
+        if (!prendiEntro(tipo, TArchivio::AttesaBlocco(), true))
+            fallisci();
+        m_preso = true;
+    }
+    // Waits at most `attesa`, quietly; Preso() says whether it got the lock.
+    Blocco(int fd, short tipo, std::chrono::milliseconds attesa)
+        : m_fd(fd)
+    {
+        m_preso = prendiEntro(tipo, attesa, false);
     }
     ~Blocco()
     {
+        if (!m_preso)
+            return;
         struct flock fl {};
         fl.l_type = F_UNLCK;
         fl.l_whence = SEEK_SET;
@@ -91,7 +93,31 @@ public:
     Blocco(const Blocco&) = delete;
     Blocco& operator=(const Blocco&) = delete;
 
+    bool Preso() const { return m_preso; }
+
 private:
+    bool prendiEntro(short tipo, std::chrono::milliseconds attesa, bool annuncia)
+    {
+        using Orologio = std::chrono::steady_clock;
+        constexpr auto kPausaMassima = std::chrono::milliseconds(20);
+        if (prendi(tipo))
+            return true;
+        const Orologio::time_point scadenza = Orologio::now() + attesa;
+        std::optional<AttesaAnnunciata> annuncio;
+        if (annuncia)
+            annuncio.emplace();
+        std::chrono::microseconds pausa(500);
+        for (;;) {
+            const Orologio::time_point ora = Orologio::now();
+            if (ora >= scadenza)
+                return false;
+            std::this_thread::sleep_for(std::min<Orologio::duration>(pausa, scadenza - ora));
+            pausa = std::min<std::chrono::microseconds>(pausa * 2, kPausaMassima);
+            if (prendi(tipo))
+                return true;
+        }
+    }
+
     // False while another process holds a conflicting lock.
     bool prendi(short tipo)
     {
@@ -111,6 +137,7 @@ private:
     }
 
     int m_fd;
+    bool m_preso = false;
 };
 
 qint32 conta(int fd)
@@ -136,18 +163,32 @@ void leggi(int fd, char* dove, size_t quanti, off_t posizione)
     }
 }
 
-// One positioned write of the whole record, then flushed to the disk, so a
-// record is never split across writes that another workstation could see
-// half done, and success means it is stored.
-void scrivi(int fd, const TScheda& scheda, qint32 n)
+off_t dimensione(int fd)
 {
-    const off_t posizione = off_t(n - 1) * kDim;
-    ssize_t r;
-    do
-        r = pwrite(fd, scheda.dati(), size_t(kDim), posizione);
-    while (r == -1 && errno == EINTR);
-    if (r != kDim)
+    struct stat st {};
+    if (fstat(fd, &st) == -1)
         fallisci();
+    return st.st_size;
+}
+
+// Normally one positioned write: a record is written whole or not at all as
+// far as another workstation, which waits for the lock, can see.
+void scriviTutto(int fd, const char* da, size_t quanti, off_t posizione)
+{
+    while (quanti > 0) {
+        const ssize_t r = pwrite(fd, da, quanti, posizione);
+        if (r == -1 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            fallisci();
+        da += r;
+        quanti -= size_t(r);
+        posizione += r;
+    }
+}
+
+void svuota(int fd)
+{
     int s;
     do
         s = fdatasync(fd);
@@ -156,7 +197,339 @@ void scrivi(int fd, const TScheda& scheda, qint32 n)
         fallisci();
 }
 
+// Closes on every way out.
+class Descrittore {
+public:
+    explicit Descrittore(int fd)
+        : m_fd(fd)
+    {
+    }
+    ~Descrittore()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descrittore(const Descrittore&) = delete;
+    Descrittore& operator=(const Descrittore&) = delete;
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+QByteArray cartellaDi(const QByteArray& percorso)
+{
+    const qsizetype barra = percorso.lastIndexOf('/');
+    if (barra < 0)
+        return QByteArrayLiteral(".");
+    return barra == 0 ? QByteArrayLiteral("/") : percorso.left(barra);
+}
+
+// A new file's name reaches the disk with its folder, not with the file.
+// Some file systems cannot flush a folder at all; there the flush of the
+// file is all there is to have.
+void svuotaCartella(const QByteArray& percorso)
+{
+    const int fd = ::open(cartellaDi(percorso).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd == -1)
+        return;
+    const Descrittore cartella(fd);
+    int s;
+    do
+        s = fsync(fd);
+    while (s == -1 && errno == EINTR);
+    if (s == -1 && errno != EINVAL && errno != EROFS)
+        fallisci();
+}
+
+// Asked with this process's own rights as they stand (not those of the user
+// who started it), as opening and removing files will be judged.
+bool cartellaScrivibile(const QByteArray& percorso)
+{
+    return faccessat(AT_FDCWD, cartellaDi(percorso).constData(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+// CRC-32 as zip and PNG compute it.
+constexpr std::array<quint32, 256> kTabellaCrc = [] {
+    std::array<quint32, 256> t {};
+    for (quint32 i = 0; i < 256; ++i) {
+        quint32 c = i;
+        for (int k = 0; k < 8; ++k)
+            c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        t[i] = c;
+    }
+    return t;
+}();
+
+quint32 crc32(const char* dati, qsizetype quanti)
+{
+    quint32 c = 0xFFFFFFFFu;
+    for (qsizetype i = 0; i < quanti; ++i)
+        c = kTabellaCrc[(c ^ quint8(dati[i])) & 0xFFu] ^ (c >> 8);
+    return ~c;
+}
+
+// The journal of one write, little-endian:
+//   0  8  mark "MINIJRNL"
+//   8  8  archive size before the write
+//  16  4  record number written
+//  20  4  L, the count of old bytes that follow
+//  24  4  CRC-32 of the new record
+//  28  L  the archive's bytes from the record's start to the end of the
+//         record or of the file, whichever comes first: the whole old
+//         record for an overwrite, a partial record at the end (usually
+//         nothing) for an append
+//  28+L 4 CRC-32 of everything before
+constexpr char kMarca[8] = {'M', 'I', 'N', 'I', 'J', 'R', 'N', 'L'};
+constexpr qsizetype kTestata = 28;
+constexpr qsizetype kCoda = 4;
+
+struct Diario {
+    off_t prima = 0;
+    qint32 numero = 0;
+    QByteArray vecchi;
+    quint32 crcNuova = 0;
+};
+
+void aggiungi(QByteArray& b, quint64 v, int byte)
+{
+    for (int i = 0; i < byte; ++i)
+        b += char(quint8(v >> (8 * i)));
+}
+
+quint64 estrai(const char* p, int byte)
+{
+    quint64 v = 0;
+    for (int i = byte - 1; i >= 0; --i)
+        v = v << 8 | quint8(p[i]);
+    return v;
+}
+
+QByteArray componi(const Diario& d)
+{
+    QByteArray b;
+    b.reserve(kTestata + d.vecchi.size() + kCoda);
+    b.append(kMarca, sizeof kMarca);
+    aggiungi(b, quint64(d.prima), 8);
+    aggiungi(b, quint32(d.numero), 4);
+    aggiungi(b, quint32(d.vecchi.size()), 4);
+    aggiungi(b, d.crcNuova, 4);
+    b += d.vecchi;
+    aggiungi(b, crc32(b.constData(), b.size()), 4);
+    return b;
+}
+
+// A journal whose writing was cut short, or any other file, reads as none.
+std::optional<Diario> interpreta(const QByteArray& b)
+{
+    if (b.size() < kTestata + kCoda || !b.startsWith(QByteArrayView(kMarca, sizeof kMarca)))
+        return std::nullopt;
+    const char* p = b.constData();
+    Diario d;
+    const quint64 prima = estrai(p + 8, 8);
+    const quint64 numero = estrai(p + 16, 4);
+    const quint64 quanti = estrai(p + 20, 4);
+    if (quanti != quint64(b.size() - kTestata - kCoda) || quanti > quint64(kDim)
+        || estrai(p + kTestata + quanti, 4) != crc32(p, kTestata + qsizetype(quanti))
+        || prima > quint64(std::numeric_limits<off_t>::max()) || numero < 1 || numero > quint64(INT32_MAX))
+        return std::nullopt;
+    d.prima = off_t(prima);
+    d.numero = qint32(numero);
+    d.vecchi = b.sliced(kTestata, qsizetype(quanti));
+    d.crcNuova = quint32(estrai(p + 24, 4));
+    return d;
+}
+
+// Whether the archive, now `ora` bytes long, can be what the write told by
+// `d` left: an overwrite never changes the size; an append only adds, up to
+// the end of its record. Anything else belongs to another archive or
+// another time.
+bool combacia(const Diario& d, off_t ora)
+{
+    const off_t inizio = off_t(d.numero - 1) * kDim;
+    const off_t fine = inizio + kDim;
+    if (inizio > d.prima || d.vecchi.size() != std::min(fine, d.prima) - inizio)
+        return false;
+    if (d.prima >= fine)
+        return ora == d.prima;
+    return ora >= d.prima && ora <= fine;
+}
+
+// Under the exclusive lock: puts the archive back as it was before the
+// write that left the journal at `percorsoDiario`, then removes the journal.
+// A write found complete (the record is whole and is the new one, so only
+// the journal's removal was lost) is kept. A journal that is not whole was
+// cut while it was being written, before the archive was touched, and is
+// only removed; so is one that does not fit this archive. In a folder that
+// cannot be written, nothing is touched. Returns whether the journal is gone.
+bool ripristina(int fd, const QByteArray& percorsoDiario)
+{
+    std::optional<Diario> diario;
+    {
+        int jfd;
+        do
+            jfd = ::open(percorsoDiario.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        while (jfd == -1 && errno == EINTR);
+        if (jfd == -1)
+            return errno == ENOENT;
+        const Descrittore file(jfd);
+        // What could not be removed afterwards is left alone from the start.
+        if (!cartellaScrivibile(percorsoDiario))
+            return false;
+        struct stat st {};
+        if (fstat(jfd, &st) == -1)
+            fallisci();
+        // Anything longer is not a journal of ours; its bytes are not needed.
+        if (S_ISREG(st.st_mode) && st.st_size <= kTestata + kDim + kCoda) {
+            QByteArray byte(qsizetype(st.st_size), '\0');
+            if (!byte.isEmpty())
+                leggi(jfd, byte.data(), size_t(byte.size()), 0);
+            diario = interpreta(byte);
+        }
+    }
+    if (diario && combacia(*diario, dimensione(fd))) {
+        const off_t inizio = off_t(diario->numero - 1) * kDim;
+        const off_t ora = dimensione(fd);
+        bool completa = false;
+        if (ora >= inizio + kDim && (diario->prima >= inizio + kDim || ora == inizio + kDim)) {
+            TScheda scheda;
+            leggi(fd, scheda.dati(), size_t(kDim), inizio);
+            completa = crc32(scheda.dati(), kDim) == diario->crcNuova;
+        }
+        if (!completa) {
+            if (!diario->vecchi.isEmpty())
+                scriviTutto(fd, diario->vecchi.constData(), size_t(diario->vecchi.size()), inizio);
+            if (ora != diario->prima) {
+                int t;
+                do
+                    t = ftruncate(fd, diario->prima);
+                while (t == -1 && errno == EINTR);
+                if (t == -1)
+                    fallisci();
+            }
+        }
+        svuota(fd);
+    }
+    return ::unlink(percorsoDiario.constData()) == 0 || errno == ENOENT;
+}
+
+std::mutex g_interruzioneMutex;
+TArchivio::WriteInterruption g_interruzione;
+
+std::optional<qint64> fermata(TArchivio::WriteStep passo)
+{
+    TArchivio::WriteInterruption interruzione;
+    {
+        const std::lock_guard<std::mutex> guardia(g_interruzioneMutex);
+        interruzione = g_interruzione;
+    }
+    return interruzione ? interruzione(passo) : std::nullopt;
+}
+
+size_t finoA(std::optional<qint64> taglio, qsizetype tutti)
+{
+    return size_t(std::clamp<qint64>(*taglio, 0, tutti));
+}
+
+// Under the exclusive lock. The journal is created, never reused: one found
+// in its place was left by a cut write, here or at another workstation, and
+// the archive is put back first.
+int creaDiario(int fd, const QByteArray& percorsoDiario)
+{
+    for (bool ripristinato = false;;) {
+        const int jfd = ::open(percorsoDiario.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (jfd >= 0)
+            return jfd;
+        if (errno == EINTR)
+            continue;
+        if (errno != EEXIST || ripristinato || !ripristina(fd, percorsoDiario))
+            fallisci();
+        ripristinato = true;
+    }
+}
+
+// Record n written under the exclusive lock with its journal: the journal
+// whole on the disk before the archive is touched, removed once the record
+// is there too. Success means the record is stored.
+void scrivi(int fd, const QByteArray& percorsoDiario, const TScheda& scheda, qint32 n)
+{
+    using Passo = TArchivio::WriteStep;
+    const off_t inizio = off_t(n - 1) * kDim;
+    Diario d;
+    d.prima = dimensione(fd);
+    d.numero = n;
+    d.vecchi = QByteArray(qsizetype(std::clamp<off_t>(d.prima - inizio, 0, kDim)), '\0');
+    d.crcNuova = crc32(scheda.dati(), kDim);
+    if (!d.vecchi.isEmpty())
+        leggi(fd, d.vecchi.data(), size_t(d.vecchi.size()), inizio);
+    const QByteArray diario = componi(d);
+
+    {
+        const Descrittore file(creaDiario(fd, percorsoDiario));
+        try {
+            if (const std::optional<qint64> taglio = fermata(Passo::JournalPartlyWritten)) {
+                scriviTutto(file.fd(), diario.constData(), finoA(taglio, diario.size()), 0);
+                throw TArchivio::WriteInterrupted();
+            }
+            scriviTutto(file.fd(), diario.constData(), size_t(diario.size()), 0);
+            svuota(file.fd());
+            svuotaCartella(percorsoDiario);
+        } catch (const EArchivioError&) {
+            ::unlink(percorsoDiario.constData()); // the archive is as it was
+            throw;
+        }
+    }
+    if (fermata(Passo::JournalWritten))
+        throw TArchivio::WriteInterrupted();
+
+    try {
+        if (const std::optional<qint64> taglio = fermata(Passo::RecordPartlyWritten)) {
+            scriviTutto(fd, scheda.dati(), finoA(taglio, kDim), inizio);
+            throw TArchivio::WriteInterrupted();
+        }
+        scriviTutto(fd, scheda.dati(), size_t(kDim), inizio);
+        if (fermata(Passo::RecordWritten))
+            throw TArchivio::WriteInterrupted();
+        svuota(fd);
+    } catch (const EArchivioError&) {
+        // Put back now what can be; otherwise the journal waits for the
+        // next opening.
+        try {
+            ripristina(fd, percorsoDiario);
+        } catch (const EArchivioError&) {
+        }
+        throw;
+    }
+    if (fermata(Passo::JournalNotRemoved))
+        throw TArchivio::WriteInterrupted();
+    if (::unlink(percorsoDiario.constData()) == -1 && errno != ENOENT)
+        fallisci();
+}
+
 } // namespace
+
+QString TArchivio::JournalPath(const QString& archivePath)
+{
+    constexpr qsizetype kNomePiuLungo = 255; // bytes, as the file systems count
+    const QString coda = QStringLiteral("-journal");
+    const qsizetype barra = archivePath.lastIndexOf(QLatin1Char('/'));
+    const QString nome = archivePath.mid(barra + 1);
+    if (QFile::encodeName(nome).size() + coda.size() <= kNomePiuLungo)
+        return archivePath + coda;
+    const QByteArray utf8 = nome.toUtf8();
+    const QString segno = QStringLiteral("~%1").arg(crc32(utf8.constData(), utf8.size()), 8, 16, QLatin1Char('0'));
+    QString taglio = nome;
+    while (!taglio.isEmpty() && QFile::encodeName(taglio).size() + segno.size() + coda.size() > kNomePiuLungo)
+        taglio.chop(taglio.size() >= 2 && taglio.back().isLowSurrogate() ? 2 : 1);
+    return archivePath.left(barra + 1) + taglio + segno + coda;
+}
+
+TArchivio::WriteInterruption TArchivio::SetWriteInterruption(WriteInterruption interruption)
+{
+    const std::lock_guard<std::mutex> guardia(g_interruzioneMutex);
+    std::swap(g_interruzione, interruption);
+    return interruption;
+}
 
 void TArchivio::ImpostaAttesaBlocco(std::chrono::milliseconds attesa)
 {
@@ -223,6 +596,23 @@ void TArchivio::ApriArchivio(const QString& percorso)
         fallisci();
     }
     m_fd = fd;
+    m_journal = QFile::encodeName(JournalPath(percorso));
+
+    // A journal is here while a write is in progress, at another workstation
+    // that then holds the exclusive lock, or after a write was cut. It is
+    // only read or removed under that lock, and asked for briefly: a lock
+    // held elsewhere means its own write, which that workstation finishes.
+    // A folder that cannot be written leaves the archive as it is.
+    struct stat js {};
+    if (::lstat(m_journal.constData(), &js) == -1 || !cartellaScrivibile(m_journal))
+        return;
+    try {
+        const Blocco blocco(m_fd, F_WRLCK, std::min(AttesaBlocco(), kAttesaRipristino));
+        if (blocco.Preso())
+            ripristina(m_fd, m_journal);
+    } catch (const EArchivioError&) {
+        // Left for the next opening; the archive reads as it is.
+    }
 }
 
 void TArchivio::ChiudiArchivio()
@@ -289,7 +679,7 @@ void TArchivio::ScriviScheda(qint32 n, const TScheda& scheda)
     Blocco blocco(m_fd, F_WRLCK);
     if (n < 1 || n > conta(m_fd))
         fallisci();
-    scrivi(m_fd, scheda, n);
+    scrivi(m_fd, m_journal, scheda, n);
 }
 
 qint32 TArchivio::AccodaScheda(const TScheda& scheda)
@@ -302,6 +692,6 @@ qint32 TArchivio::AccodaScheda(const TScheda& scheda)
     const qint32 n = conta(m_fd);
     if (n == INT32_MAX)
         fallisci();
-    scrivi(m_fd, scheda, n + 1);
+    scrivi(m_fd, m_journal, scheda, n + 1);
     return n + 1;
 }

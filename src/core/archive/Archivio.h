@@ -1,12 +1,14 @@
 #pragma once
 #include "core/archive/Scheda.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
 #include <chrono>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,14 @@ private:
 // AttesaBlocco(); then the operation fails like any other, having written
 // nothing, so that a workstation that hangs while holding it cannot freeze
 // this one for good.
+//
+// A record is written in place, and a power cut in the middle of that write
+// could leave it part old and part new. So every write first puts what it
+// is about to change into a journal beside the archive (JournalPath()),
+// flushed, and removes it once the archive is flushed; the journal exists
+// only while a write is in progress. Opening an archive that has one left
+// over by a cut puts the archive back as it was before that write. The
+// archive file itself never holds anything but its records.
 class TArchivio {
 public:
     static constexpr std::chrono::milliseconds AttesaBloccoPredefinita{5000};
@@ -49,6 +59,31 @@ public:
     using AvvisoAttesa = std::function<void(bool inAttesa)>;
     static AvvisoAttesa ImpostaAvvisoAttesa(AvvisoAttesa avviso);
 
+    // The journal of the archive at `archivePath`: beside it, its file name
+    // followed by "-journal". A file name too long for that is cut, and told
+    // apart from others cut alike by a checksum of the whole name.
+    static QString JournalPath(const QString& archivePath);
+
+    // Test seam: the steps of a write, in order. A power cut can stop a
+    // write after any of them.
+    enum class WriteStep {
+        JournalPartlyWritten, // some of the journal's bytes are in its file
+        JournalWritten, // the journal is whole and flushed; the archive untouched
+        RecordPartlyWritten, // some of the record's bytes are in the archive
+        RecordWritten, // the record is in the archive, not yet flushed
+        JournalNotRemoved, // the archive is flushed, the journal still there
+    };
+    // Asked at each step of every write, process-wide: nullopt carries on;
+    // a number stops the write there by throwing WriteInterrupted, at the
+    // partly-written steps after that many bytes of what was being written.
+    // Nothing is tidied up on the way out, as after a cut. Returns the one it
+    // replaces; tests alone install one.
+    using WriteInterruption = std::function<std::optional<qint64>(WriteStep step)>;
+    static WriteInterruption SetWriteInterruption(WriteInterruption interruption);
+    struct WriteInterrupted : std::exception {
+        const char* what() const noexcept override { return "write interrupted"; }
+    };
+
     TArchivio() = default;
     ~TArchivio(); // closes, never throws
     TArchivio(const TArchivio&) = delete;
@@ -56,6 +91,9 @@ public:
 
     // Opens for reading and writing; a missing file is created empty (an
     // existing one is never truncated). Paths over 259 characters fail.
+    // A journal left by an interrupted write is dealt with first, when the
+    // exclusive lock can be had within a moment and the folder may be
+    // written; otherwise the archive is opened as it is.
     void ApriArchivio(const QString& percorso);
 
     // Whole records in the file; a partial record at the end is not counted.
@@ -83,4 +121,5 @@ public:
 
 private:
     int m_fd = -1;
+    QByteArray m_journal; // the journal's path, encoded for the file system
 };

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "core/archive/Archivio.h"
 #include "core/archive/ProgramFolder.h"
 
 namespace {
@@ -64,7 +65,7 @@ bool remove(const QString& path)
 {
     if (!QFile::remove(path))
         return false;
-    const QString journal = path + QStringLiteral("-journal");
+    const QString journal = TArchivio::JournalPath(path);
     if (QFileInfo::exists(journal))
         QFile::remove(journal);
     return true;
