@@ -2,7 +2,8 @@
 // beside a full decode of that photo; the same with a 48-megapixel photo, at
 // 300, 600 and 1200 dpi, beside its full decode (which only a lifted image
 // allocation limit allows); the summary of a long list written to PDF, with
-// its size and the memory the printing itself takes.
+// its size and the memory the printing itself takes; a card whose photo file
+// declares 30 000 x 30 000 progressive pixels, judged and refused.
 //
 // Goals: the card's page costs at most one full decode of its photo (the
 // photo is decoded once, at the size it prints, and never beyond 600 dpi over
@@ -22,6 +23,7 @@
 
 #include "BenchSupport.h"
 #include "PhotoBench.h"
+#include "PhotoFixtures.h"
 #include "core/report/CardLayout.h"
 #include "core/report/SummaryLayout.h"
 #include "core/photos/Photo.h"
@@ -155,6 +157,31 @@ void BM_FullDecode48MP(benchmark::State& state)
     state.counters["peak_MB"] = peak;
 }
 BENCHMARK(BM_FullDecode48MP)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A 173-byte progressive header declaring 30 000² pixels (5.4 GB of
+// coefficients for libjpeg): read as the card's photo and printed; the photo
+// is refused from its header, the page prints without it.
+void BM_CardWithBombPhoto(benchmark::State& state)
+{
+    TCardLayout card;
+    fillCard(card);
+    const QByteArray bomb = PhotoFixtures::progressiveBomb(30000, false);
+    double peak = 0;
+    for (auto _ : state) {
+        BenchSupport::resetPeakMemory();
+        const double resident = BenchSupport::residentMB();
+        const TPhoto photo = TPhoto::fromBytes(bomb);
+        if (!photo.isNull())
+            state.SkipWithError("the bomb was taken for a photo");
+        card.find<TReportPicture>(QStringLiteral("imgLogo"))->setPicture(photo);
+        card.prepare();
+        const QImage page = card.renderPage(0, 300);
+        benchmark::DoNotOptimize(page.constBits());
+        peak = std::max(peak, BenchSupport::peakResidentMB() - resident);
+    }
+    state.counters["peak_MB"] = peak;
+}
+BENCHMARK(BM_CardWithBombPhoto)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_SummaryPdf(benchmark::State& state)
 {
