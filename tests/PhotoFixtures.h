@@ -95,7 +95,7 @@ struct HandMadeJpeg {
     QSize size;
     int components = 3;        // 1 grey, 3 YCbCr, 4 CMYK (Adobe, inverted as Photoshop writes it)
     bool subsampled = true;    // 3 components: 4:2:0, otherwise 4:4:4
-    bool progressive = false;  // a first DC scan only: the rest of the coefficients stay 0
+    bool progressive = false;  // a DC scan, then one scan of the other coefficients (all 0) per component
     bool separateScans = false; // sequential, but its first scan holds one component
     bool headerOnly = false;   // the headers and an empty first scan: the few hundred bytes of a bomb
     // The component samples of the left and of the right half.
@@ -250,7 +250,29 @@ inline QByteArray handMadeJpeg(const HandMadeJpeg& spec)
             bits.zeros(qint64(bitsPerFlatBlock) * perMcu * (wide - split - 1));
         }
     }
-    return out + bits.finish() + QByteArray("\xFF\xD9", 2);
+    out += bits.finish();
+    if (spec.progressive) {
+        // Then, for each component, the scan of its other 63 coefficients:
+        // every block "0", an end of block. With every coefficient known,
+        // libjpeg does not smooth the blocks, as with an encoder's files.
+        for (int c = 0; c < n; ++c) {
+            const int factor = halfChroma && c == 0 ? 2 : 1;
+            const int across = (spec.size.width() * factor / (halfChroma ? 2 : 1) + 7) / 8;
+            const int down = (spec.size.height() * factor / (halfChroma ? 2 : 1) + 7) / 8;
+            QByteArray acScan;
+            acScan += char(1);
+            acScan += char(c + 1);
+            acScan += char(0x00);
+            acScan += char(1);
+            acScan += char(63);
+            acScan += char(0);
+            out += jpegSegment(0xDA, acScan);
+            JpegBits eob;
+            eob.zeros(qint64(across) * down);
+            out += eob.finish();
+        }
+    }
+    return out + QByteArray("\xFF\xD9", 2);
 }
 
 // The peak of this process's resident memory (VmHWM), counted from the
