@@ -15,7 +15,6 @@ class QPushButton;
 class TPictureButton;
 class THints;
 class TFieldEntry;
-class TWindowSet;
 class TImageView;
 
 // Record sheet: the main working window over one open archive, one card at a
@@ -24,7 +23,11 @@ class TImageView;
 class TfrmCartoline : public TGradientWindow {
     Q_OBJECT
 public:
-    explicit TfrmCartoline(TWindowSet& windows);
+    explicit TfrmCartoline(QWidget* parent = nullptr);
+
+    // Makes the archive at `path`, named `name`, the current one; it is
+    // loaded when the sheet is shown.
+    void openArchive(const QString& path, const QString& name);
 
     // One edit field of the card and the record field it maps to.
     struct Field {
@@ -157,6 +160,10 @@ public:
     void btnCancFoto02Click();
     void btnZoomFoto02Click();
 
+signals:
+    // The sheet was closed, by its exit command or its close box.
+    void closed();
+
 protected:
     void FormShow() override;
     void FormClose() override;
@@ -174,7 +181,6 @@ private:
     bool storePhoto(TImageView* slot, CompanionFiles::Photo which, const QString& archive, const QString& number);
     template <typename Action> void navigate(Action action);
 
-    TWindowSet& m_windows;
     QList<Field> m_fields;
     THints* m_hints = nullptr;
     TFieldEntry* m_fieldEntry = nullptr;
