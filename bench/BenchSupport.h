@@ -113,9 +113,13 @@ inline void resetPeakMemory()
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     RatioReporter(std::string baseline, std::string baselineText, std::string goal, std::vector<std::string> names)
-        : m_baseline(std::move(baseline)), m_baselineText(std::move(baselineText)), m_goal(std::move(goal)),
-          m_names(std::move(names))
     {
+        addGroup(std::move(baseline), std::move(baselineText), std::move(goal), std::move(names));
+    }
+    // Another baseline with the runs measured against it.
+    void addGroup(std::string baseline, std::string baselineText, std::string goal, std::vector<std::string> names)
+    {
+        m_groups.push_back({std::move(baseline), std::move(baselineText), std::move(goal), std::move(names)});
     }
 
     void ReportRuns(const std::vector<Run>& runs) override
@@ -141,16 +145,19 @@ public:
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        const Times base = m_times[m_baseline];
-        if (base.real <= 0 || base.cpu <= 0)
-            return;
-        std::printf("\nAgainst the %s, %s (%.1f ms real, %.1f ms processor; goal: %s):\n", m_baselineText.c_str(),
-                    base.median ? "medians" : "fastest runs", base.real, base.cpu, m_goal.c_str());
-        for (const std::string& name : m_names) {
-            const Times t = m_times[name];
-            if (t.real > 0)
-                std::printf("  %-28s %8.1f ms real %6.3f x, %8.1f ms processor %6.3f x\n", name.c_str(), t.real,
-                            t.real / base.real, t.cpu, t.cpu / base.cpu);
+        for (const Group& group : m_groups) {
+            const Times base = m_times[group.baseline];
+            if (base.real <= 0 || base.cpu <= 0)
+                continue;
+            std::printf("\nAgainst the %s, %s (%.1f ms real, %.1f ms processor; goal: %s):\n",
+                        group.baselineText.c_str(), base.median ? "medians" : "fastest runs", base.real, base.cpu,
+                        group.goal.c_str());
+            for (const std::string& name : group.names) {
+                const Times t = m_times[name];
+                if (t.real > 0)
+                    std::printf("  %-28s %8.1f ms real %6.3f x, %8.1f ms processor %6.3f x\n", name.c_str(), t.real,
+                                t.real / base.real, t.cpu, t.cpu / base.cpu);
+            }
         }
     }
 
@@ -160,10 +167,13 @@ private:
         double cpu = 0;  // ms
         bool median = false;
     };
-    std::string m_baseline;
-    std::string m_baselineText;
-    std::string m_goal;
-    std::vector<std::string> m_names;
+    struct Group {
+        std::string baseline;
+        std::string baselineText;
+        std::string goal;
+        std::vector<std::string> names;
+    };
+    std::vector<Group> m_groups;
     std::map<std::string, Times> m_times;
 };
 

@@ -15,7 +15,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <cstdio>
 #include <functional>
+#include <memory>
 
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
@@ -327,6 +329,40 @@ private slots:
         QCOMPARE(shown.first().text, TfrmAllegaCartella::copyFailedMessage());
         QCOMPARE(named<QLineEdit>(window, "txtFile03")->text(), QStringLiteral("precedente.pdf"));
         QVERIFY(!QFileInfo::exists(CompanionFiles::attachmentPath(QStringLiteral("garanzia.pdf"))));
+    }
+
+    // A name in a byte the system's file-name encoding cannot spell (Latin-1
+    // "é" from an old ZIP in a UTF-8 system) comes back from the dialog with
+    // U+FFFD: the window says so, copies nothing and keeps the slot's name.
+    void aNameTheSystemCannotSpellIsRefusedWithItsOwnMessage()
+    {
+        openSheet(0);
+        const QString folder = program->file("Documenti utente");
+        QVERIFY(QDir().mkpath(folder));
+        const QByteArray raw = QFile::encodeName(folder) + "/caf\xE9.pdf";
+        FILE* file = std::fopen(raw.constData(), "wb");
+        QVERIFY(file);
+        std::fputs("fattura", file);
+        std::fclose(file);
+        // Qt cannot name it to remove it with the scratch folder.
+        const std::unique_ptr<const char, void (*)(const char*)> removed(raw.constData(),
+                                                                        [](const char* path) { std::remove(path); });
+        const QString asTheDialogGivesIt = folder + QStringLiteral("/caf\uFFFD.pdf");
+        sheet->lblFile02->setText(QStringLiteral("precedente.pdf"));
+        auto window = freshWindow();
+
+        clickChoosingFile(window->btnSfoglia02, asTheDialogGivesIt);
+
+        const QList<Dialogs::Shown> shown = Dialogs::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().kind, Dialogs::Kind::Warning);
+        QCOMPARE(shown.first().text, TfrmAllegaCartella::unspellableNameMessage());
+        QVERIFY(shown.first().text.contains(QStringLiteral("rinominare il file e riprovare")));
+        QCOMPARE(window->txtFile02->text(), QStringLiteral("precedente.pdf"));
+        QVERIFY(QDir(CompanionFiles::attachmentsFolder()).entryList(QDir::Files).isEmpty());
+        // A file whose name only looks odd, but is there, is copied as ever.
+        const QString odd = userFile(QStringLiteral("strano\uFFFD.pdf"), QByteArray("strano"));
+        QVERIFY(!TfrmAllegaCartella::isUnspellableName(odd));
     }
 
     // ---- apply, cancel, clear, open ------------------------------------------

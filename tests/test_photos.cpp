@@ -2,6 +2,8 @@
 // saving to disk, the record's photo files on save and on show, the zoom
 // window.
 #include <QApplication>
+#include <QBuffer>
+#include <QImageWriter>
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
@@ -13,8 +15,11 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <thread>
+
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
+#include "core/photos/DecodeCost.h"
 #include "core/photos/Photo.h"
 #include "gui/sheet/FrameSource.h"
 #include "gui/sheet/frmCartoline.h"
@@ -536,6 +541,210 @@ private slots:
         clickChoosingFile(sheet->btnCaricaFoto, program->file("sparita.jpg"));
         QVERIFY(sheet->imgFoto->photo().sharesWith(sheet->imgBianco->photo()));
         QVERIFY(Dialogs::takeShown().isEmpty());
+    }
+
+    // ---- what a photo file may cost ------------------------------------------
+
+    // Judged from the header alone: big real photos pass, files whose decode
+    // would need gigabytes are photos that cannot be read, and nothing is
+    // decoded to find out.
+    void aPhotoFileIsJudgedByItsHeader_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("components");
+        QTest::addColumn<bool>("subsampled");
+        QTest::addColumn<bool>("progressive");
+        QTest::addColumn<bool>("separateScans");
+        QTest::addColumn<bool>("readable");
+        QTest::newRow("baseline 200 MP") << QSize(16330, 12250) << 3 << true << false << false << true;
+        QTest::newRow("baseline, the largest Qt reads") << QSize(65500, 65500) << 3 << false << false << false
+                                                          << true;
+        QTest::newRow("progressive 100 MP 4:4:4") << QSize(10000, 10000) << 3 << false << true << false << true;
+        QTest::newRow("progressive 100 MP CMYK") << QSize(12000, 8333) << 4 << false << true << false << true;
+        QTest::newRow("progressive 50 MP 4:2:0") << QSize(8660, 5774) << 3 << true << true << false << true;
+        QTest::newRow("progressive 30000² 4:4:4 (5.4 GB)") << QSize(30000, 30000) << 3 << false << true << false
+                                                           << false;
+        QTest::newRow("progressive 45000² 4:2:0 (6.1 GB)") << QSize(45000, 45000) << 3 << true << true << false
+                                                           << false;
+        QTest::newRow("progressive 200 MP 4:4:4 (1.2 GB)") << QSize(16330, 12250) << 3 << false << true << false
+                                                           << false;
+        QTest::newRow("baseline 30000², colours in separate scans") << QSize(30000, 30000) << 3 << false << false
+                                                                    << true << false;
+        QTest::newRow("greyscale progressive 45000²") << QSize(45000, 45000) << 1 << false << true << false
+                                                      << false;
+    }
+
+    void aPhotoFileIsJudgedByItsHeader()
+    {
+        QFETCH(QSize, size);
+        QFETCH(int, components);
+        QFETCH(bool, subsampled);
+        QFETCH(bool, progressive);
+        QFETCH(bool, separateScans);
+        QFETCH(bool, readable);
+        HandMadeJpeg spec;
+        spec.size = size;
+        spec.components = components;
+        spec.subsampled = subsampled;
+        spec.progressive = progressive;
+        spec.separateScans = separateScans;
+        spec.headerOnly = true;
+        const QByteArray header = handMadeJpeg(spec);
+        QVERIFY(header.size() < 600);
+        const int decodes = TPhoto::counters().decodes;
+        const TPhoto photo = TPhoto::fromBytes(header);
+        QCOMPARE(!photo.isNull(), readable);
+        QCOMPARE(TPhoto::counters().decodes, decodes);
+        if (readable) {
+            QCOMPARE(photo.size(), size);
+            // A slot's decode, and the print's, stay within the bound.
+            QVERIFY(photo.decodeCost(displayDecodeSize(size, QSize(366, 260))) <= DecodeCost::kBound);
+        }
+    }
+
+    // The figures libjpeg's own arithmetic gives for the bombs of the report.
+    void wholePictureCoefficientsAsLibjpegCountsThem()
+    {
+        const auto bomb30 = DecodeCost::readJpegLayout(progressiveBomb(30000, false));
+        QVERIFY(bomb30);
+        QCOMPARE(DecodeCost::wholeImageBytes(*bomb30), qint64(5400000000)); // 3 x 3750² blocks of 128 bytes
+        const auto bomb45 = DecodeCost::readJpegLayout(progressiveBomb(45000, true));
+        QVERIFY(bomb45);
+        // Luma blocks rounded up to whole pairs: 5626² + 2 x 2813² blocks.
+        QCOMPARE(DecodeCost::wholeImageBytes(*bomb45), qint64(6077160192));
+        HandMadeJpeg baseline;
+        baseline.size = QSize(20000, 20000);
+        baseline.headerOnly = true;
+        const auto sequential = DecodeCost::readJpegLayout(handMadeJpeg(baseline));
+        QVERIFY(sequential);
+        QCOMPARE(DecodeCost::wholeImageBytes(*sequential), qint64(0));
+    }
+
+    // Decodes side by side wait for one another rather than together take
+    // more than the budget.
+    void decodesSideBySideShareTheBudget()
+    {
+        DecodeCost::Budget budget(100);
+        QVERIFY(!budget.take(101));
+        QCOMPARE(budget.inUse(), qint64(0));
+        QVERIFY(budget.take(70));
+        std::atomic<bool> secondHolds = false;
+        std::thread second([&] {
+            const DecodeCost::Budget::Hold hold(budget, 60);
+            secondHolds = hold.held();
+        });
+        QTest::qWait(50);
+        QVERIFY(!secondHolds); // still waiting for the first
+        budget.give(70);
+        second.join();
+        QVERIFY(secondHolds);
+        QCOMPARE(budget.inUse(), qint64(0));
+        QCOMPARE(budget.peak(), qint64(70));
+    }
+
+    // A bomb as a card's photo file: both placeholders at once, the zoom
+    // shows the placeholder, the file survives the next save; picked with
+    // the photo button it leaves the placeholder. No decode, little memory.
+    void aPhotoFileDeclaringGigabytesIsAnUnreadablePhoto_data()
+    {
+        QTest::addColumn<QByteArray>("bomb");
+        QTest::addColumn<bool>("pickedWithTheButton");
+        const QByteArray bomb30 = progressiveBomb(30000, false);
+        const QByteArray bomb45 = progressiveBomb(45000, true);
+        QTest::newRow("30000² progressive, card photo A") << bomb30 << false;
+        QTest::newRow("45000² progressive, card photo A") << bomb45 << false;
+        QTest::newRow("30000² progressive, photo button") << bomb30 << true;
+        QTest::newRow("45000² progressive, photo button") << bomb45 << true;
+    }
+
+    void aPhotoFileDeclaringGigabytesIsAnUnreadablePhoto()
+    {
+        QFETCH(QByteArray, bomb);
+        QFETCH(bool, pickedWithTheButton);
+        openSheet(1);
+        QVERIFY(CompanionFiles::ensurePhotoFolder());
+        const QByteArray photoA = pickedWithTheButton ? encoded(halves(QSize(640, 480)), "jpg") : bomb;
+        QVERIFY(writeFile(photoFile(Photo::A, 1), photoA));
+        QVERIFY(writeFile(photoFile(Photo::B, 1), encoded(halves(QSize(480, 640)), "jpg")));
+
+        const PeakMemoryWatch memory;
+        if (pickedWithTheButton) {
+            QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
+            QVERIFY(!showsPlaceholders());
+            clickChoosingFile(sheet->btnCaricaFoto, picture("enorme.jpg", bomb));
+            QVERIFY(sheet->imgFoto->photo().sharesWith(sheet->imgBianco->photo()));
+            QCOMPARE(sheet->imgFoto02->photo().size(), QSize(480, 640));
+        } else {
+            QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
+            QVERIFY(showsPlaceholders());
+        }
+        QVERIFY(whileModal<TfrmZoom>(sheet, sheet->btnZoomFoto, [&](TfrmZoom* zoom) {
+            QVERIFY(zoom->imgFoto->photo().sharesWith(sheet->imgBianco->photo()));
+            QCOMPARE(zoom->imgFoto->drawnRect().size(), QSize(366, 260));
+        }));
+        QVERIFY2(memory.risenMb() < 300, qPrintable(QStringLiteral("%1 MB").arg(memory.risenMb())));
+        QVERIFY(Dialogs::takeShown().isEmpty());
+
+        fillRequiredFields(sheet);
+        save();
+        shownTexts();
+        QCOMPARE(readFile(photoFile(Photo::A, 1)), photoA); // the collector's file, untouched
+    }
+
+    // Real photos of every kind the bound must let through show in their
+    // slot, upright: red on the left, blue on the right.
+    void bigAndUnusualPhotosStillShow_data()
+    {
+        QTest::addColumn<QByteArray>("jpeg");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("grey");
+        HandMadeJpeg baseline;
+        baseline.size = QSize(16330, 12250);
+        QTest::newRow("baseline 200 MP") << handMadeJpeg(baseline) << baseline.size << false;
+        HandMadeJpeg progressive;
+        progressive.size = QSize(8660, 5774);
+        progressive.progressive = true;
+        QTest::newRow("progressive 50 MP") << handMadeJpeg(progressive) << progressive.size << false;
+        HandMadeJpeg cmyk;
+        cmyk.size = QSize(1600, 1200);
+        cmyk.components = 4;
+        cmyk.left = {255, 0, 0, 255}; // inverted CMYK: red
+        cmyk.right = {0, 0, 255, 255};
+        QTest::newRow("CMYK") << handMadeJpeg(cmyk) << cmyk.size << false;
+        QTest::newRow("8-bit greyscale") << encoded(halves(QSize(1200, 900)).convertToFormat(QImage::Format_Grayscale8), "jpg")
+                                         << QSize(1200, 900) << true;
+        QImage progressiveHalves = halves(QSize(1600, 1200));
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setProgressiveScanWrite(true);
+        QVERIFY(writer.write(progressiveHalves));
+        QTest::newRow("progressive, as an encoder writes it") << buffer.data() << QSize(1600, 1200) << false;
+    }
+
+    void bigAndUnusualPhotosStillShow()
+    {
+        QFETCH(QByteArray, jpeg);
+        QFETCH(QSize, size);
+        QFETCH(bool, grey);
+        openSheet(1);
+        QVERIFY(CompanionFiles::ensurePhotoFolder());
+        QVERIFY(writeFile(photoFile(Photo::A, 1), jpeg));
+        QVERIFY(writeFile(photoFile(Photo::B, 1), encoded(halves(QSize(480, 640)), "jpg")));
+        QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
+        QVERIFY(!showsPlaceholders());
+        QCOMPARE(sheet->imgFoto->photo().size(), size);
+        const QRect drawn = sheet->imgFoto->drawnRect();
+        const QImage shot = frameOf(sheet->imgFoto);
+        const QPoint left = drawn.topLeft() + QPoint(4 + drawn.width() / 5, 4 + drawn.height() / 2);
+        const QPoint right = drawn.topLeft() + QPoint(4 + drawn.width() * 4 / 5, 4 + drawn.height() / 2);
+        if (grey) {
+            QVERIFY(qGray(shot.pixel(left)) > qGray(shot.pixel(right)) + 20); // red is the lighter grey
+        } else {
+            QVERIFY2(near(shot.pixel(left), Qt::red), qPrintable(QColor(shot.pixel(left)).name()));
+            QVERIFY2(near(shot.pixel(right), Qt::blue), qPrintable(QColor(shot.pixel(right)).name()));
+        }
+        QVERIFY(DecodeCost::photoBudget().peak() <= DecodeCost::kBound);
     }
 
     // ---- save to disk --------------------------------------------------------

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <cmath>
 #include <functional>
 
 #include "PdfFixtures.h"
@@ -356,6 +357,113 @@ private slots:
             }
         const int all = printed.width() * printed.height();
         QVERIFY2(dark > all / 4 && light > all / 4, qPrintable(QStringLiteral("%1 dark, %2 light of %3").arg(dark).arg(light).arg(all)));
+    }
+
+    // Photos far beyond what the page needs print and preview reduced, in
+    // their frame and upright (red left, blue right); a strip one pixel wide
+    // still shows.
+    void bigPhotosPrintInTheirFrame_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QSize>("size");
+        for (const char* command : {"cmdStampa", "cmdAnteprima"}) {
+            const QString how = QLatin1String(command) == QLatin1String("cmdStampa") ? "print" : "preview";
+            QTest::newRow(qPrintable(how + ", 48 MP")) << command << QSize(8000, 6000);
+            QTest::newRow(qPrintable(how + ", a 1 x 12000 strip")) << command << QSize(1, 12000);
+        }
+        QTest::newRow("print, 108 MP") << "cmdStampa" << QSize(12000, 9000);
+        QTest::newRow("print, 200 MP") << "cmdStampa" << QSize(16330, 12250);
+    }
+
+    void bigPhotosPrintInTheirFrame()
+    {
+        QFETCH(QString, command);
+        QFETCH(QSize, size);
+        HandMadeJpeg spec;
+        spec.size = size;
+        sheet->imgFoto->setPhoto(TPhoto::fromBytes(handMadeJpeg(spec)));
+        QCOMPARE(sheet->imgFoto->photo().size(), size);
+
+        bool previewStayed = false;
+        OnWindow preview(QStringLiteral("frmAnteprimaReport"), [&](QWidget* w) {
+            previewStayed = w->isVisible();
+            Dialogs::setNextPrinterFile(pdf());
+            named<QAction>(w, "actStampa")->trigger();
+        });
+        if (command == QLatin1String("cmdStampa"))
+            Dialogs::setNextPrinterFile(pdf());
+        OnWindow card(command == QLatin1String("cmdStampa") ? QStringLiteral("frmStampaCartolina")
+                                                            : QStringLiteral("frmAnteprimaCartolina"),
+                      [](QWidget* w) { named<QPushButton>(w, "btnStampa")->click(); });
+        named<TPictureButton>(sheet, command.toLatin1().constData())->click();
+        QVERIFY(card.seen);
+        if (command == QLatin1String("cmdAnteprima"))
+            QVERIFY(preview.seen && previewStayed);
+        QVERIFY(Dialogs::takeShown().isEmpty());
+
+        const Pdf out(pdf());
+        QCOMPARE(out.pages(), 1);
+        const QRectF expected = fitted(size);
+        if (size.width() == 1) {
+            // One device pixel wide at the printer's 1200 dpi, the frame's height tall.
+            const double dpi = 1200;
+            const QRectF column(kFrameMm.center().x() - 0.5, kFrameMm.top(), 1.0, kFrameMm.height());
+            const QImage printed = out.render(0, column, dpi);
+            int top = printed.height(), bottom = -1, reds = 0;
+            for (int y = 0; y < printed.height(); ++y)
+                for (int x = 0; x < printed.width(); ++x)
+                    if (near(printed.pixel(x, y), Qt::red, 60)) {
+                        top = std::min(top, y);
+                        bottom = std::max(bottom, y);
+                        ++reds;
+                    }
+            QVERIFY2(bottom >= 0, "the strip is not on the page");
+            QVERIFY((bottom - top + 1) * 25.4 / dpi > kFrameMm.height() - 1);
+            QVERIFY(reds < 4 * printed.height()); // a line, not a band
+            return;
+        }
+        const double dpi = 60;
+        const QImage printed = out.render(0, kFrameMm, dpi);
+        const QRectF red = redArea(printed, dpi);
+        const double pixel = 25.4 / dpi;
+        QVERIFY2(qAbs(red.left() - expected.left()) < 2 * pixel && qAbs(red.top() - expected.top()) < 2 * pixel
+                     && qAbs(red.bottom() - expected.bottom()) < 2 * pixel
+                     && qAbs(red.right() - expected.center().x()) < 2 * pixel,
+                 qPrintable(QStringLiteral("red at %1,%2 %3x%4 mm")
+                                .arg(red.left()).arg(red.top()).arg(red.width()).arg(red.height())));
+        const QPointF blueAt = QPointF(expected.right() - expected.width() / 4, expected.center().y()) - kFrameMm.topLeft();
+        QVERIFY(near(printed.pixel((blueAt * dpi / 25.4).toPoint()), Qt::blue));
+    }
+
+    // The size a photo is decoded at for the page: the printed size at the
+    // device's resolution, capped at 600 dpi over the whole frame, never
+    // below one pixel, never beyond the photo.
+    void printDecodeSize_data()
+    {
+        QTest::addColumn<QSize>("photo");
+        QTest::addColumn<double>("dpi");
+        QTest::addColumn<QSize>("decoded");
+        QTest::newRow("12 MP at 1200 dpi: its own pixels") << QSize(4000, 3000) << 1200.0 << QSize(4000, 3000);
+        QTest::newRow("12 MP at 300 dpi: the printed size") << QSize(4000, 3000) << 300.0 << QSize(1906, 1429);
+        QTest::newRow("48 MP at 1200 dpi: the frame at 600 dpi") << QSize(8000, 6000) << 1200.0 << QSize(4114, 3085);
+        QTest::newRow("48 MP at 600 dpi") << QSize(8000, 6000) << 600.0 << QSize(3811, 2858);
+        QTest::newRow("200 MP at 1200 dpi") << QSize(16330, 12250) << 1200.0 << QSize(4114, 3086);
+        QTest::newRow("a strip at 1200 dpi") << QSize(1, 12000) << 1200.0 << QSize(1, 5717);
+        QTest::newRow("a strip lying at 300 dpi") << QSize(12000, 1) << 300.0 << QSize(2220, 1);
+    }
+
+    void printDecodeSize()
+    {
+        QFETCH(QSize, photo);
+        QFETCH(double, dpi);
+        QFETCH(QSize, decoded);
+        const QRectF frame(QPointF(0, 0), kFrameMm.size() * dpi / 25.4);
+        QSizeF drawn = TReportPicture::fittedRect(QSizeF(photo), frame).size();
+        drawn = drawn.expandedTo(QSizeF(1, 1));
+        QCOMPARE(TReportPicture::printDecodeSize(photo, drawn, kFrameMm.size()), decoded);
+        // The frame's pixels at 600 dpi, give or take the rounding of each side.
+        const double most = 188 * 121 * std::pow(600 / 25.4, 2);
+        QVERIFY(decoded.width() * double(decoded.height()) <= most + decoded.width() + decoded.height());
     }
 
     // The picture the report prints: the slot's photo, the placeholder the

@@ -126,6 +126,8 @@ private slots:
         QTest::newRow("missing") << QByteArray();
         QTest::newRow("not a picture") << QByteArray("Elenco dei modellini");
         QTest::newRow("JPEG cut after its header") << jpeg.left(jpeg.indexOf("\xFF\xDA", 2) + 2);
+        QTest::newRow("progressive header declaring 30000²") << progressiveBomb(30000, false);
+        QTest::newRow("progressive header declaring 45000²") << progressiveBomb(45000, true);
     }
 
     void aPhotoThatCannotBeShownGivesTheBanner()
@@ -136,6 +138,7 @@ private slots:
         QFile::remove(path);
         if (!photo2.isEmpty())
             QVERIFY(writeFile(path, photo2));
+        const PeakMemoryWatch memory;
         QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
             const int expected[] = {1, kBanner, 3, 3, 1, kBanner};
             for (int record : expected) {
@@ -143,6 +146,7 @@ private slots:
                 QCOMPARE(onScreen(show), record);
             }
         }));
+        QVERIFY2(memory.risenMb() < 300, qPrintable(QStringLiteral("%1 MB").arg(memory.risenMb())));
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
 

@@ -3,10 +3,17 @@
 // Input: the file's bytes, whole.
 #include "FuzzSupport.h"
 
+#include "core/photos/DecodeCost.h"
 #include "core/photos/Photo.h"
 
 #include <QImage>
 #include <QImageReader>
+
+#include <csetjmp>
+#include <cstdio>
+#include <optional>
+
+#include <jpeglib.h>
 
 namespace {
 
@@ -26,6 +33,48 @@ bool sane(const TPhoto& photo)
     return qint64(size.width()) * size.height() * 4 <= qint64(QImageReader::allocationLimit()) * 1024 * 1024;
 }
 
+struct JpegErrors {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+};
+
+// What libjpeg itself sets aside for the whole picture's coefficients when
+// decoding `bytes`, from the fields its own header reading fills in:
+// nothing when it reads no header.
+std::optional<qint64> libjpegWholeImageBytes(const QByteArray& bytes)
+{
+    jpeg_decompress_struct info {};
+    JpegErrors errors {};
+    info.err = jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = [](j_common_ptr common) {
+        std::longjmp(reinterpret_cast<JpegErrors*>(common->err)->jump, 1);
+    };
+    errors.manager.output_message = [](j_common_ptr) {};
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&info);
+        return std::nullopt;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<unsigned long>(bytes.size()));
+    if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) {
+        jpeg_destroy_decompress(&info);
+        return std::nullopt;
+    }
+    qint64 total = 0;
+    if (info.progressive_mode || info.comps_in_scan < info.num_components) {
+        for (int c = 0; c < info.num_components; ++c) {
+            const jpeg_component_info& component = info.comp_info[c];
+            const qint64 wide = (qint64(component.width_in_blocks) + component.h_samp_factor - 1)
+                                / component.h_samp_factor * component.h_samp_factor;
+            const qint64 high = (qint64(component.height_in_blocks) + component.v_samp_factor - 1)
+                                / component.v_samp_factor * component.v_samp_factor;
+            total += wide * high * qint64(sizeof(JBLOCK));
+        }
+    }
+    jpeg_destroy_decompress(&info);
+    return total;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -35,6 +84,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)previous;
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const TPhoto photo = TPhoto::fromBytes(bytes);
+
+    // No input makes the decode reserve more than the bound: whatever header
+    // libjpeg reads, the photo taken from it sets aside at most the bound,
+    // and the estimate judged it as libjpeg counts it.
+    if (const std::optional<qint64> reserved = libjpegWholeImageBytes(bytes)) {
+        if (!photo.isNull()) {
+            FUZZ_CHECK(*reserved <= DecodeCost::kBound);
+            const std::optional<DecodeCost::JpegLayout> layout = DecodeCost::readJpegLayout(bytes);
+            FUZZ_CHECK(layout && DecodeCost::wholeImageBytes(*layout) == *reserved);
+        }
+    }
     if (photo.isNull()) {
         FUZZ_CHECK(photo.size().isEmpty() && photo.image().isNull() && photo.jpegBytes().isEmpty());
         return 0;

@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "core/archive/SaveFile.h"
+#include "core/photos/DecodeCost.h"
 
 namespace {
 
@@ -73,6 +74,7 @@ struct TPhoto::Data {
     QByteArray jpeg;
     QSize storedSize;
     QImageIOHandler::Transformations turn = QImageIOHandler::TransformationNone;
+    DecodeCost::JpegLayout layout;
     // Anything else: the upright pixels.
     QImage pixels;
 
@@ -107,6 +109,11 @@ TPhoto TPhoto::fromBytes(const QByteArray& bytes)
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
     if (!isJpegFormat(reader.format())) {
+        // Decoded whole right here: judged by the size its header declares.
+        const qint64 cost = DecodeCost::pictureBytes(reader.size()) * 2;
+        const DecodeCost::Budget::Hold hold(DecodeCost::photoBudget(), cost);
+        if (!hold.held())
+            return {};
         reader.setAutoTransform(true);
         counters().decodes++;
         return fromImage(reader.read());
@@ -118,6 +125,13 @@ TPhoto TPhoto::fromBytes(const QByteArray& bytes)
     data->storedSize = reader.size();
     if (data->storedSize.isEmpty())
         return {};
+    // A file whose every decode would take more than the bound is one that
+    // cannot be read, however few bytes it has.
+    const std::optional<DecodeCost::JpegLayout> layout = DecodeCost::readJpegLayout(bytes);
+    if (!layout || layout->stored != data->storedSize
+        || DecodeCost::leastJpegDecodeBytes(*layout) > DecodeCost::kBound)
+        return {};
+    data->layout = *layout;
     data->turn = reader.transformation();
     data->size = data->turn & QImageIOHandler::TransformationRotate90 ? data->storedSize.transposed()
                                                                        : data->storedSize;
@@ -174,6 +188,9 @@ QImage TPhoto::decode(QSize target) const
         return target == d->size ? d->pixels
                                  : d->pixels.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 
+    const DecodeCost::Budget::Hold hold(DecodeCost::photoBudget(), decodeCost(target));
+    if (!hold.held())
+        return {};
     QBuffer buffer;
     buffer.setData(d->jpeg);
     buffer.open(QIODevice::ReadOnly);
@@ -186,6 +203,18 @@ QImage TPhoto::decode(QSize target) const
     }
     counters().decodes++;
     return reader.read();
+}
+
+qint64 TPhoto::decodeCost(QSize target) const
+{
+    if (!d || target.isEmpty())
+        return 0;
+    target = target.boundedTo(d->size);
+    if (!isJpeg())
+        return target == d->size ? 0 : DecodeCost::pictureBytes(target);
+    const bool turned = d->turn & QImageIOHandler::TransformationRotate90;
+    return DecodeCost::jpegDecodeBytes(d->layout, turned ? target.transposed() : target,
+                                       d->turn != QImageIOHandler::TransformationNone);
 }
 
 QByteArray TPhoto::jpegBytes() const

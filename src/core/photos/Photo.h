@@ -54,7 +54,12 @@ public:
     QImage image() const;
     // The picture reduced to `target` (upright, at most size()), decoded at
     // reduced scale where the format allows: what a view needs to draw it.
+    // Null, with nothing decoded, when that decode would cost more than
+    // DecodeCost::kBound; decodes side by side share that bound, one waiting
+    // for another when together they would exceed it.
     QImage decode(QSize target) const;
+    // The memory, in bytes, that decode(target) takes.
+    qint64 decodeCost(QSize target) const;
 
     // The bytes of this photo as a JPEG file: the original ones, or the
     // encoding made once.

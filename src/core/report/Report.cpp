@@ -227,6 +227,24 @@ QRectF TReportPicture::fittedRect(QSizeF picture, const QRectF& frame)
     return fitted;
 }
 
+QSize TReportPicture::printDecodeSize(QSize photo, QSizeF drawn, QSizeF frameMm)
+{
+    if (photo.isEmpty() || drawn.isEmpty())
+        return {};
+    // The drawn size in device pixels; a photo smaller than that on either
+    // side is decoded whole and enlarged while drawing.
+    QSizeF wanted = drawn;
+    if (wanted.width() > photo.width() || wanted.height() > photo.height())
+        wanted = QSizeF(photo);
+    // No more pixels than the whole frame holds at the print resolution: a
+    // 48-megapixel photo on a 1200 dpi printer would take 174 MB otherwise.
+    const double most = frameMm.width() * frameMm.height() * std::pow(kPrintDpi / 25.4, 2);
+    const double pixels = wanted.width() * wanted.height();
+    if (pixels > most)
+        wanted *= std::sqrt(most / pixels);
+    return QSize(std::max(1, qRound(wanted.width())), std::max(1, qRound(wanted.height()))).boundedTo(photo);
+}
+
 void TReportPicture::paint(const Canvas& canvas) const
 {
     QPainter& painter = canvas.painter;
@@ -235,14 +253,16 @@ void TReportPicture::paint(const Canvas& canvas) const
         painter.fillRect(frame, m_background);
     if (m_photo.isNull())
         return;
-    const QRectF fitted = fittedRect(QSizeF(m_photo.size()), frame);
+    QRectF fitted = fittedRect(QSizeF(m_photo.size()), frame);
     if (fitted.isEmpty())
         return;
-    // Decoded once at the drawn size; a small picture is decoded whole and
-    // enlarged while drawing.
-    QSize target = fitted.size().toSize().boundedTo(m_photo.size());
-    if (target != fitted.size().toSize())
-        target = m_photo.size().scaled(target, Qt::KeepAspectRatio);
+    // Never thinner than one device pixel, so that a strip still shows.
+    if (fitted.width() < 1 || fitted.height() < 1) {
+        const QPointF centre = fitted.center();
+        fitted.setSize(fitted.size().expandedTo(QSizeF(1, 1)));
+        fitted.moveCenter(centre);
+    }
+    const QSize target = printDecodeSize(m_photo.size(), fitted.size(), rect().size());
     if (m_decoded.isNull() || m_decodedFor != target) {
         m_decoded = m_photo.decode(target);
         m_decodedFor = target;

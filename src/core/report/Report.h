@@ -129,9 +129,10 @@ private:
     double m_outlineWidth;
 };
 
-// A picture scaled to fit its frame with its proportions kept, centred. The
-// photo is decoded at the size the device draws it (never beyond its own
-// size), once per device resolution.
+// A picture scaled to fit its frame with its proportions kept, centred, at
+// least one device pixel wide and tall. The photo is decoded at the size the
+// device draws it (never beyond its own size, nor beyond what the whole
+// frame holds at kPrintDpi), once per device resolution.
 class TReportPicture : public TReportObject {
 public:
     TReportPicture(const QString& name, const QRectF& rectMm, const QColor& background = Qt::white);
@@ -140,6 +141,17 @@ public:
     const TPhoto& picture() const { return m_photo; }
     // Where the picture lands inside a frame of `frame` (any unit).
     static QRectF fittedRect(QSizeF picture, const QRectF& frame);
+
+    // What a photo print needs, and more: twice the 300 dpi of a photo lab's
+    // print. Over the card's 188 x 121 mm frame that is 12.7 megapixels
+    // (51 MB decoded, well within Qt's 128 MB per picture), so a 12-megapixel
+    // phone photo still prints from all its pixels, and a bigger one is
+    // decoded reduced instead of not at all.
+    static constexpr double kPrintDpi = 600;
+    // The pixel size to decode a `photo` drawn at `drawn` device pixels in a
+    // frame of `frameMm`: at least 1 x 1, at most the photo and the frame's
+    // pixels at kPrintDpi, keeping the proportions.
+    static QSize printDecodeSize(QSize photo, QSizeF drawn, QSizeF frameMm);
 
     void paint(const Canvas& canvas) const override;
 

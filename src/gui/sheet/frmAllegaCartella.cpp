@@ -1,5 +1,6 @@
 #include "gui/sheet/frmAllegaCartella.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
@@ -72,6 +73,22 @@ QString TfrmAllegaCartella::storedName(const QString& name)
     const QString extension = converted.mid(dot);
     const QString base = converted.left(descrizione(Campo::File01).capacita - extension.size());
     return throughRecord(base + extension);
+}
+
+QString TfrmAllegaCartella::unspellableNameMessage()
+{
+    return QStringLiteral("Attenzione: il nome del file contiene caratteri che il sistema non è in grado di "
+                          "leggere.\r\n\r\nIl file non è stato allegato: rinominare il file e riprovare.");
+}
+
+bool TfrmAllegaCartella::isUnspellableName(const QString& path)
+{
+    // A name whose bytes are not valid in the system's file-name encoding
+    // comes back from the file dialog with U+FFFD in their place, and then
+    // names no file at all.
+    if (QFileInfo::exists(path))
+        return false;
+    return path.contains(QChar::ReplacementCharacter) || QFile::decodeName(QFile::encodeName(path)) != path;
 }
 
 QString TfrmAllegaCartella::copyFailedMessage()
@@ -214,6 +231,10 @@ void TfrmAllegaCartella::pickAndCopy(int index)
     const QString source = Dialogs::fileName(this, dlgFile);
     if (source.isEmpty())
         return;
+    if (isUnspellableName(source)) {
+        Dialogs::warning(this, unspellableNameMessage());
+        return;
+    }
     // Copied under the name the record will give back, so that "Apri" on
     // the saved card finds the copy.
     const QString name = storedName(QFileInfo(source).fileName());

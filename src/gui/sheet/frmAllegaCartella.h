@@ -32,6 +32,9 @@ public:
     static QString storedName(const QString& name);
     // The message shown when the picked file could not be copied.
     static QString copyFailedMessage();
+    // For a file whose name the system cannot spell: nothing is copied.
+    static QString unspellableNameMessage();
+    static bool isUnspellableName(const QString& path);
 
     Dialogs::FileRequest dlgFile;
 

@@ -1,0 +1,193 @@
+#include "core/photos/DecodeCost.h"
+
+#include <QMutexLocker>
+
+#include <algorithm>
+#include <cmath>
+
+namespace DecodeCost {
+
+namespace {
+
+// One 8 x 8 block of coefficients as libjpeg keeps it: 64 shorts.
+constexpr qint64 kBlockBytes = 64 * 2;
+
+qint64 ceilDiv(qint64 a, qint64 b)
+{
+    return (a + b - 1) / b;
+}
+
+int maxH(const JpegLayout& layout)
+{
+    int most = 1;
+    for (const auto& c : layout.components)
+        most = std::max(most, c.h);
+    return most;
+}
+
+int maxV(const JpegLayout& layout)
+{
+    int most = 1;
+    for (const auto& c : layout.components)
+        most = std::max(most, c.v);
+    return most;
+}
+
+// The numerator of the 1/8 step libjpeg is asked to decode at for
+// `target`: the smallest step whose picture is at least `target`, as Qt's
+// JPEG reader chooses it.
+int scaleEighths(QSize stored, QSize target)
+{
+    if (target == stored || target.isEmpty())
+        return 8;
+    const double f = std::min(double(stored.width()) / target.width(), double(stored.height()) / target.height());
+    return std::clamp(int(std::ceil(8.0 / f)), 1, 8);
+}
+
+} // namespace
+
+std::optional<JpegLayout> readJpegLayout(const QByteArray& jpeg)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(jpeg.constData());
+    const qsizetype n = jpeg.size();
+    if (n < 4 || p[0] != 0xFF || p[1] != 0xD8)
+        return std::nullopt;
+    std::optional<JpegLayout> layout;
+    bool progressive = false;
+    qsizetype i = 2;
+    while (i < n) {
+        // Like libjpeg: anything up to the next 0xFF is skipped, fill bytes too.
+        while (i < n && p[i] != 0xFF)
+            ++i;
+        while (i < n && p[i] == 0xFF)
+            ++i;
+        if (i >= n)
+            break;
+        const unsigned char marker = p[i++];
+        if (marker == 0xD9) // end of image
+            break;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x00)
+            continue; // no length follows
+        if (i + 2 > n)
+            break;
+        const int length = (p[i] << 8) | p[i + 1];
+        if (length < 2)
+            break;
+        const qsizetype body = i + 2;
+        const qsizetype next = i + length;
+        const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame && !layout) {
+            if (body + 6 > n)
+                break;
+            JpegLayout read;
+            read.stored = QSize((p[body + 3] << 8) | p[body + 4], (p[body + 1] << 8) | p[body + 2]);
+            const int count = p[body + 5];
+            for (int c = 0; c < count && body + 6 + 3 * c + 1 < n; ++c) {
+                const unsigned char factors = p[body + 6 + 3 * c + 1];
+                // libjpeg refuses factors outside 1..4; kept in range here so
+                // that the estimate never divides by zero.
+                read.components.push_back({std::clamp(factors >> 4, 1, 4), std::clamp(factors & 0x0F, 1, 4)});
+            }
+            if (read.components.empty())
+                read.components.push_back({});
+            // Only the sequential frames decode in one pass.
+            progressive = marker != 0xC0 && marker != 0xC1 && marker != 0xC9;
+            read.wholeImageBuffers = true; // until a first scan says otherwise
+            layout = read;
+        } else if (marker == 0xDA) { // the first scan: the header ends here
+            if (layout && body < n)
+                layout->wholeImageBuffers = progressive || p[body] < int(layout->components.size());
+            break;
+        }
+        i = next;
+    }
+    return layout;
+}
+
+qint64 wholeImageBytes(const JpegLayout& layout)
+{
+    if (!layout.wholeImageBuffers)
+        return 0;
+    const int hMax = maxH(layout);
+    const int vMax = maxV(layout);
+    qint64 blocks = 0;
+    for (const auto& c : layout.components) {
+        const qint64 wide = ceilDiv(ceilDiv(qint64(layout.stored.width()) * c.h, hMax), 8);
+        const qint64 high = ceilDiv(ceilDiv(qint64(layout.stored.height()) * c.v, vMax), 8);
+        blocks += ceilDiv(wide, c.h) * c.h * ceilDiv(high, c.v) * c.v;
+    }
+    return blocks * kBlockBytes;
+}
+
+qint64 pictureBytes(QSize size)
+{
+    return size.isEmpty() ? 0 : qint64(size.width()) * size.height() * 4;
+}
+
+qint64 jpegDecodeBytes(const JpegLayout& layout, QSize target, bool turned)
+{
+    const QSize stored = layout.stored;
+    const int eighths = scaleEighths(stored, target);
+    const QSize written(int(ceilDiv(qint64(stored.width()) * eighths, 8)),
+                        int(ceilDiv(qint64(stored.height()) * eighths, 8)));
+    // Rows of every component around the one being turned into pixels, a
+    // few times over for smoothing and colour conversion.
+    const qint64 rows = qint64(stored.width()) * qint64(layout.components.size()) * maxV(layout) * 8 * 3;
+    qint64 bytes = wholeImageBytes(layout) + rows + pictureBytes(written);
+    if (written != target)
+        bytes += pictureBytes(target);
+    if (turned)
+        bytes += pictureBytes(target);
+    return bytes;
+}
+
+qint64 leastJpegDecodeBytes(const JpegLayout& layout)
+{
+    return jpegDecodeBytes(layout, QSize(1, 1), false);
+}
+
+bool Budget::take(qint64 bytes)
+{
+    if (bytes > m_capacity)
+        return false;
+    bytes = std::max<qint64>(bytes, 0);
+    QMutexLocker lock(&m_mutex);
+    while (m_inUse + bytes > m_capacity)
+        m_freed.wait(&m_mutex);
+    m_inUse += bytes;
+    m_peak = std::max(m_peak, m_inUse);
+    return true;
+}
+
+void Budget::give(qint64 bytes)
+{
+    QMutexLocker lock(&m_mutex);
+    m_inUse -= std::max<qint64>(bytes, 0);
+    m_freed.wakeAll();
+}
+
+qint64 Budget::inUse() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_inUse;
+}
+
+qint64 Budget::peak() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_peak;
+}
+
+void Budget::resetPeak()
+{
+    QMutexLocker lock(&m_mutex);
+    m_peak = m_inUse;
+}
+
+Budget& photoBudget()
+{
+    static Budget budget(kBound);
+    return budget;
+}
+
+} // namespace DecodeCost
