@@ -348,17 +348,16 @@ private slots:
         const std::unique_ptr<const char, void (*)(const char*)> removed(raw.constData(),
                                                                         [](const char* path) { std::remove(path); });
         const QString asTheDialogGivesIt = folder + QStringLiteral("/caf\uFFFD.pdf");
-        sheet->lblFile02->setText(QStringLiteral("precedente.pdf"));
-        auto window = freshWindow();
+        auto window = freshWindow({TAttachment{}, TAttachment{QStringLiteral("precedente.pdf"), {}}, TAttachment{}});
 
-        clickChoosingFile(window->btnSfoglia02, asTheDialogGivesIt);
+        clickChoosingFile(named<QPushButton>(window, "btnSfoglia02"), asTheDialogGivesIt);
 
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown.first().kind, Dialogs::Kind::Warning);
         QCOMPARE(shown.first().text, TfrmAllegaCartella::unspellableNameMessage());
         QVERIFY(shown.first().text.contains(QStringLiteral("rinominare il file e riprovare")));
-        QCOMPARE(window->txtFile02->text(), QStringLiteral("precedente.pdf"));
+        QCOMPARE(named<QLineEdit>(window, "txtFile02")->text(), QStringLiteral("precedente.pdf"));
         QVERIFY(QDir(CompanionFiles::attachmentsFolder()).entryList(QDir::Files).isEmpty());
         // A file whose name only looks odd, but is there, is copied as ever.
         const QString odd = userFile(QStringLiteral("strano\uFFFD.pdf"), QByteArray("strano"));

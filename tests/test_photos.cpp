@@ -669,18 +669,18 @@ private slots:
 
         const PeakMemoryWatch memory;
         if (pickedWithTheButton) {
-            QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
+            QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
             QVERIFY(!showsPlaceholders());
             clickChoosingFile(sheet->btnCaricaFoto, picture("enorme.jpg", bomb));
             QVERIFY(sheet->imgFoto->photo().sharesWith(sheet->imgBianco->photo()));
             QCOMPARE(sheet->imgFoto02->photo().size(), QSize(480, 640));
         } else {
-            QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
+            QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
             QVERIFY(showsPlaceholders());
         }
         QVERIFY(whileModal<TfrmZoom>(sheet, sheet->btnZoomFoto, [&](TfrmZoom* zoom) {
-            QVERIFY(zoom->imgFoto->photo().sharesWith(sheet->imgBianco->photo()));
-            QCOMPARE(zoom->imgFoto->drawnRect().size(), QSize(366, 260));
+            QVERIFY(named<TImageView>(zoom, "imgFoto")->photo().sharesWith(sheet->imgBianco->photo()));
+            QCOMPARE(named<TImageView>(zoom, "imgFoto")->drawnRect().size(), QSize(366, 260));
         }));
         QVERIFY2(memory.risenMb() < 300, qPrintable(QStringLiteral("%1 MB").arg(memory.risenMb())));
         QVERIFY(Dialogs::takeShown().isEmpty());
@@ -731,7 +731,7 @@ private slots:
         QVERIFY(CompanionFiles::ensurePhotoFolder());
         QVERIFY(writeFile(photoFile(Photo::A, 1), jpeg));
         QVERIFY(writeFile(photoFile(Photo::B, 1), encoded(halves(QSize(480, 640)), "jpg")));
-        QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
         QVERIFY(!showsPlaceholders());
         QCOMPARE(sheet->imgFoto->photo().size(), size);
         const QRect drawn = sheet->imgFoto->drawnRect();
