@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "gui/output/ReportOutput.h"
+#include "gui/sheet/PhotoSlot.h"
 #include "gui/sheet/frmCartoline.h"
 #include "core/archive/ProgramFolder.h"
 #include "gui/widgets/Dialogs.h"
@@ -152,7 +153,7 @@ void TCardOutputWindow::FormShow()
 {
     // The slot's own photo, not the small picture drawn on screen: on paper
     // it is decoded at the size it prints.
-    const TPhoto& shown = m_sheet->imgFoto->photo();
+    const TPhoto& shown = m_sheet->photoSlot(CompanionFiles::Photo::A)->photo();
     imgLogo->setPhoto(shown.isNull() ? imgTemp->photo() : shown);
 }
 

@@ -301,6 +301,7 @@ void TfrmCartoline::FormShow()
 
 void TfrmCartoline::FormClose()
 {
+    forgetPreparedPhotos();
     TWindowSet::handOver(this, m_windows.frmAvvio);
 }
 
@@ -320,6 +321,7 @@ void TfrmCartoline::subNuovaScheda()
     subMostraSegnaposto();
     lblPosizione->clear();
     txtNome->setFocus();
+    forgetPreparedPhotos();
 }
 
 void TfrmCartoline::cmdNuovoClick()
@@ -360,6 +362,7 @@ bool TfrmCartoline::subRichiamaScheda(int n)
         return false;
     }
     subApriFotoScheda();
+    prepareNeighbours(n);
     return true;
 }
 
@@ -368,17 +371,22 @@ bool TfrmCartoline::subRichiamaScheda(int n)
 template <typename Action> void TfrmCartoline::navigate(Action action)
 {
     int target = 0;
+    int current = 0;
     try {
         TArchivio archive;
         archive.ApriArchivio(ProgramFolder::trimmed(lblFile->text()));
         const int count = archive.ContaSchede();
         archive.ChiudiArchivio();
         const QString p = ProgramFolder::trimmed(lblPosizione->text());
-        target = action(count, p.isEmpty() ? 0 : p.toInt());
+        current = p.isEmpty() ? 0 : p.toInt();
+        target = action(count, current);
+        m_knownCount = count;
     } catch (const EArchivioError&) {
         Dialogs::error(this, ArchiveAccessMessage());
         return;
     }
+    if (target > 0 && current > 0 && target != current)
+        m_lastStep = target > current ? 1 : -1;
     if (target > 0)
         subMostraScheda(target);
 }
@@ -480,6 +488,10 @@ void TfrmCartoline::cmdSalvaClick()
     }
 
     const bool photosWritten = subSalvaFotoScheda();
+    const int saved = ProgramFolder::trimmed(lblPosizione->text()).toInt();
+    if (appended)
+        m_knownCount = qMax(m_knownCount, saved);
+    prepareNeighbours(saved);
     QString message = appended ? QStringLiteral("La scheda corrente è stata inserita in archivio.")
                                : QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio.");
     if (!photosWritten) {

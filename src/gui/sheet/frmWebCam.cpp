@@ -6,6 +6,7 @@
 
 #include "core/photos/Photo.h"
 #include "gui/sheet/PhotoSaving.h"
+#include "gui/sheet/PhotoSlot.h"
 #include "gui/sheet/frmCartoline.h"
 #include "core/archive/ProgramFolder.h"
 #include "gui/widgets/ImageView.h"
@@ -146,9 +147,9 @@ void TfrmWebCam::btnImportaFotoClick()
     if (m_sheet) {
         const QString marker = ProgramFolder::trimmed(lblMemory->text());
         if (marker == QLatin1String("foto01"))
-            m_sheet->imgFoto->setPhoto(imgTarget->photo());
+            m_sheet->photoSlot(CompanionFiles::Photo::A)->showPhoto(imgTarget->photo());
         else if (marker == QLatin1String("foto02"))
-            m_sheet->imgFoto02->setPhoto(imgTarget->photo());
+            m_sheet->photoSlot(CompanionFiles::Photo::B)->showPhoto(imgTarget->photo());
     }
     accept();
 }
