@@ -18,9 +18,18 @@
 #include "core/archive/Archivio.h"
 #include "core/archive/ProgramFolder.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/Look.h"
 
 #include <functional>
 #include <memory>
+
+// The program's date and amount conventions, installed once as the test's
+// application object starts, as the program's own application object does.
+inline void applyProgramFormats()
+{
+    Look::applyProcessFormats();
+}
+Q_COREAPP_STARTUP_FUNCTION(applyProgramFormats)
 
 // A program folder of its own for one test, and dialogs answered by script.
 class TestProgram {
@@ -74,8 +83,7 @@ inline void writeArchive(const QString& path, int count)
 inline bool openRecordSheet(TWindowSet& windows, const QString& path, const QString& name)
 {
     TfrmCartoline* sheet = windows.frmCartoline;
-    sheet->lblFile->setText(path);
-    sheet->lblNome->setText(name);
+    sheet->openArchive(path, name);
     TWindowSet::handOver(windows.frmAvvio, sheet);
     return QTest::qWaitForWindowExposed(sheet);
 }

@@ -55,8 +55,8 @@ class TestCatalogue : public QObject {
     {
         showCreate();
         TfrmCreaCatalogo* create = windows->frmCreaCatalogo;
-        create->txtFile->setText(name);
-        QTest::mouseClick(create->btnApplica, Qt::LeftButton);
+        named<QLineEdit>(create, "txtFile")->setText(name);
+        QTest::mouseClick(named<QAbstractButton>(create, "btnApplica"), Qt::LeftButton);
         return Dialogs::takeShown();
     }
 
@@ -105,17 +105,17 @@ private slots:
         TfrmAvvio* start = windows->frmAvvio;
         TWindowSet::handOver(windows->frmPassword, start);
         QCOMPARE(start->windowTitle(), QStringLiteral(" Miniarca Pro"));
-        QTest::mouseClick(start->imgApp01, Qt::LeftButton);
+        QTest::mouseClick(named<QAbstractButton>(start, "imgApp01"), Qt::LeftButton);
         QCOMPARE(visibleLongLived(), QList<QWidget*>{windows->frmCreaCatalogo});
         windows->frmCreaCatalogo->close();
         QCOMPARE(visibleLongLived(), QList<QWidget*>{start});
-        QTest::mouseClick(start->btnApp02, Qt::LeftButton);
+        QTest::mouseClick(named<QAbstractButton>(start, "btnApp02"), Qt::LeftButton);
         QCOMPARE(visibleLongLived(), QList<QWidget*>{windows->frmApriCatalogo});
         windows->frmApriCatalogo->close(); // the close box
         QCOMPARE(visibleLongLived(), QList<QWidget*>{start});
 
         QCOMPARE(terminations, 0);
-        QTest::mouseClick(start->imgEsci, Qt::LeftButton);
+        QTest::mouseClick(named<QAbstractButton>(start, "imgEsci"), Qt::LeftButton);
         QCOMPARE(terminations, 1);
         start->close();
         QCOMPARE(terminations, 2);
@@ -155,12 +155,12 @@ private slots:
         if (!message.isEmpty())
             QCOMPARE(shown.first().text, message);
         QVERIFY(create->isVisible());
-        QCOMPARE(create->txtFile->text(), name);
+        QCOMPARE(named<QLineEdit>(create, "txtFile")->text(), name);
         QCOMPARE(QDir(program->folder()).entryList(QDir::Files), before);
         QCOMPARE(QFileInfo(program->file(QStringLiteral("Navi.dbm"))).size(), 3446);
         QVERIFY(!QFileInfo::exists(QDir(program->folder()).absoluteFilePath(QStringLiteral("../Fuori.dbm"))));
         if (message.startsWith(QStringLiteral("Attenzione: per creare")))
-            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(create->txtFile));
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(named<QLineEdit>(create, "txtFile")));
     }
 
     // The system's own failure texts are English: the window says in Italian
@@ -195,7 +195,7 @@ private slots:
         QCOMPARE(shown.first().kind, Dialogs::Kind::Error);
         QCOMPARE(shown.first().text, message);
         QVERIFY(create->isVisible());
-        QCOMPARE(create->txtFile->text(), name);
+        QCOMPARE(named<QLineEdit>(create, "txtFile")->text(), name);
         ProgramFolder::setOverride(folder);
         QCOMPARE(QDir(folder).entryList(QDir::Files), folderIsAFile ? QStringList{QStringLiteral("cartella")}
                                                                     : QStringList());
@@ -206,13 +206,13 @@ private slots:
         showCreate();
         TfrmCreaCatalogo* create = windows->frmCreaCatalogo;
         QCOMPARE(create->windowTitle(), QStringLiteral(" Miniarca Pro - Creazione archivio modellini"));
-        QTest::keyClicks(create->txtFile, QStringLiteral("  Treni | d'epoca  "));
-        QTest::mouseClick(create->btnApplica, Qt::LeftButton);
+        QTest::keyClicks(named<QLineEdit>(create, "txtFile"), QStringLiteral("  Treni | d'epoca  "));
+        QTest::mouseClick(named<QAbstractButton>(create, "btnApplica"), Qt::LeftButton);
 
         const QString path = program->file(QStringLiteral("Treni | d'epoca.dbm"));
         QVERIFY(QFileInfo::exists(path));
         QCOMPARE(QFileInfo(path).size(), 0);
-        QCOMPARE(create->lblFile->text(), path);
+        QCOMPARE(named<QLabel>(create, "lblFile")->text(), path);
         QCOMPARE(shownTexts(), QStringList{QStringLiteral(
                                    "Il file relativo al nuovo archivio di modellini è stato creato con successo."
                                    "\r\n\r\nE' ora possibile visualizzarlo nell'elenco degli archivi esistenti.")});
@@ -220,13 +220,13 @@ private slots:
 
         // The next show starts from an empty name again.
         showCreate();
-        QVERIFY(create->txtFile->text().isEmpty());
+        QVERIFY(named<QLineEdit>(create, "txtFile")->text().isEmpty());
     }
 
     void typingFilterSwallowsFileSystemCharacters()
     {
         showCreate();
-        QLineEdit* field = windows->frmCreaCatalogo->txtFile;
+        QLineEdit* field = named<QLineEdit>(windows->frmCreaCatalogo, "txtFile");
         QTest::keyClicks(field, QStringLiteral("Aerei"));
         for (QChar c : QStringLiteral("\"*/:<>?\\°ÇÑçñ"))
             QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
@@ -245,26 +245,27 @@ private slots:
         touch(program->file(QStringLiteral("Sotto/Nascosto.dbm")));
 
         TfrmApriCatalogo* open = showOpen();
-        QCOMPARE(entries(open->lstFiles), (QStringList{QStringLiteral("Auto.dbm"), QStringLiteral("Navi.dbm")}));
-        QCOMPARE(open->lblCreati->text(), QStringLiteral("Sono stati creati 2 archivi di modellini."));
-        QCOMPARE(open->lblMemory->text(), QStringLiteral("avvio"));
-        QCOMPARE(open->lblFile->text(), program->folder());
-        QCOMPARE(open->lstFiles->item(0)->font().family(), QStringLiteral("Courier New"));
-        QCOMPARE(open->lstFiles->item(0)->font().pointSize(), 14);
+        QCOMPARE(entries(named<QListWidget>(open, "lstFiles")),
+                 (QStringList{QStringLiteral("Auto.dbm"), QStringLiteral("Navi.dbm")}));
+        QCOMPARE(named<QLabel>(open, "lblCreati")->text(), QStringLiteral("Sono stati creati 2 archivi di modellini."));
+        QCOMPARE(named<QLabel>(open, "lblMemory")->text(), QStringLiteral("avvio"));
+        QCOMPARE(named<QLabel>(open, "lblFile")->text(), program->folder());
+        QCOMPARE(named<QListWidget>(open, "lstFiles")->item(0)->font().family(), QStringLiteral("Courier New"));
+        QCOMPARE(named<QListWidget>(open, "lstFiles")->item(0)->font().pointSize(), 14);
     }
 
     void openAndDeleteWarnings()
     {
         TfrmApriCatalogo* open = showOpen();
-        QCOMPARE(open->lblCreati->text(), QStringLiteral("Sono stati creati 0 archivi di modellini."));
-        QTest::mouseClick(open->btnApri, Qt::LeftButton);
-        QTest::mouseClick(open->btnElimina, Qt::LeftButton);
+        QCOMPARE(named<QLabel>(open, "lblCreati")->text(), QStringLiteral("Sono stati creati 0 archivi di modellini."));
+        QTest::mouseClick(named<QAbstractButton>(open, "btnApri"), Qt::LeftButton);
+        QTest::mouseClick(named<QAbstractButton>(open, "btnElimina"), Qt::LeftButton);
         open->close();
 
         touch(program->file(QStringLiteral("Navi.dbm")));
         open = showOpen();
-        QTest::mouseClick(open->btnApri, Qt::LeftButton);
-        QTest::mouseClick(open->btnElimina, Qt::LeftButton);
+        QTest::mouseClick(named<QAbstractButton>(open, "btnApri"), Qt::LeftButton);
+        QTest::mouseClick(named<QAbstractButton>(open, "btnElimina"), Qt::LeftButton);
         QCOMPARE(shownTexts(),
                  (QStringList{
                      QStringLiteral("Attenzione: l'elenco non contiene nessun archivio."),
@@ -282,18 +283,18 @@ private slots:
         touch(program->file(QStringLiteral("Auto.dbm")));
         touch(program->file(QStringLiteral("Navi.dbm")));
         TfrmCartoline* sheet = windows->frmCartoline;
-        sheet->lblPosizione->setText(QStringLiteral("7"));
-        sheet->txtNome->setText(QStringLiteral("resto della sessione prima"));
+        named<QLabel>(sheet, "lblPosizione")->setText(QStringLiteral("7"));
+        named<QLineEdit>(sheet, "txtNome")->setText(QStringLiteral("resto della sessione prima"));
 
         TfrmApriCatalogo* open = showOpen();
-        open->lstFiles->setCurrentRow(1);
-        QTest::mouseClick(open->btnApri, Qt::LeftButton);
+        named<QListWidget>(open, "lstFiles")->setCurrentRow(1);
+        QTest::mouseClick(named<QAbstractButton>(open, "btnApri"), Qt::LeftButton);
 
         QCOMPARE(visibleLongLived(), QList<QWidget*>{sheet});
-        QCOMPARE(sheet->lblFile->text(), program->file(QStringLiteral("Navi.dbm")));
-        QCOMPARE(sheet->lblNome->text(), QStringLiteral("Navi"));
-        QVERIFY(sheet->lblPosizione->text().isEmpty());
-        QVERIFY(sheet->txtNome->text().isEmpty());
+        QCOMPARE(named<QLabel>(sheet, "lblFile")->text(), program->file(QStringLiteral("Navi.dbm")));
+        QCOMPARE(named<QLabel>(sheet, "lblNome")->text(), QStringLiteral("Navi"));
+        QVERIFY(named<QLabel>(sheet, "lblPosizione")->text().isEmpty());
+        QVERIFY(named<QLineEdit>(sheet, "txtNome")->text().isEmpty());
         QVERIFY(shownTexts().isEmpty());
     }
 
@@ -301,10 +302,10 @@ private slots:
     {
         touch(program->file(QStringLiteral("Navi.dbm")));
         TfrmApriCatalogo* open = showOpen();
-        open->lstFiles->setCurrentRow(0);
+        named<QListWidget>(open, "lstFiles")->setCurrentRow(0);
 
         Dialogs::setNextAnswer(QMessageBox::No);
-        QTest::mouseClick(open->btnElimina, Qt::LeftButton);
+        QTest::mouseClick(named<QAbstractButton>(open, "btnElimina"), Qt::LeftButton);
         QList<Dialogs::Shown> shown = Dialogs::takeShown();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown.first().kind, Dialogs::Kind::Confirmation);
@@ -313,23 +314,23 @@ private slots:
                  QStringLiteral("Si sta per eliminare l'archivio di modellini selezionato. Si ricorda che il file "
                                 "eliminato non potrà essere recuperato.\r\n\r\nSi conferma l'eliminazione dell'archivio?"));
         QVERIFY(QFileInfo::exists(program->file(QStringLiteral("Navi.dbm"))));
-        QCOMPARE(open->lstFiles->count(), 1);
+        QCOMPARE(named<QListWidget>(open, "lstFiles")->count(), 1);
 
         // The photos of a deleted archive stay where they are.
         QVERIFY(QDir().mkpath(program->file(QStringLiteral("Foto_Modellini"))));
         touch(program->file(QStringLiteral("Foto_Modellini/Navi_Foto_A_1.jpg")));
         Dialogs::setNextAnswer(QMessageBox::Yes);
-        QTest::mouseClick(open->btnElimina, Qt::LeftButton);
+        QTest::mouseClick(named<QAbstractButton>(open, "btnElimina"), Qt::LeftButton);
         shown = Dialogs::takeShown();
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown.at(1).kind, Dialogs::Kind::Information);
         QCOMPARE(shown.at(1).text, QStringLiteral("L'archivio di modellini è stato eliminato con successo."));
         QVERIFY(!QFileInfo::exists(program->file(QStringLiteral("Navi.dbm"))));
         QVERIFY(QFileInfo::exists(program->file(QStringLiteral("Foto_Modellini/Navi_Foto_A_1.jpg"))));
-        QCOMPARE(open->lstFiles->count(), 0);
-        QCOMPARE(open->lblCreati->text(), QStringLiteral("Sono stati creati 0 archivi di modellini."));
-        QCOMPARE(open->lblMemory->text(), QStringLiteral("avvio"));
-        QVERIFY(open->lblFile->text().isEmpty());
+        QCOMPARE(named<QListWidget>(open, "lstFiles")->count(), 0);
+        QCOMPARE(named<QLabel>(open, "lblCreati")->text(), QStringLiteral("Sono stati creati 0 archivi di modellini."));
+        QCOMPARE(named<QLabel>(open, "lblMemory")->text(), QStringLiteral("avvio"));
+        QVERIFY(named<QLabel>(open, "lblFile")->text().isEmpty());
         QVERIFY(open->isVisible());
     }
 
@@ -337,8 +338,8 @@ private slots:
     {
         touch(program->file(QStringLiteral("Navi.dbm")));
         TfrmApriCatalogo* open = showOpen();
-        open->lstFiles->setCurrentRow(0);
-        QTest::mouseClick(open->btnApri, Qt::LeftButton);
+        named<QListWidget>(open, "lstFiles")->setCurrentRow(0);
+        QTest::mouseClick(named<QAbstractButton>(open, "btnApri"), Qt::LeftButton);
         windows->frmCartoline->close();
         QCOMPARE(visibleLongLived(), QList<QWidget*>{windows->frmAvvio});
         QCOMPARE(terminations, 0);

@@ -19,6 +19,7 @@
 #include "gui/output/frmExpCartoline.h"
 #include "gui/sheet/frmCartoline.h"
 #include "gui/widgets/Banner.h"
+#include "gui/shell/GuideTexts.h"
 #include "gui/shell/WindowSet.h"
 #include "gui/shell/frmGuida.h"
 #include "core/archive/Archivio.h"
@@ -293,7 +294,7 @@ private slots:
 
         QTest::mouseClick(window->cmdEsporta, Qt::LeftButton);
         const QByteArray file = PhotoFixtures::readFile(program->file(QStringLiteral("Archivio_Modellini.xls")));
-        QVERIFY(file.contains("<td style=\"text-align: left;\">scatola 1&lt;43 &amp; &#321;\xF3" "d&#378;</td>"));
+        QVERIFY(file.contains("<td style=\"text-align: left;\" sdnum=\"1040;0;@\">scatola 1&lt;43 &amp; &#321;\xF3" "d&#378;</td>"));
         QVERIFY(!file.contains("nota 2"));
         QVERIFY(file.contains("nota 3"));
         QVERIFY(!file.contains("xyz"));
@@ -397,10 +398,11 @@ private slots:
         TfrmExpCartoline* window = showWindow(program->file(QStringLiteral("Vuoto.dbm")));
         QVERIFY(whileModal<TfrmGuida>(window, window->cmdGuida, [](TfrmGuida* guide) {
             QCOMPARE(QApplication::activeModalWidget(), guide);
-            QCOMPARE(guide->lblTitolo->text(), QStringLiteral("Esportazione archivio modellini in Excel"));
-            const QStringList paragraphs = TfrmExpCartoline::guideParagraphs();
+            QCOMPARE(named<QLabel>(guide, "lblTitolo")->text(),
+                     QStringLiteral("Esportazione archivio modellini in Excel"));
+            const QStringList paragraphs = GuideTexts::exportWindow().paragraphs;
             QCOMPARE(paragraphs.size(), 3);
-            QCOMPARE(guide->txtGuida->toPlainText(),
+            QCOMPARE(named<QPlainTextEdit>(guide, "txtGuida")->toPlainText(),
                      paragraphs.join(QStringLiteral("\n\n"))); // CR LF CR LF as the text box shows it
             QVERIFY(paragraphs[0].contains(QStringLiteral("Libre Office")));
         }));

@@ -9,18 +9,17 @@
 #include <QTimer>
 
 #include "TestSupport.h"
-#include "gui/sheet/CartolineGuide.h"
 #include "gui/sheet/frmCartoline.h"
 #include "gui/widgets/LinkLabel.h"
 #include "gui/shell/Maker.h"
 #include "core/system/TMisc.h"
+#include "gui/shell/GuideTexts.h"
 #include "gui/shell/WindowSet.h"
 #include "gui/shell/frmAvvio.h"
 #include "gui/shell/frmGuida.h"
 #include "gui/shell/frmPassword.h"
 #include "gui/shell/frmInfo.h"
 #include "gui/shell/frmSplash.h"
-#include "gui/catalogue/CatalogueLook.h"
 #include "gui/catalogue/frmApriCatalogo.h"
 #include "gui/catalogue/frmCreaCatalogo.h"
 #include "gui/widgets/Look.h"
@@ -155,13 +154,13 @@ void TestHelp::guideShowsWhatItsOpenerGives_data()
     QTest::addColumn<QStringList>("paragraphs");
     QTest::addColumn<int>("count");
     QTest::newRow("start window") << "frmAvvio" << "imgGuida" << "Uno sguardo a Miniarca Pro"
-                                  << TfrmAvvio::guideParagraphs() << 23;
+                                  << GuideTexts::startWindow().paragraphs << 23;
     QTest::newRow("create window") << "frmCreaCatalogo" << "imgGuida" << "Creazione e apertura archivi"
-                                   << catalogueGuideParagraphs() << 6;
+                                   << GuideTexts::catalogue().paragraphs << 6;
     QTest::newRow("open window") << "frmApriCatalogo" << "imgGuida" << "Creazione e apertura archivi"
-                                 << catalogueGuideParagraphs() << 6;
+                                 << GuideTexts::catalogue().paragraphs << 6;
     QTest::newRow("record sheet") << "frmCartoline" << "cmdGuida" << "Raz Iroraraz Odurorazu"
-                                  << cartolineGuideParagraphs() << 10;
+                                  << GuideTexts::recordSheet().paragraphs << 10;
 }
 
 void TestHelp::guideShowsWhatItsOpenerGives()
@@ -192,9 +191,9 @@ void TestHelp::guideShowsWhatItsOpenerGives()
         QCOMPARE(guide->parentWidget(), owner);
         QCOMPARE(guide->windowTitle(), QStringLiteral(" Guida all'utilizzo del software"));
         QCOMPARE(guide->size(), QSize(670, 572));
-        QCOMPARE(guide->lblTitolo->text(), title);
-        QCOMPARE(guide->txtGuida->toPlainText(), joinedAsShown(paragraphs));
-        QVERIFY(guide->txtGuida->isReadOnly());
+        QCOMPARE(named<QLabel>(guide, "lblTitolo")->text(), title);
+        QCOMPARE(named<QPlainTextEdit>(guide, "txtGuida")->toPlainText(), joinedAsShown(paragraphs));
+        QVERIFY(named<QPlainTextEdit>(guide, "txtGuida")->isReadOnly());
     });
     QVERIFY(owner->findChildren<TfrmGuida*>().isEmpty()); // destroyed when closed
     QCOMPARE(shownTexts(), QStringList());
@@ -204,7 +203,7 @@ void TestHelp::guideParagraphsOpenWithTheirWords_data()
 {
     QTest::addColumn<QStringList>("paragraphs");
     QTest::addColumn<QStringList>("openings");
-    QTest::newRow("start window") << TfrmAvvio::guideParagraphs() << QStringList{
+    QTest::newRow("start window") << GuideTexts::startWindow().paragraphs << QStringList{
         QStringLiteral("Miniarca Pro è un software che fornisce un valido supporto al collezionista"),
         QStringLiteral("Con Miniarca Pro il collezionista può organizzare al meglio il proprio hobby"),
         QStringLiteral("Il programma consente di gestire un numero illimitato di database"),
@@ -229,7 +228,7 @@ void TestHelp::guideParagraphsOpenWithTheirWords_data()
         QStringLiteral("Miniarca Pro può essere utilizzato anche su chiavetta USB."),
         QStringLiteral("Miniarca Pro è quindi lo strumento ideale"),
     };
-    QTest::newRow("create and open windows") << catalogueGuideParagraphs() << QStringList{
+    QTest::newRow("create and open windows") << GuideTexts::catalogue().paragraphs << QStringList{
         QStringLiteral("La schermata di partenza del software dà accesso a due ambienti di lavoro:"),
         QStringLiteral("Il fatto che tutti i file degli archivi"),
         QStringLiteral("Per generare un nuovo archivio di modellini"),
@@ -259,18 +258,19 @@ void TestHelp::guideParagraphsOpenWithTheirWords()
 void TestHelp::helpTextCannotBeEdited()
 {
     TfrmGuida guide(nullptr);
-    guide.txtGuida->setPlainText(TfrmGuida::joinParagraphs({QStringLiteral("Primo."), QStringLiteral("Secondo.")}));
+    auto* text = named<QPlainTextEdit>(&guide, "txtGuida");
+    text->setPlainText(TfrmGuida::joinParagraphs({QStringLiteral("Primo."), QStringLiteral("Secondo.")}));
     guide.show();
     QVERIFY(QTest::qWaitForWindowExposed(&guide));
-    const QString before = guide.txtGuida->toPlainText();
-    guide.txtGuida->setFocus();
-    QTest::keyClicks(guide.txtGuida, QStringLiteral("xyz"));
-    QTest::keyClick(guide.txtGuida, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(guide.txtGuida, Qt::Key_Delete);
-    QTest::keyClick(guide.txtGuida, Qt::Key_X, Qt::ControlModifier);
-    QTest::keyClick(guide.txtGuida, Qt::Key_Return);
-    QCOMPARE(guide.txtGuida->toPlainText(), before);
-    QCOMPARE(guide.lblTitolo->text(), QStringLiteral("Argomento della guida."));
+    const QString before = text->toPlainText();
+    text->setFocus();
+    QTest::keyClicks(text, QStringLiteral("xyz"));
+    QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(text, Qt::Key_Delete);
+    QTest::keyClick(text, Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(text, Qt::Key_Return);
+    QCOMPARE(text->toPlainText(), before);
+    QCOMPARE(named<QLabel>(&guide, "lblTitolo")->text(), QStringLiteral("Argomento della guida."));
 }
 
 void TestHelp::linksColourAndOpen_data()

@@ -112,17 +112,17 @@ void TestPassword::cleanup()
 void TestPassword::login(const QString& typed)
 {
     TfrmPassword* w = m_windows->frmPassword;
-    w->txtPassword->setText(typed);
-    QTest::mouseClick(w->cmdOK, Qt::LeftButton);
+    named<QLineEdit>(w, "txtPassword")->setText(typed);
+    QTest::mouseClick(named<QAbstractButton>(w, "cmdOK"), Qt::LeftButton);
 }
 
 void TestPassword::changePassword(const QString& old, const QString& fresh, const QString& confirm)
 {
     TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
-    w->txtPasswordOld->setText(old);
-    w->txtPasswordNew->setText(fresh);
-    w->txtConferma->setText(confirm);
-    QTest::mouseClick(w->cmdOK, Qt::LeftButton);
+    named<QLineEdit>(w, "txtPasswordOld")->setText(old);
+    named<QLineEdit>(w, "txtPasswordNew")->setText(fresh);
+    named<QLineEdit>(w, "txtConferma")->setText(confirm);
+    QTest::mouseClick(named<QAbstractButton>(w, "cmdOK"), Qt::LeftButton);
 }
 
 // ---- login -----------------------------------------------------------------------
@@ -143,13 +143,13 @@ void TestPassword::deliveredStoreOpensWithInitialPassword()
     QVERIFY(QFile::copy(QStringLiteral(MINIARCA_DELIVERED_STORE), storePath()));
     TfrmPassword* w = m_windows->frmPassword;
     QVERIFY(!m_windows->frmAvvio->isVisible());
-    QTest::keyClicks(w->txtPassword, typed);
-    QVERIFY(w->cmdOK->isEnabled());
-    QTest::mouseClick(w->cmdOK, Qt::LeftButton);
+    QTest::keyClicks(named<QLineEdit>(w, "txtPassword"), typed);
+    QVERIFY(named<QAbstractButton>(w, "cmdOK")->isEnabled());
+    QTest::mouseClick(named<QAbstractButton>(w, "cmdOK"), Qt::LeftButton);
     QCOMPARE(shownTexts(), QStringList());
     QVERIFY(m_windows->frmAvvio->isVisible());
     QVERIFY(!w->isVisible());
-    QCOMPARE(w->lblMemory->text(), QStringLiteral("VETRINAMODELLI"));
+    QCOMPARE(named<QLabel>(w, "lblMemory")->text(), QStringLiteral("VETRINAMODELLI"));
 }
 
 void TestPassword::wrongPasswordEmptiesTheField_data()
@@ -177,9 +177,9 @@ void TestPassword::wrongPasswordEmptiesTheField()
     QCOMPARE(shown.first().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     QVERIFY(w->isVisible());
     QVERIFY(!m_windows->frmAvvio->isVisible());
-    QCOMPARE(w->txtPassword->text(), QString());
-    QVERIFY(!w->cmdOK->isEnabled());
-    QCOMPARE(w->focusWidget(), w->txtPassword);
+    QCOMPARE(named<QLineEdit>(w, "txtPassword")->text(), QString());
+    QVERIFY(!named<QAbstractButton>(w, "cmdOK")->isEnabled());
+    QCOMPARE(w->focusWidget(), named<QLineEdit>(w, "txtPassword"));
 
     // Any number of attempts; the right one still passes.
     login(stored);
@@ -263,41 +263,41 @@ void TestPassword::okFollowsTheField()
     QFETCH(QString, text);
     QFETCH(bool, enabled);
     TfrmPassword* w = m_windows->frmPassword;
-    QVERIFY(!w->cmdOK->isEnabled()); // disabled at start
-    w->txtPassword->setText(QStringLiteral("x"));
-    QVERIFY(w->cmdOK->isEnabled());
-    w->txtPassword->setText(text);
-    QCOMPARE(w->cmdOK->isEnabled(), enabled);
+    QVERIFY(!named<QAbstractButton>(w, "cmdOK")->isEnabled()); // disabled at start
+    named<QLineEdit>(w, "txtPassword")->setText(QStringLiteral("x"));
+    QVERIFY(named<QAbstractButton>(w, "cmdOK")->isEnabled());
+    named<QLineEdit>(w, "txtPassword")->setText(text);
+    QCOMPARE(named<QAbstractButton>(w, "cmdOK")->isEnabled(), enabled);
     // Typed key by key (a typed tab would leave the field), and emptied
     // again with the keyboard.
     if (text.contains(QLatin1Char('\t')))
         return;
-    w->txtPassword->clear();
-    w->txtPassword->setFocus();
-    QTest::keyClicks(w->txtPassword, text);
-    QCOMPARE(w->cmdOK->isEnabled(), enabled);
-    QTest::keyClick(w->txtPassword, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(w->txtPassword, Qt::Key_Backspace);
-    QVERIFY(!w->cmdOK->isEnabled());
+    named<QLineEdit>(w, "txtPassword")->clear();
+    named<QLineEdit>(w, "txtPassword")->setFocus();
+    QTest::keyClicks(named<QLineEdit>(w, "txtPassword"), text);
+    QCOMPARE(named<QAbstractButton>(w, "cmdOK")->isEnabled(), enabled);
+    QTest::keyClick(named<QLineEdit>(w, "txtPassword"), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(named<QLineEdit>(w, "txtPassword"), Qt::Key_Backspace);
+    QVERIFY(!named<QAbstractButton>(w, "cmdOK")->isEnabled());
 }
 
 void TestPassword::enterRunsTheCheckOnlyWhenNotBlank()
 {
     storePassword(QStringLiteral("VETRINAMODELLI"));
     TfrmPassword* w = m_windows->frmPassword;
-    w->txtPassword->setFocus();
-    QTest::keyClicks(w->txtPassword, QStringLiteral("   "));
-    QTest::keyClick(w->txtPassword, Qt::Key_Return);
+    named<QLineEdit>(w, "txtPassword")->setFocus();
+    QTest::keyClicks(named<QLineEdit>(w, "txtPassword"), QStringLiteral("   "));
+    QTest::keyClick(named<QLineEdit>(w, "txtPassword"), Qt::Key_Return);
     QCOMPARE(shownTexts(), QStringList());
-    QCOMPARE(w->txtPassword->text(), QStringLiteral("   "));
+    QCOMPARE(named<QLineEdit>(w, "txtPassword")->text(), QStringLiteral("   "));
 
-    w->txtPassword->clear();
-    QTest::keyClicks(w->txtPassword, QStringLiteral("sbagliata"));
-    QTest::keyClick(w->txtPassword, Qt::Key_Enter);
+    named<QLineEdit>(w, "txtPassword")->clear();
+    QTest::keyClicks(named<QLineEdit>(w, "txtPassword"), QStringLiteral("sbagliata"));
+    QTest::keyClick(named<QLineEdit>(w, "txtPassword"), Qt::Key_Enter);
     QCOMPARE(shownTexts(), QStringList{QStringLiteral("Attenzione: password errata.")});
 
-    QTest::keyClicks(w->txtPassword, QStringLiteral("vetrinamodelli"));
-    QTest::keyClick(w->txtPassword, Qt::Key_Return);
+    QTest::keyClicks(named<QLineEdit>(w, "txtPassword"), QStringLiteral("vetrinamodelli"));
+    QTest::keyClick(named<QLineEdit>(w, "txtPassword"), Qt::Key_Return);
     QCOMPARE(shownTexts(), QStringList());
     QVERIFY(m_windows->frmAvvio->isVisible());
 }
@@ -305,23 +305,23 @@ void TestPassword::enterRunsTheCheckOnlyWhenNotBlank()
 void TestPassword::highlightFollowsTheFocus()
 {
     TfrmPassword* w = m_windows->frmPassword;
-    QCOMPARE(w->txtPassword->echoMode(), QLineEdit::Password);
+    QCOMPARE(named<QLineEdit>(w, "txtPassword")->echoMode(), QLineEdit::Password);
     w->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(w));
-    QTRY_VERIFY(w->txtPassword->hasFocus()); // the focus goes to the field on show
-    QVERIFY(w->effPassword->isVisible());
+    QTRY_VERIFY(named<QLineEdit>(w, "txtPassword")->hasFocus()); // the focus goes to the field on show
+    QVERIFY(named<QFrame>(w, "effPassword")->isVisible());
     // The rectangle lies behind the field and around it.
-    QVERIFY(w->effPassword->geometry().contains(w->txtPassword->geometry()));
-    w->cmdEsci->setFocus();
-    QVERIFY(!w->effPassword->isVisible());
-    w->txtPassword->setFocus();
-    QVERIFY(w->effPassword->isVisible());
+    QVERIFY(named<QFrame>(w, "effPassword")->geometry().contains(named<QLineEdit>(w, "txtPassword")->geometry()));
+    named<QAbstractButton>(w, "cmdEsci")->setFocus();
+    QVERIFY(!named<QFrame>(w, "effPassword")->isVisible());
+    named<QLineEdit>(w, "txtPassword")->setFocus();
+    QVERIFY(named<QFrame>(w, "effPassword")->isVisible());
 }
 
 void TestPassword::exitEndsTheProgram()
 {
     TfrmPassword* w = m_windows->frmPassword;
-    QTest::mouseClick(w->cmdEsci, Qt::LeftButton);
+    QTest::mouseClick(named<QAbstractButton>(w, "cmdEsci"), Qt::LeftButton);
     QCOMPARE(m_terminated, 1);
     QVERIFY(!w->isVisible());
 }
@@ -332,7 +332,7 @@ void TestPassword::wrongOldPassword()
 {
     storePassword(QStringLiteral("VETRINAMODELLI"));
     const QByteArray before = storeBytes();
-    QTest::mouseClick(m_windows->frmPassword->btnCambiaPassword, Qt::LeftButton);
+    QTest::mouseClick(named<QAbstractButton>(m_windows->frmPassword, "btnCambiaPassword"), Qt::LeftButton);
     TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
     QVERIFY(w->isVisible());
     QVERIFY(!m_windows->frmPassword->isVisible());
@@ -342,9 +342,9 @@ void TestPassword::wrongOldPassword()
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown.first().text, QStringLiteral("Attenzione: vecchia password errata."));
     QCOMPARE(shown.first().kind, Dialogs::Kind::Plain);
-    QCOMPARE(w->txtPasswordOld->text(), QString());
-    QCOMPARE(w->txtPasswordNew->text(), QStringLiteral("nuova"));
-    QCOMPARE(w->focusWidget(), w->txtPasswordOld);
+    QCOMPARE(named<QLineEdit>(w, "txtPasswordOld")->text(), QString());
+    QCOMPARE(named<QLineEdit>(w, "txtPasswordNew")->text(), QStringLiteral("nuova"));
+    QCOMPARE(w->focusWidget(), named<QLineEdit>(w, "txtPasswordOld"));
     QVERIFY(w->isVisible());
     QCOMPARE(storeBytes(), before);
 }
@@ -353,15 +353,15 @@ void TestPassword::confirmationDifferingOnlyInCaseIsRefused()
 {
     storePassword(QStringLiteral("VETRINAMODELLI"));
     const QByteArray before = storeBytes();
-    QTest::mouseClick(m_windows->frmPassword->btnCambiaPassword, Qt::LeftButton);
+    QTest::mouseClick(named<QAbstractButton>(m_windows->frmPassword, "btnCambiaPassword"), Qt::LeftButton);
     TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
     changePassword(QStringLiteral("vetrinamodelli"), QStringLiteral("Collezione"), QStringLiteral("collezione"));
     QCOMPARE(shownTexts(), QStringList{QStringLiteral("Attenzione: la nuova password non è stata confermata "
                                                       "correttamente. E' necessario reinserire entrambi i valori.")});
-    QCOMPARE(w->txtPasswordNew->text(), QString());
-    QCOMPARE(w->txtConferma->text(), QString());
-    QCOMPARE(w->txtPasswordOld->text(), QStringLiteral("vetrinamodelli"));
-    QCOMPARE(w->focusWidget(), w->txtPasswordNew);
+    QCOMPARE(named<QLineEdit>(w, "txtPasswordNew")->text(), QString());
+    QCOMPARE(named<QLineEdit>(w, "txtConferma")->text(), QString());
+    QCOMPARE(named<QLineEdit>(w, "txtPasswordOld")->text(), QStringLiteral("vetrinamodelli"));
+    QCOMPARE(w->focusWidget(), named<QLineEdit>(w, "txtPasswordNew"));
     QCOMPARE(storeBytes(), before);
 
     // Blanks around either one do not count: they are compared trimmed.
@@ -372,7 +372,7 @@ void TestPassword::confirmationDifferingOnlyInCaseIsRefused()
 void TestPassword::successfulChangeNeedsTheNewPassword()
 {
     storePassword(QStringLiteral("VETRINAMODELLI"));
-    QTest::mouseClick(m_windows->frmPassword->btnCambiaPassword, Qt::LeftButton);
+    QTest::mouseClick(named<QAbstractButton>(m_windows->frmPassword, "btnCambiaPassword"), Qt::LeftButton);
     TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
     changePassword(QStringLiteral(" VetrinaModelli "), QStringLiteral("  Auto d'Epoca  "),
                    QStringLiteral("  Auto d'Epoca  "));
@@ -385,20 +385,20 @@ void TestPassword::successfulChangeNeedsTheNewPassword()
     QVERIFY(!w->isVisible());
     TfrmPassword* login = m_windows->frmPassword;
     QVERIFY(login->isVisible());
-    QCOMPARE(login->txtPassword->text(), QString());
-    QCOMPARE(login->lblMemory->text(), QString());
-    QCOMPARE(login->focusWidget(), login->txtPassword);
+    QCOMPARE(named<QLineEdit>(login, "txtPassword")->text(), QString());
+    QCOMPARE(named<QLabel>(login, "lblMemory")->text(), QString());
+    QCOMPARE(login->focusWidget(), named<QLineEdit>(login, "txtPassword"));
 
     // Stored upper-cased and trimmed, two digits per character.
     const QString value = storedValue();
     QCOMPARE(value.size(), 2 * QStringLiteral("AUTO D'EPOCA").size());
     QCOMPARE(Crypt::Decrypt(value), std::optional<QString>(QStringLiteral("AUTO D'EPOCA")));
 
-    login->txtPassword->setText(QStringLiteral("vetrinamodelli"));
-    QTest::mouseClick(login->cmdOK, Qt::LeftButton);
+    named<QLineEdit>(login, "txtPassword")->setText(QStringLiteral("vetrinamodelli"));
+    QTest::mouseClick(named<QAbstractButton>(login, "cmdOK"), Qt::LeftButton);
     QCOMPARE(shownTexts(), QStringList{QStringLiteral("Attenzione: password errata.")});
-    login->txtPassword->setText(QStringLiteral("auto d'epoca"));
-    QTest::mouseClick(login->cmdOK, Qt::LeftButton);
+    named<QLineEdit>(login, "txtPassword")->setText(QStringLiteral("auto d'epoca"));
+    QTest::mouseClick(named<QAbstractButton>(login, "cmdOK"), Qt::LeftButton);
     QCOMPARE(shownTexts(), QStringList());
     QVERIFY(m_windows->frmAvvio->isVisible());
 }
@@ -417,7 +417,7 @@ void TestPassword::refusedNewPasswordsStoreNothing()
     QFETCH(QString, fresh);
     storePassword(QStringLiteral("VETRINAMODELLI"));
     const QByteArray before = storeBytes();
-    QTest::mouseClick(m_windows->frmPassword->btnCambiaPassword, Qt::LeftButton);
+    QTest::mouseClick(named<QAbstractButton>(m_windows->frmPassword, "btnCambiaPassword"), Qt::LeftButton);
     TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
     changePassword(QStringLiteral("vetrinamodelli"), fresh, fresh);
     const QList<Dialogs::Shown> shown = Dialogs::takeShown();
@@ -427,8 +427,8 @@ void TestPassword::refusedNewPasswordsStoreNothing()
     QVERIFY(shown.first().text != TfrmCambiaPassword::notConfirmedMessage());
     QCOMPARE(storeBytes(), before);
     QVERIFY(w->isVisible());
-    QCOMPARE(w->txtPasswordNew->text(), QString());
-    QCOMPARE(w->txtConferma->text(), QString());
+    QCOMPARE(named<QLineEdit>(w, "txtPasswordNew")->text(), QString());
+    QCOMPARE(named<QLineEdit>(w, "txtConferma")->text(), QString());
 }
 
 void TestPassword::longestAndAccentedPasswordsWork_data()
@@ -445,7 +445,7 @@ void TestPassword::longestAndAccentedPasswordsWork()
     QFETCH(QString, fresh);
     QFETCH(QString, typedAtLogin);
     storePassword(QStringLiteral("VETRINAMODELLI"));
-    QTest::mouseClick(m_windows->frmPassword->btnCambiaPassword, Qt::LeftButton);
+    QTest::mouseClick(named<QAbstractButton>(m_windows->frmPassword, "btnCambiaPassword"), Qt::LeftButton);
     changePassword(QStringLiteral("vetrinamodelli"), fresh, fresh);
     QCOMPARE(shownTexts(), QStringList{QStringLiteral("Modifica della password completata con successo.")});
     QCOMPARE(storedValue().size(), 2 * typedAtLogin.size());
@@ -457,7 +457,7 @@ void TestPassword::longestAndAccentedPasswordsWork()
 void TestPassword::changeWithDamagedStoreGivesChangeError()
 {
     writeStore("[Accesso]\nValore=0C73ZZ\n");
-    QTest::mouseClick(m_windows->frmPassword->btnCambiaPassword, Qt::LeftButton);
+    QTest::mouseClick(named<QAbstractButton>(m_windows->frmPassword, "btnCambiaPassword"), Qt::LeftButton);
     TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
     changePassword(QStringLiteral("vetrinamodelli"), QStringLiteral("nuova"), QStringLiteral("nuova"));
     QCOMPARE(shownTexts(), QStringList{QStringLiteral("Attenzione: si è verificato un errore durante la procedura di "
@@ -492,7 +492,7 @@ void TestPassword::damagedStoreAnswersAlikeInBothWindows()
     login(QStringLiteral("sbagliata"));
     QCOMPARE(shownTexts(), QStringList{readable ? QStringLiteral("Attenzione: password errata.") : readError});
 
-    QTest::mouseClick(m_windows->frmPassword->btnCambiaPassword, Qt::LeftButton);
+    QTest::mouseClick(named<QAbstractButton>(m_windows->frmPassword, "btnCambiaPassword"), Qt::LeftButton);
     TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
     changePassword(QStringLiteral("vetrinamodelli"), QStringLiteral("nuova"), QStringLiteral("nuova"));
     if (!readable) {
@@ -516,7 +516,7 @@ void TestPassword::failedWriteKeepsTheOldPassword()
 {
     storePassword(QStringLiteral("VETRINAMODELLI"));
     const QByteArray before = storeBytes();
-    QTest::mouseClick(m_windows->frmPassword->btnCambiaPassword, Qt::LeftButton);
+    QTest::mouseClick(named<QAbstractButton>(m_windows->frmPassword, "btnCambiaPassword"), Qt::LeftButton);
     TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
     {
         // No file of the process may grow past a few bytes while the change
@@ -551,26 +551,27 @@ void TestPassword::changeOkNeedsAllThreeFields()
     QFETCH(QString, fresh);
     QFETCH(QString, confirm);
     QFETCH(bool, enabled);
-    QTest::mouseClick(m_windows->frmPassword->btnCambiaPassword, Qt::LeftButton);
+    QTest::mouseClick(named<QAbstractButton>(m_windows->frmPassword, "btnCambiaPassword"), Qt::LeftButton);
     TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
-    QVERIFY(!w->cmdOK->isEnabled());
-    w->txtPasswordOld->setText(old);
-    w->txtPasswordNew->setText(fresh);
-    w->txtConferma->setText(confirm);
-    QCOMPARE(w->cmdOK->isEnabled(), enabled);
+    QVERIFY(!named<QAbstractButton>(w, "cmdOK")->isEnabled());
+    named<QLineEdit>(w, "txtPasswordOld")->setText(old);
+    named<QLineEdit>(w, "txtPasswordNew")->setText(fresh);
+    named<QLineEdit>(w, "txtConferma")->setText(confirm);
+    QCOMPARE(named<QAbstractButton>(w, "cmdOK")->isEnabled(), enabled);
 }
 
 void TestPassword::enterCyclesTheFieldsAndNeverChanges()
 {
     storePassword(QStringLiteral("VETRINAMODELLI"));
     const QByteArray before = storeBytes();
-    QTest::mouseClick(m_windows->frmPassword->btnCambiaPassword, Qt::LeftButton);
+    QTest::mouseClick(named<QAbstractButton>(m_windows->frmPassword, "btnCambiaPassword"), Qt::LeftButton);
     TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
-    w->txtPasswordOld->setText(QStringLiteral("vetrinamodelli"));
-    w->txtPasswordNew->setText(QStringLiteral("nuova"));
-    w->txtConferma->setText(QStringLiteral("nuova"));
-    QCOMPARE(w->focusWidget(), w->txtPasswordOld);
-    const QList<QLineEdit*> cycle{w->txtPasswordNew, w->txtConferma, w->txtPasswordOld, w->txtPasswordNew};
+    named<QLineEdit>(w, "txtPasswordOld")->setText(QStringLiteral("vetrinamodelli"));
+    named<QLineEdit>(w, "txtPasswordNew")->setText(QStringLiteral("nuova"));
+    named<QLineEdit>(w, "txtConferma")->setText(QStringLiteral("nuova"));
+    QCOMPARE(w->focusWidget(), named<QLineEdit>(w, "txtPasswordOld"));
+    const QList<QLineEdit*> cycle{named<QLineEdit>(w, "txtPasswordNew"), named<QLineEdit>(w, "txtConferma"),
+                                  named<QLineEdit>(w, "txtPasswordOld"), named<QLineEdit>(w, "txtPasswordNew")};
     for (QLineEdit* next : cycle) {
         QTest::keyClick(w->focusWidget(), Qt::Key_Return);
         QCOMPARE(w->focusWidget(), next);
@@ -584,32 +585,32 @@ void TestPassword::closingHandsBackToAnEmptyLogin()
 {
     storePassword(QStringLiteral("VETRINAMODELLI"));
     TfrmPassword* login = m_windows->frmPassword;
-    login->txtPassword->setText(QStringLiteral("sbagliata"));
-    QTest::mouseClick(login->cmdOK, Qt::LeftButton);
-    QCOMPARE(login->lblMemory->text(), QStringLiteral("VETRINAMODELLI"));
+    named<QLineEdit>(login, "txtPassword")->setText(QStringLiteral("sbagliata"));
+    QTest::mouseClick(named<QAbstractButton>(login, "cmdOK"), Qt::LeftButton);
+    QCOMPARE(named<QLabel>(login, "lblMemory")->text(), QStringLiteral("VETRINAMODELLI"));
     Dialogs::takeShown();
-    login->txtPassword->setText(QStringLiteral("qualcosa"));
+    named<QLineEdit>(login, "txtPassword")->setText(QStringLiteral("qualcosa"));
 
-    QTest::mouseClick(login->btnCambiaPassword, Qt::LeftButton);
+    QTest::mouseClick(named<QAbstractButton>(login, "btnCambiaPassword"), Qt::LeftButton);
     TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
-    w->txtPasswordOld->setText(QStringLiteral("a"));
-    w->txtPasswordNew->setText(QStringLiteral("b"));
-    w->lblMemory->setText(QStringLiteral("scratch"));
-    QTest::mouseClick(w->cmdEsci, Qt::LeftButton);
+    named<QLineEdit>(w, "txtPasswordOld")->setText(QStringLiteral("a"));
+    named<QLineEdit>(w, "txtPasswordNew")->setText(QStringLiteral("b"));
+    named<QLabel>(w, "lblMemory")->setText(QStringLiteral("scratch"));
+    QTest::mouseClick(named<QAbstractButton>(w, "cmdEsci"), Qt::LeftButton);
     QVERIFY(!w->isVisible());
     QVERIFY(login->isVisible());
-    QCOMPARE(login->txtPassword->text(), QString());
-    QCOMPARE(login->lblMemory->text(), QString());
-    QCOMPARE(login->focusWidget(), login->txtPassword);
+    QCOMPARE(named<QLineEdit>(login, "txtPassword")->text(), QString());
+    QCOMPARE(named<QLabel>(login, "lblMemory")->text(), QString());
+    QCOMPARE(login->focusWidget(), named<QLineEdit>(login, "txtPassword"));
     QCOMPARE(m_terminated, 0);
 
     // Shown again, the change window starts empty.
-    QTest::mouseClick(login->btnCambiaPassword, Qt::LeftButton);
-    QCOMPARE(w->txtPasswordOld->text(), QString());
-    QCOMPARE(w->txtPasswordNew->text(), QString());
-    QCOMPARE(w->lblMemory->text(), QString());
-    QCOMPARE(w->focusWidget(), w->txtPasswordOld);
-    QVERIFY(!w->cmdOK->isEnabled());
+    QTest::mouseClick(named<QAbstractButton>(login, "btnCambiaPassword"), Qt::LeftButton);
+    QCOMPARE(named<QLineEdit>(w, "txtPasswordOld")->text(), QString());
+    QCOMPARE(named<QLineEdit>(w, "txtPasswordNew")->text(), QString());
+    QCOMPARE(named<QLabel>(w, "lblMemory")->text(), QString());
+    QCOMPARE(w->focusWidget(), named<QLineEdit>(w, "txtPasswordOld"));
+    QVERIFY(!named<QAbstractButton>(w, "cmdOK")->isEnabled());
 
     // Closed by the window system too, it goes back to the login window.
     w->close();

@@ -15,7 +15,6 @@
 #include "core/report/SummaryLayout.h"
 #include "gui/search/SummaryReport.h"
 #include "core/formats/ProcessFormats.h"
-#include "gui/widgets/Look.h"
 
 using namespace PdfFixtures;
 
@@ -206,13 +205,12 @@ private slots:
     {
         QFETCH(QDateTime, when);
         QFETCH(QString, line);
-        Look::applyProcessFormats();
         QCOMPARE(TSummaryLayout::printLine(when), line);
     }
 
+    // Installed once as the application object starts.
     void processFormats()
     {
-        Look::applyProcessFormats();
         QCOMPARE(ProcessFormats::shortDate(QDate(2024, 3, 5)), QStringLiteral("05/03/2024"));
         QCOMPARE(QLocale().toString(1234.5, 'f', 2), QStringLiteral("1234,50"));
     }

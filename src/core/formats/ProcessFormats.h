@@ -10,7 +10,7 @@
 namespace ProcessFormats {
 
 // Installs the process-wide conventions: Italian locale, decimal comma, no
-// digit grouping. Called by the windows when they are created; never undone.
+// digit grouping. Called once as the program starts; never undone.
 void apply();
 
 // "dd/MM/yyyy": two-digit day and month, four-digit year.

@@ -1,27 +1,23 @@
 #include "gui/catalogue/frmApriCatalogo.h"
 
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 
-#include "gui/sheet/frmCartoline.h"
-#include "gui/shell/WindowSet.h"
-#include "gui/shell/frmAvvio.h"
-#include "gui/shell/frmGuida.h"
-#include "gui/catalogue/CatalogueLook.h"
+#include "core/archive/Catalogue.h"
 #include "core/archive/ProgramFolder.h"
+#include "gui/catalogue/Instructions.h"
+#include "gui/shell/GuideTexts.h"
+#include "gui/shell/frmGuida.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
 
-TfrmApriCatalogo::TfrmApriCatalogo(TWindowSet& windows)
-    : TGradientWindow(Look::catalogueBlue, Qt::white, QSize(995, 692)), m_windows(windows)
+TfrmApriCatalogo::TfrmApriCatalogo(QWidget* parent)
+    : TGradientWindow(Look::catalogueBlue, Qt::white, QSize(995, 692), parent)
 {
     setObjectName(QStringLiteral("frmApriCatalogo"));
     setWindowTitle(QStringLiteral(" Miniarca Pro - Apertura archivio modellini"));
     setProperty("maximised", true);
-    Look::applyProcessFormats();
     QWidget* p = panel();
 
     icoIstruzioni = makeInstructions(
@@ -82,8 +78,7 @@ QString TfrmApriCatalogo::countLine(int count)
 void TfrmApriCatalogo::fillList()
 {
     lstFiles->clear();
-    const QStringList names = QDir(ProgramFolder::path())
-                                  .entryList({QStringLiteral("*.dbm")}, QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList names = Catalogue::list();
     const QFont entryFont = Look::courierNew(14);
     for (const QString& name : names) {
         auto* item = new QListWidgetItem(name);
@@ -122,13 +117,11 @@ void TfrmApriCatalogo::FormClose()
 {
     const QString memory = ProgramFolder::trimmed(lblMemory->text());
     if (memory == QLatin1String("avvio")) {
-        TWindowSet::handOver(this, m_windows.frmAvvio);
+        emit closed();
     } else if (memory == QLatin1String("cartoline")) {
         const QString entry = lstFiles->currentItem() ? lstFiles->currentItem()->text() : QString();
         lblFile->setText(ProgramFolder::path() + ProgramFolder::trimmed(entry));
-        m_windows.frmCartoline->lblFile->setText(ProgramFolder::trimmed(lblFile->text()));
-        m_windows.frmCartoline->lblNome->setText(entry.left(std::max<qsizetype>(0, entry.size() - 4)));
-        TWindowSet::handOver(this, m_windows.frmCartoline);
+        emit archiveChosen(ProgramFolder::trimmed(lblFile->text()), Catalogue::nameOfEntry(entry));
     }
 }
 
@@ -148,7 +141,7 @@ void TfrmApriCatalogo::btnEliminaClick()
                                                "l'eliminazione dell'archivio?")))
         return;
     lblFile->setText(ProgramFolder::path() + ProgramFolder::trimmed(lstFiles->currentItem()->text()));
-    if (QFile::remove(lblFile->text()))
+    if (Catalogue::remove(lblFile->text()))
         Dialogs::information(this, QStringLiteral("L'archivio di modellini è stato eliminato con successo."));
     lblMemory->setText(QStringLiteral("avvio"));
     lblFile->clear();
@@ -158,5 +151,5 @@ void TfrmApriCatalogo::btnEliminaClick()
 
 void TfrmApriCatalogo::imgGuidaClick()
 {
-    TfrmGuida::showGuide(this, catalogueGuideTitle(), catalogueGuideParagraphs());
+    TfrmGuida::showGuide(this, GuideTexts::catalogue());
 }

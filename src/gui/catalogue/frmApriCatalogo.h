@@ -4,14 +4,33 @@
 class QLabel;
 class QListWidget;
 class TPictureButton;
-class TWindowSet;
 
-// Open window: lists the archives of the program folder, opens one in the
-// record sheet or deletes it.
+// Open window: lists the archives of the program folder, hands one on to be
+// opened or deletes it.
 class TfrmApriCatalogo : public TGradientWindow {
     Q_OBJECT
 public:
-    explicit TfrmApriCatalogo(TWindowSet& windows);
+    explicit TfrmApriCatalogo(QWidget* parent = nullptr);
+
+    void btnApriClick();
+    void btnEliminaClick();
+    void imgGuidaClick();
+
+    static QString countLine(int count);
+
+signals:
+    // Closed with the marker "avvio": back to where the window was reached from.
+    void closed();
+    // Closed with the marker "cartoline": the archive at `path`, named `name`,
+    // is to be opened.
+    void archiveChosen(const QString& path, const QString& name);
+
+protected:
+    void FormShow() override;
+    void FormClose() override;
+
+private:
+    void fillList();
 
     QLabel* icoIstruzioni;
     QListWidget* lstFiles;
@@ -22,18 +41,4 @@ public:
     TPictureButton* imgGuida;
     QLabel* lblFile;
     QLabel* lblMemory;
-
-    void btnApriClick();
-    void btnEliminaClick();
-    void imgGuidaClick();
-
-    static QString countLine(int count);
-
-protected:
-    void FormShow() override;
-    void FormClose() override;
-
-private:
-    void fillList();
-    TWindowSet& m_windows;
 };

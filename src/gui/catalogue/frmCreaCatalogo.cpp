@@ -1,42 +1,25 @@
 #include "gui/catalogue/frmCreaCatalogo.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 
-#include "gui/shell/WindowSet.h"
-#include "gui/shell/frmAvvio.h"
-#include "gui/shell/frmGuida.h"
 #include "core/archive/Archivio.h"
-#include "gui/catalogue/CatalogueLook.h"
+#include "core/archive/Catalogue.h"
 #include "core/archive/ProgramFolder.h"
+#include "gui/catalogue/Instructions.h"
+#include "gui/shell/GuideTexts.h"
+#include "gui/shell/frmGuida.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
 
-namespace {
-
-constexpr qsizetype kLongestFileName = 255; // bytes
-
-// Characters a file name cannot or should not carry; typing them does nothing.
-bool isRefusedCharacter(QChar c)
-{
-    static const QString refused = QStringLiteral("\"*/:<>?\\°ÇÑçñ");
-    return refused.contains(c);
-}
-
-} // namespace
-
-TfrmCreaCatalogo::TfrmCreaCatalogo(TWindowSet& windows)
-    : TGradientWindow(Look::catalogueBlue, Qt::white, QSize(995, 692)), m_windows(windows)
+TfrmCreaCatalogo::TfrmCreaCatalogo(QWidget* parent)
+    : TGradientWindow(Look::catalogueBlue, Qt::white, QSize(995, 692), parent)
 {
     setObjectName(QStringLiteral("frmCreaCatalogo"));
     setWindowTitle(QStringLiteral(" Miniarca Pro - Creazione archivio modellini"));
     setProperty("maximised", true);
-    Look::applyProcessFormats();
     QWidget* p = panel();
 
     icoIstruzioni = makeInstructions(
@@ -86,7 +69,7 @@ void TfrmCreaCatalogo::FormShow()
 
 void TfrmCreaCatalogo::FormClose()
 {
-    TWindowSet::handOver(this, m_windows.frmAvvio);
+    emit closed();
 }
 
 bool TfrmCreaCatalogo::eventFilter(QObject* watched, QEvent* event)
@@ -94,7 +77,7 @@ bool TfrmCreaCatalogo::eventFilter(QObject* watched, QEvent* event)
     // txtFileKeyDown: a refused character never reaches the field.
     if (watched == txtFile && event->type() == QEvent::KeyPress) {
         const QString typed = static_cast<QKeyEvent*>(event)->text();
-        if (typed.size() == 1 && isRefusedCharacter(typed.at(0)))
+        if (typed.size() == 1 && Catalogue::isRefusedCharacter(typed.at(0)))
             return true;
     }
     return TGradientWindow::eventFilter(watched, event);
@@ -104,44 +87,43 @@ void TfrmCreaCatalogo::btnApplicaClick()
 {
     lblFile->clear();
     const QString name = ProgramFolder::trimmed(txtFile->text());
-    if (name.isEmpty()) {
+    switch (Catalogue::checkName(name)) {
+    case Catalogue::NameCheck::Fine:
+        break;
+    case Catalogue::NameCheck::Empty:
         Dialogs::warning(this, QStringLiteral("Attenzione: per creare l'archivio di modellini è necessario "
                                               "indicarne il nome."));
         txtFile->setFocus();
         return;
-    }
     // A pasted name escapes the typing filter: a separator would put the
     // archive outside the program folder, where no list would ever find it.
-    if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name.contains(QChar(0))) {
+    case Catalogue::NameCheck::HasSeparator:
         Dialogs::error(this, QStringLiteral("Attenzione: il nome dell'archivio di modellini non può contenere "
                                             "i caratteri / e \\.\r\n\r\nInserire un nome diverso."));
         txtFile->setFocus();
         return;
-    }
-    // Most file systems hold a file name of at most 255 bytes; an accented
-    // letter takes two of them.
-    if (QFile::encodeName(name + QStringLiteral(".dbm")).size() > kLongestFileName) {
+    case Catalogue::NameCheck::TooLong:
         Dialogs::error(this, QStringLiteral("Attenzione: il nome dell'archivio di modellini è troppo lungo.\r\n\r\n"
                                             "Inserire un nome più breve."));
         txtFile->setFocus();
         return;
     }
-    const QString path = ProgramFolder::path() + name + QStringLiteral(".dbm");
+    const QString path = Catalogue::archivePath(name);
     lblFile->setText(path);
-    if (QFileInfo::exists(path)) {
+    switch (Catalogue::create(path)) {
+    case Catalogue::CreateResult::Created:
+        break;
+    case Catalogue::CreateResult::AlreadyExists:
         Dialogs::warning(this, QStringLiteral("Attenzione: il nome dell'archivio di modellini indicato è già stato "
                                               "utilizzato in precedenza.\r\n\r\nInserire un nome diverso oppure, se "
                                               "si desidera aprire un archivio di modellini già creato, premere il "
                                               "pulsante Apri archivio esistente."));
         return;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+    case Catalogue::CreateResult::Failed:
         // The system's own text is English and says nothing to a collector.
         Dialogs::error(this, ArchiveAccessMessage());
         return;
     }
-    file.close();
     Dialogs::information(this, QStringLiteral("Il file relativo al nuovo archivio di modellini è stato creato "
                                               "con successo.\r\n\r\nE' ora possibile visualizzarlo nell'elenco "
                                               "degli archivi esistenti."));
@@ -150,5 +132,5 @@ void TfrmCreaCatalogo::btnApplicaClick()
 
 void TfrmCreaCatalogo::imgGuidaClick()
 {
-    TfrmGuida::showGuide(this, catalogueGuideTitle(), catalogueGuideParagraphs());
+    TfrmGuida::showGuide(this, GuideTexts::catalogue());
 }

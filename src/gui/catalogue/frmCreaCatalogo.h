@@ -4,23 +4,19 @@
 class QLabel;
 class QLineEdit;
 class TPictureButton;
-class TWindowSet;
 
 // Create window: makes a new, empty archive file in the program folder.
+// Closing it, by any means, is reported by closed().
 class TfrmCreaCatalogo : public TGradientWindow {
     Q_OBJECT
 public:
-    explicit TfrmCreaCatalogo(TWindowSet& windows);
-
-    QLabel* icoIstruzioni;
-    QLineEdit* txtFile;
-    TPictureButton* btnApplica;
-    TPictureButton* btnAnnulla;
-    TPictureButton* imgGuida;
-    QLabel* lblFile;
+    explicit TfrmCreaCatalogo(QWidget* parent = nullptr);
 
     void btnApplicaClick();
     void imgGuidaClick();
+
+signals:
+    void closed();
 
 protected:
     void FormShow() override;
@@ -28,5 +24,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    TWindowSet& m_windows;
+    QLabel* icoIstruzioni;
+    QLineEdit* txtFile;
+    TPictureButton* btnApplica;
+    TPictureButton* btnAnnulla;
+    TPictureButton* imgGuida;
+    QLabel* lblFile;
 };

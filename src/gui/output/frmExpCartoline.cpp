@@ -12,6 +12,7 @@
 #include "gui/sheet/frmCartoline.h"
 #include "gui/widgets/Banner.h"
 #include "core/system/TMisc.h"
+#include "gui/shell/GuideTexts.h"
 #include "gui/shell/frmGuida.h"
 #include "core/archive/Archivio.h"
 #include "core/archive/ProgramFolder.h"
@@ -368,28 +369,10 @@ void TfrmExpCartoline::cmdEsportaClick()
 
 void TfrmExpCartoline::cmdGuidaClick()
 {
-    TfrmGuida::showGuide(this, guideTitle(), guideParagraphs());
+    TfrmGuida::showGuide(this, GuideTexts::exportWindow());
 }
 
 void TfrmExpCartoline::cmdEsciClick()
 {
     close();
-}
-
-QString TfrmExpCartoline::guideTitle()
-{
-    return QStringLiteral("Esportazione archivio modellini in Excel");
-}
-
-QStringList TfrmExpCartoline::guideParagraphs()
-{
-    return {
-        QStringLiteral("Il pulsante con l'icona di Excel esporta i dati testuali dell'archivio in un foglio di "
-                       "lavoro di Microsoft Excel, che può essere aperto con qualsiasi programma in grado di "
-                       "gestire i file XLS, come Open Office, Libre Office o Microsoft Office."),
-        QStringLiteral("Dopo aver aperto la finestra con la griglia dei dati, un clic sull'icona di Excel crea "
-                       "all'istante un file XLS contenente le schede dell'archivio, che può essere aperto subito "
-                       "rispondendo sì alla domanda che segue."),
-        QStringLiteral("Il file così ottenuto può poi essere salvato in qualsiasi cartella e con qualsiasi nome."),
-    };
 }

@@ -62,9 +62,6 @@ public:
     // What the grid holds, as the export reads it.
     const TTabellaSchede& tabella() const;
 
-    static QString guideTitle();
-    static QStringList guideParagraphs();
-
 protected:
     void showEvent(QShowEvent* event) override;
     void FormShow();

@@ -78,7 +78,6 @@ TCardOutputWindow::TCardOutputWindow(TfrmCartoline* sheet, Output output)
                    QSize(364, 287), Look::steelBlue, Qt::white),
       m_sheet(sheet), m_output(output)
 {
-    FormCreate();
     FixedWindow::centreOnOwner(this);
 
     panInfo = new QWidget(this);
@@ -133,11 +132,6 @@ TCardOutputWindow::TCardOutputWindow(TfrmCartoline* sheet, Output output)
 
     connect(btnStampa, &QPushButton::clicked, this, &TCardOutputWindow::btnStampaClick);
     connect(btnAnnulla, &QPushButton::clicked, this, &TCardOutputWindow::btnAnnullaClick);
-}
-
-void TCardOutputWindow::FormCreate()
-{
-    Look::applyProcessFormats();
 }
 
 void TCardOutputWindow::showEvent(QShowEvent* event)

@@ -34,7 +34,6 @@ public:
 protected:
     TCardOutputWindow(TfrmCartoline* sheet, Output output);
 
-    void FormCreate();
     void FormShow();
     void showEvent(QShowEvent* event) override;
 

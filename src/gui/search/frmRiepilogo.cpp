@@ -27,9 +27,6 @@ TfrmRiepilogo::TfrmRiepilogo(TfrmCartoline* sheet, const QString& objectName, co
     : TFixedDialog(sheet, objectName, caption, QSize(862, 560), Look::steelBlue, Qt::white),
       m_sheet(sheet), m_titoloStampa(titoloStampa), m_ultimaRicerca(ultimaRicerca)
 {
-    // FormCreate
-    Look::applyProcessFormats();
-
     panContainer = new QWidget(this);
     panContainer->setObjectName(QStringLiteral("panContainer"));
     panContainer->setGeometry(14, 15, 833, 529);

@@ -11,12 +11,10 @@
 #include "gui/output/frmStampaCartolina.h"
 #include "gui/search/frmInVendita.h"
 #include "gui/search/frmTrovaCartoline.h"
-#include "gui/sheet/CartolineGuide.h"
 #include "gui/sheet/FieldEntry.h"
 #include "gui/sheet/frmAllegaCartella.h"
-#include "gui/shell/WindowSet.h"
+#include "gui/shell/GuideTexts.h"
 #include "gui/shell/frmGuida.h"
-#include "gui/shell/frmAvvio.h"
 #include "core/archive/Archivio.h"
 #include "core/archive/ProgramFolder.h"
 #include "core/archive/Scheda.h"
@@ -80,14 +78,12 @@ QLabel* hiddenLabel(QWidget* parent, const QString& name, const QString& designT
 
 } // namespace
 
-TfrmCartoline::TfrmCartoline(TWindowSet& windows)
-    : TGradientWindow(Look::steelBlue, Qt::white, QSize(995, 692)), m_windows(windows)
+TfrmCartoline::TfrmCartoline(QWidget* parent) : TGradientWindow(Look::steelBlue, Qt::white, QSize(995, 692), parent)
 {
     // FormCreate
     setObjectName(QStringLiteral("frmCartoline"));
     setWindowTitle(QStringLiteral(" Miniarca Pro - Archivio Modellini"));
     setProperty("maximised", true);
-    Look::applyProcessFormats();
     QWidget* p = panel();
 
     lblFile = hiddenLabel(p, QStringLiteral("lblFile"));
@@ -299,10 +295,16 @@ void TfrmCartoline::FormShow()
     subNuovaScheda();
 }
 
+void TfrmCartoline::openArchive(const QString& path, const QString& name)
+{
+    lblFile->setText(path);
+    lblNome->setText(name);
+}
+
 void TfrmCartoline::FormClose()
 {
     forgetPreparedPhotos();
-    TWindowSet::handOver(this, m_windows.frmAvvio);
+    emit closed();
 }
 
 void TfrmCartoline::cmdEsciClick()
@@ -553,5 +555,5 @@ void TfrmCartoline::cmdCercaDisponibiliClick()
 
 void TfrmCartoline::cmdGuidaClick()
 {
-    TfrmGuida::showGuide(this, cartolineGuideTitle(), cartolineGuideParagraphs());
+    TfrmGuida::showGuide(this, GuideTexts::recordSheet());
 }

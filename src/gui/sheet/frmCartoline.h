@@ -16,7 +16,6 @@ class QPushButton;
 class TPictureButton;
 class THints;
 class TFieldEntry;
-class TWindowSet;
 class TImageView;
 class TPhotoSlot;
 class TPhotoPreparer;
@@ -27,8 +26,12 @@ class TPhotoPreparer;
 class TfrmCartoline : public TGradientWindow {
     Q_OBJECT
 public:
-    explicit TfrmCartoline(TWindowSet& windows);
+    explicit TfrmCartoline(QWidget* parent = nullptr);
     ~TfrmCartoline() override;
+
+    // Makes the archive at `path`, named `name`, the current one; it is
+    // loaded when the sheet is shown.
+    void openArchive(const QString& path, const QString& name);
 
     // One edit field of the card and the record field it maps to.
     struct Field {
@@ -132,6 +135,10 @@ public:
     Dialogs::FileRequest dlgFile;
     Dialogs::FileRequest dlgSalvaFile;
 
+signals:
+    // The sheet was closed, by its exit command or its close box.
+    void closed();
+
 protected:
     void FormShow() override;
     void FormClose() override;
@@ -148,7 +155,6 @@ private:
     void forgetPreparedPhotos();
     template <typename Action> void navigate(Action action);
 
-    TWindowSet& m_windows;
     QList<Field> m_fields;
     THints* m_hints = nullptr;
     TFieldEntry* m_fieldEntry = nullptr;

@@ -13,7 +13,6 @@ TfrmZoom::TfrmZoom(QWidget* owner) : TModalWindow(owner)
 {
     setObjectName(QStringLiteral("frmZoom"));
     setWindowTitle(QStringLiteral(" Fai clic sulla foto per chiudere questa finestra"));
-    Look::applyProcessFormats();
     // Where no window manager maximises it, the window still fills the screen.
     if (QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen())
         setGeometry(screen->availableGeometry());

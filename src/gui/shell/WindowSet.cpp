@@ -17,7 +17,6 @@ TWindowSet::TWindowSet()
     // Windows hand over by hiding themselves; the program ends only on an
     // explicit exit command, never because no window happens to be visible.
     QApplication::setQuitOnLastWindowClosed(false);
-    Look::applyProcessFormats();
     onTerminate = [] { QCoreApplication::quit(); };
     // While an archive action waits for another workstation's lock, the
     // pointer says the program is busy rather than frozen.
@@ -30,12 +29,49 @@ TWindowSet::TWindowSet()
             QApplication::restoreOverrideCursor();
     });
 
-    frmPassword = new TfrmPassword(*this);
-    frmApriCatalogo = new TfrmApriCatalogo(*this);
-    frmAvvio = new TfrmAvvio(*this);
-    frmCambiaPassword = new TfrmCambiaPassword(*this);
-    frmCartoline = new TfrmCartoline(*this);
-    frmCreaCatalogo = new TfrmCreaCatalogo(*this);
+    frmPassword = new TfrmPassword;
+    frmApriCatalogo = new TfrmApriCatalogo;
+    frmAvvio = new TfrmAvvio;
+    frmCambiaPassword = new TfrmCambiaPassword;
+    frmCartoline = new TfrmCartoline;
+    frmCreaCatalogo = new TfrmCreaCatalogo;
+    connectHandOvers();
+}
+
+void TWindowSet::connectHandOvers()
+{
+    // Each connection runs at once, inside the emitting window's handler, so
+    // the next window is on screen before that handler returns.
+    QObject::connect(frmPassword, &TfrmPassword::accessGranted, frmPassword,
+                     [this] { handOver(frmPassword, frmAvvio); });
+    QObject::connect(frmPassword, &TfrmPassword::changePasswordRequested, frmPassword,
+                     [this] { handOver(frmPassword, frmCambiaPassword); });
+    QObject::connect(frmPassword, &TfrmPassword::exitRequested, frmPassword, [this] { terminate(); });
+
+    // Back at the login, whatever closed the change-password window: the
+    // login starts again from an empty field.
+    QObject::connect(frmCambiaPassword, &TfrmCambiaPassword::closed, frmCambiaPassword, [this] {
+        frmPassword->clearEntry();
+        handOver(frmCambiaPassword, frmPassword);
+    });
+
+    QObject::connect(frmAvvio, &TfrmAvvio::createRequested, frmAvvio,
+                     [this] { handOver(frmAvvio, frmCreaCatalogo); });
+    QObject::connect(frmAvvio, &TfrmAvvio::openRequested, frmAvvio, [this] { handOver(frmAvvio, frmApriCatalogo); });
+    QObject::connect(frmAvvio, &TfrmAvvio::exitRequested, frmAvvio, [this] { terminate(); });
+
+    QObject::connect(frmCreaCatalogo, &TfrmCreaCatalogo::closed, frmCreaCatalogo,
+                     [this] { handOver(frmCreaCatalogo, frmAvvio); });
+
+    QObject::connect(frmApriCatalogo, &TfrmApriCatalogo::closed, frmApriCatalogo,
+                     [this] { handOver(frmApriCatalogo, frmAvvio); });
+    QObject::connect(frmApriCatalogo, &TfrmApriCatalogo::archiveChosen, frmApriCatalogo,
+                     [this](const QString& path, const QString& name) {
+                         frmCartoline->openArchive(path, name);
+                         handOver(frmApriCatalogo, frmCartoline);
+                     });
+
+    QObject::connect(frmCartoline, &TfrmCartoline::closed, frmCartoline, [this] { handOver(frmCartoline, frmAvvio); });
 }
 
 TWindowSet::~TWindowSet()

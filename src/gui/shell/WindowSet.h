@@ -10,8 +10,10 @@ class TfrmCartoline;
 class TfrmCreaCatalogo;
 
 // The long-lived windows of the program, created once in a fixed order and
-// handing over to one another so that exactly one of them is visible. The
-// per-use windows are created by whoever opens them, not here.
+// handing over to one another so that exactly one of them is visible. Each
+// window only says what happened (a signal); the set alone knows which window
+// comes next and connects them. The per-use windows are created by whoever
+// opens them, not here.
 class TWindowSet {
 public:
     TWindowSet();
@@ -22,7 +24,8 @@ public:
     // Shows the login window, the only window visible at start.
     void start();
 
-    // Shows `to`, then hides `from`.
+    // Shows `to` (maximised if it is a maximised window), then hides `from`:
+    // the one way a long-lived window takes the place of another.
     static void handOver(QWidget* from, QWidget* to);
 
     // Ends the program; tests replace it to watch for the end.
@@ -35,4 +38,7 @@ public:
     TfrmCambiaPassword* frmCambiaPassword = nullptr;
     TfrmCartoline* frmCartoline = nullptr;
     TfrmCreaCatalogo* frmCreaCatalogo = nullptr;
+
+private:
+    void connectHandOvers();
 };

@@ -4,15 +4,33 @@
 class QFrame;
 class QLabel;
 class TPictureButton;
-class TWindowSet;
 
 // Start window: the hub leading to the create and open areas; closing it ends
 // the program.
 class TfrmAvvio : public TGradientWindow {
     Q_OBJECT
 public:
-    explicit TfrmAvvio(TWindowSet& windows);
+    explicit TfrmAvvio(QWidget* parent = nullptr);
 
+    void imgApp01Click();
+    void imgApp02Click();
+    void imgInfoClick();
+    void imgGuidaClick();
+    void imgMarchioClick();
+    void imgSitoClick();
+    void imgEsciClick();
+
+signals:
+    // The create area or the open area was chosen.
+    void createRequested();
+    void openRequested();
+    // The exit picture or the close box: the program ends.
+    void exitRequested();
+
+protected:
+    void FormClose() override;
+
+private:
     TPictureButton* imgInfo;
     QLabel* icoIcona;
     QLabel* icoTitolo01;
@@ -27,21 +45,4 @@ public:
     TPictureButton* imgSito;
     TPictureButton* imgMarchio;
     TPictureButton* imgEsci;
-
-    void imgApp01Click();
-    void imgApp02Click();
-    void imgInfoClick();
-    void imgGuidaClick();
-    void imgMarchioClick();
-    void imgSitoClick();
-    void imgEsciClick();
-
-    // The guide paragraphs of this window, in order.
-    static QStringList guideParagraphs();
-
-protected:
-    void FormClose() override;
-
-private:
-    TWindowSet& m_windows;
 };

@@ -10,15 +10,12 @@
 #include "gui/widgets/Banner.h"
 #include "core/access/Crypt.h"
 #include "core/access/PasswordStore.h"
-#include "gui/shell/WindowSet.h"
-#include "gui/shell/frmPassword.h"
 #include "core/archive/ProgramFolder.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/FixedWindow.h"
 #include "gui/widgets/Look.h"
 
-TfrmCambiaPassword::TfrmCambiaPassword(TWindowSet& windows)
-    : TGradientPanel(Look::steelBlue, Qt::white), m_windows(windows)
+TfrmCambiaPassword::TfrmCambiaPassword(QWidget* parent) : TGradientPanel(Look::steelBlue, Qt::white, parent)
 {
     setObjectName(QStringLiteral("frmCambiaPassword"));
     FixedWindow::setup(this, QStringLiteral(" Cambia password"), QSize(400, 420));
@@ -220,9 +217,5 @@ void TfrmCambiaPassword::closeEvent(QCloseEvent* event)
 
 void TfrmCambiaPassword::FormClose()
 {
-    TfrmPassword* login = m_windows.frmPassword;
-    login->txtPassword->clear();
-    login->lblMemory->clear();
-    TWindowSet::handOver(this, login);
-    login->txtPassword->setFocus();
+    emit closed();
 }

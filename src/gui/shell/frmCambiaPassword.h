@@ -6,14 +6,35 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class TBanner;
-class TWindowSet;
 
 // Change-password window, reached from the login window and always handing
 // back to it.
 class TfrmCambiaPassword : public TGradientPanel {
     Q_OBJECT
 public:
-    explicit TfrmCambiaPassword(TWindowSet& windows);
+    explicit TfrmCambiaPassword(QWidget* parent = nullptr);
+
+    void cmdOKClick();
+
+    static QString wrongOldMessage();
+    static QString notConfirmedMessage();
+    static QString doneMessage();
+    static QString changeErrorMessage();
+
+signals:
+    // The window was closed, by any means.
+    void closed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    // Reports the close, whatever caused it.
+    void FormClose();
+
+private:
+    void updateOK();
+    QFrame* highlightOf(QObject* field) const;
 
     TBanner* imgLogo;
     QLabel* lblRigo05;
@@ -28,23 +49,4 @@ public:
     QPushButton* cmdOK;
     QPushButton* cmdEsci;
     QLabel* lblMemory;
-
-    void cmdOKClick();
-
-    static QString wrongOldMessage();
-    static QString notConfirmedMessage();
-    static QString doneMessage();
-    static QString changeErrorMessage();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    // Back to the login window, whatever closed this one.
-    void FormClose();
-
-private:
-    void updateOK();
-    QFrame* highlightOf(QObject* field) const;
-    TWindowSet& m_windows;
 };

@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "gui/shell/GuideTexts.h"
 #include "gui/widgets/Banner.h"
 #include "gui/widgets/LinkLabel.h"
 #include "core/system/TMisc.h"
@@ -61,11 +62,11 @@ void TfrmGuida::lnkWebClick()
     TMisc::Open(QLatin1Char('"') + userGuidePath() + QLatin1Char('"'));
 }
 
-void TfrmGuida::showGuide(QWidget* owner, const QString& title, const QStringList& paragraphs)
+void TfrmGuida::showGuide(QWidget* owner, const GuideText& guide)
 {
     TfrmGuida frmGuida(owner);
-    frmGuida.lblTitolo->setText(title);
-    frmGuida.txtGuida->setPlainText(joinParagraphs(paragraphs));
+    frmGuida.lblTitolo->setText(guide.title);
+    frmGuida.txtGuida->setPlainText(joinParagraphs(guide.paragraphs));
     frmGuida.exec();
 }
 

@@ -14,11 +14,12 @@ class TfrmInfo : public TFixedDialog {
 public:
     explicit TfrmInfo(QWidget* owner);
 
+    void lnkWebClick();
+
+private:
     TBanner* imgLogo;
     QLabel* lblDescrizione;
     TLinkLabel* lnkWeb;
     TPictureButton* imgEmail;
     QPushButton* btnChiudi;
-
-    void lnkWebClick();
 };

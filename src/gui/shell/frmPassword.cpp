@@ -9,16 +9,12 @@
 
 #include "gui/widgets/Banner.h"
 #include "core/access/PasswordStore.h"
-#include "gui/shell/WindowSet.h"
-#include "gui/shell/frmAvvio.h"
-#include "gui/shell/frmCambiaPassword.h"
 #include "core/archive/ProgramFolder.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/FixedWindow.h"
 #include "gui/widgets/Look.h"
 
-TfrmPassword::TfrmPassword(TWindowSet& windows)
-    : TGradientPanel(Look::steelBlue, Qt::white), m_windows(windows)
+TfrmPassword::TfrmPassword(QWidget* parent) : TGradientPanel(Look::steelBlue, Qt::white, parent)
 {
     setObjectName(QStringLiteral("frmPassword"));
     FixedWindow::setup(this, QStringLiteral(" Miniarca Pro - Accesso"), QSize(400, 296));
@@ -126,7 +122,7 @@ void TfrmPassword::cmdOKClick()
     lblMemory->setText(*stored);
     const QString typed = PasswordStore::normalised(txtPassword->text());
     if (!typed.isEmpty() && typed == lblMemory->text()) {
-        TWindowSet::handOver(this, m_windows.frmAvvio);
+        emit accessGranted();
         return;
     }
     Dialogs::plain(this, wrongPasswordMessage());
@@ -141,12 +137,18 @@ void TfrmPassword::cmdEsciClick()
 
 void TfrmPassword::btnCambiaPasswordClick()
 {
-    TWindowSet::handOver(this, m_windows.frmCambiaPassword);
+    emit changePasswordRequested();
+}
+
+void TfrmPassword::clearEntry()
+{
+    txtPassword->clear();
+    lblMemory->clear();
 }
 
 void TfrmPassword::closeEvent(QCloseEvent* event)
 {
     event->accept();
     hide();
-    m_windows.terminate();
+    emit exitRequested();
 }

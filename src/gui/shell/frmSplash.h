@@ -14,11 +14,12 @@ class TfrmSplash : public TFixedDialog {
 public:
     explicit TfrmSplash(QWidget* owner);
 
+    void lnkWebClick();
+
+private:
     TBanner* imgLogo;
     QFrame* shpWeb;
     TPictureButton* imgWeb;
     TLinkLabel* lnkWeb;
     QPushButton* btnChiudi;
-
-    void lnkWebClick();
 };

@@ -17,8 +17,8 @@ QFont arial(int points, bool bold = false);
 QFont tahoma(int points, bool bold = false);
 
 // Amounts with a decimal comma, whatever the regional settings of the machine
-// say (dates and times are written through ProcessFormats). Set by the
-// windows when created.
+// say (dates and times are written through ProcessFormats). Set once, by the
+// application object as the program starts.
 void applyProcessFormats();
 
 inline const QColor steelBlue{0x46, 0x82, 0xB4};

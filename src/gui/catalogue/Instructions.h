@@ -8,7 +8,3 @@ class QWidget;
 // The instruction picture of the catalogue windows: a title and its lines on
 // a white card.
 QLabel* makeInstructions(QWidget* parent, const QString& title, const QStringList& lines);
-
-// Guide text shared by the create and open windows.
-QString catalogueGuideTitle();
-QStringList catalogueGuideParagraphs();
