@@ -5,6 +5,8 @@
 #include <QBuffer>
 #include <QImageWriter>
 #include <QDir>
+#include <QFile>
+#include <QMap>
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
@@ -15,12 +17,14 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <functional>
 #include <thread>
 
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
 #include "core/photos/DecodeCost.h"
 #include "core/photos/Photo.h"
+#include "core/photos/PhotoPreparer.h"
 #include "gui/sheet/FrameSource.h"
 #include "gui/sheet/frmCartoline.h"
 #include "gui/sheet/frmWebCam.h"
@@ -108,14 +112,22 @@ class TestPhotos : public QObject, public SheetProgramTest {
 
     bool showsPlaceholders() const
     {
-        return sheet->imgFoto->photo().sharesWith(sheet->imgBianco->photo())
-               && sheet->imgFoto02->photo().sharesWith(sheet->imgBianco02->photo());
+        return named<TImageView>(sheet, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo())
+               && named<TImageView>(sheet, "imgFoto02")->photo().sharesWith(named<TImageView>(sheet, "imgBianco02")->photo());
+    }
+
+    // Where a control of the sheet sits on its centred panel (the one that
+    // holds the command bar), through whatever groups it.
+    QRect onPanel(const QWidget* w) const
+    {
+        const QWidget* panel = named<QWidget>(sheet, "shpComandi")->parentWidget();
+        return QRect(w->parentWidget()->mapTo(panel, w->pos()), w->size());
     }
 
     // The slot as the user sees it: its white frame with the image drawn in.
     QImage frameOf(TImageView* slot)
     {
-        QFrame* frame = slot == sheet->imgFoto ? sheet->shpFoto : sheet->shpFoto02;
+        QFrame* frame = slot == named<TImageView>(sheet, "imgFoto") ? named<QFrame>(sheet, "shpFoto") : named<QFrame>(sheet, "shpFoto02");
         QImage shot(frame->size(), QImage::Format_RGB32);
         shot.fill(Qt::white);
         frame->render(&shot);
@@ -148,13 +160,13 @@ private slots:
         };
         for (const auto& [name, geometry, visible] : widgets) {
             QWidget* w = named<QWidget>(sheet, name);
-            QCOMPARE(w->geometry(), geometry);
+            QCOMPARE(onPanel(w), geometry);
             QCOMPARE(w->isVisible(), visible);
         }
-        QCOMPARE(sheet->imgBianco->photo().size(), QSize(366, 260));
-        QCOMPARE(sheet->imgBianco02->photo().size(), QSize(366, 260));
+        QCOMPARE(named<TImageView>(sheet, "imgBianco")->photo().size(), QSize(366, 260));
+        QCOMPARE(named<TImageView>(sheet, "imgBianco02")->photo().size(), QSize(366, 260));
         // The two placeholders are two different pictures, and look like one.
-        QVERIFY(difference(sheet->imgBianco->photo().image(), sheet->imgBianco02->photo().image()) > 5);
+        QVERIFY(difference(named<TImageView>(sheet, "imgBianco")->photo().image(), named<TImageView>(sheet, "imgBianco02")->photo().image()) > 5);
         QVERIFY(showsPlaceholders());
     }
 
@@ -182,7 +194,7 @@ private slots:
         QFETCH(QString, hint);
         openSheet(0);
         auto* button = named<TPictureButton>(sheet, name.toLatin1().constData());
-        QCOMPARE(button->geometry(), QRect(22, y, 42, 40));
+        QCOMPARE(onPanel(button), QRect(22, y, 42, 40));
         QCOMPARE(button->cursor().shape(), Qt::PointingHandCursor);
 
         auto move = [](QWidget* w) {
@@ -193,7 +205,7 @@ private slots:
         move(button);
         QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), hint);
         // Over the slot's image the line empties, as over the background.
-        move(name.endsWith("02") ? sheet->imgFoto02 : sheet->imgFoto);
+        move(name.endsWith("02") ? named<TImageView>(sheet, "imgFoto02") : named<TImageView>(sheet, "imgFoto"));
         QVERIFY(named<QLabel>(sheet, "panInfo")->text().isEmpty());
     }
 
@@ -201,14 +213,14 @@ private slots:
     {
         openSheet(0);
         const QString wide = picture("larga.jpg", encoded(halves(QSize(800, 600)), "jpg"));
-        clickChoosingFile(sheet->btnCaricaFoto, wide);
-        const TPhoto before = sheet->imgFoto->photo();
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), wide);
+        const TPhoto before = named<TImageView>(sheet, "imgFoto")->photo();
         Dialogs::takeFileRequests();
 
         // No name given: the dialogs are cancelled.
-        QTest::mouseClick(sheet->btnCaricaFoto, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "btnCaricaFoto"), Qt::LeftButton);
         sheet->dlgSalvaFile.initialName = QStringLiteral("Altro.jpg");
-        QTest::mouseClick(sheet->btnSalvaFoto02, Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "btnSalvaFoto02"), Qt::LeftButton);
 
         const QList<Dialogs::FileRequest> requests = Dialogs::takeFileRequests();
         QCOMPARE(requests.size(), 2);
@@ -225,8 +237,8 @@ private slots:
         QCOMPARE(saveRequest.defaultSuffix, QStringLiteral("jpg"));
         QVERIFY(saveRequest.confirmOverwrite);
 
-        QVERIFY(sheet->imgFoto->photo().sharesWith(before));
-        QVERIFY(sheet->imgFoto02->photo().sharesWith(sheet->imgBianco02->photo()));
+        QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(before));
+        QVERIFY(named<TImageView>(sheet, "imgFoto02")->photo().sharesWith(named<TImageView>(sheet, "imgBianco02")->photo()));
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
 
@@ -236,12 +248,12 @@ private slots:
     {
         openSheet(0);
         const QString source = picture("reflex.jpg", encoded(halves(QSize(4000, 3000)), "jpg", 85));
-        clickChoosingFile(sheet->btnCaricaFoto, source);
-        QCOMPARE(sheet->imgFoto->photo().size(), QSize(4000, 3000));
-        QCOMPARE(sheet->imgFoto->drawnRect(), QRect(9, 0, 347, 260));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), source);
+        QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), QSize(4000, 3000));
+        QCOMPARE(named<TImageView>(sheet, "imgFoto")->drawnRect(), QRect(9, 0, 347, 260));
 
         // Drawn exactly there: white frame to the left and right, photo inside.
-        const QImage shot = frameOf(sheet->imgFoto);
+        const QImage shot = frameOf(named<TImageView>(sheet, "imgFoto"));
         const int y = 4 + 130;
         QVERIFY(near(shot.pixel(4 + 8, y), Qt::white, 2));
         QVERIFY(near(shot.pixel(4 + 9, y), Qt::red));
@@ -261,9 +273,9 @@ private slots:
     void smallBitmapIsDrawnAtItsOwnSizeAndStoredAsJpeg()
     {
         openSheet(0);
-        clickChoosingFile(sheet->btnCaricaFoto02, picture("piccola.bmp", encoded(halves(QSize(200, 100)), "bmp")));
-        QCOMPARE(sheet->imgFoto02->drawnRect(), QRect(83, 80, 200, 100));
-        const QImage shot = frameOf(sheet->imgFoto02);
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"), picture("piccola.bmp", encoded(halves(QSize(200, 100)), "bmp")));
+        QCOMPARE(named<TImageView>(sheet, "imgFoto02")->drawnRect(), QRect(83, 80, 200, 100));
+        const QImage shot = frameOf(named<TImageView>(sheet, "imgFoto02"));
         QVERIFY(near(shot.pixel(4 + 82, 4 + 130), Qt::white, 2));
         QCOMPARE(shot.pixel(4 + 83, 4 + 130), qRgb(255, 0, 0));
         QCOMPARE(shot.pixel(4 + 282, 4 + 130), qRgb(0, 0, 255));
@@ -283,7 +295,7 @@ private slots:
         QVERIFY(writeFile(photoFile(Photo::A, 1), a));
         QVERIFY(writeFile(photoFile(Photo::B, 1), b));
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
-        QVERIFY(sheet->imgFoto->photo().isJpeg());
+        QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().isJpeg());
 
         fillRequiredFields(sheet);
         named<QLineEdit>(sheet, "txtNote")->setText(QStringLiteral("corretto un refuso"));
@@ -301,10 +313,10 @@ private slots:
     {
         openSheet(0);
         // Stored lying 400x200, red half on the left; the mark says turn right.
-        clickChoosingFile(sheet->btnCaricaFoto, picture("telefono.jpg", turnedJpeg(halves(QSize(400, 200)), 6)));
-        QCOMPARE(sheet->imgFoto->photo().size(), QSize(200, 400));
-        QCOMPARE(sheet->imgFoto->drawnRect(), QRect(118, 0, 130, 260));
-        const QImage shot = frameOf(sheet->imgFoto);
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture("telefono.jpg", turnedJpeg(halves(QSize(400, 200)), 6)));
+        QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), QSize(200, 400));
+        QCOMPARE(named<TImageView>(sheet, "imgFoto")->drawnRect(), QRect(118, 0, 130, 260));
+        const QImage shot = frameOf(named<TImageView>(sheet, "imgFoto"));
         QVERIFY(near(shot.pixel(4 + 183, 4 + 30), Qt::red));
         QVERIFY(near(shot.pixel(4 + 183, 4 + 230), Qt::blue));
     }
@@ -334,8 +346,8 @@ private slots:
         if (writeB)
             QVERIFY(writeFile(photoFile(Photo::B, 1), encoded(halves(QSize(300, 200)), "jpg")));
         // Something else on screen first, so that the placeholders are news.
-        clickChoosingFile(sheet->btnCaricaFoto, picture("a.jpg", encoded(halves(QSize(64, 64)), "jpg")));
-        clickChoosingFile(sheet->btnCaricaFoto02, picture("b.jpg", encoded(halves(QSize(64, 64)), "jpg")));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture("a.jpg", encoded(halves(QSize(64, 64)), "jpg")));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"), picture("b.jpg", encoded(halves(QSize(64, 64)), "jpg")));
 
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
         QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("1"));
@@ -355,9 +367,9 @@ private slots:
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
         // Read from the files, and not to be told apart from the placeholders.
         QVERIFY(!showsPlaceholders());
-        QVERIFY(difference(sheet->imgFoto->photo().image(), sheet->imgBianco->photo().image()) < 2.0);
-        QVERIFY(difference(sheet->imgFoto02->photo().image(), sheet->imgBianco02->photo().image()) < 2.0);
-        QVERIFY(difference(sheet->imgFoto->photo().image(), sheet->imgBianco02->photo().image()) > 5.0);
+        QVERIFY(difference(named<TImageView>(sheet, "imgFoto")->photo().image(), named<TImageView>(sheet, "imgBianco")->photo().image()) < 2.0);
+        QVERIFY(difference(named<TImageView>(sheet, "imgFoto02")->photo().image(), named<TImageView>(sheet, "imgBianco02")->photo().image()) < 2.0);
+        QVERIFY(difference(named<TImageView>(sheet, "imgFoto")->photo().image(), named<TImageView>(sheet, "imgBianco02")->photo().image()) > 5.0);
     }
 
     void clearingASlotAndMovingOnLeavesTheFiles()
@@ -370,17 +382,17 @@ private slots:
         }
         const QByteArray a1 = readFile(photoFile(Photo::A, 1));
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
-        QCOMPARE(sheet->imgFoto->photo().size(), QSize(320, 240));
+        QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), QSize(320, 240));
 
-        QTest::mouseClick(sheet->btnCancFoto, Qt::LeftButton);
-        QVERIFY(sheet->imgFoto->photo().sharesWith(sheet->imgBianco->photo()));
-        QCOMPARE(sheet->imgFoto02->photo().size(), QSize(240, 320));
+        QTest::mouseClick(named<TPictureButton>(sheet, "btnCancFoto"), Qt::LeftButton);
+        QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
+        QCOMPARE(named<TImageView>(sheet, "imgFoto02")->photo().size(), QSize(240, 320));
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton);
-        QCOMPARE(sheet->imgFoto->photo().size(), QSize(640, 240));
+        QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), QSize(640, 240));
         QCOMPARE(readFile(photoFile(Photo::A, 1)), a1);
 
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdIndietro"), Qt::LeftButton);
-        QCOMPARE(sheet->imgFoto->photo().size(), QSize(320, 240));
+        QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), QSize(320, 240));
     }
 
     // A photo file that cannot be read puts the placeholders in both slots;
@@ -434,15 +446,15 @@ private slots:
         const QString loaded = picture("nuova.jpg", encoded(halves(QSize(300, 200)), "jpg", 85));
         const QImage captured = halves(QSize(320, 240));
         if (action == QLatin1String("load B")) {
-            clickChoosingFile(sheet->btnCaricaFoto02, loaded);
+            clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"), loaded);
         } else if (action == QLatin1String("bad load A")) {
-            clickChoosingFile(sheet->btnCaricaFoto, picture("elenco.jpg", "Elenco dei modellini"));
+            clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture("elenco.jpg", "Elenco dei modellini"));
         } else if (action == QLatin1String("erase A")) {
-            QTest::mouseClick(sheet->btnCancFoto, Qt::LeftButton);
+            QTest::mouseClick(named<TPictureButton>(sheet, "btnCancFoto"), Qt::LeftButton);
         } else if (action == QLatin1String("capture A")) {
             TfrmWebCam webcam(sheet, CompanionFiles::Photo::A, std::make_unique<TNoCamera>());
-            QObject::connect(&webcam, &TfrmWebCam::imported, sheet->imgFoto,
-                             [this](const TPhoto& photo) { sheet->imgFoto->setPhoto(photo); });
+            QObject::connect(&webcam, &TfrmWebCam::imported, named<TImageView>(sheet, "imgFoto"),
+                             [this](const TPhoto& photo) { named<TImageView>(sheet, "imgFoto")->setPhoto(photo); });
             named<TImageView>(&webcam, "imgTarget")->setPhoto(TPhoto::fromImage(captured));
             QTest::mouseClick(named<QPushButton>(&webcam, "btnImportaFoto"), Qt::LeftButton);
         }
@@ -458,7 +470,7 @@ private slots:
         shownTexts();
 
         const QString expect[2] = {expectA, expectB};
-        const TImageView* placeholder[2] = {sheet->imgBianco, sheet->imgBianco02};
+        const TImageView* placeholder[2] = {named<TImageView>(sheet, "imgBianco"), named<TImageView>(sheet, "imgBianco02")};
         for (int i = 0; i < 2; ++i) {
             const QString path = photoFile(which[i], 1);
             const QByteArray bytes = readFile(path);
@@ -506,15 +518,15 @@ private slots:
         openSheet(0);
         // A file where the photo folder should be: the folder cannot be made.
         QVERIFY(writeFile(CompanionFiles::photoFolder(), "in the way"));
-        clickChoosingFile(sheet->btnCaricaFoto, picture("nave.jpg", encoded(halves(QSize(640, 480)), "jpg")));
-        const TPhoto loaded = sheet->imgFoto->photo();
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture("nave.jpg", encoded(halves(QSize(640, 480)), "jpg")));
+        const TPhoto loaded = named<TImageView>(sheet, "imgFoto")->photo();
         fillRequiredFields(sheet);
         save();
 
         QCOMPARE(recordsIn(archivePath), 1);
         QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("1"));
-        QVERIFY(sheet->imgFoto->photo().sharesWith(loaded));
-        QVERIFY(sheet->imgFoto02->photo().sharesWith(sheet->imgBianco02->photo()));
+        QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(loaded));
+        QVERIFY(named<TImageView>(sheet, "imgFoto02")->photo().sharesWith(named<TImageView>(sheet, "imgBianco02")->photo()));
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown.first().kind, Dialogs::Kind::Warning);
@@ -533,13 +545,13 @@ private slots:
     void aFileThatIsNoPictureLeavesThePlaceholder()
     {
         openSheet(0);
-        clickChoosingFile(sheet->btnCaricaFoto02, picture("buona.jpg", encoded(halves(QSize(64, 48)), "jpg")));
-        const TPhoto kept = sheet->imgFoto02->photo();
-        clickChoosingFile(sheet->btnCaricaFoto, picture("elenco.jpg", "Elenco dei modellini"));
-        QVERIFY(sheet->imgFoto->photo().sharesWith(sheet->imgBianco->photo()));
-        QVERIFY(sheet->imgFoto02->photo().sharesWith(kept));
-        clickChoosingFile(sheet->btnCaricaFoto, program->file("sparita.jpg"));
-        QVERIFY(sheet->imgFoto->photo().sharesWith(sheet->imgBianco->photo()));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"), picture("buona.jpg", encoded(halves(QSize(64, 48)), "jpg")));
+        const TPhoto kept = named<TImageView>(sheet, "imgFoto02")->photo();
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture("elenco.jpg", "Elenco dei modellini"));
+        QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
+        QVERIFY(named<TImageView>(sheet, "imgFoto02")->photo().sharesWith(kept));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), program->file("sparita.jpg"));
+        QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
 
@@ -671,15 +683,15 @@ private slots:
         if (pickedWithTheButton) {
             QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
             QVERIFY(!showsPlaceholders());
-            clickChoosingFile(sheet->btnCaricaFoto, picture("enorme.jpg", bomb));
-            QVERIFY(sheet->imgFoto->photo().sharesWith(sheet->imgBianco->photo()));
-            QCOMPARE(sheet->imgFoto02->photo().size(), QSize(480, 640));
+            clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture("enorme.jpg", bomb));
+            QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
+            QCOMPARE(named<TImageView>(sheet, "imgFoto02")->photo().size(), QSize(480, 640));
         } else {
             QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
             QVERIFY(showsPlaceholders());
         }
-        QVERIFY(whileModal<TfrmZoom>(sheet, sheet->btnZoomFoto, [&](TfrmZoom* zoom) {
-            QVERIFY(named<TImageView>(zoom, "imgFoto")->photo().sharesWith(sheet->imgBianco->photo()));
+        QVERIFY(whileModal<TfrmZoom>(sheet, named<TPictureButton>(sheet, "btnZoomFoto"), [&](TfrmZoom* zoom) {
+            QVERIFY(named<TImageView>(zoom, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
             QCOMPARE(named<TImageView>(zoom, "imgFoto")->drawnRect().size(), QSize(366, 260));
         }));
         QVERIFY2(memory.risenMb() < 300, qPrintable(QStringLiteral("%1 MB").arg(memory.risenMb())));
@@ -733,9 +745,9 @@ private slots:
         QVERIFY(writeFile(photoFile(Photo::B, 1), encoded(halves(QSize(480, 640)), "jpg")));
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
         QVERIFY(!showsPlaceholders());
-        QCOMPARE(sheet->imgFoto->photo().size(), size);
-        const QRect drawn = sheet->imgFoto->drawnRect();
-        const QImage shot = frameOf(sheet->imgFoto);
+        QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), size);
+        const QRect drawn = named<TImageView>(sheet, "imgFoto")->drawnRect();
+        const QImage shot = frameOf(named<TImageView>(sheet, "imgFoto"));
         const QPoint left = drawn.topLeft() + QPoint(4 + drawn.width() / 5, 4 + drawn.height() / 2);
         const QPoint right = drawn.topLeft() + QPoint(4 + drawn.width() * 4 / 5, 4 + drawn.height() / 2);
         if (grey) {
@@ -770,12 +782,12 @@ private slots:
         QVERIFY(writeFile(program->file("ostacolo"), "a file, not a folder"));
         QVERIFY(QDir().mkpath(program->file("Esportate")));
         const QString source = picture("sorgente.jpg", encoded(halves(QSize(1600, 1200)), "jpg", 80));
-        clickChoosingFile(sheet->btnCaricaFoto02, source);
-        const TPhoto loaded = sheet->imgFoto02->photo();
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"), source);
+        const TPhoto loaded = named<TImageView>(sheet, "imgFoto02")->photo();
 
-        clickChoosingFile(sheet->btnSalvaFoto02, program->file("Esportate/" + typed));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnSalvaFoto02"), program->file("Esportate/" + typed));
 
-        QVERIFY(sheet->imgFoto02->photo().sharesWith(loaded));
+        QVERIFY(named<TImageView>(sheet, "imgFoto02")->photo().sharesWith(loaded));
         const QStringList files = QDir(program->file("Esportate")).entryList(QDir::Files);
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         if (written.isEmpty()) {
@@ -828,12 +840,12 @@ private slots:
     {
         QFETCH(QString, clickOn);
         openSheet(0);
-        clickChoosingFile(sheet->btnCaricaFoto02, picture("grande.jpg", encoded(halves(QSize(4000, 3000)), "jpg", 60)));
-        const TPhoto slotPhoto = sheet->imgFoto02->photo();
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"), picture("grande.jpg", encoded(halves(QSize(4000, 3000)), "jpg", 60)));
+        const TPhoto slotPhoto = named<TImageView>(sheet, "imgFoto02")->photo();
 
         bool closedByClick = false;
         // Discarded once closed.
-        QVERIFY(whileModal<TfrmZoom>(sheet, sheet->btnZoomFoto02, [&](TfrmZoom* zoom) {
+        QVERIFY(whileModal<TfrmZoom>(sheet, named<TPictureButton>(sheet, "btnZoomFoto02"), [&](TfrmZoom* zoom) {
             QTRY_VERIFY(zoom->isVisible());
             QCOMPARE(QApplication::activeModalWidget(), zoom);
             QCOMPARE(zoom->windowTitle(), QStringLiteral(" Fai clic sulla foto per chiudere questa finestra"));
@@ -849,16 +861,228 @@ private slots:
             closedByClick = !zoom->isVisible();
         }));
         QVERIFY(closedByClick);
-        QVERIFY(sheet->imgFoto02->photo().sharesWith(slotPhoto));
+        QVERIFY(named<TImageView>(sheet, "imgFoto02")->photo().sharesWith(slotPhoto));
     }
 
     void zoomingAPlaceholderShowsItAtItsOwnSize()
     {
         openSheet(0);
         QRect drawn;
-        QVERIFY(whileModal<TfrmZoom>(sheet, sheet->btnZoomFoto,
+        QVERIFY(whileModal<TfrmZoom>(sheet, named<TPictureButton>(sheet, "btnZoomFoto"),
                                      [&](TfrmZoom* zoom) { drawn = named<TImageView>(zoom, "imgFoto")->drawnRect(); }));
         QCOMPARE(drawn.size(), QSize(366, 260));
+    }
+
+    // ---- reading the neighbours ahead ----------------------------------------
+
+    // Card n's photos tell their card by their size: A is (200 + n) x 100,
+    // B 100 x (200 + n).
+    static QSize sizeOfA(int n) { return QSize(200 + n, 100); }
+    static QSize sizeOfB(int n) { return QSize(100, 200 + n); }
+
+    void writeCards(int count)
+    {
+        QVERIFY(CompanionFiles::ensurePhotoFolder());
+        for (int n = 1; n <= count; ++n) {
+            QVERIFY(writeFile(photoFile(Photo::A, n), encoded(halves(sizeOfA(n)), "jpg")));
+            QVERIFY(writeFile(photoFile(Photo::B, n), encoded(halves(sizeOfB(n)), "jpg")));
+        }
+    }
+
+    bool showsCard(int n) const
+    {
+        return named<QLabel>(sheet, "lblPosizione")->text() == QString::number(n)
+               && named<TImageView>(sheet, "imgFoto")->photo().size() == sizeOfA(n)
+               && named<TImageView>(sheet, "imgFoto02")->photo().size() == sizeOfB(n)
+               && !named<TImageView>(sheet, "imgFoto")->drawnRect().isEmpty();
+    }
+
+    void everyRouteShowsItsOwnCard_data()
+    {
+        QTest::addColumn<bool>("patient"); // each step waits until the neighbours are read
+        QTest::newRow("steps after the reading ahead") << true;
+        QTest::newRow("steps faster than the reading ahead") << false;
+    }
+
+    void everyRouteShowsItsOwnCard()
+    {
+        QFETCH(bool, patient);
+        openSheet(6);
+        writeCards(6);
+        auto& counters = TPhotoPreparer::counters();
+        const std::pair<std::function<void()>, int> steps[] = {
+            {[&] { QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton); }, 1},
+            {[&] { QTest::mouseClick(named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton); }, 2},
+            {[&] { QTest::mouseClick(named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton); }, 3},
+            {[&] { QTest::mouseClick(named<TPictureButton>(sheet, "cmdIndietro"), Qt::LeftButton); }, 2},
+            {[&] { QTest::mouseClick(named<TPictureButton>(sheet, "cmdIndietro"), Qt::LeftButton); }, 1},
+            {[&] { QTest::mouseClick(named<TPictureButton>(sheet, "cmdUltimo"), Qt::LeftButton); }, 6},
+            {[&] { QTest::mouseClick(named<TPictureButton>(sheet, "cmdIndietro"), Qt::LeftButton); }, 5},
+            {[&] { QVERIFY(sheet->subRichiamaScheda(3)); }, 3}, // a listing's double-click
+            {[&] { QTest::mouseClick(named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton); }, 4},
+            {[&] { QTest::mouseClick(named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton); }, 5},
+        };
+        int previous = 0;
+        for (const auto& [step, card] : steps) {
+            if (patient)
+                TPhotoPreparer::waitUntilIdle();
+            const int prepared = counters.ready + counters.waited;
+            const int unprepared = counters.unprepared + counters.stale;
+            step();
+            QVERIFY2(showsCard(card), qPrintable(QStringLiteral("card %1").arg(card)));
+            // A step to a neighbour of the card left finds it read already.
+            if (patient && previous > 0 && qAbs(card - previous) == 1) {
+                QCOMPARE(counters.ready + counters.waited, prepared + 2);
+                QCOMPARE(counters.unprepared + counters.stale, unprepared);
+            }
+            previous = card;
+        }
+        QVERIFY(shownTexts().isEmpty());
+    }
+
+    // The picture read ahead stands for its file only while the file is the
+    // one that was read.
+    void aPhotoFileReplacedAfterItWasReadAheadShowsTheNewPicture_data()
+    {
+        QTest::addColumn<bool>("sameLength");
+        QTest::newRow("other bytes, other length") << false;
+        QTest::newRow("other bytes, same length, newer time") << true;
+    }
+
+    void aPhotoFileReplacedAfterItWasReadAheadShowsTheNewPicture()
+    {
+        QFETCH(bool, sameLength);
+        openSheet(2);
+        writeCards(2);
+        // A bitmap of the same size has the same length, whatever it shows.
+        QImage before(sizeOfA(2), QImage::Format_RGB32);
+        before.fill(Qt::red);
+        QImage after = before;
+        after.fill(Qt::blue);
+        if (sameLength)
+            QVERIFY(writeFile(photoFile(Photo::A, 2), encoded(before, "bmp")));
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
+        TPhotoPreparer::waitUntilIdle();
+
+        const QString path = photoFile(Photo::A, 2);
+        if (sameLength) {
+            const QDateTime time = QFileInfo(path).lastModified();
+            QVERIFY(writeFile(path, encoded(after, "bmp")));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(time.addSecs(2), QFileDevice::FileModificationTime));
+        } else {
+            after = halves(QSize(320, 111));
+            QVERIFY(writeFile(path, encoded(after, "jpg")));
+        }
+        const int stale = TPhotoPreparer::counters().stale;
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton);
+        QCOMPARE(TPhotoPreparer::counters().stale, stale + 1);
+        auto* image = named<TImageView>(sheet, "imgFoto");
+        QCOMPARE(image->photo().size(), after.size());
+        QVERIFY(difference(image->photo().image(), after) < 5);
+        QCOMPARE(named<TImageView>(sheet, "imgFoto02")->photo().size(), sizeOfB(2));
+    }
+
+    // Read ahead, then made unreadable: the placeholders, as without reading
+    // ahead, and a save leaves both files as they are.
+    void aPhotoFileBrokenAfterItWasReadAheadShowsThePlaceholders()
+    {
+        openSheet(2);
+        writeCards(2);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
+        TPhotoPreparer::waitUntilIdle();
+        const QByteArray broken = "Elenco dei modellini";
+        QVERIFY(writeFile(photoFile(Photo::A, 2), broken));
+        const QByteArray intactB = readFile(photoFile(Photo::B, 2));
+
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton);
+        QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("2"));
+        QVERIFY(showsPlaceholders());
+        fillRequiredFields(sheet);
+        save();
+        QCOMPARE(shownTexts(), QStringList{QStringLiteral(
+                                   "Le modifiche apportate alla scheda corrente sono state salvate in archivio.")});
+        QCOMPARE(readFile(photoFile(Photo::B, 2)), intactB);
+        QCOMPARE(readFile(photoFile(Photo::A, 2)), broken);
+    }
+
+    void aSavedNewPhotoShowsWhenTheCardComesBack_data()
+    {
+        QTest::addColumn<bool>("fromAhead"); // back to it from the card after it, or from the one before
+        QTest::newRow("back from the card after") << true;
+        QTest::newRow("forward from the card before") << false;
+    }
+
+    void aSavedNewPhotoShowsWhenTheCardComesBack()
+    {
+        QFETCH(bool, fromAhead);
+        openSheet(3);
+        writeCards(3);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton);
+        TPhotoPreparer::waitUntilIdle(); // cards 1 and 3 are read ahead, 2 is kept
+        const QImage loaded = halves(QSize(333, 111));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture("nuova.jpg", encoded(loaded, "jpg")));
+        fillRequiredFields(sheet);
+        save();
+        shownTexts();
+        TPhotoPreparer::waitUntilIdle();
+        QTest::mouseClick(fromAhead ? named<TPictureButton>(sheet, "cmdAvanti") : named<TPictureButton>(sheet, "cmdIndietro"), Qt::LeftButton);
+        TPhotoPreparer::waitUntilIdle();
+        QTest::mouseClick(fromAhead ? named<TPictureButton>(sheet, "cmdIndietro") : named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton);
+        QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("2"));
+        QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), loaded.size());
+        QCOMPARE(named<TImageView>(sheet, "imgFoto02")->photo().size(), sizeOfB(2));
+    }
+
+    // Leaving the sheet, and ending the program, while big photos are still
+    // being read ahead: nothing is written, nothing breaks.
+    void closingWhileReadingAheadWritesNothing()
+    {
+        openSheet(3);
+        QVERIFY(CompanionFiles::ensurePhotoFolder());
+        for (int n = 1; n <= 3; ++n) {
+            QVERIFY(writeFile(photoFile(Photo::A, n), encoded(halves(QSize(3000, 2000)), "jpg")));
+            QVERIFY(writeFile(photoFile(Photo::B, n), encoded(halves(QSize(2000, 3000)), "jpg")));
+        }
+        QMap<QString, QByteArray> before;
+        const QDir folder(CompanionFiles::photoFolder());
+        for (const QString& name : folder.entryList(QDir::Files))
+            before.insert(name, readFile(folder.filePath(name)));
+        const QByteArray archive = readFile(archivePath);
+
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton); // 1 and 3 on their way
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdEsci"), Qt::LeftButton);
+        QVERIFY(!sheet->isVisible());
+        TPhotoPreparer::waitUntilIdle();
+
+        QMap<QString, QByteArray> after;
+        for (const QString& name : folder.entryList(QDir::Files))
+            after.insert(name, readFile(folder.filePath(name)));
+        QCOMPARE(after, before);
+        QCOMPARE(readFile(archivePath), archive);
+        // The windows go (in cleanup()) while these readings are under way.
+        QVERIFY(sheet->subRichiamaScheda(2));
+    }
+
+    // One file prepared and asked for at once is decoded once.
+    void aReadingUnderWayIsWaitedForNotRepeated()
+    {
+        QVERIFY(CompanionFiles::ensurePhotoFolder());
+        const QString path = picture("grande.jpg", encoded(halves(QSize(1600, 1200)), "jpg"));
+        TPhotoPreparer preparer(2);
+        const int decodes = TPhoto::counters().decodes;
+        preparer.prepare(path, QSize(366, 260));
+        const TShownPhoto shown = preparer.read(path, QSize(366, 260));
+        QCOMPARE(shown.photo.size(), QSize(1600, 1200));
+        QCOMPARE(shown.shown.size(), displayDecodeSize(QSize(1600, 1200), QSize(366, 260)));
+        TPhotoPreparer::waitUntilIdle();
+        QCOMPARE(TPhoto::counters().decodes.load(), decodes + 1);
+        // Kept: asked again, it is not decoded again.
+        preparer.read(path, QSize(366, 260));
+        QCOMPARE(TPhoto::counters().decodes.load(), decodes + 1);
     }
 };
 

@@ -142,7 +142,7 @@ class TestPrintCard : public QObject, public SheetProgramTest {
 
     void setPhoto(const QImage& image, const char* format = "jpg")
     {
-        sheet->imgFoto->setPhoto(TPhoto::fromBytes(encoded(image, format, 95)));
+        named<TImageView>(sheet, "imgFoto")->setPhoto(TPhoto::fromBytes(encoded(image, format, 95)));
     }
 
 private slots:
@@ -343,7 +343,7 @@ private slots:
         for (int x = 0; x < stripes.width(); ++x)
             for (int y = 0; y < stripes.height(); ++y)
                 stripes.setPixel(x, y, (x / 3) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
-        sheet->imgFoto->setPhoto(TPhoto::fromBytes(encoded(stripes, "jpg", 100)));
+        named<TImageView>(sheet, "imgFoto")->setPhoto(TPhoto::fromBytes(encoded(stripes, "jpg", 100)));
         printCard(pdf());
 
         const QRectF middle(kFrameMm.center() - QPointF(4, 4), QSizeF(8, 8));
@@ -381,8 +381,8 @@ private slots:
         QFETCH(QSize, size);
         HandMadeJpeg spec;
         spec.size = size;
-        sheet->imgFoto->setPhoto(TPhoto::fromBytes(handMadeJpeg(spec)));
-        QCOMPARE(sheet->imgFoto->photo().size(), size);
+        named<TImageView>(sheet, "imgFoto")->setPhoto(TPhoto::fromBytes(handMadeJpeg(spec)));
+        QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), size);
 
         bool previewStayed = false;
         OnWindow preview(QStringLiteral("frmAnteprimaReport"), [&](QWidget* w) {
@@ -482,8 +482,8 @@ private slots:
         if (slot == QLatin1String("photo"))
             setPhoto(solid(QSize(640, 480), Qt::red));
         else if (slot == QLatin1String("none"))
-            sheet->imgFoto->setPhoto(TPhoto());
-        const TPhoto onSheet = sheet->imgFoto->photo();
+            named<TImageView>(sheet, "imgFoto")->setPhoto(TPhoto());
+        const TPhoto onSheet = named<TImageView>(sheet, "imgFoto")->photo();
 
         OnWindow window(QStringLiteral("frmStampaCartolina"), [&](QWidget* w) {
             auto* card = static_cast<TCardOutputWindow*>(w);
@@ -497,7 +497,7 @@ private slots:
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdStampa"), Qt::LeftButton);
         QVERIFY(window.seen);
         QVERIFY(QFile::exists(pdf()));
-        QVERIFY(sheet->imgFoto->photo().sharesWith(onSheet) || onSheet.isNull()); // the sheet is left as it was
+        QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(onSheet) || onSheet.isNull()); // the sheet is left as it was
     }
 
     void cancelledPrinterDialog()
@@ -546,8 +546,8 @@ private slots:
             jpeg[frame + i] = char(65000 >> 8);
             jpeg[frame + i + 1] = char(65000 & 0xFF);
         }
-        sheet->imgFoto->setPhoto(TPhoto::fromBytes(jpeg));
-        QCOMPARE(sheet->imgFoto->photo().size(), QSize(65000, 65000));
+        named<TImageView>(sheet, "imgFoto")->setPhoto(TPhoto::fromBytes(jpeg));
+        QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), QSize(65000, 65000));
         Dialogs::setNextPrinterFile(pdf());
         bool previewClosedItself = true;
         OnWindow preview(QStringLiteral("frmAnteprimaReport"), [&](QWidget* w) {

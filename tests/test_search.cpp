@@ -371,8 +371,8 @@ private slots:
         QVERIFY(named<QCheckBox>(sheet, "chkInVendita")->isChecked());
         QCOMPARE(named<QLabel>(sheet, "lblFile01")->text(), QStringLiteral("ricevuta2.pdf"));
         QCOMPARE(named<QLabel>(sheet, "lblDesc03")->text(), QStringLiteral("Scontrino 2"));
-        QCOMPARE(sheet->imgFoto->photo().size(), sizeA);
-        QCOMPARE(sheet->imgFoto02->photo().size(), sizeB);
+        QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), sizeA);
+        QCOMPARE(named<TImageView>(sheet, "imgFoto02")->photo().size(), sizeB);
 
         // A record without photo files shows the placeholders.
         std::unique_ptr<TfrmTrovaCartoline> other(showFind());
@@ -380,8 +380,8 @@ private slots:
         named<TListaRiepilogo>(other, "lstRecords")->setCurrentRow(0);
         other->lstRecordsDblClick();
         QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("1"));
-        QVERIFY(sheet->imgFoto->photo().sharesWith(sheet->imgBianco->photo()));
-        QVERIFY(sheet->imgFoto02->photo().sharesWith(sheet->imgBianco02->photo()));
+        QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
+        QVERIFY(named<TImageView>(sheet, "imgFoto02")->photo().sharesWith(named<TImageView>(sheet, "imgBianco02")->photo()));
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
 

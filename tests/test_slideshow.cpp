@@ -103,7 +103,7 @@ private slots:
         QFETCH(QStringList, positions);
         openSheet(records);
         QVERIFY(sheet->subMostraScheda(records)); // the sheet's own card plays no part
-        const TPhoto sheetPhoto = sheet->imgFoto->photo();
+        const TPhoto sheetPhoto = named<TImageView>(sheet, "imgFoto")->photo();
         QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
             QCOMPARE(onScreen(show), shown.first());
             QVERIFY(named<QLabel>(show, "lblPosizione")->text().isEmpty());
@@ -116,7 +116,7 @@ private slots:
         }));
         QVERIFY(Dialogs::takeShown().isEmpty());
         QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QString::number(records));
-        QVERIFY(sheet->imgFoto->photo().sharesWith(sheetPhoto));
+        QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(sheetPhoto));
     }
 
     void aPhotoThatCannotBeShownGivesTheBanner_data()

@@ -370,7 +370,7 @@ private slots:
         QFETCH(QString, typed);
         openSheet();
         const QImage frame = halves(QSize(640, 480));
-        withWebCamOf(sheet->btnAcquisisciFoto, [&](TfrmWebCam* webcam) {
+        withWebCamOf(named<TPictureButton>(sheet, "btnAcquisisciFoto"), [&](TfrmWebCam* webcam) {
             click(named<QPushButton>(webcam, "btnAccendi"));
             QVERIFY(showFrame(webcam, frame));
             click(named<QPushButton>(webcam, "btnCattura"));
@@ -387,7 +387,7 @@ private slots:
             click(named<QPushButton>(webcam, "btnImportaFoto"));
         });
         // What the import brought is the frame, not a drawing.
-        QCOMPARE(sheet->imgFoto->photo().image(), frame);
+        QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().image(), frame);
     }
 
     // ---- import into the record sheet ---------------------------------------
@@ -409,8 +409,8 @@ private slots:
         QFETCH(bool, capture);
         QFETCH(bool, intoA);
         openSheet();
-        const TPhoto a = sheet->imgFoto->photo();
-        const TPhoto b = sheet->imgFoto02->photo();
+        const TPhoto a = named<TImageView>(sheet, "imgFoto")->photo();
+        const TPhoto b = named<TImageView>(sheet, "imgFoto02")->photo();
         const QImage frame = halves(QSize(1280, 720));
         TPhoto offered;
         std::shared_ptr<TSwitches> fake;
@@ -428,8 +428,8 @@ private slots:
             QVERIFY(!webcam->camCamera->isActive());
         });
         QCOMPARE(fake->switchedOff, 1);
-        TImageView* filled = intoA ? sheet->imgFoto : sheet->imgFoto02;
-        TImageView* untouched = intoA ? sheet->imgFoto02 : sheet->imgFoto;
+        TImageView* filled = intoA ? named<TImageView>(sheet, "imgFoto") : named<TImageView>(sheet, "imgFoto02");
+        TImageView* untouched = intoA ? named<TImageView>(sheet, "imgFoto02") : named<TImageView>(sheet, "imgFoto");
         QVERIFY(filled->photo().sharesWith(offered));
         QVERIFY(untouched->photo().sharesWith(intoA ? b : a));
         if (capture) {
@@ -470,10 +470,10 @@ private slots:
     {
         QFETCH(bool, escape);
         openSheet();
-        const TPhoto a = sheet->imgFoto->photo();
-        const TPhoto b = sheet->imgFoto02->photo();
+        const TPhoto a = named<TImageView>(sheet, "imgFoto")->photo();
+        const TPhoto b = named<TImageView>(sheet, "imgFoto02")->photo();
         std::shared_ptr<TSwitches> fake;
-        withWebCamOf(sheet->btnAcquisisciFoto02, [&](TfrmWebCam* webcam) {
+        withWebCamOf(named<TPictureButton>(sheet, "btnAcquisisciFoto02"), [&](TfrmWebCam* webcam) {
             fake = camera;
             click(named<QPushButton>(webcam, "btnAccendi"));
             QVERIFY(showFrame(webcam, halves(QSize(640, 480))));
@@ -488,8 +488,8 @@ private slots:
             QVERIFY(!webcam->isVisible());
         });
         QCOMPARE(fake->switchedOff, 1);
-        QVERIFY(sheet->imgFoto->photo().sharesWith(a));
-        QVERIFY(sheet->imgFoto02->photo().sharesWith(b));
+        QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(a));
+        QVERIFY(named<TImageView>(sheet, "imgFoto02")->photo().sharesWith(b));
     }
 
     // The frame is encoded once, by the first save of the card; saving again
@@ -499,7 +499,7 @@ private slots:
         openSheet();
         const QImage frame = halves(QSize(1024, 768));
         const int encodesBefore = TPhoto::counters().encodes;
-        withWebCamOf(sheet->btnAcquisisciFoto, [&](TfrmWebCam* webcam) {
+        withWebCamOf(named<TPictureButton>(sheet, "btnAcquisisciFoto"), [&](TfrmWebCam* webcam) {
             click(named<QPushButton>(webcam, "btnAccendi"));
             QVERIFY(showFrame(webcam, frame));
             click(named<QPushButton>(webcam, "btnCattura"));

@@ -4,7 +4,6 @@
 #include <QMouseEvent>
 #include <QShowEvent>
 #include <QTimer>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include "core/archive/Archivio.h"
 #include "core/archive/CompanionFiles.h"
@@ -128,33 +127,27 @@ QString TfrmSlideshow_Euro_01::photoPathOf(int record) const
 
 void TfrmSlideshow_Euro_01::prepare(int record)
 {
+    m_next = record;
     const QString path = photoPathOf(record);
-    if (path == m_preparedPath)
-        return;
-    const QSize area = imgFoto->size();
-    const qreal ratio = imgFoto->devicePixelRatioF();
-    // Touches no widget: the path and the sizes are taken here.
-    m_prepared = QtConcurrent::run([path, area, ratio] {
-        return CompanionFiles::ensurePhotoFolder() ? readForDisplay(path, area, ratio) : TShownPhoto();
-    });
-    m_preparedPath = path;
+    m_preparer.keepOnly({path}); // the photo on show is in imgFoto already
+    m_preparer.prepare(path, imgFoto->size(), imgFoto->devicePixelRatioF());
 }
 
 void TfrmSlideshow_Euro_01::waitForPrepared()
 {
-    if (!m_preparedPath.isEmpty())
-        m_prepared.waitForFinished();
+    if (m_next > 0)
+        m_preparer.waitFor(photoPathOf(m_next), imgFoto->size(), imgFoto->devicePixelRatioF());
 }
 
 void TfrmSlideshow_Euro_01::subApriFoto()
 {
-    prepare(m_position.value_or(0)); // nothing new when it is ready or on its way
-    const TShownPhoto prepared = m_prepared.result();
-    m_prepared = {};
-    m_preparedPath.clear();
     // A missing file, or one that does not decode, shows the banner.
-    if (prepared.shown.isNull())
+    const QString path = photoPathOf(m_position.value_or(0));
+    const TShownPhoto photo = CompanionFiles::ensurePhotoFolder()
+                                  ? m_preparer.read(path, imgFoto->size(), imgFoto->devicePixelRatioF())
+                                  : TShownPhoto();
+    if (photo.shown.isNull())
         imgFoto->setPhoto(imgBianco->photo());
     else
-        imgFoto->setPhoto(prepared.photo, prepared.shown);
+        imgFoto->setPhoto(photo.photo, photo.shown);
 }

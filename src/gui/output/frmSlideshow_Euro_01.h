@@ -1,10 +1,9 @@
 #pragma once
-#include <QFuture>
 #include <QString>
 
 #include <optional>
 
-#include "core/photos/Photo.h"
+#include "core/photos/PhotoPreparer.h"
 #include "gui/sheet/frmZoom.h"
 
 class QLabel;
@@ -19,9 +18,9 @@ class TPictureButton;
 // screen less 60 by 90, closing on a click on the photo or around it) and
 // adds the timed walk.
 //
-// Each photo is decoded at the size it is shown, on a worker thread, while
-// the previous one is on screen: a tick only swaps in a picture that is
-// ready.
+// Each photo is decoded at the size it is shown, off this thread, while the
+// previous one is on screen (the record sheet's way of reading ahead): a
+// tick only swaps in a picture that is ready.
 class TfrmSlideshow_Euro_01 : public TfrmZoom {
     Q_OBJECT
 public:
@@ -60,7 +59,7 @@ private:
     QString m_archivePath;
     QString m_archiveName;
     std::optional<qint32> m_position;
-    QString m_preparedPath; // empty when nothing is being prepared
-    QFuture<TShownPhoto> m_prepared; // at the size imgFoto draws it
+    TPhotoPreparer m_preparer{1}; // the photo of the next showing
+    int m_next = 0;                // the record prepared for the next showing
     bool m_boxOpen = false;
 };

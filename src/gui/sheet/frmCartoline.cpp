@@ -14,6 +14,7 @@
 #include "gui/search/frmInVendita.h"
 #include "gui/search/frmTrovaCartoline.h"
 #include "gui/sheet/FieldEntry.h"
+#include "gui/sheet/PhotoSlot.h"
 #include "gui/sheet/frmAllegaCartella.h"
 #include "gui/shell/GuideTexts.h"
 #include "gui/shell/frmGuida.h"
@@ -164,7 +165,7 @@ TShownCard TfrmCartoline::shownCard() const
     card.archiveName = m_state.archiveName;
     for (const Field& f : m_fields)
         card.texts.insert(f.recordField, f.edit->text());
-    card.photoA = imgFoto->photo();
+    card.photoA = m_photoA->photo();
     return card;
 }
 
@@ -344,6 +345,7 @@ void TfrmCartoline::FormShow()
 
 void TfrmCartoline::FormClose()
 {
+    forgetPreparedPhotos();
     emit closed();
 }
 
@@ -363,6 +365,7 @@ void TfrmCartoline::subNuovaScheda()
     subMostraSegnaposto();
     setNumber(0);
     txtNome->setFocus();
+    forgetPreparedPhotos();
 }
 
 void TfrmCartoline::cmdNuovoClick()
@@ -404,6 +407,7 @@ bool TfrmCartoline::subRichiamaScheda(int n)
         return false;
     }
     subApriFotoScheda();
+    prepareNeighbours(n);
     return true;
 }
 
@@ -412,16 +416,21 @@ bool TfrmCartoline::subRichiamaScheda(int n)
 template <typename Action> void TfrmCartoline::navigate(Action action)
 {
     int target = 0;
+    int current = 0;
     try {
         TArchivio archive;
         archive.ApriArchivio(m_state.archivePath);
         const int count = archive.ContaSchede();
         archive.ChiudiArchivio();
-        target = action(count, m_state.number);
+        current = m_state.number;
+        target = action(count, current);
+        m_knownCount = count;
     } catch (const EArchivioError&) {
         Dialogs::error(this, ArchiveAccessMessage());
         return;
     }
+    if (target > 0 && current > 0 && target != current)
+        m_lastStep = target > current ? 1 : -1;
     if (target > 0)
         subMostraScheda(target);
 }
@@ -522,6 +531,10 @@ void TfrmCartoline::cmdSalvaClick()
     }
 
     const bool photosWritten = subSalvaFotoScheda();
+    const int saved = m_state.number;
+    if (appended)
+        m_knownCount = qMax(m_knownCount, saved);
+    prepareNeighbours(saved);
     QString message = appended ? QStringLiteral("La scheda corrente è stata inserita in archivio.")
                                : QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio.");
     if (!photosWritten) {

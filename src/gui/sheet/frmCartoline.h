@@ -1,6 +1,7 @@
 #pragma once
 #include <QList>
-#include <QSet>
+
+#include <memory>
 
 #include "core/archive/CompanionFiles.h"
 #include "core/archive/Scheda.h"
@@ -17,6 +18,8 @@ class TPictureButton;
 class THints;
 class TFieldEntry;
 class TImageView;
+class TPhotoSlot;
+class TPhotoPreparer;
 
 // Record sheet: the main working window over one open archive, one card at a
 // time. It is the single holder of the current archive and of the card on
@@ -28,6 +31,7 @@ class TfrmCartoline : public TGradientWindow {
     Q_OBJECT
 public:
     explicit TfrmCartoline(QWidget* parent = nullptr);
+    ~TfrmCartoline() override;
 
     // Takes the archive the open window chose; the window set shows the sheet next.
     void openArchive(const QString& path, const QString& name);
@@ -74,40 +78,11 @@ public:
     bool subSalvaFotoScheda();
     void subMostraSegnaposto();
 
-    // Photo A above photo B: the image, its hidden placeholder twin, the
-    // white frame, the number badge and the five buttons.
-    TImageView* imgFoto;
-    TImageView* imgFoto02;
-    TImageView* imgBianco;
-    TImageView* imgBianco02;
-    QFrame* shpFoto;
-    QFrame* shpFoto02;
-    QLabel* ico01;
-    QLabel* ico02;
-    TPictureButton* btnCaricaFoto;
-    TPictureButton* btnAcquisisciFoto;
-    TPictureButton* btnSalvaFoto;
-    TPictureButton* btnCancFoto;
-    TPictureButton* btnZoomFoto;
-    TPictureButton* btnCaricaFoto02;
-    TPictureButton* btnAcquisisciFoto02;
-    TPictureButton* btnSalvaFoto02;
-    TPictureButton* btnCancFoto02;
-    TPictureButton* btnZoomFoto02;
+    // Photo A above photo B.
+    TPhotoSlot* photoSlot(CompanionFiles::Photo which) const;
     // The open and save dialogs shared by both slots.
     Dialogs::FileRequest dlgFile;
     Dialogs::FileRequest dlgSalvaFile;
-
-    void btnCaricaFotoClick();
-    void btnAcquisisciFotoClick();
-    void btnSalvaFotoClick();
-    void btnCancFotoClick();
-    void btnZoomFotoClick();
-    void btnCaricaFoto02Click();
-    void btnAcquisisciFoto02Click();
-    void btnSalvaFoto02Click();
-    void btnCancFoto02Click();
-    void btnZoomFoto02Click();
 
 protected:
     void FormShow() override;
@@ -185,11 +160,10 @@ private:
     void buildPhotoSlots(QWidget* panel);
     void buildHints();
     void addPhotoHints();
-    void loadPhotoInto(TImageView* slot, TImageView* placeholder);
-    void savePhotoOf(TImageView* slot);
-    void zoomPhotoOf(TImageView* slot);
     void showUnreadPhotos();
-    bool storePhoto(TImageView* slot, CompanionFiles::Photo which, const QString& archive, qint32 number);
+    QList<QString> photoPathsOf(int n) const;
+    void prepareNeighbours(int n);
+    void forgetPreparedPhotos();
     template <typename Action> void navigate(Action action);
 
     TSheetState m_state;
@@ -198,10 +172,12 @@ private:
     TFieldEntry* m_fieldEntry = nullptr;
     QWidget* m_fieldArea = nullptr;
     QWidget* m_commandBar = nullptr;
-    // Slots showing their placeholder only because a photo file could not be
-    // read (when the card was shown, or when the user picked a file): saving
-    // the card leaves the photo file that is there rather than writing the
-    // placeholder over it. Any other change of the slot's picture (a loaded
-    // photo, a webcam capture, the eraser, another card) clears the mark.
-    QSet<const TImageView*> m_unreadSlots;
+    TPhotoSlot* m_photoA = nullptr;
+    TPhotoSlot* m_photoB = nullptr;
+    // The photos of the cards a next step would show, read ahead, and of the
+    // card just left.
+    std::unique_ptr<TPhotoPreparer> m_preparer;
+    int m_lastStep = 1;    // +1 after a move forward, -1 after one back
+    int m_knownCount = 0;  // the record count last seen, 0 when unknown
+    bool m_showingCard = false; // the slots change because a card is shown
 };
