@@ -77,7 +77,7 @@ class TestPhotos : public QObject, public SheetProgramTest {
 
     void openSheet(int records)
     {
-        archivePath = program->file(kArchive + ".dbm");
+        archivePath = program->file(kArchive + QStringLiteral(".dbm"));
         writeArchive(archivePath, records);
         QVERIFY(openRecordSheet(*windows, archivePath, kArchive));
     }
@@ -164,7 +164,7 @@ private slots:
         const int tops[] = {122, 396};
         for (int slot = 0; slot < 2; ++slot) {
             for (int i = 0; i < 5; ++i) {
-                const QString name = QString::fromLatin1(names[i]) + (slot ? "02" : "");
+                const QString name = QString::fromLatin1(names[i]) + (slot ? QStringLiteral("02") : QString());
                 QTest::newRow(qPrintable(name)) << name << tops[slot] + 48 * i << QString::fromUtf8(hints[i]);
             }
         }
@@ -188,14 +188,14 @@ private slots:
         move(button);
         QCOMPARE(sheet->panInfo->text(), hint);
         // Over the slot's image the line empties, as over the background.
-        move(name.endsWith("02") ? sheet->imgFoto02 : sheet->imgFoto);
+        move(name.endsWith(QLatin1String("02")) ? sheet->imgFoto02 : sheet->imgFoto);
         QVERIFY(sheet->panInfo->text().isEmpty());
     }
 
     void dialogsAndCancelling()
     {
         openSheet(0);
-        const QString wide = picture("larga.jpg", encoded(halves(QSize(800, 600)), "jpg"));
+        const QString wide = picture(QStringLiteral("larga.jpg"), encoded(halves(QSize(800, 600)), "jpg"));
         clickChoosingFile(sheet->btnCaricaFoto, wide);
         const TPhoto before = sheet->imgFoto->photo();
         Dialogs::takeFileRequests();
@@ -230,7 +230,7 @@ private slots:
     void bigPhotoIsDrawnReducedAndStoredWhole()
     {
         openSheet(0);
-        const QString source = picture("reflex.jpg", encoded(halves(QSize(4000, 3000)), "jpg", 85));
+        const QString source = picture(QStringLiteral("reflex.jpg"), encoded(halves(QSize(4000, 3000)), "jpg", 85));
         clickChoosingFile(sheet->btnCaricaFoto, source);
         QCOMPARE(sheet->imgFoto->photo().size(), QSize(4000, 3000));
         QCOMPARE(sheet->imgFoto->drawnRect(), QRect(9, 0, 347, 260));
@@ -256,7 +256,7 @@ private slots:
     void smallBitmapIsDrawnAtItsOwnSizeAndStoredAsJpeg()
     {
         openSheet(0);
-        clickChoosingFile(sheet->btnCaricaFoto02, picture("piccola.bmp", encoded(halves(QSize(200, 100)), "bmp")));
+        clickChoosingFile(sheet->btnCaricaFoto02, picture(QStringLiteral("piccola.bmp"), encoded(halves(QSize(200, 100)), "bmp")));
         QCOMPARE(sheet->imgFoto02->drawnRect(), QRect(83, 80, 200, 100));
         const QImage shot = frameOf(sheet->imgFoto02);
         QVERIFY(near(shot.pixel(4 + 82, 4 + 130), Qt::white, 2));
@@ -296,7 +296,7 @@ private slots:
     {
         openSheet(0);
         // Stored lying 400x200, red half on the left; the mark says turn right.
-        clickChoosingFile(sheet->btnCaricaFoto, picture("telefono.jpg", turnedJpeg(halves(QSize(400, 200)), 6)));
+        clickChoosingFile(sheet->btnCaricaFoto, picture(QStringLiteral("telefono.jpg"), turnedJpeg(halves(QSize(400, 200)), 6)));
         QCOMPARE(sheet->imgFoto->photo().size(), QSize(200, 400));
         QCOMPARE(sheet->imgFoto->drawnRect(), QRect(118, 0, 130, 260));
         const QImage shot = frameOf(sheet->imgFoto);
@@ -329,8 +329,8 @@ private slots:
         if (writeB)
             QVERIFY(writeFile(photoFile(Photo::B, 1), encoded(halves(QSize(300, 200)), "jpg")));
         // Something else on screen first, so that the placeholders are news.
-        clickChoosingFile(sheet->btnCaricaFoto, picture("a.jpg", encoded(halves(QSize(64, 64)), "jpg")));
-        clickChoosingFile(sheet->btnCaricaFoto02, picture("b.jpg", encoded(halves(QSize(64, 64)), "jpg")));
+        clickChoosingFile(sheet->btnCaricaFoto, picture(QStringLiteral("a.jpg"), encoded(halves(QSize(64, 64)), "jpg")));
+        clickChoosingFile(sheet->btnCaricaFoto02, picture(QStringLiteral("b.jpg"), encoded(halves(QSize(64, 64)), "jpg")));
 
         QTest::mouseClick(sheet->cmdPrimo, Qt::LeftButton);
         QCOMPARE(sheet->lblPosizione->text(), QStringLiteral("1"));
@@ -426,12 +426,12 @@ private slots:
         else
             QVERIFY(showsPlaceholders()); // the display rule stays as it was
 
-        const QString loaded = picture("nuova.jpg", encoded(halves(QSize(300, 200)), "jpg", 85));
+        const QString loaded = picture(QStringLiteral("nuova.jpg"), encoded(halves(QSize(300, 200)), "jpg", 85));
         const QImage captured = halves(QSize(320, 240));
         if (action == QLatin1String("load B")) {
             clickChoosingFile(sheet->btnCaricaFoto02, loaded);
         } else if (action == QLatin1String("bad load A")) {
-            clickChoosingFile(sheet->btnCaricaFoto, picture("elenco.jpg", "Elenco dei modellini"));
+            clickChoosingFile(sheet->btnCaricaFoto, picture(QStringLiteral("elenco.jpg"), "Elenco dei modellini"));
         } else if (action == QLatin1String("erase A")) {
             QTest::mouseClick(sheet->btnCancFoto, Qt::LeftButton);
         } else if (action == QLatin1String("capture A")) {
@@ -500,7 +500,7 @@ private slots:
         openSheet(0);
         // A file where the photo folder should be: the folder cannot be made.
         QVERIFY(writeFile(CompanionFiles::photoFolder(), "in the way"));
-        clickChoosingFile(sheet->btnCaricaFoto, picture("nave.jpg", encoded(halves(QSize(640, 480)), "jpg")));
+        clickChoosingFile(sheet->btnCaricaFoto, picture(QStringLiteral("nave.jpg"), encoded(halves(QSize(640, 480)), "jpg")));
         const TPhoto loaded = sheet->imgFoto->photo();
         fillRequiredFields(sheet);
         save();
@@ -527,12 +527,12 @@ private slots:
     void aFileThatIsNoPictureLeavesThePlaceholder()
     {
         openSheet(0);
-        clickChoosingFile(sheet->btnCaricaFoto02, picture("buona.jpg", encoded(halves(QSize(64, 48)), "jpg")));
+        clickChoosingFile(sheet->btnCaricaFoto02, picture(QStringLiteral("buona.jpg"), encoded(halves(QSize(64, 48)), "jpg")));
         const TPhoto kept = sheet->imgFoto02->photo();
-        clickChoosingFile(sheet->btnCaricaFoto, picture("elenco.jpg", "Elenco dei modellini"));
+        clickChoosingFile(sheet->btnCaricaFoto, picture(QStringLiteral("elenco.jpg"), "Elenco dei modellini"));
         QVERIFY(sheet->imgFoto->photo().sharesWith(sheet->imgBianco->photo()));
         QVERIFY(sheet->imgFoto02->photo().sharesWith(kept));
-        clickChoosingFile(sheet->btnCaricaFoto, program->file("sparita.jpg"));
+        clickChoosingFile(sheet->btnCaricaFoto, program->file(QStringLiteral("sparita.jpg")));
         QVERIFY(sheet->imgFoto->photo().sharesWith(sheet->imgBianco->photo()));
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
@@ -557,16 +557,16 @@ private slots:
         QFETCH(QString, written);
         QFETCH(QByteArray, format);
         openSheet(0);
-        QVERIFY(writeFile(program->file("ostacolo"), "a file, not a folder"));
-        QVERIFY(QDir().mkpath(program->file("Esportate")));
-        const QString source = picture("sorgente.jpg", encoded(halves(QSize(1600, 1200)), "jpg", 80));
+        QVERIFY(writeFile(program->file(QStringLiteral("ostacolo")), "a file, not a folder"));
+        QVERIFY(QDir().mkpath(program->file(QStringLiteral("Esportate"))));
+        const QString source = picture(QStringLiteral("sorgente.jpg"), encoded(halves(QSize(1600, 1200)), "jpg", 80));
         clickChoosingFile(sheet->btnCaricaFoto02, source);
         const TPhoto loaded = sheet->imgFoto02->photo();
 
-        clickChoosingFile(sheet->btnSalvaFoto02, program->file("Esportate/" + typed));
+        clickChoosingFile(sheet->btnSalvaFoto02, program->file(QStringLiteral("Esportate/") + typed));
 
         QVERIFY(sheet->imgFoto02->photo().sharesWith(loaded));
-        const QStringList files = QDir(program->file("Esportate")).entryList(QDir::Files);
+        const QStringList files = QDir(program->file(QStringLiteral("Esportate"))).entryList(QDir::Files);
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         if (written.isEmpty()) {
             QVERIFY(files.isEmpty());
@@ -578,7 +578,7 @@ private slots:
         }
         QVERIFY(shown.isEmpty());
         QCOMPARE(files, QStringList{written});
-        const QString path = program->file("Esportate/" + written);
+        const QString path = program->file(QStringLiteral("Esportate/") + written);
         QCOMPARE(formatOf(path), format);
         QCOMPARE(sizeOf(path), QSize(1600, 1200));
         if (format == "jpeg")
@@ -618,7 +618,7 @@ private slots:
     {
         QFETCH(QString, clickOn);
         openSheet(0);
-        clickChoosingFile(sheet->btnCaricaFoto02, picture("grande.jpg", encoded(halves(QSize(4000, 3000)), "jpg", 60)));
+        clickChoosingFile(sheet->btnCaricaFoto02, picture(QStringLiteral("grande.jpg"), encoded(halves(QSize(4000, 3000)), "jpg", 60)));
         const TPhoto slotPhoto = sheet->imgFoto02->photo();
 
         bool closedByClick = false;
