@@ -15,6 +15,8 @@ DEBS = cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev \
        qt6-image-formats-plugins libgl-dev libbenchmark-dev \
        fonts-liberation2 fonts-dejavu-core xvfb xauth \
        libpoppler-qt6-dev qt6-translations-l10n
+# The desktop menu's files are checked by the freedesktop.org tools.
+DEBS += desktop-file-utils appstream
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -126,3 +128,24 @@ format format-check:
 	@command -v clang-format >/dev/null 2>&1 || { \
 	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $(FORMAT_DEBS); }
 	clang-format $(if $(filter format,$@),-i,--dry-run -Werror) $(FORMAT_SOURCES)
+
+# --- desktop menu ---------------------------------------------------------------
+# `make desktop`, after `make run` or `make install` has laid out $(DIST)/, adds
+# the program to the current user's application menu, with no root: the menu
+# entry, the icon and the software-centre description go under $XDG_DATA_HOME
+# (by default ~/.local/share). Run it again after moving the program folder
+# (`make desktop DIST=/new/place`). `make undesktop` removes exactly that.
+# `make test-calc` installs LibreOffice Calc (about 260 MB) and runs the
+# export tests, which then read the file back with it.
+.PHONY: desktop undesktop test-calc
+desktop:
+	@sh tools/desktop_menu.sh install "$(abspath $(DIST))" "$(abspath $(BUILD))/desktop"
+
+undesktop:
+	@sh tools/desktop_menu.sh uninstall
+
+test-calc: build
+	@command -v soffice >/dev/null 2>&1 || { $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends libreoffice-calc-nogui; }
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -R 'test_export'
+# ------------------------------------------------------------------------------

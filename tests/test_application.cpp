@@ -1,7 +1,10 @@
 // The application object: a failure that no window catches reaches the user
 // in an error box, in Italian whatever the failure's own text.
 #include <QAbstractButton>
+#include <QFile>
 #include <QFileInfo>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QMessageBox>
@@ -12,6 +15,7 @@
 
 #include "TestSupport.h"
 #include "gui/shell/Application.h"
+#include "gui/shell/WindowSet.h"
 #include "core/archive/Archivio.h"
 
 namespace {
@@ -30,6 +34,24 @@ public:
 private:
     std::function<void()> m_failure;
 };
+
+// The keys of a desktop entry's main group.
+QHash<QString, QString> entryKeys(const QString& path)
+{
+    QHash<QString, QString> keys;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return keys;
+    bool inMain = false;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.startsWith(QLatin1Char('[')))
+            inMain = line == QLatin1String("[Desktop Entry]");
+        else if (inMain && line.contains(QLatin1Char('=')) && !line.startsWith(QLatin1Char('#')))
+            keys.insert(line.section(QLatin1Char('='), 0, 0), line.section(QLatin1Char('='), 1));
+    }
+    return keys;
+}
 
 } // namespace
 
@@ -64,6 +86,38 @@ private slots:
         QCOMPARE(box.button(QMessageBox::Yes)->text().remove(QLatin1Char('&')), QStringLiteral("Sì"));
         QCOMPARE(box.button(QMessageBox::No)->text().remove(QLatin1Char('&')), QStringLiteral("No"));
         QCOMPARE(box.button(QMessageBox::Ok)->text().remove(QLatin1Char('&')), QStringLiteral("OK"));
+    }
+
+    // Every window shows the program's icon, set once for the application,
+    // and the task bar gets the same picture the menu entry installs; the
+    // entry names the class the windows report and the id docks ask for.
+    void iconAndMenuEntryMatchTheWindows()
+    {
+        const QIcon icon = QApplication::windowIcon();
+        QVERIFY(!icon.isNull());
+        QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("org.miniarca.MiniarcaPro"));
+        for (const int size : {16, 32, 48, 64, 128, 256}) {
+            const QImage drawn = icon.pixmap(QSize(size, size)).toImage().convertToFormat(QImage::Format_ARGB32);
+            QCOMPARE(drawn.size(), QSize(size, size));
+            const QString png = QStringLiteral(MINIARCA_DESKTOP_DIR "/icons/hicolor/%1x%1/apps/%2.png")
+                                    .arg(size).arg(QGuiApplication::desktopFileName());
+            const QImage installed(png);
+            QVERIFY2(!installed.isNull(), qPrintable(png));
+            QVERIFY2(drawn == installed.convertToFormat(QImage::Format_ARGB32), qPrintable(png));
+        }
+        {
+            TestProgram program;
+            TWindowSet windows;
+            const QWidgetList all = QApplication::topLevelWidgets();
+            QVERIFY(all.size() >= 6);
+            for (const QWidget* window : all)
+                QVERIFY2(window->windowIcon().cacheKey() == icon.cacheKey(), qPrintable(window->objectName()));
+        }
+
+        const auto entry = entryKeys(QStringLiteral(MINIARCA_DESKTOP_DIR "/%1.desktop.in")
+                                         .arg(QGuiApplication::desktopFileName()));
+        QCOMPARE(entry.value(QStringLiteral("StartupWMClass")), QCoreApplication::applicationName());
+        QCOMPARE(entry.value(QStringLiteral("Icon")), QGuiApplication::desktopFileName());
     }
 
     void uncaughtFailuresAreShownInItalian()

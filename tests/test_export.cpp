@@ -293,7 +293,7 @@ private slots:
 
         QTest::mouseClick(window->cmdEsporta, Qt::LeftButton);
         const QByteArray file = PhotoFixtures::readFile(program->file(QStringLiteral("Archivio_Modellini.xls")));
-        QVERIFY(file.contains("<td style=\"text-align: left;\">scatola 1&lt;43 &amp; &#321;\xF3" "d&#378;</td>"));
+        QVERIFY(file.contains("<td style=\"text-align: left;\" sdnum=\"1040;0;@\">scatola 1&lt;43 &amp; &#321;\xF3" "d&#378;</td>"));
         QVERIFY(!file.contains("nota 2"));
         QVERIFY(file.contains("nota 3"));
         QVERIFY(!file.contains("xyz"));

@@ -9,7 +9,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <QXmlStreamReader>
 
+#include <algorithm>
 #include <cstring>
 
 #include "ArchiveFixtures.h"
@@ -83,41 +85,107 @@ int column(Campo field)
     return -1;
 }
 
-// A minimal reader of the comma-separated text Calc writes.
-QList<QStringList> parseCsv(const QString& text)
+// One cell as Calc holds it after reading the file.
+struct CalcCell {
+    QString type;    // "string", "float", ...; empty for an empty cell
+    QString text;    // what the cell shows
+    bool formula = false;
+};
+
+// The first sheet of a flat OpenDocument spreadsheet Calc wrote: rows of
+// cells, with trailing empty cells and rows left out.
+QList<QList<CalcCell>> readFlatSheet(QIODevice& file)
 {
-    QList<QStringList> rows;
-    QStringList row;
-    QString cell;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == u'"' && i + 1 < text.size() && text[i + 1] == u'"') {
-                cell += u'"';
-                ++i;
-            } else if (c == u'"') {
-                quoted = false;
-            } else {
-                cell += c;
+    QList<QList<CalcCell>> rows;
+    QXmlStreamReader xml(&file);
+    const QString table = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:table:1.0");
+    const QString office = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
+    const QString textNs = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
+    int depthInSheet = 0;
+    int rowRepeat = 1;
+    int cellRepeat = 1;
+    CalcCell cell;
+    bool inCell = false;
+    int paragraphs = 0;
+    bool inParagraph = false;
+    auto repeatOf = [&](const QString& attribute) {
+        const int n = xml.attributes().value(table, attribute).toInt();
+        return n > 0 ? n : 1;
+    };
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            if (xml.namespaceUri() == table && xml.name() == u"table") {
+                if (++depthInSheet > 1 || !rows.isEmpty())
+                    break; // the first sheet only
+            } else if (xml.namespaceUri() == table && xml.name() == u"table-row") {
+                rowRepeat = repeatOf(QStringLiteral("number-rows-repeated"));
+                rows.append(QList<CalcCell>());
+            } else if (xml.namespaceUri() == table
+                       && (xml.name() == u"table-cell" || xml.name() == u"covered-table-cell")) {
+                cell = CalcCell();
+                cell.type = xml.attributes().value(office, QStringLiteral("value-type")).toString();
+                cell.formula = xml.attributes().hasAttribute(table, QStringLiteral("formula"));
+                cellRepeat = repeatOf(QStringLiteral("number-columns-repeated"));
+                inCell = true;
+                paragraphs = 0;
+            } else if (inCell && xml.namespaceUri() == textNs) {
+                if (xml.name() == u"p") {
+                    if (paragraphs++ > 0)
+                        cell.text += QLatin1Char('\n');
+                    inParagraph = true;
+                } else if (xml.name() == u"s")
+                    cell.text += QString(std::max(1, xml.attributes().value(textNs, QStringLiteral("c")).toInt()),
+                                         QLatin1Char(' '));
+                else if (xml.name() == u"tab")
+                    cell.text += QLatin1Char('\t');
+                else if (xml.name() == u"line-break")
+                    cell.text += QLatin1Char('\n');
             }
-        } else if (c == u'"') {
-            quoted = true;
-        } else if (c == u',') {
-            row << cell;
-            cell.clear();
-        } else if (c == u'\n') {
-            row << cell;
-            rows << row;
-            row.clear();
-            cell.clear();
-        } else if (c != u'\r') {
-            cell += c;
+        } else if (xml.isCharacters() && inCell && inParagraph) {
+            cell.text += xml.text();
+        } else if (xml.isEndElement() && xml.namespaceUri() == textNs && xml.name() == u"p") {
+            inParagraph = false;
+        } else if (xml.isEndElement() && xml.namespaceUri() == table) {
+            if (xml.name() == u"table-cell" || xml.name() == u"covered-table-cell") {
+                inCell = false;
+                const bool empty = cell.type.isEmpty() && cell.text.isEmpty() && !cell.formula;
+                // Calc pads a row to the sheet's width with one repeated empty cell.
+                for (int i = 0; i < (empty ? std::min(cellRepeat, 64) : cellRepeat); ++i)
+                    rows.last().append(cell);
+            } else if (xml.name() == u"table-row") {
+                QList<CalcCell>& row = rows.last();
+                while (!row.isEmpty() && row.last().type.isEmpty() && row.last().text.isEmpty() && !row.last().formula)
+                    row.removeLast();
+                for (int i = 1; i < std::min(rowRepeat, 64) && !row.isEmpty(); ++i)
+                    rows.append(row);
+            } else if (xml.name() == u"table") {
+                break;
+            }
         }
     }
-    if (!cell.isEmpty() || !row.isEmpty())
-        rows << (row << cell);
+    while (!rows.isEmpty() && rows.last().isEmpty())
+        rows.removeLast();
     return rows;
+}
+
+// A profile for LibreOffice whose only setting is the locale, as a user
+// picks it under Tools, Options, Languages.
+bool writeCalcProfile(const QString& folder, const QString& locale)
+{
+    if (!QDir().mkpath(folder + QStringLiteral("/user")))
+        return false;
+    QFile settings(folder + QStringLiteral("/user/registrymodifications.xcu"));
+    if (!settings.open(QIODevice::WriteOnly))
+        return false;
+    settings.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                   "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+                   "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+                   "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
+                   "<item oor:path=\"/org.openoffice.Setup/L10N\"><prop oor:name=\"ooSetupSystemLocale\" "
+                   "oor:op=\"fuse\"><value>"
+                   + locale.toUtf8() + "</value></prop></item>\n</oor:items>\n");
+    return settings.flush();
 }
 
 } // namespace
@@ -168,7 +236,7 @@ private slots:
         for (int r = 0; r < 10; ++r) {
             expected += "<tr>";
             for (int c = 0; c < 22; ++c)
-                expected += "<td style=\"text-align: left;\"></td>";
+                expected += "<td style=\"text-align: left;\" sdnum=\"1040;0;@\"></td>";
             expected += "</tr>";
         }
         expected += "</table></body></html>";
@@ -248,7 +316,8 @@ private slots:
 
     // What a cell becomes in the file, typed into the grid or read from the
     // archive: markup and line breaks as references, Windows-1252 bytes where
-    // the code page has the character, a numeric reference where it has not.
+    // the code page has the character, a numeric reference where it has not,
+    // and in a run of blanks every blank after the first as a reference.
     void cellBytes_data()
     {
         QTest::addColumn<QString>("typed");
@@ -270,6 +339,14 @@ private slots:
         QTest::newRow("number-like text as typed") << "0,00" << QByteArray("0,00") << QByteArray("0,00");
         QTest::newRow("leading zeros") << "007" << QByteArray("007") << QByteArray("007");
         QTest::newRow("empty") << "" << QByteArray("") << QByteArray("");
+        QTest::newRow("single blanks stay blanks") << "Fiat 500 Abarth" << QByteArray("Fiat 500 Abarth")
+                                                   << QByteArray("Fiat 500 Abarth");
+        QTest::newRow("runs of blanks") << "Fiat  500   Abarth" << QByteArray("Fiat  500   Abarth")
+                                        << QByteArray("Fiat &#32;500 &#32;&#32;Abarth");
+        QTest::newRow("runs of blanks inside blanks around") << "  a  b  " << QByteArray("  a  b  ")
+                                                             << QByteArray("a &#32;b");
+        QTest::newRow("blanks beside references") << "&  Ł  <" << QByteArray() << QByteArray("&amp; &#32;&#321; &#32;&lt;");
+        QTest::newRow("blanks after a tab") << "a\t  b" << QByteArray("a\t  b") << QByteArray("a&#9; &#32;b");
         QTest::newRow("byte the code page leaves undefined") << QString(QChar(0x81)) << QByteArray("\x81")
                                                              << QByteArray("\x81");
         QTest::newRow("letters outside the code page") << "Łódź" << QByteArray() << QByteArray("&#321;\xF3" "d&#378;");
@@ -295,8 +372,11 @@ private slots:
         QVERIFY(table.AggiungiScheda(record));
         QByteArray fromArchive;
         table.AccodaCella(0, note, fromArchive);
-        if (!stored.isEmpty() || typed.isEmpty())
+        if (!stored.isEmpty() || typed.isEmpty()) {
             QCOMPARE(fromArchive, expected);
+            // A whole row read from the archive is written by a path of its own.
+            QCOMPARE(rowsOf(Esportazione::Contenuto(table)).value(1).value(note), expected);
+        }
 
         table.ImpostaTesto(0, note, typed);
         QCOMPARE(table.Testo(0, note), typed);
@@ -469,13 +549,32 @@ private slots:
     }
 
     // LibreOffice Calc opens the file as a worksheet with every card, accent
-    // and mark in place. Calc turns number-like texts into numbers ("007"
-    // reads 7) despite the table's text marking: that much is accepted.
+    // and mark in place, in an English and an Italian locale: every cell is
+    // text, exactly as typed, and nothing is evaluated. Number-like texts
+    // stay texts, a leading "=" starts no formula, runs of blanks stay.
+    void calcReadsTheFileBack_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("language"); // the default language of the document Calc writes
+        QTest::newRow("English") << "en-US" << "en";
+        QTest::newRow("Italian") << "it-IT" << "it";
+    }
+
     void calcReadsTheFileBack()
     {
+        QFETCH(QString, locale);
+        QFETCH(QString, language);
         const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
         if (soffice.isEmpty())
             QSKIP("LibreOffice is not installed");
+
+        // Texts a spreadsheet would take for numbers, dates, fractions or
+        // formulas, and blanks it would fold.
+        const QStringList lookAlikes = {
+            QStringLiteral("007"), QStringLiteral("0042"), QStringLiteral("+39 333"), QStringLiteral("1E5"),
+            QStringLiteral("1965"), QStringLiteral("0,00"), QStringLiteral("12,50"), QStringLiteral("1/43"),
+            QStringLiteral("3/4/1998"), QStringLiteral("=1+1"),
+            QStringLiteral("=HYPERLINK(\"http://example.invalid\";\"x\")"), QStringLiteral("Fiat  500   Abarth")};
 
         QList<TScheda> records;
         const QStringList names = {QStringLiteral("Ferrari 250 GTO"), QStringLiteral("Märklin locomotiva"),
@@ -492,54 +591,67 @@ private slots:
             record.ImpostaInVendita(i != 1);
             records << record;
         }
+        // One card per look-alike, in every field that has room for it.
+        for (const QString& text : lookAlikes) {
+            TScheda record;
+            for (const auto& c : Esportazione::Colonne) {
+                if (c.campo != Campo::InVendita && text.size() <= descrizione(c.campo).capacita)
+                    record.ScriviCampo(c.campo, text);
+            }
+            records << record;
+        }
+        // And a card left empty, for the same texts typed into the grid.
+        records << TScheda();
         const QString archive = folder + QStringLiteral("Calc.dbm");
         writeRecords(archive, records);
         TTabellaSchede table;
         Esportazione::RiempiDaArchivio(table, archive);
         table.ImpostaTesto(1, column(Campo::Note), QStringLiteral("Łódź 東京 🚗 & <i>"));
         table.ImpostaTesto(2, column(Campo::Luogo), QStringLiteral("Vetrina €, ripiano ½"));
+        const int typedRow = int(records.size()) - 1;
+        for (int i = 0; i < lookAlikes.size(); ++i)
+            table.ImpostaTesto(typedRow, i, lookAlikes[i]);
         QVERIFY(Esportazione::ScriviFile(Esportazione::Percorso(), table));
 
         QTemporaryDir profile;
+        QVERIFY(writeCalcProfile(profile.path(), locale));
         QTemporaryDir out;
         QProcess calc;
         calc.setProgram(soffice);
         calc.setArguments({QStringLiteral("--headless"), QStringLiteral("--norestore"),
                            QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile.path()).toString(),
-                           QStringLiteral("--infilter=HTML (StarCalc)"),
-                           QStringLiteral("--convert-to"), QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76"),
-                           QStringLiteral("--outdir"), out.path(), Esportazione::Percorso()});
+                           QStringLiteral("--infilter=HTML (StarCalc)"), QStringLiteral("--convert-to"),
+                           QStringLiteral("fods"), QStringLiteral("--outdir"), out.path(), Esportazione::Percorso()});
         calc.start();
         if (!calc.waitForFinished(180000)) {
             calc.kill();
             calc.waitForFinished();
             QFAIL("LibreOffice did not finish the conversion in time");
         }
-        QFile csv(out.filePath(QStringLiteral("Archivio_Modellini.csv")));
-        QVERIFY2(csv.open(QIODevice::ReadOnly), qPrintable(QString::fromLocal8Bit(calc.readAllStandardError())));
-        const QList<QStringList> cells = parseCsv(QString::fromUtf8(csv.readAll()));
+        QFile sheet(out.filePath(QStringLiteral("Archivio_Modellini.fods")));
+        QVERIFY2(sheet.open(QIODevice::ReadOnly), qPrintable(QString::fromLocal8Bit(calc.readAllStandardError())));
+        // The locale was in force: Calc gives the document its language.
+        QVERIFY(sheet.readAll().contains("fo:language=\"" + language.toLatin1() + "\""));
+        sheet.seek(0);
+        const QList<QList<CalcCell>> cells = readFlatSheet(sheet);
 
-        QCOMPARE(cells.size(), 4);
-        QStringList header;
-        for (const auto& c : Esportazione::Colonne)
-            header << QString::fromUtf8(c.intestazione);
-        QCOMPARE(cells[0], header);
-        for (int r = 0; r < 3; ++r) {
-            QCOMPARE(cells[r + 1].size(), Esportazione::NumeroColonne);
+        QCOMPARE(cells.size(), table.Righe() + 1);
+        for (int c = 0; c < Esportazione::NumeroColonne; ++c)
+            QCOMPARE(cells[0].value(c).text, QString::fromUtf8(Esportazione::Colonne[size_t(c)].intestazione));
+        for (int r = 0; r < table.Righe(); ++r) {
             for (int c = 0; c < Esportazione::NumeroColonne; ++c) {
                 const QString typed = table.Testo(r, c);
-                const QString read = cells[r + 1][c];
-                // Calc's own reading of a text that looks like a whole number.
-                static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
-                const bool calcNumber = digits.match(typed).hasMatch() && read == QString::number(typed.toLongLong());
-                QVERIFY2(read == typed || calcNumber,
-                         qPrintable(QStringLiteral("row %1 column %2: typed \"%3\", read \"%4\"")
-                                        .arg(r + 1).arg(c).arg(typed, read)));
+                const CalcCell read = cells[r + 1].value(c);
+                const bool asTyped = read.text == typed && !read.formula
+                                     && read.type == (typed.isEmpty() ? QString() : QStringLiteral("string"));
+                QVERIFY2(asTyped, qPrintable(QStringLiteral("row %1 column %2: typed \"%3\", read %4 \"%5\"%6")
+                                                 .arg(r + 1).arg(c).arg(typed, read.type, read.text,
+                                                      read.formula ? QStringLiteral(" (formula)") : QString())));
             }
         }
-        QCOMPARE(cells[1][column(Campo::InVendita)], QStringLiteral("Sì"));
-        QCOMPARE(cells[1][column(Campo::Valore)], QStringLiteral("0,00"));
-        QCOMPARE(cells[2][column(Campo::Note)], QStringLiteral("Łódź 東京 🚗 & <i>"));
+        QCOMPARE(cells[1][column(Campo::InVendita)].text, QStringLiteral("Sì"));
+        QCOMPARE(cells[2][column(Campo::Note)].text, QStringLiteral("Łódź 東京 🚗 & <i>"));
+        QCOMPARE(cells[typedRow + 1][lookAlikes.size() - 1].text, QStringLiteral("Fiat  500   Abarth"));
     }
 };
 

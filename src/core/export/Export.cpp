@@ -69,24 +69,33 @@ void accodaRiferimento(char32_t carattere, QByteArray& out)
     out += ';';
 }
 
-// Bytes that cannot stand for themselves in a cell: markup, and control
-// characters (a line break would split the file's single line).
+// Bytes that cannot always stand for themselves in a cell: markup, control
+// characters (a line break would split the file's single line) and the blank,
+// which HTML readers fold with the blanks that follow it.
 constexpr std::array<bool, 256> kDaSostituire = [] {
     std::array<bool, 256> t {};
     for (int b = 0; b < 0x20; ++b)
         t[size_t(b)] = true;
-    t['&'] = t['<'] = t['>'] = true;
+    t['&'] = t['<'] = t['>'] = t[' '] = true;
     return t;
 }();
 
-// The reference for one such byte, written at `q`; returns the end.
-char* scriviSostituto(unsigned char byte, char* q)
+// One such byte, written at `q`, after the byte `precedente` of the same cell
+// (0 at its start); returns the end. A blank stays a blank unless it follows
+// one: Calc would keep only the first of a run.
+char* scriviSostituto(unsigned char byte, char precedente, char* q)
 {
     auto copia = [q](QByteArrayView testo) {
         std::memcpy(q, testo.data(), size_t(testo.size()));
         return q + testo.size();
     };
     switch (byte) {
+    case ' ':
+        if (precedente != ' ') {
+            *q = ' ';
+            return q + 1;
+        }
+        return copia("&#32;");
     case '&': return copia("&amp;");
     case '<': return copia("&lt;");
     case '>': return copia("&gt;");
@@ -105,39 +114,44 @@ char* scriviSostituto(unsigned char byte, char* q)
 constexpr qsizetype kEspansioneMassima = 5;
 
 // Code-page bytes of a cell, as read from the archive, written at `q`, which
-// has room for kEspansioneMassima bytes per byte; returns the end.
-char* scriviByte(QByteArrayView byte, char* q)
+// has room for kEspansioneMassima bytes per byte; `precedente` is the byte
+// written before them in the same cell (0 at its start). Returns the end.
+char* scriviByte(QByteArrayView byte, char* q, char precedente = 0)
 {
     for (const char c : byte) {
-        if (!kDaSostituire[static_cast<unsigned char>(c)])
+        if (!kDaSostituire[static_cast<unsigned char>(c)] || (c == ' ' && precedente != ' '))
             *q++ = c;
         else
-            q = scriviSostituto(static_cast<unsigned char>(c), q);
+            q = scriviSostituto(static_cast<unsigned char>(c), precedente, q);
+        precedente = c;
     }
     return q;
 }
 
-void accodaByte(QByteArrayView byte, QByteArray& out)
+void accodaByte(QByteArrayView byte, QByteArray& out, char precedente = 0)
 {
     const qsizetype inizio = out.size();
     out.resize(inizio + kEspansioneMassima * byte.size());
-    out.resize(scriviByte(byte, out.data() + inizio) - out.constData());
+    out.resize(scriviByte(byte, out.data() + inizio, precedente) - out.constData());
 }
 
 // A text typed by the user (or a header): what the code page lacks is written
 // as a numeric reference rather than a look-alike or "?".
 void accodaTesto(const QString& testo, QByteArray& out)
 {
-    CodePage::forEachCharacter(ProgramFolder::trimmed(testo), [&out](char32_t carattere) {
+    char precedente = 0;
+    CodePage::forEachCharacter(ProgramFolder::trimmed(testo), [&out, &precedente](char32_t carattere) {
         if (QChar::isSurrogate(carattere))
             carattere = QChar::ReplacementCharacter; // half a pair is no character
         const int byte = CodePage::byteOf(carattere);
         if (byte < 0) {
             accodaRiferimento(carattere, out);
+            precedente = 0;
             return;
         }
         const char codice = char(byte);
-        accodaByte(QByteArrayView(&codice, 1), out); // markup and line breaks become references
+        accodaByte(QByteArrayView(&codice, 1), out, precedente); // markup and line breaks become references
+        precedente = codice;
     });
 }
 
@@ -282,7 +296,10 @@ void TTabellaSchede::AccodaRiga(int riga, QByteArray& out) const
 {
     static constexpr QByteArrayView apriRiga("<tr>");
     static constexpr QByteArrayView chiudiRiga("</tr>");
-    static constexpr QByteArrayView apri("<td style=\"text-align: left;\">");
+    // The number format "@" (text, in the Italian locale 1040) keeps Calc
+    // from reading a cell as a number, a date or a formula, as the table's
+    // x:str does for Excel; Excel ignores the attribute.
+    static constexpr QByteArrayView apri("<td style=\"text-align: left;\" sdnum=\"1040;0;@\">");
     static constexpr QByteArrayView chiudi("</td>");
     const bool riempita = riga >= 0 && riga < RigheRiempite();
     const char* p = riempita ? m_byte.constData() + m_inizioRiga[size_t(riga)] : nullptr;

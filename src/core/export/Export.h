@@ -56,10 +56,12 @@ public:
     void ImpostaTesto(int riga, int colonna, const QString& testo);
 
     // The cell as it goes into the file: stripped, in Windows-1252, with "&",
-    // "<", ">", line breaks and the characters the code page lacks written as
-    // character references, so that Calc and Excel read back what was typed.
+    // "<", ">", line breaks, every blank after the first of a run and the
+    // characters the code page lacks written as character references, so
+    // that Calc and Excel read back what was typed.
     void AccodaCella(int riga, int colonna, QByteArray& out) const;
-    // The whole row as it goes into the file: "<tr>", its 22 cells, "</tr>".
+    // The whole row as it goes into the file: "<tr>", its 22 cells each
+    // marked as text for Calc, "</tr>".
     void AccodaRiga(int riga, QByteArray& out) const;
 
     // Bytes held for the cells (not counting the object itself).

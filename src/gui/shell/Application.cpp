@@ -1,5 +1,6 @@
 #include "gui/shell/Application.h"
 
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -8,10 +9,32 @@
 
 #include "core/archive/Archivio.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/Pictures.h"
+
+namespace {
+
+// The program's icon, drawn from its SVG at the sizes docks and title bars
+// ask for, so that it does not depend on an icon plugin being installed.
+QIcon programIcon()
+{
+    const QString svg = QStringLiteral(":/desktop/%1.svg").arg(QLatin1String(TApplication::DesktopId));
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(QPixmap::fromImage(Pictures::render(svg, QSize(size, size), Qt::transparent)));
+    return icon;
+}
+
+} // namespace
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
+    // The name is also the class every window reports to the window system,
+    // which the menu entry's StartupWMClass names.
     setApplicationName(QStringLiteral("Miniarca Pro"));
+    // One icon for every window and the task bar; the entry's id lets docks,
+    // on X11 and Wayland alike, match the windows to the menu entry.
+    setWindowIcon(programIcon());
+    setDesktopFileName(QLatin1String(DesktopId));
     // The toolkit's own texts (the buttons of the message boxes, the file
     // and printer dialogs) in Italian, whatever the system's language; where
     // the system lacks Qt's translations they stay English.

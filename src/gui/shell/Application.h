@@ -7,5 +7,7 @@ class TApplication : public QApplication {
     Q_OBJECT
 public:
     TApplication(int& argc, char** argv);
+    // The id of the menu entry, its icon and its software-centre description.
+    static constexpr const char* DesktopId = "org.miniarca.MiniarcaPro";
     bool notify(QObject* receiver, QEvent* event) override;
 };
