@@ -1,10 +1,14 @@
 # The two commands a newcomer needs:
 #   make run    install what is missing, build, lay out dist/ and start the program
 #   make test   install what is missing, build and run every test (offscreen)
+# A bare `make` only builds (nothing is installed); WERROR=1 on any build
+# target turns compiler warnings into errors, as CI does.
 
 BUILD ?= build
 DIST  ?= dist
 JOBS  ?= $(shell nproc 2>/dev/null || echo 2)
+WERROR ?=
+WERROR_VALUE := $(if $(filter 1 ON On on YES Yes yes TRUE True true,$(WERROR)),ON,OFF)
 
 DEBS = cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev \
        qt6-multimedia-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good \
@@ -16,7 +20,8 @@ DEBS += desktop-file-utils appstream
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: run test deps build install bench clean fuzz
+.PHONY: all run test deps build install bench clean fuzz format format-check
+.DEFAULT_GOAL := all
 
 deps:
 	@missing=""; for p in $(DEBS); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
@@ -26,9 +31,22 @@ deps:
 	fi
 
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(abspath $(DIST))
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(abspath $(DIST)) \
+	  -DMINIARCA_WERROR:BOOL=$(WERROR_VALUE)
+
+# An existing build folder is configured again only when WERROR asks for
+# something else than it was built with.
+define werror_sync
+@grep -qx 'MINIARCA_WERROR:BOOL=$(WERROR_VALUE)' $(1)/CMakeCache.txt || \
+  cmake -S . -B $(1) -DMINIARCA_WERROR:BOOL=$(WERROR_VALUE)
+endef
+
+all: $(BUILD)/CMakeCache.txt
+	$(call werror_sync,$(BUILD))
+	cmake --build $(BUILD) -j $(JOBS)
 
 build: deps $(BUILD)/CMakeCache.txt
+	$(call werror_sync,$(BUILD))
 	cmake --build $(BUILD) -j $(JOBS)
 
 install: build
@@ -62,9 +80,11 @@ SAN_ENV   := QT_QPA_PLATFORM=offscreen \
 
 .PHONY: test-sanitize clean-sanitize
 $(SAN_BUILD)/CMakeCache.txt:
-	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMINIARCA_SANITIZE=ON -DMINIARCA_BENCH=OFF
+	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMINIARCA_SANITIZE=ON -DMINIARCA_BENCH=OFF \
+	  -DMINIARCA_WERROR:BOOL=$(WERROR_VALUE)
 
 test-sanitize: deps $(SAN_BUILD)/CMakeCache.txt
+	$(call werror_sync,$(SAN_BUILD))
 	$(SAN_ENV) cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && $(SAN_ENV) ctest --output-on-failure -j $(JOBS) $(if $(SAN_TESTS),-R '$(SAN_TESTS)')
 
@@ -98,6 +118,16 @@ fuzz: deps
 	    -artifact_prefix=$(FUZZ_SCRATCH)/artifacts/$$t- $(FUZZ_SCRATCH)/$$t tests/fuzz/corpus/$$t \
 	    || { echo "fuzz_$$t failed: see $(FUZZ_SCRATCH)/artifacts/"; exit 1; }; \
 	done
+
+# Formatting with clang-format and the rules in .clang-format: `make format`
+# rewrites our sources in place, `make format-check` only lists what differs.
+FORMAT_SOURCES = $(shell find src tests bench tools -name '*.cpp' -o -name '*.h')
+FORMAT_DEBS    = clang-format
+
+format format-check:
+	@command -v clang-format >/dev/null 2>&1 || { \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $(FORMAT_DEBS); }
+	clang-format $(if $(filter format,$@),-i,--dry-run -Werror) $(FORMAT_SOURCES)
 
 # --- desktop menu ---------------------------------------------------------------
 # `make desktop`, after `make run` or `make install` has laid out $(DIST)/, adds

@@ -55,8 +55,8 @@ void setUp()
     g->photoB = CompanionFiles::photoPath(CompanionFiles::Photo::B, kArchive, 1);
     const qint64 sizeA = PhotoBench::writePhoto(g->photoA, PhotoBench::photographic(QSize(4000, 3000), 1));
     const qint64 sizeB = PhotoBench::writePhoto(g->photoB, PhotoBench::photographic(QSize(3000, 4000), 2));
-    std::printf("photo A 4000x3000: %.2f MB, photo B 3000x4000: %.2f MB (JPEG quality 92)\n", sizeA / 1048576.0,
-                sizeB / 1048576.0);
+    std::printf("photo A 4000x3000: %.2f MB, photo B 3000x4000: %.2f MB (JPEG quality 92)\n", double(sizeA) / 1048576.0,
+                double(sizeB) / 1048576.0);
     // The other cards show the same two pictures, each through its own file name.
     for (int i = 2; i <= kCards; ++i) {
         QFile::link(g->photoA, CompanionFiles::photoPath(CompanionFiles::Photo::A, kArchive, i));
@@ -216,7 +216,7 @@ void BM_BrowseCollection(benchmark::State& state)
     }
     state.counters["rss_before_MB"] = before;
     state.counters["peak_rss_MB"] = peak;
-    const double fileMB = (QFileInfo(g->photoA).size() + QFileInfo(g->photoB).size()) / 1048576.0;
+    const double fileMB = double(QFileInfo(g->photoA).size() + QFileInfo(g->photoB).size()) / 1048576.0;
     state.counters["cards"] = kCards;
     state.counters["peak_growth_MB"] = growth;
     state.counters["card_files_MB"] = fileMB;

@@ -54,7 +54,7 @@ void BM_CardPage300dpi(benchmark::State& state)
         const QImage page = card.renderPage(0, 300);
         benchmark::DoNotOptimize(page.constBits());
     }
-    state.counters["decodes_per_page"] = double(TPhoto::counters().decodes - before) / state.iterations();
+    state.counters["decodes_per_page"] = double(TPhoto::counters().decodes - before) / double(state.iterations());
 }
 BENCHMARK(BM_CardPage300dpi)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -71,7 +71,7 @@ void BM_CardPdf300dpi(benchmark::State& state)
         if (!card.print(writer))
             state.SkipWithError("the PDF could not be written");
     }
-    state.counters["pdf_MB"] = QFileInfo(path).size() / 1048576.0;
+    state.counters["pdf_MB"] = double(QFileInfo(path).size()) / 1048576.0;
 }
 BENCHMARK(BM_CardPdf300dpi)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -124,7 +124,7 @@ void BM_Card48MP(benchmark::State& state)
         }
         peak = std::max(peak, BenchSupport::peakResidentMB() - resident);
     }
-    state.counters["decodes_per_page"] = double(TPhoto::counters().decodes - before) / state.iterations();
+    state.counters["decodes_per_page"] = double(TPhoto::counters().decodes - before) / double(state.iterations());
     state.counters["peak_MB"] = peak;
 }
 BENCHMARK(BM_Card48MP)
@@ -208,7 +208,7 @@ void BM_SummaryPdf(benchmark::State& state)
         printing = BenchSupport::peakResidentMB() - before;
     }
     state.counters["pages"] = pages;
-    state.counters["pdf_MB"] = QFileInfo(path).size() / 1048576.0;
+    state.counters["pdf_MB"] = double(QFileInfo(path).size()) / 1048576.0;
     state.counters["printing_peak_MB"] = printing;
 }
 BENCHMARK(BM_SummaryPdf)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);

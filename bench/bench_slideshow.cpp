@@ -56,7 +56,7 @@ void setUp()
     g->show->show();
     QApplication::processEvents();
     std::printf("photos 4000x3000: %.2f MB and %.2f MB (JPEG quality 92); screen %dx%d, shown in %dx%d; cores: %d\n",
-                size1 / 1048576.0, size2 / 1048576.0, g->show->screen()->size().width(),
+                double(size1) / 1048576.0, double(size2) / 1048576.0, g->show->screen()->size().width(),
                 g->show->screen()->size().height(), named<TImageView>(g->show, "imgFoto")->width(), named<TImageView>(g->show, "imgFoto")->height(),
                 QThread::idealThreadCount());
 }

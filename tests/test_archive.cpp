@@ -524,10 +524,10 @@ void TestArchive::waitsForOtherWorkstation_data()
     QTest::addColumn<QStringList>("finale");
 
     // Meanwhile the other workstation rewrites record 1 as "Nuova" and appends "Altra".
-    QTest::newRow("count") << "conta" << QByteArray("2") << QStringList { "Nuova", "Altra" };
-    QTest::newRow("read") << "leggi" << QByteArray("Nuova") << QStringList { "Nuova", "Altra" };
-    QTest::newRow("write") << "scrivi" << QByteArray() << QStringList { "Figlio", "Altra" };
-    QTest::newRow("append") << "accoda" << QByteArray("3") << QStringList { "Nuova", "Altra", "Figlio" };
+    QTest::newRow("count") << "conta" << QByteArray("2") << QStringList { QStringLiteral("Nuova"), QStringLiteral("Altra") };
+    QTest::newRow("read") << "leggi" << QByteArray("Nuova") << QStringList { QStringLiteral("Nuova"), QStringLiteral("Altra") };
+    QTest::newRow("write") << "scrivi" << QByteArray() << QStringList { QStringLiteral("Figlio"), QStringLiteral("Altra") };
+    QTest::newRow("append") << "accoda" << QByteArray("3") << QStringList { QStringLiteral("Nuova"), QStringLiteral("Altra"), QStringLiteral("Figlio") };
 }
 
 // Another workstation holds an exclusive lock on the archive while it
@@ -620,7 +620,7 @@ void TestArchive::concurrentAppend()
     for (const char* p : prefissi) {
         for (int i = 0; i < quante; ++i) {
             const QString nome = QStringLiteral("%1-%2").arg(QLatin1String(p)).arg(i);
-            QVERIFY2(trovate.count(nome) == 1, qPrintable(nome + " lost"));
+            QVERIFY2(trovate.count(nome) == 1, qPrintable(nome + QStringLiteral(" lost")));
             QCOMPARE(trovate[nome], numeri[nome]);
         }
     }

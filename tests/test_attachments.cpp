@@ -51,7 +51,7 @@ class TestAttachments : public QObject, public SheetProgramTest {
 
     void openSheet(int records)
     {
-        archivePath = program->file(kArchive + ".dbm");
+        archivePath = program->file(kArchive + QStringLiteral(".dbm"));
         writeArchive(archivePath, records);
         QVERIFY(openRecordSheet(*windows, archivePath, kArchive));
     }
@@ -66,7 +66,7 @@ class TestAttachments : public QObject, public SheetProgramTest {
     // A file the user might attach, outside the program folder's own folders.
     QString userFile(const QString& name, const QByteArray& content)
     {
-        const QString path = program->file("Documenti utente/" + name);
+        const QString path = program->file(QStringLiteral("Documenti utente/") + name);
         writeContent(path, content);
         return path;
     }
@@ -101,12 +101,12 @@ private slots:
     {
         QTest::addColumn<QStringList>("labels"); // File01..03, Desc01..03 on the sheet
         QTest::addColumn<QList<bool>>("openable");
-        QTest::newRow("no attachments") << QStringList{"", "", "", "", "", ""} << QList<bool>{false, false, false};
-        QTest::newRow("first attachment") << QStringList{"ricevuta.pdf", "", "", "Scontrino", "", ""}
+        QTest::newRow("no attachments") << QStringList{QString(), QString(), QString(), QString(), QString(), QString()} << QList<bool>{false, false, false};
+        QTest::newRow("first attachment") << QStringList{QStringLiteral("ricevuta.pdf"), QString(), QString(), QStringLiteral("Scontrino"), QString(), QString()}
                                           << QList<bool>{true, false, false};
-        QTest::newRow("third only, padded") << QStringList{"", "", "  foto vera.jpg ", "", "", " Dal vivo  "}
+        QTest::newRow("third only, padded") << QStringList{QString(), QString(), QStringLiteral("  foto vera.jpg "), QString(), QString(), QStringLiteral(" Dal vivo  ")}
                                             << QList<bool>{false, false, true};
-        QTest::newRow("a name of blanks") << QStringList{"   ", "a.txt", "b.doc", "", "", ""}
+        QTest::newRow("a name of blanks") << QStringList{QStringLiteral("   "), QStringLiteral("a.txt"), QStringLiteral("b.doc"), QString(), QString(), QString()}
                                           << QList<bool>{false, true, true};
     }
 
@@ -232,10 +232,10 @@ private slots:
                 order << w->objectName();
             w = w->nextInFocusChain();
         } while (w != named<QLineEdit>(window, "txtFile01"));
-        const QStringList expected{"txtFile01", "btnSfoglia01", "btnApri01", "txtDesc01",
-                                   "txtFile02", "btnSfoglia02", "btnApri02", "txtDesc02",
-                                   "txtFile03", "btnSfoglia03", "btnApri03", "txtDesc03",
-                                   "btnApplica", "btnAnnulla"};
+        const QStringList expected{QStringLiteral("txtFile01"), QStringLiteral("btnSfoglia01"), QStringLiteral("btnApri01"), QStringLiteral("txtDesc01"),
+                                   QStringLiteral("txtFile02"), QStringLiteral("btnSfoglia02"), QStringLiteral("btnApri02"), QStringLiteral("txtDesc02"),
+                                   QStringLiteral("txtFile03"), QStringLiteral("btnSfoglia03"), QStringLiteral("btnApri03"), QStringLiteral("txtDesc03"),
+                                   QStringLiteral("btnApplica"), QStringLiteral("btnAnnulla")};
         QCOMPARE(order, expected);
     }
 
@@ -316,7 +316,7 @@ private slots:
         openSheet(0);
         QString source = userFile(QStringLiteral("garanzia.pdf"), QByteArray("garanzia"));
         if (folderBlocked)
-            writeContent(program->file("Documenti_Allegati"), QByteArray("a file, not a folder"));
+            writeContent(program->file(QStringLiteral("Documenti_Allegati")), QByteArray("a file, not a folder"));
         else
             QVERIFY(QFile::remove(source));
         auto window = freshWindow({TAttachment{}, TAttachment{}, TAttachment{QStringLiteral("precedente.pdf"), {}}});
@@ -337,7 +337,7 @@ private slots:
     void aNameTheSystemCannotSpellIsRefusedWithItsOwnMessage()
     {
         openSheet(0);
-        const QString folder = program->file("Documenti utente");
+        const QString folder = program->file(QStringLiteral("Documenti utente"));
         QVERIFY(QDir().mkpath(folder));
         const QByteArray raw = QFile::encodeName(folder) + "/caf\xE9.pdf";
         FILE* file = std::fopen(raw.constData(), "wb");
@@ -409,7 +409,7 @@ private slots:
             QTest::mouseClick(named<QPushButton>(window, "btnApplica"), Qt::LeftButton);
             QVERIFY(!window->isVisible());
         }));
-        const QStringList expected{"", "nuovo.txt", "", "Vecchio documento", "Note di montaggio", ""};
+        const QStringList expected{QString(), QStringLiteral("nuovo.txt"), QString(), QStringLiteral("Vecchio documento"), QStringLiteral("Note di montaggio"), QString()};
         for (int i = 0; i < 6; ++i)
             QCOMPARE(sheetLabel(i)->text(), expected[i]);
 
@@ -455,7 +455,7 @@ private slots:
         openSheet(0);
         auto window = freshWindow({TAttachment{}, TAttachment{QStringLiteral(" catalogo 1965.pdf "), {}}});
         QTest::mouseClick(named<QPushButton>(window, "btnApri02"), Qt::LeftButton);
-        QCOMPARE(opened.commands, QStringList{"\"" + CompanionFiles::attachmentsFolder() + "catalogo 1965.pdf\""});
+        QCOMPARE(opened.commands, QStringList{QStringLiteral("\"") + CompanionFiles::attachmentsFolder() + QStringLiteral("catalogo 1965.pdf\"")});
         // A missing copy is the desktop's business: nothing shows here.
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
@@ -474,7 +474,7 @@ private slots:
                                                        << QString::fromUtf8("Lódz kolej.pdf");
         QTest::newRow("a fraction slash leads nowhere") << QString::fromUtf8("..\u2044..\u2044fuori.txt")
                                                         << "..\u005F..\u005Ffuori.txt";
-        QTest::newRow("too long keeps its extension") << longBase + ".pdf" << QString(246, QLatin1Char('x')) + ".pdf";
+        QTest::newRow("too long keeps its extension") << longBase + QStringLiteral(".pdf") << QString(246, QLatin1Char('x')) + QStringLiteral(".pdf");
         QTest::newRow("too long, no extension") << longBase << QString(250, QLatin1Char('x'));
     }
 
@@ -495,7 +495,7 @@ private slots:
         QTest::addColumn<QString>("fileName");
         QTest::newRow("Polish letters and an arrow") << QString::fromUtf8("Przewodnik → Łódź.pdf");
         QTest::newRow("Greek and Cyrillic") << QString::fromUtf8("Οδηγός Руководство.txt");
-        QTest::newRow("longer than the record holds") << QString(248, QLatin1Char('m')) + ".odt";
+        QTest::newRow("longer than the record holds") << QString(248, QLatin1Char('m')) + QStringLiteral(".odt");
     }
 
     void aNameOutsideTheCodePageOpensAfterSaveAndReload()

@@ -64,15 +64,15 @@ private slots:
         QFETCH(qint32, number);
         QFETCH(CompanionFiles::Photo, which);
         QFETCH(QString, expected);
-        QCOMPARE(CompanionFiles::photoPath(which, archive, number), program() + "Foto_Modellini/" + expected);
+        QCOMPARE(CompanionFiles::photoPath(which, archive, number), program() + QStringLiteral("Foto_Modellini/") + expected);
     }
 
     void folders()
     {
-        QCOMPARE(CompanionFiles::photoFolder(), program() + "Foto_Modellini");
-        QCOMPARE(CompanionFiles::attachmentsFolder(), program() + "Documenti_Allegati/");
+        QCOMPARE(CompanionFiles::photoFolder(), program() + QStringLiteral("Foto_Modellini"));
+        QCOMPARE(CompanionFiles::attachmentsFolder(), program() + QStringLiteral("Documenti_Allegati/"));
         QCOMPARE(CompanionFiles::attachmentPath(QStringLiteral("  manuale d'uso.pdf \t")),
-                 program() + "Documenti_Allegati/manuale d'uso.pdf");
+                 program() + QStringLiteral("Documenti_Allegati/manuale d'uso.pdf"));
     }
 
     void ensurePhotoFolderCreatesParentsAndKeepsContents()
@@ -82,7 +82,7 @@ private slots:
         QVERIFY(CompanionFiles::ensurePhotoFolder());
         QVERIFY(QFileInfo(CompanionFiles::photoFolder()).isDir());
 
-        const QString kept = CompanionFiles::photoFolder() + "/Treni_Foto_A_1.jpg";
+        const QString kept = CompanionFiles::photoFolder() + QStringLiteral("/Treni_Foto_A_1.jpg");
         QVERIFY(writeFile(kept, "photo"));
         QVERIFY(CompanionFiles::ensurePhotoFolder());
         QCOMPARE(readFile(kept), QByteArray("photo"));
@@ -90,7 +90,7 @@ private slots:
 
     void ensurePhotoFolderFailsWhereAFileIsInTheWay()
     {
-        QVERIFY(writeFile(program() + "Foto_Modellini", "not a folder"));
+        QVERIFY(writeFile(program() + QStringLiteral("Foto_Modellini"), "not a folder"));
         QVERIFY(!CompanionFiles::ensurePhotoFolder());
     }
 
@@ -126,7 +126,7 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(bool, asked);
 
-        const QString copy = CompanionFiles::attachmentsFolder() + "ricevuta.pdf";
+        const QString copy = CompanionFiles::attachmentsFolder() + QStringLiteral("ricevuta.pdf");
         if (existing) {
             QVERIFY(QDir().mkpath(CompanionFiles::attachmentsFolder()));
             QVERIFY(writeFile(copy, "vecchio"));
@@ -144,7 +144,7 @@ private slots:
                                                                    });
         QCOMPARE(got, result);
         QCOMPARE(readFile(copy), content);
-        QCOMPARE(QDir(CompanionFiles::attachmentsFolder()).entryList(QDir::Files), QStringList{"ricevuta.pdf"});
+        QCOMPARE(QDir(CompanionFiles::attachmentsFolder()).entryList(QDir::Files), QStringList{QStringLiteral("ricevuta.pdf")});
         if (asked) {
             QCOMPARE(questions, QStringList{QString::fromUtf8(
                                     "Attenzione: nella cartella dei documenti allegati è presente un file con lo "
@@ -162,19 +162,19 @@ private slots:
         // The source vanished between picking and copying: the copy that was
         // there must survive the attempt.
         QVERIFY(QDir().mkpath(CompanionFiles::attachmentsFolder()));
-        const QString copy = CompanionFiles::attachmentsFolder() + "foto.jpg";
+        const QString copy = CompanionFiles::attachmentsFolder() + QStringLiteral("foto.jpg");
         QVERIFY(writeFile(copy, "vecchio"));
         QCOMPARE(CompanionFiles::copyIntoAttachments(scratch->filePath(QStringLiteral("sparito.jpg")),
                                                      QStringLiteral("foto.jpg"), yes),
                  CopyResult::Failed);
         QVERIFY(asked);
         QCOMPARE(readFile(copy), QByteArray("vecchio"));
-        QCOMPARE(QDir(CompanionFiles::attachmentsFolder()).entryList(QDir::Files), QStringList{"foto.jpg"});
+        QCOMPARE(QDir(CompanionFiles::attachmentsFolder()).entryList(QDir::Files), QStringList{QStringLiteral("foto.jpg")});
 
         // The folder cannot be made: nothing asked, nothing copied.
         asked = false;
         QVERIFY(QDir(CompanionFiles::attachmentsFolder()).removeRecursively());
-        QVERIFY(writeFile(program() + "Documenti_Allegati", "not a folder"));
+        QVERIFY(writeFile(program() + QStringLiteral("Documenti_Allegati"), "not a folder"));
         const QString source = scratch->filePath(QStringLiteral("foto.jpg"));
         QVERIFY(writeFile(source, "nuovo"));
         QCOMPARE(CompanionFiles::copyIntoAttachments(source, QStringLiteral("foto.jpg"), yes), CopyResult::Failed);
@@ -199,9 +199,9 @@ private slots:
         const QString source = scratch->filePath(QStringLiteral("ricevuta.pdf"));
         QVERIFY(writeFile(source, attachment));
         QVERIFY(QDir().mkpath(CompanionFiles::attachmentsFolder()));
-        const QString target = write == QLatin1String("jpeg")     ? program() + "Treni_Foto_A_1.jpg"
-                               : write == QLatin1String("bitmap") ? program() + "Copia.bmp"
-                                                                  : CompanionFiles::attachmentsFolder() + "ricevuta.pdf";
+        const QString target = write == QLatin1String("jpeg")     ? program() + QStringLiteral("Treni_Foto_A_1.jpg")
+                               : write == QLatin1String("bitmap") ? program() + QStringLiteral("Copia.bmp")
+                                                                  : CompanionFiles::attachmentsFolder() + QStringLiteral("ricevuta.pdf");
         QVERIFY(writeFile(target, "vecchio"));
         const QString folder = QFileInfo(target).path();
         const QStringList before = QDir(folder).entryList(QDir::Files | QDir::Hidden);
@@ -297,13 +297,13 @@ private slots:
         const TPhoto photo = TPhoto::fromFile(source);
         QVERIFY(photo.isJpeg());
         QCOMPARE(photo.size(), QSize(640, 480));
-        const QString stored = program() + "Treni_Foto_A_1.jpg";
+        const QString stored = program() + QStringLiteral("Treni_Foto_A_1.jpg");
         QVERIFY(photo.writeJpeg(stored));
-        QVERIFY(photo.saveAs(program() + "Copia.JPG"));
+        QVERIFY(photo.saveAs(program() + QStringLiteral("Copia.JPG")));
         QCOMPARE(counters.decodes - decodes, 0);
         QCOMPARE(counters.encodes - encodes, 0);
         QCOMPARE(readFile(stored), readFile(source));
-        QCOMPARE(readFile(program() + "Copia.JPG"), readFile(source));
+        QCOMPARE(readFile(program() + QStringLiteral("Copia.JPG")), readFile(source));
         // Read back and written again: still the same bytes.
         QVERIFY(TPhoto::fromFile(stored).writeJpeg(stored));
         QCOMPARE(readFile(stored), readFile(source));
@@ -318,8 +318,8 @@ private slots:
         QVERIFY(!photo.isJpeg());
 
         const int encodes = TPhoto::counters().encodes;
-        const QString first = program() + "Treni_Foto_A_1.jpg";
-        const QString second = program() + "Treni_Foto_A_2.jpg";
+        const QString first = program() + QStringLiteral("Treni_Foto_A_1.jpg");
+        const QString second = program() + QStringLiteral("Treni_Foto_A_2.jpg");
         QVERIFY(photo.writeJpeg(first));
         const TPhoto copy = photo; // the slot's photo copied (zoom, report) shares the encoding
         QVERIFY(copy.writeJpeg(second));
@@ -350,7 +350,7 @@ private slots:
         QFETCH(QSize, written);
         QImage image(picture, QImage::Format_RGB32);
         image.fill(Qt::red);
-        const QString path = program() + "Treni_Foto_A_9.jpg";
+        const QString path = program() + QStringLiteral("Treni_Foto_A_9.jpg");
         QVERIFY(TPhoto::fromImage(image).writeJpeg(path));
         QCOMPARE(formatOf(path), QByteArray("jpeg"));
         QCOMPARE(sizeOf(path), written);
@@ -360,7 +360,7 @@ private slots:
     {
         QImage clear(20, 10, QImage::Format_ARGB32);
         clear.fill(Qt::transparent);
-        const QString path = program() + "trasparente.jpg";
+        const QString path = program() + QStringLiteral("trasparente.jpg");
         QVERIFY(TPhoto::fromImage(clear).writeJpeg(path));
         QVERIFY(near(QImage(path).pixel(5, 5), Qt::white, 6));
     }
@@ -398,13 +398,13 @@ private slots:
         QVERIFY(near(small.pixel(redAt / 2), Qt::red, 60));
 
         // The stored photo keeps its bytes, mark included, and so reads upright again.
-        const QString stored = program() + "Treni_Foto_B_4.jpg";
+        const QString stored = program() + QStringLiteral("Treni_Foto_B_4.jpg");
         QVERIFY(photo.writeJpeg(stored));
         QCOMPARE(readFile(stored), readFile(source));
         QCOMPARE(TPhoto::fromFile(stored).size(), upright);
 
         // A bitmap has no mark: its pixels are written upright.
-        const QString bitmap = program() + "girata.bmp";
+        const QString bitmap = program() + QStringLiteral("girata.bmp");
         QVERIFY(photo.saveAs(bitmap));
         const QImage written(bitmap);
         QCOMPARE(written.size(), upright);
@@ -428,7 +428,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QByteArray, format);
-        QVERIFY(writeFile(program() + "file", "in the way"));
+        QVERIFY(writeFile(program() + QStringLiteral("file"), "in the way"));
         const QString path = program() + name;
         const TPhoto photo = TPhoto::fromBytes(encoded(halves(QSize(64, 48)), "jpg"));
         QCOMPARE(photo.saveAs(path), !format.isEmpty());
@@ -457,8 +457,8 @@ private slots:
         const TPhoto photo = TPhoto::fromFile(path);
         QVERIFY(photo.isNull());
         QVERIFY(photo.decode(QSize(10, 10)).isNull());
-        QVERIFY(!photo.writeJpeg(program() + "vuota.jpg"));
-        QVERIFY(!QFileInfo::exists(program() + "vuota.jpg"));
+        QVERIFY(!photo.writeJpeg(program() + QStringLiteral("vuota.jpg")));
+        QVERIFY(!QFileInfo::exists(program() + QStringLiteral("vuota.jpg")));
     }
 };
 

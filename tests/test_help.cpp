@@ -282,7 +282,7 @@ void TestHelp::linksColourAndOpen_data()
     QTest::newRow("guide") << "frmGuida" << "imgPDF" << "Visualizza guida in formato PDF"
                            << "\"<program folder>Guida.pdf\"";
     QTest::newRow("information") << "frmInfo" << "imgEmail" << Maker::supportEmail()
-                                 << "\"mailto:" + Maker::supportEmail() + "\"";
+                                 << QStringLiteral("\"mailto:") + Maker::supportEmail() + QStringLiteral("\"");
     QTest::newRow("credits") << "frmSplash" << "imgWeb" << Maker::websiteShown() << Maker::website();
 }
 
@@ -345,7 +345,7 @@ void TestHelp::startWindowOpensInformationAndCredits_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QSize>("size");
     QTest::newRow("information") << "imgInfo" << "frmInfo" << " Informazioni su Miniarca Pro" << QSize(473, 579);
-    QTest::newRow("credits") << "imgMarchio" << "frmSplash" << " Miniarca Pro - " + Maker::creditLine()
+    QTest::newRow("credits") << "imgMarchio" << "frmSplash" << QStringLiteral(" Miniarca Pro - ") + Maker::creditLine()
                              << QSize(661, 467);
 }
 

@@ -529,7 +529,7 @@ void TestPassword::failedWriteKeepsTheOldPassword()
                                                       "software.")});
     QVERIFY(w->isVisible());
     QCOMPARE(storeBytes(), before);
-    QCOMPARE(QDir(m_program->folder()).entryList(QDir::Files | QDir::Hidden), QStringList{PasswordStore::kFileName});
+    QCOMPARE(QDir(m_program->folder()).entryList(QDir::Files | QDir::Hidden), QStringList{QLatin1String(PasswordStore::kFileName)});
 }
 
 void TestPassword::changeOkNeedsAllThreeFields_data()

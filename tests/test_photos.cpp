@@ -86,7 +86,7 @@ class TestPhotos : public QObject, public SheetProgramTest {
 
     void openSheet(int records)
     {
-        archivePath = program->file(kArchive + ".dbm");
+        archivePath = program->file(kArchive + QStringLiteral(".dbm"));
         writeArchive(archivePath, records);
         QVERIFY(openRecordSheet(*windows, archivePath, kArchive));
     }
@@ -181,7 +181,7 @@ private slots:
         const int tops[] = {122, 396};
         for (int slot = 0; slot < 2; ++slot) {
             for (int i = 0; i < 5; ++i) {
-                const QString name = QString::fromLatin1(names[i]) + (slot ? "02" : "");
+                const QString name = QString::fromLatin1(names[i]) + (slot ? QStringLiteral("02") : QString());
                 QTest::newRow(qPrintable(name)) << name << tops[slot] + 48 * i << QString::fromUtf8(hints[i]);
             }
         }
@@ -205,14 +205,14 @@ private slots:
         move(button);
         QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), hint);
         // Over the slot's image the line empties, as over the background.
-        move(name.endsWith("02") ? named<TImageView>(sheet, "imgFoto02") : named<TImageView>(sheet, "imgFoto"));
+        move(name.endsWith(QLatin1String("02")) ? named<TImageView>(sheet, "imgFoto02") : named<TImageView>(sheet, "imgFoto"));
         QVERIFY(named<QLabel>(sheet, "panInfo")->text().isEmpty());
     }
 
     void dialogsAndCancelling()
     {
         openSheet(0);
-        const QString wide = picture("larga.jpg", encoded(halves(QSize(800, 600)), "jpg"));
+        const QString wide = picture(QStringLiteral("larga.jpg"), encoded(halves(QSize(800, 600)), "jpg"));
         clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), wide);
         const TPhoto before = named<TImageView>(sheet, "imgFoto")->photo();
         Dialogs::takeFileRequests();
@@ -247,7 +247,7 @@ private slots:
     void bigPhotoIsDrawnReducedAndStoredWhole()
     {
         openSheet(0);
-        const QString source = picture("reflex.jpg", encoded(halves(QSize(4000, 3000)), "jpg", 85));
+        const QString source = picture(QStringLiteral("reflex.jpg"), encoded(halves(QSize(4000, 3000)), "jpg", 85));
         clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), source);
         QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), QSize(4000, 3000));
         QCOMPARE(named<TImageView>(sheet, "imgFoto")->drawnRect(), QRect(9, 0, 347, 260));
@@ -273,7 +273,7 @@ private slots:
     void smallBitmapIsDrawnAtItsOwnSizeAndStoredAsJpeg()
     {
         openSheet(0);
-        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"), picture("piccola.bmp", encoded(halves(QSize(200, 100)), "bmp")));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"), picture(QStringLiteral("piccola.bmp"), encoded(halves(QSize(200, 100)), "bmp")));
         QCOMPARE(named<TImageView>(sheet, "imgFoto02")->drawnRect(), QRect(83, 80, 200, 100));
         const QImage shot = frameOf(named<TImageView>(sheet, "imgFoto02"));
         QVERIFY(near(shot.pixel(4 + 82, 4 + 130), Qt::white, 2));
@@ -313,7 +313,7 @@ private slots:
     {
         openSheet(0);
         // Stored lying 400x200, red half on the left; the mark says turn right.
-        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture("telefono.jpg", turnedJpeg(halves(QSize(400, 200)), 6)));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture(QStringLiteral("telefono.jpg"), turnedJpeg(halves(QSize(400, 200)), 6)));
         QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), QSize(200, 400));
         QCOMPARE(named<TImageView>(sheet, "imgFoto")->drawnRect(), QRect(118, 0, 130, 260));
         const QImage shot = frameOf(named<TImageView>(sheet, "imgFoto"));
@@ -346,8 +346,8 @@ private slots:
         if (writeB)
             QVERIFY(writeFile(photoFile(Photo::B, 1), encoded(halves(QSize(300, 200)), "jpg")));
         // Something else on screen first, so that the placeholders are news.
-        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture("a.jpg", encoded(halves(QSize(64, 64)), "jpg")));
-        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"), picture("b.jpg", encoded(halves(QSize(64, 64)), "jpg")));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture(QStringLiteral("a.jpg"), encoded(halves(QSize(64, 64)), "jpg")));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"), picture(QStringLiteral("b.jpg"), encoded(halves(QSize(64, 64)), "jpg")));
 
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
         QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("1"));
@@ -443,12 +443,12 @@ private slots:
         else
             QVERIFY(showsPlaceholders()); // the display rule stays as it was
 
-        const QString loaded = picture("nuova.jpg", encoded(halves(QSize(300, 200)), "jpg", 85));
+        const QString loaded = picture(QStringLiteral("nuova.jpg"), encoded(halves(QSize(300, 200)), "jpg", 85));
         const QImage captured = halves(QSize(320, 240));
         if (action == QLatin1String("load B")) {
             clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"), loaded);
         } else if (action == QLatin1String("bad load A")) {
-            clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture("elenco.jpg", "Elenco dei modellini"));
+            clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture(QStringLiteral("elenco.jpg"), "Elenco dei modellini"));
         } else if (action == QLatin1String("erase A")) {
             QTest::mouseClick(named<TPictureButton>(sheet, "btnCancFoto"), Qt::LeftButton);
         } else if (action == QLatin1String("capture A")) {
@@ -518,7 +518,7 @@ private slots:
         openSheet(0);
         // A file where the photo folder should be: the folder cannot be made.
         QVERIFY(writeFile(CompanionFiles::photoFolder(), "in the way"));
-        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture("nave.jpg", encoded(halves(QSize(640, 480)), "jpg")));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture(QStringLiteral("nave.jpg"), encoded(halves(QSize(640, 480)), "jpg")));
         const TPhoto loaded = named<TImageView>(sheet, "imgFoto")->photo();
         fillRequiredFields(sheet);
         save();
@@ -545,12 +545,12 @@ private slots:
     void aFileThatIsNoPictureLeavesThePlaceholder()
     {
         openSheet(0);
-        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"), picture("buona.jpg", encoded(halves(QSize(64, 48)), "jpg")));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"), picture(QStringLiteral("buona.jpg"), encoded(halves(QSize(64, 48)), "jpg")));
         const TPhoto kept = named<TImageView>(sheet, "imgFoto02")->photo();
-        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture("elenco.jpg", "Elenco dei modellini"));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture(QStringLiteral("elenco.jpg"), "Elenco dei modellini"));
         QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
         QVERIFY(named<TImageView>(sheet, "imgFoto02")->photo().sharesWith(kept));
-        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), program->file("sparita.jpg"));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), program->file(QStringLiteral("sparita.jpg")));
         QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
@@ -683,7 +683,7 @@ private slots:
         if (pickedWithTheButton) {
             QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
             QVERIFY(!showsPlaceholders());
-            clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture("enorme.jpg", bomb));
+            clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture(QStringLiteral("enorme.jpg"), bomb));
             QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
             QCOMPARE(named<TImageView>(sheet, "imgFoto02")->photo().size(), QSize(480, 640));
         } else {
@@ -779,16 +779,16 @@ private slots:
         QFETCH(QString, written);
         QFETCH(QByteArray, format);
         openSheet(0);
-        QVERIFY(writeFile(program->file("ostacolo"), "a file, not a folder"));
-        QVERIFY(QDir().mkpath(program->file("Esportate")));
-        const QString source = picture("sorgente.jpg", encoded(halves(QSize(1600, 1200)), "jpg", 80));
+        QVERIFY(writeFile(program->file(QStringLiteral("ostacolo")), "a file, not a folder"));
+        QVERIFY(QDir().mkpath(program->file(QStringLiteral("Esportate"))));
+        const QString source = picture(QStringLiteral("sorgente.jpg"), encoded(halves(QSize(1600, 1200)), "jpg", 80));
         clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"), source);
         const TPhoto loaded = named<TImageView>(sheet, "imgFoto02")->photo();
 
-        clickChoosingFile(named<TPictureButton>(sheet, "btnSalvaFoto02"), program->file("Esportate/" + typed));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnSalvaFoto02"), program->file(QStringLiteral("Esportate/") + typed));
 
         QVERIFY(named<TImageView>(sheet, "imgFoto02")->photo().sharesWith(loaded));
-        const QStringList files = QDir(program->file("Esportate")).entryList(QDir::Files);
+        const QStringList files = QDir(program->file(QStringLiteral("Esportate"))).entryList(QDir::Files);
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         if (written.isEmpty()) {
             QVERIFY(files.isEmpty());
@@ -800,7 +800,7 @@ private slots:
         }
         QVERIFY(shown.isEmpty());
         QCOMPARE(files, QStringList{written});
-        const QString path = program->file("Esportate/" + written);
+        const QString path = program->file(QStringLiteral("Esportate/") + written);
         QCOMPARE(formatOf(path), format);
         QCOMPARE(sizeOf(path), QSize(1600, 1200));
         if (format == "jpeg")
@@ -840,7 +840,7 @@ private slots:
     {
         QFETCH(QString, clickOn);
         openSheet(0);
-        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"), picture("grande.jpg", encoded(halves(QSize(4000, 3000)), "jpg", 60)));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"), picture(QStringLiteral("grande.jpg"), encoded(halves(QSize(4000, 3000)), "jpg", 60)));
         const TPhoto slotPhoto = named<TImageView>(sheet, "imgFoto02")->photo();
 
         bool closedByClick = false;
@@ -1023,7 +1023,7 @@ private slots:
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton);
         TPhotoPreparer::waitUntilIdle(); // cards 1 and 3 are read ahead, 2 is kept
         const QImage loaded = halves(QSize(333, 111));
-        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture("nuova.jpg", encoded(loaded, "jpg")));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture(QStringLiteral("nuova.jpg"), encoded(loaded, "jpg")));
         fillRequiredFields(sheet);
         save();
         shownTexts();
@@ -1071,7 +1071,7 @@ private slots:
     void aReadingUnderWayIsWaitedForNotRepeated()
     {
         QVERIFY(CompanionFiles::ensurePhotoFolder());
-        const QString path = picture("grande.jpg", encoded(halves(QSize(1600, 1200)), "jpg"));
+        const QString path = picture(QStringLiteral("grande.jpg"), encoded(halves(QSize(1600, 1200)), "jpg"));
         TPhotoPreparer preparer(2);
         const int decodes = TPhoto::counters().decodes;
         preparer.prepare(path, QSize(366, 260));

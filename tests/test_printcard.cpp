@@ -169,17 +169,17 @@ private slots:
         QTest::newRow("preview") << "cmdAnteprima" << "frmAnteprimaCartolina" << " Anteprima di stampa"
                                  << "Mostra anteprima"
                                  << QStringList{
-                                        "Anteprima di stampa",
-                                        "Questa operazione consente di visualizzare in anteprima i dati che "
-                                        "appariranno in stampa.",
-                                        "Fare clic su Mostra anteprima per visualizzare il documento sullo schermo "
-                                        "prima di eseguire la stampa su carta."};
+                                        QStringLiteral("Anteprima di stampa"),
+                                        QStringLiteral("Questa operazione consente di visualizzare in anteprima i dati che "
+                                                       "appariranno in stampa."),
+                                        QStringLiteral("Fare clic su Mostra anteprima per visualizzare il documento sullo schermo "
+                                                       "prima di eseguire la stampa su carta.")};
         QTest::newRow("print") << "cmdStampa" << "frmStampaCartolina" << " Stampa documento" << "Stampa"
-                               << QStringList{"Stampa documento",
-                                              "Questa operazione provvederà a stampare su carta il documento con i "
-                                              "dati immessi nei campi di testo.",
-                                              "Premere il pulsante Stampa per dare avvio alla stampa su carta oppure "
-                                              "premere Annulla per annullare l'operazione."};
+                               << QStringList{QStringLiteral("Stampa documento"),
+                                              QStringLiteral("Questa operazione provvederà a stampare su carta il documento con i "
+                                                             "dati immessi nei campi di testo."),
+                                              QStringLiteral("Premere il pulsante Stampa per dare avvio alla stampa su carta oppure "
+                                                             "premere Annulla per annullare l'operazione.")};
     }
 
     // The twins as they open from the sheet, and "Annulla", which closes
@@ -367,9 +367,9 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::addColumn<QSize>("size");
         for (const char* command : {"cmdStampa", "cmdAnteprima"}) {
-            const QString how = QLatin1String(command) == QLatin1String("cmdStampa") ? "print" : "preview";
-            QTest::newRow(qPrintable(how + ", 48 MP")) << command << QSize(8000, 6000);
-            QTest::newRow(qPrintable(how + ", a 1 x 12000 strip")) << command << QSize(1, 12000);
+            const QString how = QLatin1String(command) == QLatin1String("cmdStampa") ? QStringLiteral("print") : QStringLiteral("preview");
+            QTest::newRow(qPrintable(how + QStringLiteral(", 48 MP"))) << command << QSize(8000, 6000);
+            QTest::newRow(qPrintable(how + QStringLiteral(", a 1 x 12000 strip"))) << command << QSize(1, 12000);
         }
         QTest::newRow("print, 108 MP") << "cmdStampa" << QSize(12000, 9000);
         QTest::newRow("print, 200 MP") << "cmdStampa" << QSize(16330, 12250);
@@ -578,8 +578,8 @@ private slots:
             for (QAction* action : named<QToolBar>(w, "barComandi")->actions())
                 if (!action->isSeparator() && action->isVisible())
                     commands << action->objectName();
-            QCOMPARE(commands, (QStringList{"actStampa", "actZoomMeno", "actZoom", "actZoomPiu",
-                                            "actSchermoIntero", "actChiudi"}));
+            QCOMPARE(commands, (QStringList{QStringLiteral("actStampa"), QStringLiteral("actZoomMeno"), QStringLiteral("actZoom"), QStringLiteral("actZoomPiu"),
+                                            QStringLiteral("actSchermoIntero"), QStringLiteral("actChiudi")}));
             QCOMPARE(w->findChildren<QToolBar*>().size(), 1);
 
             named<QAction>(w, "actZoomPiu")->trigger();

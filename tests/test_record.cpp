@@ -126,13 +126,13 @@ void TestRecord::storeText_data()
 
     const QString nome15 = QStringLiteral("Ferrari 250 GTO");
     QTest::newRow("spaces around a 15-char name")
-        << Campo::Nome << "  " + nome15 + "  " << nome15.toLatin1() << nome15;
+        << Campo::Nome << QStringLiteral("  ") + nome15 + QStringLiteral("  ") << nome15.toLatin1() << nome15;
     QTest::newRow("control characters trimmed")
-        << Campo::Note << QString(QChar(0)) + "\t\r\n Bugatti Type 35 \x1f" + QChar(0)
+        << Campo::Note << QString(QChar(0)) + QStringLiteral("\t\r\n Bugatti Type 35 \x1f") + QChar(0)
         << QByteArray("Bugatti Type 35") << QStringLiteral("Bugatti Type 35");
     QTest::newRow("inner blanks and no-break space kept")
-        << Campo::Nome << QString(QChar(0xA0)) + "a  b\tc" << QByteArray("\xA0" "a  b\tc")
-        << QString(QChar(0xA0)) + "a  b\tc";
+        << Campo::Nome << QString(QChar(0xA0)) + QStringLiteral("a  b\tc") << QByteArray("\xA0" "a  b\tc")
+        << QString(QChar(0xA0)) + QStringLiteral("a  b\tc");
     QTest::newRow("empty") << Campo::Nome << QString() << QByteArray() << QString();
     QTest::newRow("only blanks") << Campo::Nome << QStringLiteral(" \t ") << QByteArray() << QString();
 
@@ -156,12 +156,12 @@ void TestRecord::storeText_data()
     QTest::newRow("zero-width space dropped")
         << Campo::Codice << QString::fromUtf8("AB\u200B12") << QByteArray("AB12") << QStringLiteral("AB12");
     QTest::newRow("half a surrogate pair")
-        << Campo::Nome << QString(QChar(0xD83D)) + "x" << QByteArray("?x") << QStringLiteral("?x");
+        << Campo::Nome << QString(QChar(0xD83D)) + QStringLiteral("x") << QByteArray("?x") << QStringLiteral("?x");
 
     // Cutting counts bytes: a look-alike of two bytes may be cut in half.
     const QString freccia = QString::fromUtf8("→");
-    QTest::newRow("look-alike of two bytes") << Campo::Anno << "ab" + freccia << QByteArray("ab->") << QStringLiteral("ab->");
-    QTest::newRow("cut inside a look-alike") << Campo::Anno << "abc" + freccia << QByteArray("abc-") << QStringLiteral("abc-");
+    QTest::newRow("look-alike of two bytes") << Campo::Anno << QStringLiteral("ab") + freccia << QByteArray("ab->") << QStringLiteral("ab->");
+    QTest::newRow("cut inside a look-alike") << Campo::Anno << QStringLiteral("abc") + freccia << QByteArray("abc-") << QStringLiteral("abc-");
     QTest::newRow("cut after 20 bytes, not 20 chars")
         << Campo::Scala << freccia.repeated(11) << QByteArray("->").repeated(10) << QStringLiteral("->").repeated(10);
 }

@@ -265,7 +265,7 @@ private slots:
 
     void equalLinesKeepFileOrder()
     {
-        std::vector<RigaElenco> righe {{"b", 1}, {"A", 2}, {"a", 3}, {"B", 4}, {"a", 5}};
+        std::vector<RigaElenco> righe {{QStringLiteral("b"), 1}, {QStringLiteral("A"), 2}, {QStringLiteral("a"), 3}, {QStringLiteral("B"), 4}, {QStringLiteral("a"), 5}};
         OrdinaRighe(righe);
         QList<int> numbers;
         for (const RigaElenco& r : righe)

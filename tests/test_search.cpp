@@ -160,7 +160,7 @@ private slots:
             QTest::keyClicks(field, QStringLiteral("x"));
             QTest::keyClick(field, Qt::Key_Return);
             QCOMPARE(QApplication::focusWidget(), named<QWidget>(find.get(), order[i + 1].first));
-            QVERIFY2(!highlight->isVisible() || order[i + 1].second == QLatin1String(order[i].second), order[i].second);
+            QVERIFY2(!highlight->isVisible() || QLatin1String(order[i + 1].second) == QLatin1String(order[i].second), order[i].second);
         }
         // Enter only moved the focus: no search ran.
         QVERIFY(named<QWidget>(find, "panAvvio")->isVisible());
@@ -183,8 +183,8 @@ private slots:
             }
         };
         std::unique_ptr<TfrmTrovaCartoline> find(showFind());
-        walk(find.get(), {"txtNome", "txtTipologia", "txtProduttore", "txtCodice", "txtDescrizione", "txtAnno",
-                          "txtProprietario", "txtProvenienza", "txtRarita", "txtNote", "btnCerca", "btnAnnulla"});
+        walk(find.get(), {QStringLiteral("txtNome"), QStringLiteral("txtTipologia"), QStringLiteral("txtProduttore"), QStringLiteral("txtCodice"), QStringLiteral("txtDescrizione"), QStringLiteral("txtAnno"),
+                          QStringLiteral("txtProprietario"), QStringLiteral("txtProvenienza"), QStringLiteral("txtRarita"), QStringLiteral("txtNote"), QStringLiteral("btnCerca"), QStringLiteral("btnAnnulla")});
         find.reset();
 
         TfrmInVendita forSale(sheet, sheet->state().archivePath);
@@ -192,7 +192,7 @@ private slots:
         forSale.show();
         forSale.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&forSale));
-        walk(&forSale, {"txtTrova", "lstRecords", "btnStampa", "btnTrova", "btnChiudi"});
+        walk(&forSale, {QStringLiteral("txtTrova"), QStringLiteral("lstRecords"), QStringLiteral("btnStampa"), QStringLiteral("btnTrova"), QStringLiteral("btnChiudi")});
     }
 
     void searchListsSortedLinesWithCount()
@@ -270,17 +270,17 @@ private slots:
         QTest::addColumn<QList<int>>("selected");
         // The list, sorted: 0 Alfa Romeo, 1 Bugatti rossa, 2 Ferrari rossa, 3 Lancia Città, 4 Rossa Maserati.
         QTest::newRow("repeated presses walk and wrap")
-            << QStringList{"rossa", "rossa", "rossa", "rossa"} << QList<int>{1, 2, 4, 1};
-        QTest::newRow("upper-case text alike") << QStringList{"ROSSA", "rossa"} << QList<int>{1, 2};
-        QTest::newRow("only line holding it is found again") << QStringList{"lancia", "lancia"} << QList<int>{3, 3};
+            << QStringList{QStringLiteral("rossa"), QStringLiteral("rossa"), QStringLiteral("rossa"), QStringLiteral("rossa")} << QList<int>{1, 2, 4, 1};
+        QTest::newRow("upper-case text alike") << QStringList{QStringLiteral("ROSSA"), QStringLiteral("rossa")} << QList<int>{1, 2};
+        QTest::newRow("only line holding it is found again") << QStringList{QStringLiteral("lancia"), QStringLiteral("lancia")} << QList<int>{3, 3};
         QTest::newRow("a new text starts from the first line")
-            << QStringList{"rossa", "rossa", "a", "a"} << QList<int>{1, 2, 0, 1};
-        QTest::newRow("empty text only selects the first") << QStringList{"", ""} << QList<int>{0, 0};
+            << QStringList{QStringLiteral("rossa"), QStringLiteral("rossa"), QStringLiteral("a"), QStringLiteral("a")} << QList<int>{1, 2, 0, 1};
+        QTest::newRow("empty text only selects the first") << QStringList{QString(), QString()} << QList<int>{0, 0};
         QTest::newRow("text not found keeps the selection")
-            << QStringList{"ferrari", "zzz", "zzz"} << QList<int>{2, 2, 2};
-        QTest::newRow("a leading blank is part of the text") << QStringList{" rossa", " rossa"} << QList<int>{1, 2};
+            << QStringList{QStringLiteral("ferrari"), QStringLiteral("zzz"), QStringLiteral("zzz")} << QList<int>{2, 2, 2};
+        QTest::newRow("a leading blank is part of the text") << QStringList{QStringLiteral(" rossa"), QStringLiteral(" rossa")} << QList<int>{1, 2};
         QTest::newRow("accented capital is not lowered")
-            << QStringList{"ROMEO", "CITTÀ", "città"} << QList<int>{0, 0, 3};
+            << QStringList{QStringLiteral("ROMEO"), QStringLiteral("CITTÀ"), QStringLiteral("città")} << QList<int>{0, 0, 3};
     }
 
     void findInList()
@@ -348,9 +348,9 @@ private slots:
         openSheet(cards);
         QVERIFY(CompanionFiles::ensurePhotoFolder());
         const QSize sizeA(120, 80), sizeB(60, 90);
-        QVERIFY(PhotoFixtures::writeCardPhoto(CompanionFiles::Photo::A, "Navi", 2,
+        QVERIFY(PhotoFixtures::writeCardPhoto(CompanionFiles::Photo::A, QStringLiteral("Navi"), 2,
                                               PhotoFixtures::encoded(PhotoFixtures::halves(sizeA), "JPG")));
-        QVERIFY(PhotoFixtures::writeCardPhoto(CompanionFiles::Photo::B, "Navi", 2,
+        QVERIFY(PhotoFixtures::writeCardPhoto(CompanionFiles::Photo::B, QStringLiteral("Navi"), 2,
                                               PhotoFixtures::encoded(PhotoFixtures::halves(sizeB), "JPG")));
         named<QCheckBox>(sheet, "chkInVendita")->setChecked(false);
 
@@ -622,7 +622,7 @@ private slots:
             QVERIFY(!forSale->isVisible());
         }));
         QCOMPARE(opened, 3);
-        QCOMPARE(seen, (QStringList{"cartoline", "", "cartoline", "", "0"}));
+        QCOMPARE(seen, (QStringList{QStringLiteral("cartoline"), QString(), QStringLiteral("cartoline"), QString(), QStringLiteral("0")}));
         QVERIFY(sheet->findChildren<TfrmRiepilogo*>().isEmpty());
     }
 };

@@ -44,7 +44,7 @@ class TestSlideshow : public QObject, public SheetProgramTest {
     // An archive of `records` cards, each with photo A (and B) files.
     void openSheet(int records)
     {
-        archivePath = program->file(kArchive + ".dbm");
+        archivePath = program->file(kArchive + QStringLiteral(".dbm"));
         writeArchive(archivePath, records);
         QVERIFY(CompanionFiles::ensurePhotoFolder());
         for (int n = 1; n <= records; ++n) {
@@ -91,9 +91,9 @@ private slots:
         QTest::addColumn<QList<int>>("shown");        // before the first tick, then after each tick
         QTest::addColumn<QStringList>("positions");   // after each tick
         QTest::newRow("three cards") << 3 << QList<int>{kBanner, 1, 2, 3, 3, 1, 2}
-                                     << QStringList{"1", "2", "3", "0", "1", "2"};
+                                     << QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")};
         QTest::newRow("one card alternates") << 1 << QList<int>{kBanner, 1, 1, 1, 1}
-                                             << QStringList{"1", "0", "1", "0"};
+                                             << QStringList{QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("0")};
     }
 
     void walksTheCardsRoundAndRound()

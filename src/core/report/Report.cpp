@@ -33,7 +33,7 @@ double fontLineHeightMm(const QFont& font, QPaintDevice* device)
 QString visiblePart(const QFontMetricsF& metrics, const QString& line, double width)
 {
     // Most lines fit for sure, and a long list should not be measured twice.
-    if (line.size() * metrics.maxWidth() <= width || metrics.horizontalAdvance(line) <= width)
+    if (double(line.size()) * metrics.maxWidth() <= width || metrics.horizontalAdvance(line) <= width)
         return line;
     qsizetype low = 0;
     qsizetype high = line.size();
@@ -158,7 +158,7 @@ void TReportText::paint(const Canvas& canvas) const
     painter.setFont(m_font);
     painter.setPen(m_textColor);
     const double pitchMm = m_lineHeight > 0 ? m_lineHeight : fontLineHeightMm(m_font, painter.device());
-    const double blockMm = pitchMm * m_lines.size();
+    const double blockMm = pitchMm * double(m_lines.size());
     double topMm = rect().top();
     if (m_alignment & Qt::AlignVCenter)
         topMm += (rect().height() - blockMm) / 2;
@@ -182,7 +182,7 @@ void TReportText::paint(const Canvas& canvas) const
     const Qt::Alignment horizontal = m_alignment & Qt::AlignHorizontal_Mask;
     const int flags = int(horizontal) | Qt::AlignVCenter | Qt::TextSingleLine;
     for (qsizetype i = first; i <= last; ++i) {
-        const QRectF lineBox = canvas.toDevice(QRectF(rect().left(), topMm + i * pitchMm, rect().width(), pitchMm));
+        const QRectF lineBox = canvas.toDevice(QRectF(rect().left(), topMm + double(i) * pitchMm, rect().width(), pitchMm));
         const QString& line = m_lines.at(i);
         if (horizontal == Qt::AlignLeft || horizontal == 0)
             painter.drawText(lineBox, flags, visiblePart(metrics, line, lineBox.width()));

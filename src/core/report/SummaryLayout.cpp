@@ -48,7 +48,7 @@ void TSummaryLayout::fill(const QString& title, const QStringList& lines, const 
     find<TReportText>(QStringLiteral("txtPagina"))->setText(printLine(when));
     TReportText* txtRiepilogo = find<TReportText>(QStringLiteral("txtRiepilogo"));
     txtRiepilogo->setLines(lines);
-    const double heightUnits = lines.size() * kLineUnits;
+    const double heightUnits = double(lines.size()) * kLineUnits;
     txtRiepilogo->setHeight(Report::unitsToMm(heightUnits));
     findBand(QStringLiteral("MasterData"))->setHeight(Report::unitsToMm(heightUnits + kBandPaddingUnits));
     prepare();
