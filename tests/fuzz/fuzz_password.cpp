@@ -8,7 +8,7 @@
 
 #include "core/access/Crypt.h"
 #include "core/access/PasswordStore.h"
-#include "core/archive/ProgramFolder.h"
+#include "core/formats/Text.h"
 
 
 namespace {
@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool changed = PasswordStore::writeValue(store, enciphered);
     FUZZ_CHECK(changed == parsed.has_value());
     if (changed)
-        FUZZ_CHECK(PasswordStore::readPassword(store) == std::optional<QString>(ProgramFolder::trimmed(password)));
+        FUZZ_CHECK(PasswordStore::readPassword(store) == std::optional<QString>(Text::trimmed(password)));
     else
         FUZZ_CHECK(PhotoFixtures::readFile(store) == storeBytes);
     return 0;

@@ -5,7 +5,7 @@
 #include "FuzzSupport.h"
 
 #include "core/formats/CodePage.h"
-#include "core/archive/ProgramFolder.h"
+#include "core/formats/Text.h"
 #include "core/archive/Scheda.h"
 
 #include <cstring>
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(CodePage::encode(text) == expected);
         const QByteArrayView trimmed = scheda.VistaCampoRifilata(d.campo);
         FUZZ_CHECK(isTrimmedBytes(trimmed));
-        FUZZ_CHECK(CodePage::encode(ProgramFolder::trimmed(text)) == trimmed.toByteArray());
+        FUZZ_CHECK(CodePage::encode(Text::trimmed(text)) == trimmed.toByteArray());
     }
 
     // Re-encoding every field's trimmed text gives a valid record that reads
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         again.ScriviCampo(d.campo, scheda.LeggiCampo(d.campo));
     FUZZ_CHECK(isValid(again));
     for (const DescrizioneCampo& d : Campi)
-        FUZZ_CHECK(again.LeggiCampo(d.campo) == ProgramFolder::trimmed(scheda.LeggiCampo(d.campo)));
+        FUZZ_CHECK(again.LeggiCampo(d.campo) == Text::trimmed(scheda.LeggiCampo(d.campo)));
     FUZZ_CHECK(again.LeggiInVendita() == scheda.LeggiInVendita() || !isValid(scheda));
     if (isValid(scheda))
         FUZZ_CHECK(again == scheda);
@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(after.mid(d.offset + 1 + length, d.capacita - length) == QByteArray(d.capacita - length, '\0'));
     // (Past 255 characters the text is cut before it is encoded, which may
     // split a letter from its accent, so only shorter texts are compared.)
-    const QString trimmedText = ProgramFolder::trimmed(text);
+    const QString trimmedText = Text::trimmed(text);
     const QByteArray encoded = CodePage::encode(trimmedText);
     if (trimmedText.size() <= 255)
         FUZZ_CHECK(encoded.startsWith(written.ByteCampo(d.campo)));

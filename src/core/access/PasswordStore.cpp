@@ -6,6 +6,7 @@
 
 #include "core/access/Crypt.h"
 #include "core/archive/ProgramFolder.h"
+#include "core/formats/Text.h"
 #include "core/archive/SaveFile.h"
 
 namespace {
@@ -205,7 +206,7 @@ std::optional<QString> readPassword(const QString& file)
     const std::optional<QString> plain = Crypt::Decrypt(*value);
     if (!plain)
         return std::nullopt;
-    return ProgramFolder::trimmed(*plain);
+    return Text::trimmed(*plain);
 }
 
 QString normalised(const QString& typed)
@@ -214,7 +215,7 @@ QString normalised(const QString& typed)
     for (QChar& c : text)
         if (c >= u'a' && c <= u'z')
             c = QChar(char16_t(c.unicode() - u'a' + u'A'));
-    return ProgramFolder::trimmed(text);
+    return Text::trimmed(text);
 }
 
 QString refusal(const QString& password)

@@ -6,6 +6,7 @@
 #include <QSaveFile>
 
 #include "core/archive/ProgramFolder.h"
+#include "core/formats/Text.h"
 #include "core/archive/SaveFile.h"
 
 #ifdef Q_OS_UNIX
@@ -60,7 +61,7 @@ QString photoFolder()
 
 QString photoPath(Photo which, const QString& archiveName, qint32 record)
 {
-    return photoFolder() + QLatin1Char('/') + ProgramFolder::trimmed(archiveName)
+    return photoFolder() + QLatin1Char('/') + Text::trimmed(archiveName)
            + (which == Photo::A ? QStringLiteral("_Foto_A_") : QStringLiteral("_Foto_B_"))
            + QString::number(record) + QStringLiteral(".jpg");
 }
@@ -79,7 +80,7 @@ QString attachmentsFolder()
 
 QString attachmentPath(const QString& name)
 {
-    return attachmentsFolder() + ProgramFolder::trimmed(name);
+    return attachmentsFolder() + Text::trimmed(name);
 }
 
 QString overwriteQuestion()
@@ -90,7 +91,7 @@ QString overwriteQuestion()
 
 CopyResult copyIntoAttachments(const QString& source, const QString& bareName, const OverwriteAsk& ask)
 {
-    const QString name = ProgramFolder::trimmed(bareName);
+    const QString name = Text::trimmed(bareName);
     if (name.isEmpty())
         return CopyResult::Failed;
     const QString destination = attachmentPath(name);

@@ -12,8 +12,4 @@ QString path();
 // executable's own one. An empty text goes back to the executable's folder.
 void setOverride(const QString& folder);
 
-// Text trimmed as everywhere in the program: every leading and trailing
-// character whose code is 32 or less is removed.
-QString trimmed(const QString& text);
-
 } // namespace ProgramFolder

@@ -1,7 +1,7 @@
 #include "core/archive/Scheda.h"
 
 #include "core/formats/CodePage.h"
-#include "core/archive/ProgramFolder.h"
+#include "core/formats/Text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -43,7 +43,7 @@ QStringView primiCaratteri(QStringView testo, qsizetype n)
 void TScheda::ScriviCampo(Campo campo, const QString& testo)
 {
     const DescrizioneCampo& d = descrizione(campo);
-    const QString pulito = ProgramFolder::trimmed(testo);
+    const QString pulito = Text::trimmed(testo);
     const QByteArray byte = CodePage::encode(primiCaratteri(pulito, kMaxCaratteri));
     const qsizetype n = std::min<qsizetype>(std::min(byte.size(), kMaxByte), d.capacita);
     char* campoByte = m_byte.data() + d.offset;

@@ -10,6 +10,7 @@
 #include "core/archive/Archivio.h"
 #include "core/formats/CodePage.h"
 #include "core/archive/ProgramFolder.h"
+#include "core/formats/Text.h"
 #include "core/archive/SaveFile.h"
 
 namespace Esportazione {
@@ -140,7 +141,7 @@ void accodaByte(QByteArrayView byte, QByteArray& out, char precedente = 0)
 void accodaTesto(const QString& testo, QByteArray& out)
 {
     char precedente = 0;
-    CodePage::forEachCharacter(ProgramFolder::trimmed(testo), [&out, &precedente](char32_t carattere) {
+    CodePage::forEachCharacter(Text::trimmed(testo), [&out, &precedente](char32_t carattere) {
         if (QChar::isSurrogate(carattere))
             carattere = QChar::ReplacementCharacter; // half a pair is no character
         const int byte = CodePage::byteOf(carattere);

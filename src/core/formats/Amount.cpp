@@ -5,7 +5,7 @@
 #include <string>
 #include <system_error>
 
-#include "core/archive/ProgramFolder.h"
+#include "core/formats/Text.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ double Arrotonda(double value, int decimals)
 
 std::optional<double> LeggiImporto(const QString& text)
 {
-    const QString t = ProgramFolder::trimmed(text);
+    const QString t = Text::trimmed(text);
     qsizetype pos = 0;
     bool negative = false;
     if (pos < t.size() && (t.at(pos) == QLatin1Char('+') || t.at(pos) == QLatin1Char('-')))
@@ -116,7 +116,7 @@ std::optional<double> LeggiImporto(const QString& text)
 
 QString NormalizzaImporto(const QString& text)
 {
-    if (ProgramFolder::trimmed(text).isEmpty())
+    if (Text::trimmed(text).isEmpty())
         return kZero;
     const std::optional<double> value = LeggiImporto(text);
     if (!value)
@@ -137,6 +137,6 @@ QString NormalizzaImporto(const QString& text)
     if (!result.contains(QLatin1Char(',')))
         result += QStringLiteral(",00");
     if (result.size() >= 2 && result.at(result.size() - 2) == QLatin1Char(','))
-        result = ProgramFolder::trimmed(result) + QLatin1Char('0');
+        result = Text::trimmed(result) + QLatin1Char('0');
     return result;
 }

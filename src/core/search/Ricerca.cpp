@@ -3,7 +3,7 @@
 #include "core/search/RigaRiepilogo.h"
 #include "core/archive/Archivio.h"
 #include "core/formats/CodePage.h"
-#include "core/archive/ProgramFolder.h"
+#include "core/formats/Text.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -32,7 +32,7 @@ CriteriRicerca::CriteriRicerca(const QStringList& testi)
 {
     for (int i = 0; i < Numero && i < testi.size(); ++i) {
         const QString& testo = testi[i];
-        if (!ProgramFolder::trimmed(testo).isEmpty())
+        if (!Text::trimmed(testo).isEmpty())
             ++m_richiesti;
         // Matching is done on the stored bytes: lowering A-Z in the text is
         // lowering the same bytes, and a character the code page lacks can

@@ -5,6 +5,7 @@
 
 #include "core/archive/Catalogue.h"
 #include "core/archive/ProgramFolder.h"
+#include "core/formats/Text.h"
 #include "gui/catalogue/Instructions.h"
 #include "gui/shell/GuideTexts.h"
 #include "gui/shell/frmGuida.h"
@@ -108,20 +109,20 @@ void TfrmApriCatalogo::btnApriClick()
                                               "premere il pulsante Apri archivio."));
         return;
     }
-    lblFile->setText(ProgramFolder::path() + ProgramFolder::trimmed(lstFiles->currentItem()->text()));
+    lblFile->setText(ProgramFolder::path() + Text::trimmed(lstFiles->currentItem()->text()));
     lblMemory->setText(QStringLiteral("cartoline"));
     close();
 }
 
 void TfrmApriCatalogo::FormClose()
 {
-    const QString memory = ProgramFolder::trimmed(lblMemory->text());
+    const QString memory = Text::trimmed(lblMemory->text());
     if (memory == QLatin1String("avvio")) {
         emit closed();
     } else if (memory == QLatin1String("cartoline")) {
         const QString entry = lstFiles->currentItem() ? lstFiles->currentItem()->text() : QString();
-        lblFile->setText(ProgramFolder::path() + ProgramFolder::trimmed(entry));
-        emit archiveChosen(ProgramFolder::trimmed(lblFile->text()), Catalogue::nameOfEntry(entry));
+        lblFile->setText(ProgramFolder::path() + Text::trimmed(entry));
+        emit archiveChosen(Text::trimmed(lblFile->text()), Catalogue::nameOfEntry(entry));
     }
 }
 
@@ -140,7 +141,7 @@ void TfrmApriCatalogo::btnEliminaClick()
                                                "che il file eliminato non potrà essere recuperato.\r\n\r\nSi conferma "
                                                "l'eliminazione dell'archivio?")))
         return;
-    lblFile->setText(ProgramFolder::path() + ProgramFolder::trimmed(lstFiles->currentItem()->text()));
+    lblFile->setText(ProgramFolder::path() + Text::trimmed(lstFiles->currentItem()->text()));
     if (Catalogue::remove(lblFile->text()))
         Dialogs::information(this, QStringLiteral("L'archivio di modellini è stato eliminato con successo."));
     lblMemory->setText(QStringLiteral("avvio"));

@@ -6,7 +6,7 @@
 
 #include "core/archive/Archivio.h"
 #include "core/archive/Catalogue.h"
-#include "core/archive/ProgramFolder.h"
+#include "core/formats/Text.h"
 #include "gui/catalogue/Instructions.h"
 #include "gui/shell/GuideTexts.h"
 #include "gui/shell/frmGuida.h"
@@ -86,7 +86,7 @@ bool TfrmCreaCatalogo::eventFilter(QObject* watched, QEvent* event)
 void TfrmCreaCatalogo::btnApplicaClick()
 {
     lblFile->clear();
-    const QString name = ProgramFolder::trimmed(txtFile->text());
+    const QString name = Text::trimmed(txtFile->text());
     switch (Catalogue::checkName(name)) {
     case Catalogue::NameCheck::Fine:
         break;

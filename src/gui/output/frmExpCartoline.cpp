@@ -15,7 +15,7 @@
 #include "gui/shell/GuideTexts.h"
 #include "gui/shell/frmGuida.h"
 #include "core/archive/Archivio.h"
-#include "core/archive/ProgramFolder.h"
+#include "core/formats/Text.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/Hints.h"
 #include "gui/widgets/Look.h"
@@ -44,7 +44,7 @@ TfrmExpCartoline::TfrmExpCartoline(QWidget* owner, const QString& archivePath)
     : TFixedDialog(owner, QStringLiteral("frmExpCartoline"),
                    QStringLiteral(" Esporta archivio modellini in Excel"), QSize(862, 560), Look::steelBlue,
                    Qt::white),
-      m_archivePath(ProgramFolder::trimmed(archivePath)), m_modello(new TModelloSchede(this))
+      m_archivePath(Text::trimmed(archivePath)), m_modello(new TModelloSchede(this))
 {
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("panSfondo"));

@@ -7,7 +7,7 @@
 
 #include "core/archive/Archivio.h"
 #include "core/archive/CompanionFiles.h"
-#include "core/archive/ProgramFolder.h"
+#include "core/formats/Text.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/ImageView.h"
 #include "gui/widgets/PictureButton.h"
@@ -26,7 +26,7 @@ const TPhoto& banner()
 } // namespace
 
 TfrmSlideshow_Euro_01::TfrmSlideshow_Euro_01(QWidget* owner, const QString& archivePath, const QString& archiveName)
-    : TfrmZoom(owner), m_archivePath(ProgramFolder::trimmed(archivePath)), m_archiveName(archiveName)
+    : TfrmZoom(owner), m_archivePath(Text::trimmed(archivePath)), m_archiveName(archiveName)
 {
     setObjectName(QStringLiteral("frmSlideshow_Euro_01"));
     setWindowTitle(QStringLiteral(" Slide Show Modellini"));

@@ -7,7 +7,7 @@
 #include <exception>
 
 #include "gui/output/ReportOutput.h"
-#include "core/archive/ProgramFolder.h"
+#include "core/formats/Text.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/ImageView.h"
 #include "gui/widgets/Look.h"
@@ -175,7 +175,7 @@ bool TCardOutputWindow::fillAndOutput()
         TReportText* text = repDocumento.find<TReportText>(QString::fromLatin1(name));
         if (!text)
             return false;
-        text->setText(ProgramFolder::trimmed(source));
+        text->setText(Text::trimmed(source));
     }
     repDocumento.prepare();
 

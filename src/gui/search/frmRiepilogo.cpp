@@ -9,7 +9,7 @@
 #include "core/search/RigaRiepilogo.h"
 #include "gui/widgets/Banner.h"
 #include "core/archive/Archivio.h"
-#include "core/archive/ProgramFolder.h"
+#include "core/formats/Text.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/Look.h"
 
@@ -24,7 +24,7 @@ TfrmRiepilogo::TfrmRiepilogo(QWidget* owner, const QString& archivePath, const Q
                              const QString& caption, const QString& bannerPicture, const QString& bannerText,
                              const QString& titoloStampa, QString& ultimaRicerca)
     : TFixedDialog(owner, objectName, caption, QSize(862, 560), Look::steelBlue, Qt::white),
-      m_archivio(ProgramFolder::trimmed(archivePath)), m_titoloStampa(titoloStampa), m_ultimaRicerca(ultimaRicerca)
+      m_archivio(Text::trimmed(archivePath)), m_titoloStampa(titoloStampa), m_ultimaRicerca(ultimaRicerca)
 {
     panContainer = new QWidget(this);
     panContainer->setObjectName(QStringLiteral("panContainer"));

@@ -11,7 +11,7 @@
 #include "core/system/TMisc.h"
 #include "core/formats/CodePage.h"
 #include "core/archive/CompanionFiles.h"
-#include "core/archive/ProgramFolder.h"
+#include "core/formats/Text.h"
 #include "core/archive/Scheda.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
@@ -29,7 +29,7 @@ QString throughRecord(const QString& text)
 {
     TScheda record;
     record.ScriviCampo(Campo::File01, text);
-    return ProgramFolder::trimmed(record.LeggiCampo(Campo::File01));
+    return Text::trimmed(record.LeggiCampo(Campo::File01));
 }
 
 QLabel* caption(QWidget* parent, const QString& name, const QString& text, QPoint at)
@@ -59,10 +59,10 @@ QString TfrmAllegaCartella::storedName(const QString& name)
 {
     // The code page's look-alikes include slashes (a fraction slash becomes
     // "/"): a name must never lead out of the attachments folder.
-    QString converted = CodePage::decode(CodePage::encode(ProgramFolder::trimmed(name)));
+    QString converted = CodePage::decode(CodePage::encode(Text::trimmed(name)));
     converted.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
     const QString kept = throughRecord(converted);
-    if (kept == ProgramFolder::trimmed(converted))
+    if (kept == Text::trimmed(converted))
         return kept;
     // Too long for the record: shorten the part before the extension, so
     // that the copy still opens with the right program. The converted text
@@ -198,7 +198,7 @@ void TfrmAllegaCartella::buildSlot(int index)
 
     // "Apri" follows the name, also when the window fills it on opening.
     connect(name, &QLineEdit::textChanged, open,
-            [open](const QString& text) { open->setEnabled(!ProgramFolder::trimmed(text).isEmpty()); });
+            [open](const QString& text) { open->setEnabled(!Text::trimmed(text).isEmpty()); });
 
     switch (index) {
     case 0:
@@ -264,8 +264,8 @@ void TfrmAllegaCartella::clearName(int index)
 void TfrmAllegaCartella::subCopiaDallaScheda(const TAttachments& attachments)
 {
     for (int i = 0; i < 3; ++i) {
-        m_slots[i].name->setText(ProgramFolder::trimmed(attachments[size_t(i)].name));
-        m_slots[i].description->setText(ProgramFolder::trimmed(attachments[size_t(i)].description));
+        m_slots[i].name->setText(Text::trimmed(attachments[size_t(i)].name));
+        m_slots[i].description->setText(Text::trimmed(attachments[size_t(i)].description));
     }
 }
 
@@ -273,8 +273,8 @@ void TfrmAllegaCartella::btnApplicaClick()
 {
     TAttachments result;
     for (int i = 0; i < 3; ++i)
-        result[size_t(i)] = {ProgramFolder::trimmed(m_slots[i].name->text()),
-                             ProgramFolder::trimmed(m_slots[i].description->text())};
+        result[size_t(i)] = {Text::trimmed(m_slots[i].name->text()),
+                             Text::trimmed(m_slots[i].description->text())};
     emit applied(result);
     accept();
 }

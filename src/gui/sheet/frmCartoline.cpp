@@ -19,7 +19,7 @@
 #include "gui/shell/GuideTexts.h"
 #include "gui/shell/frmGuida.h"
 #include "core/archive/Archivio.h"
-#include "core/archive/ProgramFolder.h"
+#include "core/formats/Text.h"
 #include "core/archive/Scheda.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/Hints.h"
@@ -154,7 +154,7 @@ void TfrmCartoline::setNumber(qint32 number)
 
 void TfrmCartoline::openArchive(const QString& path, const QString& name)
 {
-    m_state.archivePath = ProgramFolder::trimmed(path);
+    m_state.archivePath = Text::trimmed(path);
     m_state.archiveName = name;
     mirrorState();
 }
@@ -389,7 +389,7 @@ bool TfrmCartoline::subRichiamaScheda(int n)
         archive.ApriArchivio(m_state.archivePath);
         const TScheda record = archive.LeggiScheda(n);
         for (const Field& f : m_fields)
-            f.edit->setText(ProgramFolder::trimmed(record.LeggiCampo(f.recordField)));
+            f.edit->setText(Text::trimmed(record.LeggiCampo(f.recordField)));
         switch (record.LeggiInVendita()) {
         case StatoVendita::InVendita: chkInVendita->setChecked(true); break;
         case StatoVendita::NonInVendita: chkInVendita->setChecked(false); break;
@@ -398,8 +398,8 @@ bool TfrmCartoline::subRichiamaScheda(int n)
         const Campo names[] = {Campo::File01, Campo::File02, Campo::File03};
         const Campo descriptions[] = {Campo::Desc01, Campo::Desc02, Campo::Desc03};
         for (size_t i = 0; i < m_state.attachments.size(); ++i)
-            m_state.attachments[i] = {ProgramFolder::trimmed(record.LeggiCampo(names[i])),
-                                      ProgramFolder::trimmed(record.LeggiCampo(descriptions[i]))};
+            m_state.attachments[i] = {Text::trimmed(record.LeggiCampo(names[i])),
+                                      Text::trimmed(record.LeggiCampo(descriptions[i]))};
         m_state.number = n;
         mirrorState();
         archive.ChiudiArchivio();
@@ -497,7 +497,7 @@ void TfrmCartoline::cmdSalvaClick()
         {txtScala, "Attenzione: per salvare la scheda è necessario indicare la riduzione in scala del modellino."},
     };
     for (const auto& [edit, warning] : required) {
-        if (ProgramFolder::trimmed(edit->text()).isEmpty()) {
+        if (Text::trimmed(edit->text()).isEmpty()) {
             Dialogs::warning(this, QString::fromUtf8(warning));
             edit->setFocus();
             return;

@@ -10,7 +10,7 @@
 #include "gui/widgets/Banner.h"
 #include "core/access/Crypt.h"
 #include "core/access/PasswordStore.h"
-#include "core/archive/ProgramFolder.h"
+#include "core/formats/Text.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/FixedWindow.h"
 #include "gui/widgets/Look.h"
@@ -127,9 +127,9 @@ QFrame* TfrmCambiaPassword::highlightOf(QObject* field) const
 
 void TfrmCambiaPassword::updateOK()
 {
-    cmdOK->setEnabled(!ProgramFolder::trimmed(txtPasswordOld->text()).isEmpty()
-                      && !ProgramFolder::trimmed(txtPasswordNew->text()).isEmpty()
-                      && !ProgramFolder::trimmed(txtConferma->text()).isEmpty());
+    cmdOK->setEnabled(!Text::trimmed(txtPasswordOld->text()).isEmpty()
+                      && !Text::trimmed(txtPasswordNew->text()).isEmpty()
+                      && !Text::trimmed(txtConferma->text()).isEmpty());
 }
 
 bool TfrmCambiaPassword::eventFilter(QObject* watched, QEvent* event)
@@ -171,7 +171,7 @@ void TfrmCambiaPassword::cmdOKClick()
         Dialogs::plain(this, changeErrorMessage());
         return;
     }
-    lblMemory->setText(ProgramFolder::trimmed(*plain));
+    lblMemory->setText(Text::trimmed(*plain));
 
     const QString old = PasswordStore::normalised(txtPasswordOld->text());
     if (old.isEmpty() || old != lblMemory->text()) {
@@ -182,7 +182,7 @@ void TfrmCambiaPassword::cmdOKClick()
     }
     // Compared as typed: a confirmation differing only in letter case is
     // refused, although both would be stored alike.
-    if (ProgramFolder::trimmed(txtPasswordNew->text()) != ProgramFolder::trimmed(txtConferma->text())) {
+    if (Text::trimmed(txtPasswordNew->text()) != Text::trimmed(txtConferma->text())) {
         Dialogs::plain(this, notConfirmedMessage());
         txtPasswordNew->clear();
         txtConferma->clear();

@@ -9,7 +9,7 @@
 
 #include "gui/widgets/Banner.h"
 #include "core/access/PasswordStore.h"
-#include "core/archive/ProgramFolder.h"
+#include "core/formats/Text.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/FixedWindow.h"
 #include "gui/widgets/Look.h"
@@ -69,7 +69,7 @@ TfrmPassword::TfrmPassword(QWidget* parent) : TGradientPanel(Look::steelBlue, Qt
 
     connect(txtPassword, &QLineEdit::textChanged, this, &TfrmPassword::updateOK);
     connect(txtPassword, &QLineEdit::returnPressed, this, [this] {
-        if (!ProgramFolder::trimmed(txtPassword->text()).isEmpty())
+        if (!Text::trimmed(txtPassword->text()).isEmpty())
             cmdOKClick();
     });
     connect(cmdOK, &QPushButton::clicked, this, &TfrmPassword::cmdOKClick);
@@ -90,7 +90,7 @@ QString TfrmPassword::readErrorMessage()
 
 void TfrmPassword::updateOK()
 {
-    cmdOK->setEnabled(!ProgramFolder::trimmed(txtPassword->text()).isEmpty());
+    cmdOK->setEnabled(!Text::trimmed(txtPassword->text()).isEmpty());
 }
 
 bool TfrmPassword::eventFilter(QObject* watched, QEvent* event)
