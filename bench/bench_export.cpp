@@ -16,7 +16,7 @@
 #include <memory>
 
 #include "core/export/Export.h"
-#include "gui/output/GrigliaSchede.h"
+#include "gui/output/ExportGrid.h"
 #include "gui/output/frmExpCartoline.h"
 #include "core/system/TMisc.h"
 #include "gui/widgets/Dialogs.h"
@@ -78,7 +78,7 @@ void BM_WindowShowAndExport(benchmark::State& state)
         memoria = BenchSupport::heapMB() - prima;
         state.ResumeTiming();
         window->cmdEsportaClick();
-        if (named<TGrigliaSchede>(window, "grdRecords")->model()->rowCount() != kSchede)
+        if (named<TExportGrid>(window, "grdRecords")->model()->rowCount() != kSchede)
             state.SkipWithError("the grid was not filled");
     }
     state.counters["window_heap_MB"] = memoria;

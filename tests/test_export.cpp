@@ -16,7 +16,7 @@
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
 #include "core/export/Export.h"
-#include "gui/output/GrigliaSchede.h"
+#include "gui/output/ExportGrid.h"
 #include "gui/output/frmExpCartoline.h"
 #include "gui/sheet/frmCartoline.h"
 #include "gui/widgets/Banner.h"
@@ -85,7 +85,7 @@ class TestExport : public QObject, public SheetProgramTest {
 
     QString cell(TfrmExpCartoline* window, int row, int column)
     {
-        QAbstractItemModel* model = named<TGrigliaSchede>(window, "grdRecords")->model();
+        QAbstractItemModel* model = named<TExportGrid>(window, "grdRecords")->model();
         return model->data(model->index(row, column)).toString();
     }
 
@@ -122,7 +122,7 @@ private slots:
             {"cmdEsci", {766, 15, 40, 50}},    {"grdRecords", {8, 80, 821, 409}},
             {"panInfo", {14, 499, 809, 20}},
         };
-        QWidget* panel = named<TGrigliaSchede>(window, "grdRecords")->parentWidget();
+        QWidget* panel = named<TExportGrid>(window, "grdRecords")->parentWidget();
         QCOMPARE(panel->geometry().center(), window->rect().center());
         QCOMPARE(panel->size(), QSize(837, 533));
         for (const auto& [name, place] : places) {
@@ -164,10 +164,10 @@ private slots:
         const QString archive = program->file(QStringLiteral("Navi.dbm"));
         writeCards(archive);
         TfrmExpCartoline* window = showWindow(archive);
-        QAbstractItemModel* model = named<TGrigliaSchede>(window, "grdRecords")->model();
+        QAbstractItemModel* model = named<TExportGrid>(window, "grdRecords")->model();
         QCOMPARE(model->columnCount(), 23);
         QCOMPARE(model->headerData(column, Qt::Horizontal).toString(), header);
-        QCOMPARE(named<TGrigliaSchede>(window, "grdRecords")->columnWidth(column), width);
+        QCOMPARE(named<TExportGrid>(window, "grdRecords")->columnWidth(column), width);
         QCOMPARE(bool(model->flags(model->index(0, column)) & Qt::ItemIsEditable), editable);
     }
 
@@ -187,7 +187,7 @@ private slots:
         if (exists)
             writeArchive(archive, 0);
         TfrmExpCartoline* window = showWindow(archive);
-        TGrigliaSchede* grid = named<TGrigliaSchede>(window, "grdRecords");
+        TExportGrid* grid = named<TExportGrid>(window, "grdRecords");
         QCOMPARE(grid->model()->rowCount(), 10);
         for (int r = 0; r < 10; ++r) {
             for (int c = 0; c < 23; ++c)
@@ -208,7 +208,7 @@ private slots:
         sheet->openArchive(archive, QStringLiteral("Navi"));
         QVERIFY(sheet->subMostraScheda(2));
         TfrmExpCartoline* window = showWindow(archive);
-        QCOMPARE(named<TGrigliaSchede>(window, "grdRecords")->model()->rowCount(), 3);
+        QCOMPARE(named<TExportGrid>(window, "grdRecords")->model()->rowCount(), 3);
         const QStringList names = {QStringLiteral("Fiat 500"), QStringLiteral("Vespa 125"),
                                    QStringLiteral("Amerigo Vespucci")};
         for (int r = 0; r < 3; ++r) {
@@ -219,7 +219,7 @@ private slots:
             QCOMPARE(cell(window, r, 22), r == 1 ? QStringLiteral("Sì") : QStringLiteral("No"));
         }
         QCOMPARE(cell(window, 0, 7), QStringLiteral("0,00"));
-        QCOMPARE(named<TGrigliaSchede>(window, "grdRecords")->rowHeight(2), 21);
+        QCOMPARE(named<TExportGrid>(window, "grdRecords")->rowHeight(2), 21);
         QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("2"));
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
@@ -231,7 +231,7 @@ private slots:
         const QString archive = program->file(QStringLiteral("Quaranta.dbm"));
         writeArchive(archive, 40);
         TfrmExpCartoline* window = showWindow(archive);
-        TGrigliaSchede* grid = named<TGrigliaSchede>(window, "grdRecords");
+        TExportGrid* grid = named<TExportGrid>(window, "grdRecords");
         QTableView* numbers = grid->colonnaFissa();
         grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
         grid->verticalScrollBar()->setValue(10 * 21 + 7);
@@ -272,7 +272,7 @@ private slots:
         writeCards(archive);
         const QByteArray archiveBefore = PhotoFixtures::readFile(archive);
         TfrmExpCartoline* window = showWindow(archive);
-        TGrigliaSchede* grid = named<TGrigliaSchede>(window, "grdRecords");
+        TExportGrid* grid = named<TExportGrid>(window, "grdRecords");
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window));
 
@@ -379,15 +379,15 @@ private slots:
         QCursor::setPos(2000, 2000);
         const std::pair<QWidget*, QString> steps[] = {
             {named<TPictureButton>(window, "cmdEsporta"), QStringLiteral("Esporta l'archivio in formato Microsoft Excel.")},
-            {named<TGrigliaSchede>(window, "grdRecords")->viewport(), QString()},
+            {named<TExportGrid>(window, "grdRecords")->viewport(), QString()},
             {named<TPictureButton>(window, "cmdGuida"), QStringLiteral("Visualizza la pagina della guida sensibile al contesto.")},
             {named<QLabel>(window, "panInfo"), QString()},
             {named<TPictureButton>(window, "cmdEsci"), QStringLiteral("Esci da questo ambiente di lavoro.")},
             {named<TBanner>(window, "imgLogo"), QString()},
             {named<TPictureButton>(window, "cmdEsporta"), QStringLiteral("Esporta l'archivio in formato Microsoft Excel.")},
-            {named<TGrigliaSchede>(window, "grdRecords")->horizontalHeader(), QString()},
+            {named<TExportGrid>(window, "grdRecords")->horizontalHeader(), QString()},
             {named<TPictureButton>(window, "cmdGuida"), QStringLiteral("Visualizza la pagina della guida sensibile al contesto.")},
-            {named<TGrigliaSchede>(window, "grdRecords")->colonnaFissa()->viewport(), QString()},
+            {named<TExportGrid>(window, "grdRecords")->colonnaFissa()->viewport(), QString()},
         };
         for (const auto& [widget, hint] : steps) {
             QTest::mouseMove(widget, widget->rect().center());
@@ -430,7 +430,7 @@ private slots:
         bool modal = false;
         QVERIFY(whileModal<TfrmExpCartoline>(sheet, named<TPictureButton>(sheet, "cmdEsporta"), [&](TfrmExpCartoline* window) {
             modal = window->isModal() && QApplication::activeModalWidget() == window;
-            rows = named<TGrigliaSchede>(window, "grdRecords")->model()->rowCount();
+            rows = named<TExportGrid>(window, "grdRecords")->model()->rowCount();
             named<TPictureButton>(window, "cmdEsci")->click();
             QVERIFY(!window->isVisible()); // closed by its own button
         }));

@@ -8,8 +8,8 @@
 #include <QScrollBar>
 #include <QShowEvent>
 
-#include "gui/output/GrigliaSchede.h"
-#include "gui/output/ModelloSchede.h"
+#include "gui/output/ExportGrid.h"
+#include "gui/output/ExportModel.h"
 #include "gui/widgets/Banner.h"
 #include "core/system/TMisc.h"
 #include "gui/shell/GuideTexts.h"
@@ -44,7 +44,7 @@ TfrmExpCartoline::TfrmExpCartoline(QWidget* owner, const QString& archivePath)
     : TFixedDialog(owner, QStringLiteral("frmExpCartoline"),
                    QStringLiteral(" Esporta archivio modellini in Excel"), QSize(862, 560), Look::steelBlue,
                    Qt::white),
-      m_archivePath(Text::trimmed(archivePath)), m_modello(new TModelloSchede(this))
+      m_archivePath(Text::trimmed(archivePath)), m_model(new TExportModel(this))
 {
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("panSfondo"));
@@ -75,7 +75,7 @@ TfrmExpCartoline::TfrmExpCartoline(QWidget* owner, const QString& archivePath)
                                  TPictureButton::Style::Picture, panel);
     cmdEsci->setGeometry(766, 15, 40, 50);
 
-    grdRecords = new TGrigliaSchede(panel);
+    grdRecords = new TExportGrid(panel);
     grdRecords->setObjectName(QStringLiteral("grdRecords"));
     grdRecords->setGeometry(8, 80, 821, 409);
     grdRecords->setFont(Look::tahoma(9));
@@ -98,7 +98,7 @@ TfrmExpCartoline::TfrmExpCartoline(QWidget* owner, const QString& archivePath)
     colonne->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     colonne->setMinimumSectionSize(1);
     // The model comes once rows and header are set up: the fixed number column takes them over.
-    grdRecords->setModel(m_modello);
+    grdRecords->setModel(m_model);
     grdRecords->setColumnWidth(0, kLarghezzaNumero);
     for (int c = 0; c < Esportazione::NumeroColonne; ++c)
         grdRecords->setColumnWidth(c + 1, Esportazione::Colonne[size_t(c)].larghezzaGriglia);
@@ -144,7 +144,7 @@ void TfrmExpCartoline::buildHints(QWidget* panel, QFrame* toolbar, QFrame* statu
 
 const TTabellaSchede& TfrmExpCartoline::tabella() const
 {
-    return m_modello->tabella();
+    return m_model->tabella();
 }
 
 void TfrmExpCartoline::showEvent(QShowEvent* event)
@@ -157,7 +157,7 @@ void TfrmExpCartoline::showEvent(QShowEvent* event)
 void TfrmExpCartoline::FormShow()
 {
     CursoreAttesa attesa;
-    m_modello->riempi(m_archivePath);
+    m_model->riempi(m_archivePath);
 }
 
 void TfrmExpCartoline::cmdEsportaClick()
@@ -171,7 +171,7 @@ void TfrmExpCartoline::cmdEsportaClick()
     bool scritto = false;
     {
         CursoreAttesa attesa;
-        scritto = Esportazione::ScriviFile(percorso, m_modello->tabella());
+        scritto = Esportazione::ScriviFile(percorso, m_model->tabella());
     }
     if (!scritto) {
         Dialogs::plain(this, QStringLiteral("Attenzione: il sistema non permette di esportare i dati.\n\r\n\r"

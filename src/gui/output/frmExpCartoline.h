@@ -9,8 +9,8 @@ class QLabel;
 class TBanner;
 class THints;
 class TPictureButton;
-class TGrigliaSchede;
-class TModelloSchede;
+class TExportGrid;
+class TExportModel;
 
 // Export window: lists every card of the record sheet's archive in a grid
 // whose cells the user may retouch, and writes them to the spreadsheet file
@@ -41,10 +41,10 @@ private:
     TPictureButton* cmdEsporta;
     TPictureButton* cmdGuida;
     TPictureButton* cmdEsci;
-    TGrigliaSchede* grdRecords;
+    TExportGrid* grdRecords;
     QLabel* panInfo;
 
     QString m_archivePath;
-    TModelloSchede* m_modello;
+    TExportModel* m_model;
     THints* m_hints = nullptr;
 };

@@ -42,10 +42,10 @@ void TModelloRiepilogo::imposta(std::vector<RigaElenco> righe)
 }
 
 TListaRiepilogo::TListaRiepilogo(const QString& objectName, QWidget* parent)
-    : QListView(parent), m_modello(new TModelloRiepilogo(this))
+    : QListView(parent), m_model(new TModelloRiepilogo(this))
 {
     setObjectName(objectName);
-    setModel(m_modello);
+    setModel(m_model);
     // One height for every line: a hundred thousand lines lay out at once.
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -59,27 +59,27 @@ TListaRiepilogo::TListaRiepilogo(const QString& objectName, QWidget* parent)
 
 void TListaRiepilogo::imposta(std::vector<RigaElenco> righe)
 {
-    m_modello->imposta(std::move(righe));
+    m_model->imposta(std::move(righe));
 }
 
 void TListaRiepilogo::clear()
 {
-    m_modello->imposta({});
+    m_model->imposta({});
 }
 
 int TListaRiepilogo::count() const
 {
-    return m_modello->rowCount();
+    return m_model->rowCount();
 }
 
 QString TListaRiepilogo::testo(int i) const
 {
-    return m_modello->riga(i).testo;
+    return m_model->riga(i).testo;
 }
 
 qint32 TListaRiepilogo::numero(int i) const
 {
-    return m_modello->riga(i).numero;
+    return m_model->riga(i).numero;
 }
 
 QStringList TListaRiepilogo::righe() const
@@ -101,7 +101,7 @@ void TListaRiepilogo::setCurrentRow(int i)
 {
     if (i < 0 || i >= count())
         return;
-    const QModelIndex indice = m_modello->index(i);
+    const QModelIndex indice = m_model->index(i);
     selectionModel()->setCurrentIndex(indice, QItemSelectionModel::ClearAndSelect);
     scrollTo(indice);
 }

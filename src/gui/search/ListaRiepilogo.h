@@ -63,5 +63,5 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    TModelloRiepilogo* m_modello;
+    TModelloRiepilogo* m_model;
 };

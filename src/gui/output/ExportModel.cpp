@@ -1,4 +1,4 @@
-#include "gui/output/ModelloSchede.h"
+#include "gui/output/ExportModel.h"
 
 #include <QGuiApplication>
 #include <QPalette>
@@ -11,12 +11,12 @@ constexpr int kRigheIniziali = 10;
 
 } // namespace
 
-TModelloSchede::TModelloSchede(QObject* parent) : QAbstractTableModel(parent)
+TExportModel::TExportModel(QObject* parent) : QAbstractTableModel(parent)
 {
     m_tabella.Reimposta(kRigheIniziali);
 }
 
-void TModelloSchede::riempi(const QString& percorso)
+void TExportModel::riempi(const QString& percorso)
 {
     beginResetModel();
     try {
@@ -26,17 +26,17 @@ void TModelloSchede::riempi(const QString& percorso)
     endResetModel();
 }
 
-int TModelloSchede::rowCount(const QModelIndex& parent) const
+int TExportModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : m_tabella.Righe();
 }
 
-int TModelloSchede::columnCount(const QModelIndex& parent) const
+int TExportModel::columnCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : Esportazione::NumeroColonne + 1;
 }
 
-QVariant TModelloSchede::data(const QModelIndex& index, int role) const
+QVariant TExportModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
         return {};
@@ -58,7 +58,7 @@ QVariant TModelloSchede::data(const QModelIndex& index, int role) const
     }
 }
 
-bool TModelloSchede::setData(const QModelIndex& index, const QVariant& value, int role)
+bool TExportModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     if (!index.isValid() || role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
         return false;
@@ -67,7 +67,7 @@ bool TModelloSchede::setData(const QModelIndex& index, const QVariant& value, in
     return true;
 }
 
-Qt::ItemFlags TModelloSchede::flags(const QModelIndex& index) const
+Qt::ItemFlags TExportModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
@@ -77,7 +77,7 @@ Qt::ItemFlags TModelloSchede::flags(const QModelIndex& index) const
     return f;
 }
 
-QVariant TModelloSchede::headerData(int section, Qt::Orientation orientation, int role) const
+QVariant TExportModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0
         || section > Esportazione::NumeroColonne)

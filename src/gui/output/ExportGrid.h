@@ -4,10 +4,10 @@
 // The export grid: a view over the card table whose first column (the card
 // number) stays in place while the other columns scroll sideways. Finishing
 // an edit in progress is public so that the export takes what is being typed.
-class TGrigliaSchede : public QTableView {
+class TExportGrid : public QTableView {
     Q_OBJECT
 public:
-    explicit TGrigliaSchede(QWidget* parent);
+    explicit TExportGrid(QWidget* parent);
     void setModel(QAbstractItemModel* model) override;
     void confermaModifica();
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;

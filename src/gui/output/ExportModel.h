@@ -5,9 +5,9 @@
 
 // The export grid's data: column 0 is the card number, columns 1 to 22 the
 // exported ones, as the card table holds them.
-class TModelloSchede : public QAbstractTableModel {
+class TExportModel : public QAbstractTableModel {
 public:
-    explicit TModelloSchede(QObject* parent);
+    explicit TExportModel(QObject* parent);
 
     const TTabellaSchede& tabella() const { return m_tabella; }
 

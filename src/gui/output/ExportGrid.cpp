@@ -1,9 +1,9 @@
-#include "gui/output/GrigliaSchede.h"
+#include "gui/output/ExportGrid.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
 
-TGrigliaSchede::TGrigliaSchede(QWidget* parent) : QTableView(parent), m_fissa(new QTableView(this))
+TExportGrid::TExportGrid(QWidget* parent) : QTableView(parent), m_fissa(new QTableView(this))
 {
     m_fissa->setObjectName(QStringLiteral("grdNumeri"));
     m_fissa->setFocusPolicy(Qt::NoFocus);
@@ -30,7 +30,7 @@ TGrigliaSchede::TGrigliaSchede(QWidget* parent) : QTableView(parent), m_fissa(ne
             &QAbstractSlider::setValue);
 }
 
-void TGrigliaSchede::setModel(QAbstractItemModel* model)
+void TExportGrid::setModel(QAbstractItemModel* model)
 {
     QTableView::setModel(model);
     m_fissa->setModel(model);
@@ -38,7 +38,7 @@ void TGrigliaSchede::setModel(QAbstractItemModel* model)
     soloPrimaColonna();
 }
 
-void TGrigliaSchede::soloPrimaColonna()
+void TExportGrid::soloPrimaColonna()
 {
     if (!model())
         return;
@@ -55,25 +55,25 @@ void TGrigliaSchede::soloPrimaColonna()
     posizionaColonnaFissa();
 }
 
-void TGrigliaSchede::posizionaColonnaFissa()
+void TExportGrid::posizionaColonnaFissa()
 {
     m_fissa->setGeometry(verticalHeader()->width() + frameWidth(), frameWidth(), columnWidth(0),
                          viewport()->height() + horizontalHeader()->height());
 }
 
-void TGrigliaSchede::resizeEvent(QResizeEvent* event)
+void TExportGrid::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);
     posizionaColonnaFissa();
 }
 
-void TGrigliaSchede::updateGeometries()
+void TExportGrid::updateGeometries()
 {
     QTableView::updateGeometries();
     posizionaColonnaFissa();
 }
 
-QModelIndex TGrigliaSchede::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+QModelIndex TExportGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
 {
     const QModelIndex current = QTableView::moveCursor(cursorAction, modifiers);
     // Moving left must not leave the current cell hidden under the fixed column.
@@ -85,13 +85,13 @@ QModelIndex TGrigliaSchede::moveCursor(CursorAction cursorAction, Qt::KeyboardMo
     return current;
 }
 
-void TGrigliaSchede::scrollTo(const QModelIndex& index, ScrollHint hint)
+void TExportGrid::scrollTo(const QModelIndex& index, ScrollHint hint)
 {
     if (index.column() > 0)
         QTableView::scrollTo(index, hint);
 }
 
-void TGrigliaSchede::confermaModifica()
+void TExportGrid::confermaModifica()
 {
     if (state() != QAbstractItemView::EditingState)
         return;
