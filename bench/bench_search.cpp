@@ -12,7 +12,7 @@
 
 #include <memory>
 
-#include "gui/search/ListaRiepilogo.h"
+#include "gui/search/SummaryList.h"
 #include "gui/search/frmInVendita.h"
 #include "gui/search/frmTrovaCartoline.h"
 
@@ -53,7 +53,7 @@ void runSearch(benchmark::State& state, bool tenCriteria)
         QCoreApplication::processEvents(); // the list painted
 
         state.PauseTiming();
-        listed = named<TListaRiepilogo>(find, "lstRecords")->count();
+        listed = named<TSummaryList>(find, "lstRecords")->count();
         find.reset();
         state.ResumeTiming();
     }
@@ -82,7 +82,7 @@ void BM_ForSaleListing(benchmark::State& state)
         QCoreApplication::processEvents();
 
         state.PauseTiming();
-        listed = named<TListaRiepilogo>(forSale, "lstRecords")->count();
+        listed = named<TSummaryList>(forSale, "lstRecords")->count();
         forSale.reset();
         state.ResumeTiming();
     }
@@ -102,7 +102,7 @@ void BM_WindowMemoryEveryRecordListed(benchmark::State& state)
         find->btnCercaClick();
         QCoreApplication::processEvents();
         megabytes = BenchSupport::settledHeapMB() - before;
-        listed = named<TListaRiepilogo>(find, "lstRecords")->count();
+        listed = named<TSummaryList>(find, "lstRecords")->count();
     }
     state.counters["lines"] = double(listed);
     state.counters["window_MB"] = megabytes;

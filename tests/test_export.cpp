@@ -232,7 +232,7 @@ private slots:
         writeArchive(archive, 40);
         TfrmExpCartoline* window = showWindow(archive);
         TExportGrid* grid = named<TExportGrid>(window, "grdRecords");
-        QTableView* numbers = grid->colonnaFissa();
+        QTableView* numbers = grid->frozenColumn();
         grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
         grid->verticalScrollBar()->setValue(10 * 21 + 7);
         QVERIFY(grid->horizontalScrollBar()->value() > 0);
@@ -338,7 +338,7 @@ private slots:
         const QString path = program->file(QStringLiteral("Archivio_Modellini.xls"));
         QCOMPARE(QFile::exists(path), written);
         if (written)
-            QCOMPARE(PhotoFixtures::readFile(path), Esportazione::Contenuto(window->tabella()));
+            QCOMPARE(PhotoFixtures::readFile(path), Esportazione::Contenuto(window->table()));
         QCOMPARE(opened.commands,
                  openedFile ? QList<QString>{QLatin1Char('"') + path + QLatin1Char('"')} : QList<QString>{});
         QVERIFY(window->isVisible());
@@ -387,7 +387,7 @@ private slots:
             {named<TPictureButton>(window, "cmdEsporta"), QStringLiteral("Esporta l'archivio in formato Microsoft Excel.")},
             {named<TExportGrid>(window, "grdRecords")->horizontalHeader(), QString()},
             {named<TPictureButton>(window, "cmdGuida"), QStringLiteral("Visualizza la pagina della guida sensibile al contesto.")},
-            {named<TExportGrid>(window, "grdRecords")->colonnaFissa()->viewport(), QString()},
+            {named<TExportGrid>(window, "grdRecords")->frozenColumn()->viewport(), QString()},
         };
         for (const auto& [widget, hint] : steps) {
             QTest::mouseMove(widget, widget->rect().center());

@@ -14,7 +14,7 @@
 #include "PdfFixtures.h"
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
-#include "gui/search/ListaRiepilogo.h"
+#include "gui/search/SummaryList.h"
 #include "core/search/RigaRiepilogo.h"
 #include "gui/search/frmInVendita.h"
 #include "gui/search/frmTrovaCartoline.h"
@@ -119,7 +119,7 @@ class TestSearch : public QObject, public SheetProgramTest {
     QStringList listedNames(const TfrmRiepilogo* window) const
     {
         QStringList result;
-        for (const QString& line : window->righe())
+        for (const QString& line : window->lines())
             result << nameOf(line);
         return result;
     }
@@ -215,14 +215,14 @@ private slots:
                                                        QStringLiteral("ROSSA Fiammante"), QStringLiteral("Rosso Corsa")}));
         QCOMPARE(named<QLabel>(find, "lblTrovate")->text(), QStringLiteral("Il presente riepilogo contiene 4 schede."));
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(named<QLineEdit>(find, "txtTrova")));
-        QCOMPARE(named<TListaRiepilogo>(find, "lstRecords")->currentRow(), -1);
+        QCOMPARE(named<TSummaryList>(find, "lstRecords")->currentRow(), -1);
 
         // Lines in a fixed-pitch face, wider than the list, which scrolls sideways.
-        const QModelIndex first = named<TListaRiepilogo>(find, "lstRecords")->model()->index(0, 0);
+        const QModelIndex first = named<TSummaryList>(find, "lstRecords")->model()->index(0, 0);
         QVERIFY(QFontInfo(first.data(Qt::FontRole).value<QFont>()).fixedPitch());
         QCOMPARE(first.data(Qt::SizeHintRole).toSize().width(), 1600);
         QCOMPARE(first.data(Qt::DisplayRole).toString().size(), 152);
-        QTRY_VERIFY(named<TListaRiepilogo>(find, "lstRecords")->horizontalScrollBar()->maximum() > 0);
+        QTRY_VERIFY(named<TSummaryList>(find, "lstRecords")->horizontalScrollBar()->maximum() > 0);
     }
 
     void searchWithEveryCriterionBlankAndMissingArchive()
@@ -237,7 +237,7 @@ private slots:
         std::unique_ptr<TfrmTrovaCartoline> again(showFind());
         search(again.get(), {{QStringLiteral("txtNome"), QStringLiteral("alfa")}});
         QVERIFY(named<QWidget>(again, "panContainer")->isVisible());
-        QCOMPARE(named<TListaRiepilogo>(again, "lstRecords")->count(), 0);
+        QCOMPARE(named<TSummaryList>(again, "lstRecords")->count(), 0);
         QCOMPARE(named<QLabel>(again, "lblTrovate")->text(), QStringLiteral("Il presente riepilogo contiene 0 schede."));
         QCOMPARE(QFileInfo(archivePath).size(), 0);
         QVERIFY(Dialogs::takeShown().isEmpty());
@@ -294,7 +294,7 @@ private slots:
         for (int i = 0; i < presses.size(); ++i) {
             named<QLineEdit>(find, "txtTrova")->setText(presses[i]);
             QTest::mouseClick(named<QPushButton>(find, "btnTrova"), Qt::LeftButton);
-            QCOMPARE(named<TListaRiepilogo>(find, "lstRecords")->currentRow(), selected[i]);
+            QCOMPARE(named<TSummaryList>(find, "lstRecords")->currentRow(), selected[i]);
         }
         QCOMPARE(TfrmTrovaCartoline::UltimaRicerca, Abbassa(presses.last()));
         QVERIFY(Dialogs::takeShown().isEmpty());
@@ -312,12 +312,12 @@ private slots:
         named<QLineEdit>(find, "txtTrova")->setText(QStringLiteral("zeppelin"));
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(named<QLineEdit>(find, "txtTrova")));
         QTest::keyClick(named<QLineEdit>(find, "txtTrova"), Qt::Key_Return); // Enter moves to "Trova" and does not search
-        QCOMPARE(named<TListaRiepilogo>(find, "lstRecords")->currentRow(), -1);
+        QCOMPARE(named<TSummaryList>(find, "lstRecords")->currentRow(), -1);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(named<QPushButton>(find, "btnTrova")));
         QTest::keyClick(named<QPushButton>(find, "btnTrova"), Qt::Key_Return);
-        QCOMPARE(named<TListaRiepilogo>(find, "lstRecords")->currentRow(), 300);
-        const QRect line = named<TListaRiepilogo>(find, "lstRecords")->visualRect(named<TListaRiepilogo>(find, "lstRecords")->model()->index(300, 0));
-        QVERIFY(named<TListaRiepilogo>(find, "lstRecords")->viewport()->rect().contains(line.topLeft()));
+        QCOMPARE(named<TSummaryList>(find, "lstRecords")->currentRow(), 300);
+        const QRect line = named<TSummaryList>(find, "lstRecords")->visualRect(named<TSummaryList>(find, "lstRecords")->model()->index(300, 0));
+        QVERIFY(named<TSummaryList>(find, "lstRecords")->viewport()->rect().contains(line.topLeft()));
 
         // The for-sale listing keeps its own last text; a new window starts afresh.
         QCOMPARE(TfrmTrovaCartoline::UltimaRicerca, QStringLiteral("zeppelin"));
@@ -356,13 +356,13 @@ private slots:
 
         std::unique_ptr<TfrmTrovaCartoline> find(showFind());
         search(find.get());
-        QCOMPARE(nameOf(named<TListaRiepilogo>(find, "lstRecords")->testo(0)), QStringLiteral("Ape Car"));
-        const QRect line = named<TListaRiepilogo>(find, "lstRecords")->visualRect(named<TListaRiepilogo>(find, "lstRecords")->model()->index(0, 0));
-        QTest::mouseDClick(named<TListaRiepilogo>(find, "lstRecords")->viewport(), Qt::LeftButton, {}, line.center());
+        QCOMPARE(nameOf(named<TSummaryList>(find, "lstRecords")->text(0)), QStringLiteral("Ape Car"));
+        const QRect line = named<TSummaryList>(find, "lstRecords")->visualRect(named<TSummaryList>(find, "lstRecords")->model()->index(0, 0));
+        QTest::mouseDClick(named<TSummaryList>(find, "lstRecords")->viewport(), Qt::LeftButton, {}, line.center());
 
         QVERIFY(!find->isVisible());
         QCOMPARE(find->result(), int(QDialog::Accepted));
-        QCOMPARE(named<TListaRiepilogo>(find, "lstRecords")->count(), 0);
+        QCOMPARE(named<TSummaryList>(find, "lstRecords")->count(), 0);
         QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("2"));
         QCOMPARE(named<QLineEdit>(sheet, "txtNome")->text(), QStringLiteral("Ape Car"));
         QCOMPARE(named<QLineEdit>(sheet, "txtCodice")->text(), QStringLiteral("AC-2"));
@@ -377,7 +377,7 @@ private slots:
         // A record without photo files shows the placeholders.
         std::unique_ptr<TfrmTrovaCartoline> other(showFind());
         search(other.get(), {{QStringLiteral("txtNome"), QStringLiteral("vespa")}});
-        named<TListaRiepilogo>(other, "lstRecords")->setCurrentRow(0);
+        named<TSummaryList>(other, "lstRecords")->setCurrentRow(0);
         other->lstRecordsDblClick();
         QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("1"));
         QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
@@ -407,8 +407,8 @@ private slots:
              {std::tuple{1, "PRIMA", "1"}, std::tuple{2, "SECONDA", "3"}}) {
             std::unique_ptr<TfrmTrovaCartoline> find(showFind());
             search(find.get());
-            QCOMPARE(named<TListaRiepilogo>(find, "lstRecords")->testo(1), named<TListaRiepilogo>(find, "lstRecords")->testo(2));
-            named<TListaRiepilogo>(find, "lstRecords")->setCurrentRow(row);
+            QCOMPARE(named<TSummaryList>(find, "lstRecords")->text(1), named<TSummaryList>(find, "lstRecords")->text(2));
+            named<TSummaryList>(find, "lstRecords")->setCurrentRow(row);
             find->lstRecordsDblClick();
             QCOMPARE(named<QLineEdit>(sheet, "txtCodice")->text(), QString::fromLatin1(codice));
             QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QString::fromLatin1(numero));
@@ -433,9 +433,9 @@ private slots:
         std::unique_ptr<TfrmTrovaCartoline> find(showFind(listened));
         search(find.get());
         if (select)
-            named<TListaRiepilogo>(find, "lstRecords")->setCurrentRow(0);
+            named<TSummaryList>(find, "lstRecords")->setCurrentRow(0);
         // Below the only line: no line is under the pointer.
-        QTest::mouseDClick(named<TListaRiepilogo>(find, "lstRecords")->viewport(), Qt::LeftButton, {}, QPoint(20, 200));
+        QTest::mouseDClick(named<TSummaryList>(find, "lstRecords")->viewport(), Qt::LeftButton, {}, QPoint(20, 200));
         QVERIFY(!find->isVisible());
         QCOMPARE(named<QLineEdit>(sheet, "txtNome")->text(), QStringLiteral("In corso"));
         QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QString());
@@ -474,8 +474,8 @@ private slots:
         };
         for (const auto& open : openers) {
             std::unique_ptr<TfrmRiepilogo> listing(open());
-            QCOMPARE(named<TListaRiepilogo>(listing, "lstRecords")->count(), 2);
-            named<TListaRiepilogo>(listing, "lstRecords")->setCurrentRow(1); // "Vespa", record 1
+            QCOMPARE(named<TSummaryList>(listing, "lstRecords")->count(), 2);
+            named<TSummaryList>(listing, "lstRecords")->setCurrentRow(1); // "Vespa", record 1
             const QString saved = sheet->state().archivePath;
             if (failure == QLatin1String("folder")) {
                 sheet->openArchive(program->folder(), sheet->state().archiveName);
@@ -523,7 +523,7 @@ private slots:
 
         named<QLineEdit>(&forSale, "txtTrova")->setText(QStringLiteral("vuoto"));
         QTest::mouseClick(named<QPushButton>(&forSale, "btnTrova"), Qt::LeftButton);
-        QCOMPARE(named<TListaRiepilogo>(&forSale, "lstRecords")->currentRow(), 4);
+        QCOMPARE(named<TSummaryList>(&forSale, "lstRecords")->currentRow(), 4);
         QCOMPARE(TfrmInVendita::UltimaRicerca, QStringLiteral("vuoto"));
         QCOMPARE(TfrmTrovaCartoline::UltimaRicerca, QString());
 
@@ -560,7 +560,7 @@ private slots:
         QVERIFY(!all.contains(QStringLiteral("contiene")));
         QVERIFY(all.indexOf(QStringLiteral("alfa")) < all.indexOf(QStringLiteral("Beta")));
         QVERIFY(all.indexOf(QStringLiteral("Beta")) < all.indexOf(QStringLiteral("Vespa")));
-        QCOMPARE(named<TListaRiepilogo>(find, "lstRecords")->model()->rowCount(), 3); // nothing in the window changes
+        QCOMPARE(named<TSummaryList>(find, "lstRecords")->model()->rowCount(), 3); // nothing in the window changes
 
         TfrmInVendita forSale(sheet, sheet->state().archivePath);
         deliverToSheet(&forSale);
@@ -584,7 +584,7 @@ private slots:
             TfrmInVendita forSale(sheet, sheet->state().archivePath);
         deliverToSheet(&forSale);
             forSale.show();
-            QCOMPARE(named<TListaRiepilogo>(&forSale, "lstRecords")->count(), 0);
+            QCOMPARE(named<TSummaryList>(&forSale, "lstRecords")->count(), 0);
             QCOMPARE(QFileInfo(archivePath).size(), 0);
             named<QLineEdit>(&forSale, "txtTrova")->setText(QStringLiteral("x"));
             QTest::mouseClick(named<QPushButton>(&forSale, "btnTrova"), Qt::LeftButton);
@@ -594,7 +594,7 @@ private slots:
         sheet->openArchive(program->folder(), sheet->state().archiveName);
         TfrmInVendita forSale(sheet, sheet->state().archivePath);
         forSale.show();
-        QCOMPARE(named<TListaRiepilogo>(&forSale, "lstRecords")->count(), 0);
+        QCOMPARE(named<TSummaryList>(&forSale, "lstRecords")->count(), 0);
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
 
@@ -617,7 +617,7 @@ private slots:
         QVERIFY(whileModal<TfrmInVendita>(sheet, named<TPictureButton>(sheet, "cmdCercaDisponibili"), [&](TfrmInVendita* forSale) {
             QCOMPARE(QApplication::activeModalWidget(), forSale);
             ++opened;
-            seen << QString::number(named<TListaRiepilogo>(forSale, "lstRecords")->count());
+            seen << QString::number(named<TSummaryList>(forSale, "lstRecords")->count());
             QTest::mouseClick(named<QPushButton>(forSale, "btnChiudi"), Qt::LeftButton);
             QVERIFY(!forSale->isVisible());
         }));

@@ -223,7 +223,7 @@ private slots:
         TSummaryReport frxReport;
 
         Dialogs::setNextPrinterFile(path);
-        QCOMPARE(frxReport.stampa(nullptr, QStringLiteral("Riepilogo modellini in archivio"), listOf(129)),
+        QCOMPARE(frxReport.print(nullptr, QStringLiteral("Riepilogo modellini in archivio"), listOf(129)),
                  ReportOutput::Result::Printed);
         QCOMPARE(Dialogs::takePrinterRequests(), 1);
         QVERIFY(Dialogs::shown().isEmpty());
@@ -236,7 +236,7 @@ private slots:
         // A second print starts afresh: nothing of the first list is left.
         QVERIFY(QFile::remove(path));
         Dialogs::setNextPrinterFile(path);
-        QCOMPARE(frxReport.stampa(nullptr, QStringLiteral("Riepilogo modellini in vendita"), listOf(3)),
+        QCOMPARE(frxReport.print(nullptr, QStringLiteral("Riepilogo modellini in vendita"), listOf(3)),
                  ReportOutput::Result::Printed);
         const Pdf pdf(path);
         QCOMPARE(pdf.pages(), 1);
@@ -249,7 +249,7 @@ private slots:
     {
         TestProgram program;
         TSummaryReport frxReport;
-        QCOMPARE(frxReport.stampa(nullptr, QStringLiteral("Riepilogo modellini in archivio"), listOf(5)),
+        QCOMPARE(frxReport.print(nullptr, QStringLiteral("Riepilogo modellini in archivio"), listOf(5)),
                  ReportOutput::Result::Cancelled);
         QCOMPARE(Dialogs::takePrinterRequests(), 1);
         QVERIFY(Dialogs::shown().isEmpty());
@@ -261,7 +261,7 @@ private slots:
         TestProgram program;
         TSummaryReport frxReport;
         Dialogs::setNextPrinterFile(program.file(QStringLiteral("cartella-inesistente/riepilogo.pdf")));
-        QCOMPARE(frxReport.stampa(nullptr, QStringLiteral("Riepilogo modellini in archivio"), listOf(5)),
+        QCOMPARE(frxReport.print(nullptr, QStringLiteral("Riepilogo modellini in archivio"), listOf(5)),
                  ReportOutput::Result::Failed);
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         QCOMPARE(shown.size(), 1);

@@ -3,74 +3,74 @@
 #include <QHeaderView>
 #include <QScrollBar>
 
-TExportGrid::TExportGrid(QWidget* parent) : QTableView(parent), m_fissa(new QTableView(this))
+TExportGrid::TExportGrid(QWidget* parent) : QTableView(parent), m_frozen(new QTableView(this))
 {
-    m_fissa->setObjectName(QStringLiteral("grdNumeri"));
-    m_fissa->setFocusPolicy(Qt::NoFocus);
+    m_frozen->setObjectName(QStringLiteral("grdNumeri"));
+    m_frozen->setFocusPolicy(Qt::NoFocus);
     // Drawn inside the grid's own frame, so that its rows line up with the grid's
     // (a style sheet giving the grid a border must leave this one without).
-    m_fissa->setFrameShape(QFrame::NoFrame);
-    m_fissa->verticalHeader()->hide();
-    m_fissa->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_fissa->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_fissa->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_fissa->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_frozen->setFrameShape(QFrame::NoFrame);
+    m_frozen->verticalHeader()->hide();
+    m_frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_frozen->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_frozen->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    viewport()->stackUnder(m_fissa);
+    viewport()->stackUnder(m_frozen);
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int size) {
         if (section == 0) {
-            m_fissa->setColumnWidth(0, size);
-            posizionaColonnaFissa();
+            m_frozen->setColumnWidth(0, size);
+            placeFrozenColumn();
         }
     });
-    connect(verticalScrollBar(), &QAbstractSlider::valueChanged, m_fissa->verticalScrollBar(),
+    connect(verticalScrollBar(), &QAbstractSlider::valueChanged, m_frozen->verticalScrollBar(),
             &QAbstractSlider::setValue);
-    connect(m_fissa->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(),
+    connect(m_frozen->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(),
             &QAbstractSlider::setValue);
 }
 
 void TExportGrid::setModel(QAbstractItemModel* model)
 {
     QTableView::setModel(model);
-    m_fissa->setModel(model);
-    m_fissa->setSelectionModel(selectionModel());
-    soloPrimaColonna();
+    m_frozen->setModel(model);
+    m_frozen->setSelectionModel(selectionModel());
+    showFirstColumnOnly();
 }
 
-void TExportGrid::soloPrimaColonna()
+void TExportGrid::showFirstColumnOnly()
 {
     if (!model())
         return;
     for (int c = 1; c < model()->columnCount(); ++c)
-        m_fissa->setColumnHidden(c, true);
-    m_fissa->setColumnWidth(0, columnWidth(0));
-    QHeaderView* righe = m_fissa->verticalHeader();
-    righe->setMinimumSectionSize(verticalHeader()->minimumSectionSize());
-    righe->setSectionResizeMode(QHeaderView::Fixed);
-    righe->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
-    m_fissa->setAlternatingRowColors(alternatingRowColors());
-    m_fissa->horizontalHeader()->setDefaultAlignment(horizontalHeader()->defaultAlignment());
-    m_fissa->horizontalHeader()->setHighlightSections(horizontalHeader()->highlightSections());
-    posizionaColonnaFissa();
+        m_frozen->setColumnHidden(c, true);
+    m_frozen->setColumnWidth(0, columnWidth(0));
+    QHeaderView* rows = m_frozen->verticalHeader();
+    rows->setMinimumSectionSize(verticalHeader()->minimumSectionSize());
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+    m_frozen->setAlternatingRowColors(alternatingRowColors());
+    m_frozen->horizontalHeader()->setDefaultAlignment(horizontalHeader()->defaultAlignment());
+    m_frozen->horizontalHeader()->setHighlightSections(horizontalHeader()->highlightSections());
+    placeFrozenColumn();
 }
 
-void TExportGrid::posizionaColonnaFissa()
+void TExportGrid::placeFrozenColumn()
 {
-    m_fissa->setGeometry(verticalHeader()->width() + frameWidth(), frameWidth(), columnWidth(0),
+    m_frozen->setGeometry(verticalHeader()->width() + frameWidth(), frameWidth(), columnWidth(0),
                          viewport()->height() + horizontalHeader()->height());
 }
 
 void TExportGrid::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);
-    posizionaColonnaFissa();
+    placeFrozenColumn();
 }
 
 void TExportGrid::updateGeometries()
 {
     QTableView::updateGeometries();
-    posizionaColonnaFissa();
+    placeFrozenColumn();
 }
 
 QModelIndex TExportGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
@@ -78,9 +78,9 @@ QModelIndex TExportGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModif
     const QModelIndex current = QTableView::moveCursor(cursorAction, modifiers);
     // Moving left must not leave the current cell hidden under the fixed column.
     if (cursorAction == MoveLeft && current.column() > 0
-        && visualRect(current).topLeft().x() < m_fissa->columnWidth(0)) {
-        const int sotto = visualRect(current).topLeft().x() - m_fissa->columnWidth(0);
-        horizontalScrollBar()->setValue(horizontalScrollBar()->value() + sotto);
+        && visualRect(current).topLeft().x() < m_frozen->columnWidth(0)) {
+        const int hidden = visualRect(current).topLeft().x() - m_frozen->columnWidth(0);
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() + hidden);
     }
     return current;
 }
@@ -91,7 +91,7 @@ void TExportGrid::scrollTo(const QModelIndex& index, ScrollHint hint)
         QTableView::scrollTo(index, hint);
 }
 
-void TExportGrid::confermaModifica()
+void TExportGrid::commitEdit()
 {
     if (state() != QAbstractItemView::EditingState)
         return;

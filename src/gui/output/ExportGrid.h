@@ -9,11 +9,11 @@ class TExportGrid : public QTableView {
 public:
     explicit TExportGrid(QWidget* parent);
     void setModel(QAbstractItemModel* model) override;
-    void confermaModifica();
+    void commitEdit();
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
     // The view drawn over the first column.
-    QTableView* colonnaFissa() const { return m_fissa; }
+    QTableView* frozenColumn() const { return m_frozen; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -21,7 +21,7 @@ protected:
     void updateGeometries() override;
 
 private:
-    void soloPrimaColonna();
-    void posizionaColonnaFissa();
-    QTableView* m_fissa;
+    void showFirstColumnOnly();
+    void placeFrozenColumn();
+    QTableView* m_frozen;
 };

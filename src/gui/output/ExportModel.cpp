@@ -7,20 +7,20 @@
 
 namespace {
 
-constexpr int kRigheIniziali = 10;
+constexpr int kInitialRows = 10;
 
 } // namespace
 
 TExportModel::TExportModel(QObject* parent) : QAbstractTableModel(parent)
 {
-    m_tabella.Reimposta(kRigheIniziali);
+    m_table.Reimposta(kInitialRows);
 }
 
-void TExportModel::riempi(const QString& percorso)
+void TExportModel::fill(const QString& path)
 {
     beginResetModel();
     try {
-        Esportazione::RiempiDaArchivio(m_tabella, percorso);
+        Esportazione::RiempiDaArchivio(m_table, path);
     } catch (const EArchivioError&) {
     }
     endResetModel();
@@ -28,7 +28,7 @@ void TExportModel::riempi(const QString& percorso)
 
 int TExportModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : m_tabella.Righe();
+    return parent.isValid() ? 0 : m_table.Righe();
 }
 
 int TExportModel::columnCount(const QModelIndex& parent) const
@@ -40,19 +40,19 @@ QVariant TExportModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
         return {};
-    const int riga = index.row();
-    const int colonna = index.column();
+    const int row = index.row();
+    const int column = index.column();
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        if (colonna == 0)
-            return riga < m_tabella.RigheRiempite() ? QString::number(riga + 1) : QString();
-        return m_tabella.Testo(riga, colonna - 1);
+        if (column == 0)
+            return row < m_table.RigheRiempite() ? QString::number(row + 1) : QString();
+        return m_table.Testo(row, column - 1);
     case Qt::TextAlignmentRole:
-        return colonna == 0 ? QVariant(Qt::AlignCenter) : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+        return column == 0 ? QVariant(Qt::AlignCenter) : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
     case Qt::BackgroundRole:
         // The number column looks like the header: it is not data.
-        return colonna == 0 ? QVariant(QGuiApplication::palette().button()) : QVariant();
+        return column == 0 ? QVariant(QGuiApplication::palette().button()) : QVariant();
     default:
         return {};
     }
@@ -62,7 +62,7 @@ bool TExportModel::setData(const QModelIndex& index, const QVariant& value, int 
 {
     if (!index.isValid() || role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
         return false;
-    m_tabella.ImpostaTesto(index.row(), index.column() - 1, value.toString());
+    m_table.ImpostaTesto(index.row(), index.column() - 1, value.toString());
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     return true;
 }

@@ -9,10 +9,10 @@ class TExportModel : public QAbstractTableModel {
 public:
     explicit TExportModel(QObject* parent);
 
-    const TTabellaSchede& tabella() const { return m_tabella; }
+    const TTabellaSchede& table() const { return m_table; }
 
     // Refills from the archive; a failure stops silently with the rows read so far.
-    void riempi(const QString& percorso);
+    void fill(const QString& path);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -26,6 +26,6 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    TTabellaSchede m_tabella;
+    TTabellaSchede m_table;
 };
 

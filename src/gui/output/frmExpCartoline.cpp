@@ -24,18 +24,18 @@
 
 namespace {
 
-constexpr int kAltezzaRiga = 21;
-constexpr int kLarghezzaNumero = 60;
+constexpr int kRowHeight = 21;
+constexpr int kNumberWidth = 60;
 
 const QColor kSlateBlue(0x6A, 0x5A, 0xCD);
 
 // Shows the wait cursor while the window is busy with a long task.
-class CursoreAttesa {
+class WaitCursor {
 public:
-    CursoreAttesa() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CursoreAttesa() { QGuiApplication::restoreOverrideCursor(); }
-    CursoreAttesa(const CursoreAttesa&) = delete;
-    CursoreAttesa& operator=(const CursoreAttesa&) = delete;
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
 } // namespace
@@ -88,18 +88,18 @@ TfrmExpCartoline::TfrmExpCartoline(QWidget* owner, const QString& archivePath)
     grdRecords->setStyleSheet(QStringLiteral("QTableView { background: white; alternate-background-color: #EEF4FB;"
                                              " gridline-color: #C8D3DF; border: 1px solid #87CEEB; }"
                                              "QTableView#grdNumeri { border: none; }"));
-    QHeaderView* righe = grdRecords->verticalHeader();
-    righe->hide(); // the card number is column 0
-    righe->setMinimumSectionSize(1);
-    righe->setSectionResizeMode(QHeaderView::Fixed);
-    righe->setDefaultSectionSize(kAltezzaRiga);
-    QHeaderView* colonne = grdRecords->horizontalHeader();
-    colonne->setHighlightSections(false);
-    colonne->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    colonne->setMinimumSectionSize(1);
+    QHeaderView* rows = grdRecords->verticalHeader();
+    rows->hide(); // the card number is column 0
+    rows->setMinimumSectionSize(1);
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(kRowHeight);
+    QHeaderView* columns = grdRecords->horizontalHeader();
+    columns->setHighlightSections(false);
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    columns->setMinimumSectionSize(1);
     // The model comes once rows and header are set up: the fixed number column takes them over.
     grdRecords->setModel(m_model);
-    grdRecords->setColumnWidth(0, kLarghezzaNumero);
+    grdRecords->setColumnWidth(0, kNumberWidth);
     for (int c = 0; c < Esportazione::NumeroColonne; ++c)
         grdRecords->setColumnWidth(c + 1, Esportazione::Colonne[size_t(c)].larghezzaGriglia);
 
@@ -131,9 +131,9 @@ void TfrmExpCartoline::buildHints(QWidget* panel, QFrame* toolbar, QFrame* statu
                                 static_cast<QWidget*>(grdRecords), grdRecords->viewport(),
                                 static_cast<QWidget*>(grdRecords->horizontalHeader()),
                                 grdRecords->horizontalHeader()->viewport(),
-                                static_cast<QWidget*>(grdRecords->colonnaFissa()),
-                                grdRecords->colonnaFissa()->viewport(),
-                                grdRecords->colonnaFissa()->horizontalHeader()->viewport(),
+                                static_cast<QWidget*>(grdRecords->frozenColumn()),
+                                grdRecords->frozenColumn()->viewport(),
+                                grdRecords->frozenColumn()->horizontalHeader()->viewport(),
                                 static_cast<QWidget*>(statusBar), static_cast<QWidget*>(panInfo)})
         m_hints->addBackground(background);
     // The pictures on the toolbar are not targets of their own: the pointer's
@@ -142,9 +142,9 @@ void TfrmExpCartoline::buildHints(QWidget* panel, QFrame* toolbar, QFrame* statu
     icoHand->setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-const TTabellaSchede& TfrmExpCartoline::tabella() const
+const TTabellaSchede& TfrmExpCartoline::table() const
 {
-    return m_model->tabella();
+    return m_model->table();
 }
 
 void TfrmExpCartoline::showEvent(QShowEvent* event)
@@ -156,31 +156,31 @@ void TfrmExpCartoline::showEvent(QShowEvent* event)
 
 void TfrmExpCartoline::FormShow()
 {
-    CursoreAttesa attesa;
-    m_model->riempi(m_archivePath);
+    WaitCursor waiting;
+    m_model->fill(m_archivePath);
 }
 
 void TfrmExpCartoline::cmdEsportaClick()
 {
-    grdRecords->confermaModifica(); // a cell being typed is part of what the grid holds
+    grdRecords->commitEdit(); // a cell being typed is part of what the grid holds
     if (!Dialogs::confirm(this, QStringLiteral("L'esportazione dei dati in Excel può richiedere diversi minuti a "
                                                "seconda del numero di schede presenti in archivio.\r\n\r\n"
                                                "Si vuole esportare i dati adesso?")))
         return;
-    const QString percorso = Esportazione::Percorso();
-    bool scritto = false;
+    const QString path = Esportazione::Percorso();
+    bool written = false;
     {
-        CursoreAttesa attesa;
-        scritto = Esportazione::ScriviFile(percorso, m_model->tabella());
+        WaitCursor waiting;
+        written = Esportazione::ScriviFile(path, m_model->table());
     }
-    if (!scritto) {
+    if (!written) {
         Dialogs::plain(this, QStringLiteral("Attenzione: il sistema non permette di esportare i dati.\n\r\n\r"
                                             "Accertarsi che il file di Excel non sia già aperto."));
         return;
     }
     if (Dialogs::confirm(this, QStringLiteral("Le schede in archivio sono state esportate con successo.\r\n\r\n"
                                               "Si vuole aprire il file di Excel?")))
-        TMisc::Open(QLatin1Char('"') + percorso + QLatin1Char('"'));
+        TMisc::Open(QLatin1Char('"') + path + QLatin1Char('"'));
 }
 
 void TfrmExpCartoline::cmdGuidaClick()

@@ -27,7 +27,7 @@ public:
     void cmdEsciClick();
 
     // What the grid holds, as the export reads it.
-    const TTabellaSchede& tabella() const;
+    const TTabellaSchede& table() const;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -4,9 +4,9 @@
 
 #include "gui/widgets/Dialogs.h"
 
-ReportOutput::Result TSummaryReport::stampa(QWidget* parent, const QString& titolo, const QStringList& righe)
+ReportOutput::Result TSummaryReport::print(QWidget* parent, const QString& title, const QStringList& lines)
 {
-    m_layout.fill(titolo, righe, QDateTime::currentDateTime());
+    m_layout.fill(title, lines, QDateTime::currentDateTime());
     const ReportOutput::Result result = ReportOutput::print(parent, m_layout);
     if (result == ReportOutput::Result::Failed)
         Dialogs::warning(parent, ReportOutput::printFailedMessage());

@@ -11,9 +11,9 @@ class QWidget;
 // chosen in the printer dialog, without a preview.
 class TSummaryReport {
 public:
-    // Fills the layout with `titolo` and `righe` and the moment of printing,
+    // Fills the layout with `title` and `lines` and the moment of printing,
     // then prints. A failed print is reported to the user here.
-    ReportOutput::Result stampa(QWidget* parent, const QString& titolo, const QStringList& righe);
+    ReportOutput::Result print(QWidget* parent, const QString& title, const QStringList& lines);
 
     TSummaryLayout& layout() { return m_layout; }
 

@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "gui/search/ListaRiepilogo.h"
+#include "gui/search/SummaryList.h"
 #include "core/search/Ricerca.h"
 #include "core/archive/Archivio.h"
 
@@ -29,11 +29,11 @@ void TfrmInVendita::FormShow()
 
 void TfrmInVendita::subCostruisciElenco()
 {
-    std::vector<RigaElenco> righe;
+    std::vector<RigaElenco> lines;
     try {
-        ScansionaArchivio(archivio(), InVenditaElencabile, righe);
+        ScansionaArchivio(archivePath(), InVenditaElencabile, lines);
     } catch (const EArchivioError&) {
         // The listing stays silent: it shows the lines read before the failure.
     }
-    elenca(std::move(righe));
+    showLines(std::move(lines));
 }

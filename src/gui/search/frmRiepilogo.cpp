@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "gui/search/ListaRiepilogo.h"
+#include "gui/search/SummaryList.h"
 #include "core/search/RigaRiepilogo.h"
 #include "gui/widgets/Banner.h"
 #include "core/archive/Archivio.h"
@@ -22,9 +22,9 @@ const QColor kCrimson(0xDC, 0x14, 0x3C);
 
 TfrmRiepilogo::TfrmRiepilogo(QWidget* owner, const QString& archivePath, const QString& objectName,
                              const QString& caption, const QString& bannerPicture, const QString& bannerText,
-                             const QString& titoloStampa, QString& ultimaRicerca)
+                             const QString& printTitle, QString& lastSearch)
     : TFixedDialog(owner, objectName, caption, QSize(862, 560), Look::steelBlue, Qt::white),
-      m_archivio(Text::trimmed(archivePath)), m_titoloStampa(titoloStampa), m_ultimaRicerca(ultimaRicerca)
+      m_archivePath(Text::trimmed(archivePath)), m_printTitle(printTitle), m_lastSearch(lastSearch)
 {
     panContainer = new QWidget(this);
     panContainer->setObjectName(QStringLiteral("panContainer"));
@@ -55,7 +55,7 @@ TfrmRiepilogo::TfrmRiepilogo(QWidget* owner, const QString& archivePath, const Q
     btnTrova->setObjectName(QStringLiteral("btnTrova"));
     btnTrova->setGeometry(703, 136, 130, 36);
 
-    lstRecords = new TListaRiepilogo(QStringLiteral("lstRecords"), panContainer);
+    lstRecords = new TSummaryList(QStringLiteral("lstRecords"), panContainer);
     lstRecords->setGeometry(0, 180, 833, 270);
     lstRecords->setStyleSheet(QStringLiteral("QListView#lstRecords { background: white; border: 1px solid #87CEEB; }"));
 
@@ -83,12 +83,12 @@ TfrmRiepilogo::TfrmRiepilogo(QWidget* owner, const QString& archivePath, const Q
     connect(btnTrova, &QPushButton::clicked, this, &TfrmRiepilogo::btnTrovaClick);
     connect(btnStampa, &QPushButton::clicked, this, &TfrmRiepilogo::btnStampaClick);
     connect(btnChiudi, &QPushButton::clicked, this, &TfrmRiepilogo::btnChiudiClick);
-    connect(lstRecords, &TListaRiepilogo::doppioClic, this, &TfrmRiepilogo::lstRecordsDblClick);
+    connect(lstRecords, &TSummaryList::doubleClickedAnywhere, this, &TfrmRiepilogo::lstRecordsDblClick);
 }
 
-QStringList TfrmRiepilogo::righe() const
+QStringList TfrmRiepilogo::lines() const
 {
-    return lstRecords->righe();
+    return lstRecords->lines();
 }
 
 void TfrmRiepilogo::enterMovesTo(QLineEdit* field, QWidget* next)
@@ -132,15 +132,15 @@ void TfrmRiepilogo::showEvent(QShowEvent* event)
 
 void TfrmRiepilogo::FormShow()
 {
-    ultimaRicerca().clear();
+    lastSearch().clear();
     lstRecords->setCurrentRow(0);
     txtTrova->clear();
 }
 
-void TfrmRiepilogo::elenca(std::vector<RigaElenco> righe)
+void TfrmRiepilogo::showLines(std::vector<RigaElenco> lines)
 {
-    OrdinaRighe(righe);
-    lstRecords->imposta(std::move(righe));
+    OrdinaRighe(lines);
+    lstRecords->setLines(std::move(lines));
 }
 
 void TfrmRiepilogo::done(int result)
@@ -161,7 +161,7 @@ void TfrmRiepilogo::btnChiudiClick()
 
 void TfrmRiepilogo::btnStampaClick()
 {
-    frxReport.stampa(this, titoloStampa(), righe());
+    frxReport.print(this, printTitle(), lines());
 }
 
 void TfrmRiepilogo::btnTrovaClick()
@@ -174,27 +174,27 @@ void TfrmRiepilogo::btnTrovaClick()
     if (lstRecords->currentRow() < 0)
         lstRecords->setCurrentRow(0);
     const QString s = Abbassa(txtTrova->text());
-    const auto contiene = [&](int i) { return !s.isEmpty() && Abbassa(lstRecords->testo(i)).contains(s); };
+    const auto holds = [&](int i) { return !s.isEmpty() && Abbassa(lstRecords->text(i)).contains(s); };
 
     // A new text starts over from the first line, which is tested first; the
     // same text again goes on from the selected line, which is tested last.
-    const bool nuova = s != m_ultimaRicerca;
-    const int inizio = nuova ? 0 : lstRecords->currentRow();
-    int trovata = -1;
-    if (nuova && contiene(0)) {
-        trovata = 0;
+    const bool newText = s != m_lastSearch;
+    const int start = newText ? 0 : lstRecords->currentRow();
+    int found = -1;
+    if (newText && holds(0)) {
+        found = 0;
     } else {
         for (int k = 1; k <= n; ++k) {
-            const int i = (inizio + k) % n;
-            if (contiene(i)) {
-                trovata = i;
+            const int i = (start + k) % n;
+            if (holds(i)) {
+                found = i;
                 break;
             }
         }
     }
-    if (trovata >= 0)
-        lstRecords->setCurrentRow(trovata);
-    m_ultimaRicerca = s;
+    if (found >= 0)
+        lstRecords->setCurrentRow(found);
+    m_lastSearch = s;
 }
 
 void TfrmRiepilogo::lstRecordsDblClick()
@@ -203,8 +203,8 @@ void TfrmRiepilogo::lstRecordsDblClick()
     // read afresh by the sheet, is the one shown, even where other records
     // give the same line. A failure (no line chosen, the archive unreadable,
     // the record no longer there) closes the window without a message.
-    const int riga = lstRecords->currentRow();
-    if (riga >= 0)
-        emit recordChosen(lstRecords->numero(riga));
+    const int row = lstRecords->currentRow();
+    if (row >= 0)
+        emit recordChosen(lstRecords->number(row));
     accept();
 }

@@ -10,7 +10,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class TBanner;
-class TListaRiepilogo;
+class TSummaryList;
 
 // What the find window's results and the for-sale listing have in common: a
 // fixed window over the record sheet's archive holding the results panel
@@ -23,8 +23,8 @@ public:
     TSummaryReport frxReport;
 
     // The item texts in list order, and the title the summary report gives them.
-    QStringList righe() const;
-    QString titoloStampa() const { return m_titoloStampa; }
+    QStringList lines() const;
+    QString printTitle() const { return m_printTitle; }
 
     // Find in the list: from the selected line on, the next line holding the
     // text of txtTrova (A-Z without regard to case), wrapping around.
@@ -40,8 +40,8 @@ signals:
 
 protected:
     TfrmRiepilogo(QWidget* owner, const QString& archivePath, const QString& objectName, const QString& caption,
-                  const QString& bannerPicture, const QString& bannerText, const QString& titoloStampa,
-                  QString& ultimaRicerca);
+                  const QString& bannerPicture, const QString& bannerText, const QString& printTitle,
+                  QString& lastSearch);
 
     // Results panel.
     QWidget* panContainer;
@@ -49,18 +49,18 @@ protected:
     QLabel* icoIstruzioni01;
     QLineEdit* txtTrova;
     QPushButton* btnTrova;
-    TListaRiepilogo* lstRecords;
+    TSummaryList* lstRecords;
     QLabel* lblRigo03;
     QPushButton* btnChiudi;
     QPushButton* btnStampa;
 
     // The path of the sheet's archive, trimmed.
-    const QString& archivio() const { return m_archivio; }
+    const QString& archivePath() const { return m_archivePath; }
     // The last find-in-list text of this kind of window.
-    QString& ultimaRicerca() { return m_ultimaRicerca; }
+    QString& lastSearch() { return m_lastSearch; }
 
     // Sorts the lines and shows them in the list, replacing what it held.
-    void elenca(std::vector<RigaElenco> righe);
+    void showLines(std::vector<RigaElenco> lines);
 
     // Every opening starts over: no find-in-list text, the first line chosen.
     virtual void FormShow();
@@ -76,8 +76,8 @@ protected:
     void enterPresses(QPushButton* button);
 
 private:
-    QString m_archivio;
-    QString m_titoloStampa;
-    QString& m_ultimaRicerca;
+    QString m_archivePath;
+    QString m_printTitle;
+    QString& m_lastSearch;
     QHash<QObject*, QWidget*> m_enterTargets;
 };

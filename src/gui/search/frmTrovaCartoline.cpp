@@ -6,7 +6,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
-#include "gui/search/ListaRiepilogo.h"
+#include "gui/search/SummaryList.h"
 #include "core/search/Ricerca.h"
 #include "core/archive/Archivio.h"
 #include "core/archive/ProgramFolder.h"
@@ -208,15 +208,15 @@ void TfrmTrovaCartoline::btnCercaClick()
     const CriteriRicerca criteri(testi);
     lblConta->setText(QString::number(criteri.Richiesti()));
 
-    std::vector<RigaElenco> righe;
+    std::vector<RigaElenco> lines;
     try {
-        ScansionaArchivio(archivio(), [&criteri](const TScheda& s) { return criteri.Corrisponde(s); }, righe);
+        ScansionaArchivio(archivePath(), [&criteri](const TScheda& s) { return criteri.Corrisponde(s); }, lines);
     } catch (const EArchivioError&) {
         lblAttendere->hide();
         Dialogs::plain(this, ArchiveAccessMessage());
         return;
     }
-    elenca(std::move(righe));
+    showLines(std::move(lines));
 
     lblTrovate->setText(QStringLiteral("Il presente riepilogo contiene %1 schede.").arg(lstRecords->count()));
     panContainer->show();

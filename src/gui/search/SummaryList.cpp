@@ -1,4 +1,4 @@
-#include "gui/search/ListaRiepilogo.h"
+#include "gui/search/SummaryList.h"
 
 #include <QBrush>
 #include <QFontMetrics>
@@ -6,43 +6,43 @@
 
 #include "gui/widgets/Look.h"
 
-TModelloRiepilogo::TModelloRiepilogo(QObject* parent)
+TSummaryModel::TSummaryModel(QObject* parent)
     : QAbstractListModel(parent), m_font(Look::courierNew(12))
 {
     // Where no Courier New is installed, any fixed-pitch face keeps the
     // columns aligned.
     m_font.setFixedPitch(true);
-    m_dimensione = QSize(1600, QFontMetrics(m_font).height() + 2);
+    m_itemSize = QSize(1600, QFontMetrics(m_font).height() + 2);
 }
 
-int TModelloRiepilogo::rowCount(const QModelIndex& parent) const
+int TSummaryModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_righe.size());
+    return parent.isValid() ? 0 : int(m_lines.size());
 }
 
-QVariant TModelloRiepilogo::data(const QModelIndex& index, int role) const
+QVariant TSummaryModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= int(m_righe.size()))
+    if (!index.isValid() || index.row() >= int(m_lines.size()))
         return {};
     switch (role) {
-    case Qt::DisplayRole: return m_righe[size_t(index.row())].testo;
-    case NumeroRole: return m_righe[size_t(index.row())].numero;
+    case Qt::DisplayRole: return m_lines[size_t(index.row())].testo;
+    case NumberRole: return m_lines[size_t(index.row())].numero;
     case Qt::FontRole: return m_font;
     case Qt::ForegroundRole: return QBrush(Qt::black);
-    case Qt::SizeHintRole: return m_dimensione;
+    case Qt::SizeHintRole: return m_itemSize;
     default: return {};
     }
 }
 
-void TModelloRiepilogo::imposta(std::vector<RigaElenco> righe)
+void TSummaryModel::setLines(std::vector<RigaElenco> lines)
 {
     beginResetModel();
-    m_righe = std::move(righe);
+    m_lines = std::move(lines);
     endResetModel();
 }
 
-TListaRiepilogo::TListaRiepilogo(const QString& objectName, QWidget* parent)
-    : QListView(parent), m_model(new TModelloRiepilogo(this))
+TSummaryList::TSummaryList(const QString& objectName, QWidget* parent)
+    : QListView(parent), m_model(new TSummaryModel(this))
 {
     setObjectName(objectName);
     setModel(m_model);
@@ -57,47 +57,47 @@ TListaRiepilogo::TListaRiepilogo(const QString& objectName, QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
-void TListaRiepilogo::imposta(std::vector<RigaElenco> righe)
+void TSummaryList::setLines(std::vector<RigaElenco> lines)
 {
-    m_model->imposta(std::move(righe));
+    m_model->setLines(std::move(lines));
 }
 
-void TListaRiepilogo::clear()
+void TSummaryList::clear()
 {
-    m_model->imposta({});
+    m_model->setLines({});
 }
 
-int TListaRiepilogo::count() const
+int TSummaryList::count() const
 {
     return m_model->rowCount();
 }
 
-QString TListaRiepilogo::testo(int i) const
+QString TSummaryList::text(int i) const
 {
-    return m_model->riga(i).testo;
+    return m_model->line(i).testo;
 }
 
-qint32 TListaRiepilogo::numero(int i) const
+qint32 TSummaryList::number(int i) const
 {
-    return m_model->riga(i).numero;
+    return m_model->line(i).numero;
 }
 
-QStringList TListaRiepilogo::righe() const
+QStringList TSummaryList::lines() const
 {
-    QStringList testi;
-    testi.reserve(count());
+    QStringList texts;
+    texts.reserve(count());
     for (int i = 0; i < count(); ++i)
-        testi.append(testo(i));
-    return testi;
+        texts.append(text(i));
+    return texts;
 }
 
-int TListaRiepilogo::currentRow() const
+int TSummaryList::currentRow() const
 {
     const QModelIndexList scelte = selectionModel()->selectedRows();
     return scelte.isEmpty() ? -1 : scelte.first().row();
 }
 
-void TListaRiepilogo::setCurrentRow(int i)
+void TSummaryList::setCurrentRow(int i)
 {
     if (i < 0 || i >= count())
         return;
@@ -106,9 +106,9 @@ void TListaRiepilogo::setCurrentRow(int i)
     scrollTo(indice);
 }
 
-void TListaRiepilogo::mouseDoubleClickEvent(QMouseEvent* event)
+void TSummaryList::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QListView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
-        emit doppioClic();
+        emit doubleClickedAnywhere();
 }

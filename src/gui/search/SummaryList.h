@@ -12,43 +12,43 @@
 // it was built from. Every line shows in the same fixed-pitch font in black;
 // lines never wrap, and every item is 1600 pixels wide, room for the columns
 // and the value, so that the horizontal scroll bar reaches the line ends.
-class TModelloRiepilogo : public QAbstractListModel {
+class TSummaryModel : public QAbstractListModel {
     Q_OBJECT
 public:
     // The record number of a line.
-    static constexpr int NumeroRole = Qt::UserRole + 1;
+    static constexpr int NumberRole = Qt::UserRole + 1;
 
-    explicit TModelloRiepilogo(QObject* parent = nullptr);
+    explicit TSummaryModel(QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
     // Replaces every line at once: one reset, however many lines.
-    void imposta(std::vector<RigaElenco> righe);
-    const RigaElenco& riga(int i) const { return m_righe[size_t(i)]; }
+    void setLines(std::vector<RigaElenco> lines);
+    const RigaElenco& line(int i) const { return m_lines[size_t(i)]; }
 
 private:
-    std::vector<RigaElenco> m_righe;
+    std::vector<RigaElenco> m_lines;
     QFont m_font;
-    QSize m_dimensione; // of every item
+    QSize m_itemSize; // of every item
 };
 
 // The result list of the find and for-sale windows: one line per listed
 // record in sorted order, a single selected line, both scroll bars shown.
 // Item indexes (selection, find in the list, printing) follow the shown order.
-class TListaRiepilogo : public QListView {
+class TSummaryList : public QListView {
     Q_OBJECT
 public:
-    TListaRiepilogo(const QString& objectName, QWidget* parent);
+    TSummaryList(const QString& objectName, QWidget* parent);
 
-    void imposta(std::vector<RigaElenco> righe);
+    void setLines(std::vector<RigaElenco> lines);
     void clear();
 
     int count() const;
-    QString testo(int i) const;
-    qint32 numero(int i) const;
+    QString text(int i) const;
+    qint32 number(int i) const;
     // The item texts from first to last, as the list shows them.
-    QStringList righe() const;
+    QStringList lines() const;
 
     // The selected line, or -1.
     int currentRow() const;
@@ -57,11 +57,11 @@ public:
 
 signals:
     // A double-click anywhere on the list, on a line or not.
-    void doppioClic();
+    void doubleClickedAnywhere();
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    TModelloRiepilogo* m_model;
+    TSummaryModel* m_model;
 };
