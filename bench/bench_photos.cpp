@@ -80,10 +80,10 @@ void BM_ShowCard(benchmark::State& state)
         TPhotoPreparer::waitUntilIdle();
         state.ResumeTiming();
         g->sheet->subMostraScheda(1);
-        g->sheet->photoSlot(CompanionFiles::Photo::A)->image()->repaint();
-        g->sheet->photoSlot(CompanionFiles::Photo::B)->image()->repaint();
+        named<TImageView>(g->sheet, "imgFoto")->repaint();
+        named<TImageView>(g->sheet, "imgFoto02")->repaint();
     }
-    if (g->sheet->photoSlot(CompanionFiles::Photo::A)->image()->photo().size() != QSize(4000, 3000))
+    if (named<TImageView>(g->sheet, "imgFoto")->photo().size() != QSize(4000, 3000))
         state.SkipWithError("photo A did not load");
 }
 BENCHMARK(BM_ShowCard)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -101,11 +101,11 @@ void BM_ShowPreparedNeighbour(benchmark::State& state)
         TPhotoPreparer::waitUntilIdle();
         state.ResumeTiming();
         g->sheet->cmdAvantiClick();
-        g->sheet->photoSlot(CompanionFiles::Photo::A)->image()->repaint();
-        g->sheet->photoSlot(CompanionFiles::Photo::B)->image()->repaint();
+        named<TImageView>(g->sheet, "imgFoto")->repaint();
+        named<TImageView>(g->sheet, "imgFoto02")->repaint();
     }
     state.counters["prepared_photos"] = TPhotoPreparer::counters().ready - ready;
-    if (g->sheet->photoSlot(CompanionFiles::Photo::A)->photo().size() != QSize(4000, 3000))
+    if (named<TImageView>(g->sheet, "imgFoto")->photo().size() != QSize(4000, 3000))
         state.SkipWithError("photo A did not show");
 }
 BENCHMARK(BM_ShowPreparedNeighbour)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -186,7 +186,7 @@ BENCHMARK(BM_FullDecodeBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
 // The zoom window on a 1920x1080 screen decodes at 1320x990, not 4000x3000.
 void BM_ZoomDecode(benchmark::State& state)
 {
-    const TPhoto photo = g->sheet->photoSlot(CompanionFiles::Photo::A)->image()->photo();
+    const TPhoto photo = named<TImageView>(g->sheet, "imgFoto")->photo();
     const QSize target = displayDecodeSize(photo.size(), QSize(1860, 990));
     for (auto _ : state) {
         QImage shown = photo.decode(target);

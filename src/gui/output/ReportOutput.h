@@ -35,6 +35,13 @@ class TReportPreview : public QDialog {
 public:
     TReportPreview(const TReport& report, QWidget* owner);
 
+    // True when drawing the pages failed.
+    bool failed() const { return m_failed; }
+
+    void actStampaClick();
+    void actSchermoInteroClick(bool on);
+
+private:
     QToolBar* barComandi;
     QAction* actStampa;
     QAction* actZoomMeno;
@@ -44,13 +51,6 @@ public:
     QAction* actChiudi;
     QPrintPreviewWidget* prvPagine;
 
-    // True when drawing the pages failed.
-    bool failed() const { return m_failed; }
-
-    void actStampaClick();
-    void actSchermoInteroClick(bool on);
-
-private:
     void showZoom();
     void setZoomPercent(int percent);
 

@@ -78,8 +78,6 @@ public:
     bool subSalvaFotoScheda();
     void subMostraSegnaposto();
 
-    // Photo A above photo B.
-    TPhotoSlot* photoSlot(CompanionFiles::Photo which) const;
     // The open and save dialogs shared by both slots.
     Dialogs::FileRequest dlgFile;
     Dialogs::FileRequest dlgSalvaFile;
@@ -154,6 +152,9 @@ private:
     // are written.
     void mirrorState();
     void setNumber(qint32 number);
+
+    // Photo A above photo B.
+    TPhotoSlot* photoSlot(CompanionFiles::Photo which) const;
 
     void buildCommandBar(QWidget* panel);
     void buildFields(QWidget* panel);
