@@ -19,17 +19,20 @@ inline QString g_file; // the archive the benchmarks scan
 
 inline TScheda schedaRealistica(int i)
 {
-    static const char* marche[] = { "Bburago", "Burago", "Minichamps", "Herpa", "Revell", "Tamiya", "Italeri", "Märklin" };
-    static const char* tipi[] = { "Automobile", "Motocicletta", "Nave", "Aereo", "Elicottero", "Treno", "Figurino" };
-    static const char* scale[] = { "1:18", "1:24", "1:43", "1:72", "1:87", "1:144" };
+    static const char* marche[] = {"Bburago", "Burago", "Minichamps", "Herpa",
+                                   "Revell",  "Tamiya", "Italeri",    "Märklin"};
+    static const char* tipi[] = {"Automobile", "Motocicletta", "Nave", "Aereo", "Elicottero", "Treno", "Figurino"};
+    static const char* scale[] = {"1:18", "1:24", "1:43", "1:72", "1:87", "1:144"};
     TScheda s;
     s.ScriviCampo(Campo::Nome, QStringLiteral("Ferrari 250 GTO Le Mans %1 n. %2").arg(1962 + i % 30).arg(i));
     s.ScriviCampo(Campo::Tipologia, QString::fromUtf8(tipi[i % 7]));
     s.ScriviCampo(Campo::Produttore, QString::fromUtf8(marche[i % 8]));
     s.ScriviCampo(Campo::Codice, QStringLiteral("CAT-%1-%2").arg(i % 977).arg(i));
-    s.ScriviCampo(Campo::Descrizione, QString::fromUtf8("Riproduzione in metallo pressofuso con interni dettagliati, "
-                                                        "portiere apribili e ruote sterzanti. Verniciatura originale rosso corsa; "
-                                                        "decalcomanie della versione da gara. Esemplare n. %1.").arg(i));
+    s.ScriviCampo(Campo::Descrizione,
+                  QString::fromUtf8("Riproduzione in metallo pressofuso con interni dettagliati, "
+                                    "portiere apribili e ruote sterzanti. Verniciatura originale rosso corsa; "
+                                    "decalcomanie della versione da gara. Esemplare n. %1.")
+                      .arg(i));
     s.ScriviCampo(Campo::Anno, QString::number(1960 + i % 60));
     s.ScriviCampo(Campo::Valore, QStringLiteral("%1,%2").arg(10 + i % 490).arg(i % 100, 2, 10, QLatin1Char('0')));
     s.ScriviCampo(Campo::Proprietario, QStringLiteral("Collezione privata Rossi"));
@@ -37,9 +40,13 @@ inline TScheda schedaRealistica(int i)
     s.ScriviCampo(Campo::Colori, QStringLiteral("Rosso, nero"));
     s.ScriviCampo(Campo::Confezione, QStringLiteral("Scatola originale con finestra"));
     s.ScriviCampo(Campo::Difetti, i % 5 ? QString() : QStringLiteral("Piccolo graffio sul cofano"));
-    s.ScriviCampo(Campo::Data, QStringLiteral("%1/%2/%3").arg(1 + i % 28, 2, 10, QLatin1Char('0')).arg(1 + i % 12, 2, 10, QLatin1Char('0')).arg(1990 + i % 34));
+    s.ScriviCampo(Campo::Data, QStringLiteral("%1/%2/%3")
+                                   .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+                                   .arg(1 + i % 12, 2, 10, QLatin1Char('0'))
+                                   .arg(1990 + i % 34));
     s.ScriviCampo(Campo::Provenienza, QString::fromUtf8("Mercatino di Novegro, città di Segrate"));
-    s.ScriviCampo(Campo::Montaggio, i % 3 ? QString() : QStringLiteral("Kit montato e dipinto a mano, colla cianoacrilica."));
+    s.ScriviCampo(Campo::Montaggio,
+                  i % 3 ? QString() : QStringLiteral("Kit montato e dipinto a mano, colla cianoacrilica."));
     s.ScriviCampo(Campo::Scala, QString::fromUtf8(scale[i % 6]));
     s.ScriviCampo(Campo::Dimensioni, QStringLiteral("24 x 10 x 7 cm"));
     s.ScriviCampo(Campo::Rarita, QString::fromUtf8("Media rarità"));

@@ -8,9 +8,9 @@
 
 #include <memory>
 
+#include "core/archive/ProgramFolder.h"
 #include "gui/sheet/frmCartoline.h"
 #include "gui/shell/WindowSet.h"
-#include "core/archive/ProgramFolder.h"
 
 class SheetBench {
 public:

@@ -76,7 +76,8 @@ bool scriviSenzaDiario(const QByteArray& nome, const TScheda& scheda, std::optio
     fl.l_whence = SEEK_SET;
     struct stat st {};
     bool ok = fcntl(fd, F_SETLK, &fl) == 0 && fstat(fd, &st) == 0;
-    const off_t posizione = n ? off_t(*n - 1) * TScheda::Dimensione : st.st_size / TScheda::Dimensione * TScheda::Dimensione;
+    const off_t posizione = n ? off_t(*n - 1) * TScheda::Dimensione
+                              : st.st_size / TScheda::Dimensione * TScheda::Dimensione;
     ok = ok && pwrite(fd, scheda.dati(), TScheda::Dimensione, posizione) == TScheda::Dimensione && fdatasync(fd) == 0;
     fl.l_type = F_UNLCK;
     fcntl(fd, F_SETLK, &fl);

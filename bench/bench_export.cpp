@@ -16,9 +16,9 @@
 #include <memory>
 
 #include "core/export/Export.h"
+#include "core/system/TMisc.h"
 #include "gui/output/ExportGrid.h"
 #include "gui/output/frmExpCartoline.h"
-#include "core/system/TMisc.h"
 #include "gui/widgets/Dialogs.h"
 
 namespace {

@@ -19,18 +19,18 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 #include <cstdio>
 #include <memory>
+#include <thread>
 
 #include "BenchSupport.h"
 #include "PhotoBench.h"
 #include "SheetBench.h"
+#include "core/archive/CompanionFiles.h"
 #include "core/photos/Photo.h"
 #include "core/photos/PhotoPreparer.h"
 #include "gui/sheet/PhotoSlot.h"
 #include "gui/shell/frmAvvio.h"
-#include "core/archive/CompanionFiles.h"
 #include "gui/widgets/ImageView.h"
 
 namespace {
@@ -236,9 +236,9 @@ int main(int argc, char** argv)
         return 1;
 
     setUp();
-    BenchSupport::RatioReporter reporter("BM_FullDecodeBaseline", "full decode of both photos", "show <= 0.50 x, prepared neighbour <= 0.05 x",
-                                         {"BM_ShowCard", "BM_ShowPreparedNeighbour", "BM_SaveUnchangedCard",
-                                          "BM_ZoomDecode"});
+    BenchSupport::RatioReporter reporter(
+        "BM_FullDecodeBaseline", "full decode of both photos", "show <= 0.50 x, prepared neighbour <= 0.05 x",
+        {"BM_ShowCard", "BM_ShowPreparedNeighbour", "BM_SaveUnchangedCard", "BM_ZoomDecode"});
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     delete g;

@@ -24,13 +24,13 @@
 #include "BenchSupport.h"
 #include "PhotoBench.h"
 #include "PhotoFixtures.h"
+#include "core/photos/Photo.h"
 #include "core/report/CardLayout.h"
 #include "core/report/SummaryLayout.h"
-#include "core/photos/Photo.h"
 
 namespace {
 
-QByteArray g_photoBytes; // a 4000 x 3000 JPEG, as a phone takes it
+QByteArray g_photoBytes;    // a 4000 x 3000 JPEG, as a phone takes it
 QByteArray g_bigPhotoBytes; // 8000 x 6000, a current phone's main camera
 QTemporaryDir* g_folder = nullptr;
 

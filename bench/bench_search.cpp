@@ -28,12 +28,12 @@ TfrmCartoline* sheet()
 }
 
 // The criteria fields in Enter order.
-const char* const kCriteriaFields[] = {"txtNome", "txtTipologia", "txtProduttore", "txtCodice", "txtDescrizione",
+const char* const kCriteriaFields[] = {"txtNome", "txtTipologia",    "txtProduttore",  "txtCodice", "txtDescrizione",
                                        "txtAnno", "txtProprietario", "txtProvenienza", "txtRarita", "txtNote"};
 
 // Every criterion filled; about two records in three match all ten.
-const char* const kTenCriteria[] = {"ferrari", "o", "r", "cat-", "metallo", "19", "rossi", "novegro", "media",
-                                    "certificato"};
+const char* const kTenCriteria[] = {"ferrari", "o",     "r",       "cat-",  "metallo",
+                                    "19",      "rossi", "novegro", "media", "certificato"};
 
 void runSearch(benchmark::State& state, bool tenCriteria)
 {

@@ -19,9 +19,9 @@
 #include "BenchSupport.h"
 #include "PhotoBench.h"
 #include "SheetBench.h"
-#include "gui/output/frmSlideshow_Euro_01.h"
-#include "core/photos/Photo.h"
 #include "core/archive/CompanionFiles.h"
+#include "core/photos/Photo.h"
+#include "gui/output/frmSlideshow_Euro_01.h"
 #include "gui/widgets/ImageView.h"
 
 namespace {
@@ -47,18 +47,18 @@ void setUp()
     const qint64 size1 = PhotoBench::writePhoto(first, PhotoBench::photographic(QSize(4000, 3000), 1));
     const qint64 size2 = PhotoBench::writePhoto(second, PhotoBench::photographic(QSize(4000, 3000), 2));
     for (int i = 3; i <= kCards; ++i)
-        QFile::link(i % 2 ? first : second,
-                    CompanionFiles::photoPath(CompanionFiles::Photo::A, kArchive, i));
+        QFile::link(i % 2 ? first : second, CompanionFiles::photoPath(CompanionFiles::Photo::A, kArchive, i));
     g->photo = first;
 
-    g->show = new TfrmSlideshow_Euro_01(g->program.sheet, g->program.sheet->state().archivePath, g->program.sheet->state().archiveName);
+    g->show = new TfrmSlideshow_Euro_01(g->program.sheet, g->program.sheet->state().archivePath,
+                                        g->program.sheet->state().archiveName);
     g->show->Timer->setInterval(24 * 3600 * 1000); // the benchmark makes the ticks
     g->show->show();
     QApplication::processEvents();
     std::printf("photos 4000x3000: %.2f MB and %.2f MB (JPEG quality 92); screen %dx%d, shown in %dx%d; cores: %d\n",
                 double(size1) / 1048576.0, double(size2) / 1048576.0, g->show->screen()->size().width(),
-                g->show->screen()->size().height(), named<TImageView>(g->show, "imgFoto")->width(), named<TImageView>(g->show, "imgFoto")->height(),
-                QThread::idealThreadCount());
+                g->show->screen()->size().height(), named<TImageView>(g->show, "imgFoto")->width(),
+                named<TImageView>(g->show, "imgFoto")->height(), QThread::idealThreadCount());
 }
 
 // One tick that changes the picture, and the drawing of it, on the

@@ -54,8 +54,11 @@ void BM_FrameOnUserInterfaceThread(benchmark::State& state)
         state.SkipWithError("the frame did not reach the live picture");
 }
 BENCHMARK(BM_FrameOnUserInterfaceThread)
-    ->Args({640, 480})->Args({1280, 720})->Args({1920, 1080})
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Args({640, 480})
+    ->Args({1280, 720})
+    ->Args({1920, 1080})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // The capture thread's part: a frame as Qt Multimedia converts it (with an
 // alpha channel) made plain and put in the mailbox.
@@ -70,8 +73,11 @@ void BM_FrameOnCaptureThread(benchmark::State& state)
     QCoreApplication::sendPostedEvents(&camera, QEvent::MetaCall);
 }
 BENCHMARK(BM_FrameOnCaptureThread)
-    ->Args({640, 480})->Args({1280, 720})->Args({1920, 1080})
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Args({640, 480})
+    ->Args({1280, 720})
+    ->Args({1920, 1080})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace
 

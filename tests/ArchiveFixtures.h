@@ -8,13 +8,13 @@
 #include "core/archive/Archivio.h"
 
 #include <chrono>
+#include <fcntl.h>
 #include <functional>
 #include <optional>
-#include <utility>
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 // A fresh archive at `path` holding `records`, in order.
 inline void writeRecords(const QString& path, const QList<TScheda>& records)
@@ -78,7 +78,7 @@ public:
             const char answer = fd >= 0 && fcntl(fd, F_SETLK, &fl) == 0 ? '1' : '0';
             if (write(ready[1], &answer, 1) != 1 || answer != '1')
                 _exit(1);
-            pollfd wait {release[0], POLLIN, 0};
+            pollfd wait{release[0], POLLIN, 0};
             poll(&wait, 1, int(safety.count()));
             _exit(0); // the lock goes with the process
         }
@@ -157,17 +157,15 @@ class WriteStops {
 public:
     explicit WriteStops(TArchivio::WriteInterruption stop)
         : m_previous(TArchivio::SetWriteInterruption(std::move(stop)))
-    {
-    }
+    {}
     // Stops at `step`, after `bytes` there when it writes.
     WriteStops(TArchivio::WriteStep step, qint64 bytes)
         : WriteStops([step, bytes](TArchivio::WriteStep at) -> std::optional<qint64> {
-            if (at == step)
-                return bytes;
-            return std::nullopt;
-        })
-    {
-    }
+              if (at == step)
+                  return bytes;
+              return std::nullopt;
+          })
+    {}
     ~WriteStops() { TArchivio::SetWriteInterruption(m_previous); }
     WriteStops(const WriteStops&) = delete;
     WriteStops& operator=(const WriteStops&) = delete;

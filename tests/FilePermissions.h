@@ -43,8 +43,8 @@ public:
     bool holds() const { return m_holds; }
 
 private:
-    __user_cap_header_struct m_header {};
-    __user_cap_data_struct m_saved[_LINUX_CAPABILITY_U32S_3] {};
+    __user_cap_header_struct m_header{};
+    __user_cap_data_struct m_saved[_LINUX_CAPABILITY_U32S_3]{};
     bool m_dropped = false;
     bool m_holds = false;
 };

@@ -25,6 +25,6 @@ public:
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
 private:
-    rlimit m_previous {};
+    rlimit m_previous{};
     void (*m_handler)(int) = SIG_DFL;
 };

@@ -8,8 +8,8 @@
 #include <QImageReader>
 #include <QPainter>
 
-#include <array>
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 
@@ -62,13 +62,13 @@ inline bool writeCardPhoto(CompanionFiles::Photo which, const QString& archive, 
 // big-endian, in IFD0.
 inline QByteArray exifOrientation(quint16 orientation)
 {
-    QByteArray tiff("MM\0\x2A\0\0\0\x08", 8);                 // header, IFD0 at offset 8
-    tiff += QByteArray("\0\x01", 2);                          // one entry
-    tiff += QByteArray("\x01\x12\0\x03\0\0\0\x01", 8);        // Orientation, SHORT, count 1
+    QByteArray tiff("MM\0\x2A\0\0\0\x08", 8);          // header, IFD0 at offset 8
+    tiff += QByteArray("\0\x01", 2);                   // one entry
+    tiff += QByteArray("\x01\x12\0\x03\0\0\0\x01", 8); // Orientation, SHORT, count 1
     tiff += char(orientation >> 8);
     tiff += char(orientation & 0xFF);
-    tiff += QByteArray(2, '\0');                              // value padding
-    tiff += QByteArray(4, '\0');                              // no next IFD
+    tiff += QByteArray(2, '\0'); // value padding
+    tiff += QByteArray(4, '\0'); // no next IFD
     const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
     const int length = int(payload.size()) + 2;
     QByteArray segment("\xFF\xE1", 2);
@@ -93,13 +93,13 @@ inline QByteArray turnedJpeg(const QImage& stored, quint16 orientation)
 // data is a few bits a block and the picture is two flat halves.
 struct HandMadeJpeg {
     QSize size;
-    int components = 3;        // 1 grey, 3 YCbCr, 4 CMYK (Adobe, inverted as Photoshop writes it)
-    bool subsampled = true;    // 3 components: 4:2:0, otherwise 4:4:4
-    bool progressive = false;  // a DC scan, then one scan of the other coefficients (all 0) per component
+    int components = 3;         // 1 grey, 3 YCbCr, 4 CMYK (Adobe, inverted as Photoshop writes it)
+    bool subsampled = true;     // 3 components: 4:2:0, otherwise 4:4:4
+    bool progressive = false;   // a DC scan, then one scan of the other coefficients (all 0) per component
     bool separateScans = false; // sequential, but its first scan holds one component
-    bool headerOnly = false;   // the headers and an empty first scan: the few hundred bytes of a bomb
+    bool headerOnly = false;    // the headers and an empty first scan: the few hundred bytes of a bomb
     // The component samples of the left and of the right half.
-    std::array<int, 4> left{76, 85, 255, 255};  // red in YCbCr
+    std::array<int, 4> left{76, 85, 255, 255};   // red in YCbCr
     std::array<int, 4> right{29, 255, 107, 255}; // blue in YCbCr
 };
 

@@ -11,12 +11,12 @@
 #include <QWidget>
 
 #include "ArchiveFixtures.h"
-#include "gui/sheet/frmCartoline.h"
-#include "core/system/TMisc.h"
-#include "gui/shell/WindowSet.h"
-#include "gui/shell/frmAvvio.h"
 #include "core/archive/Archivio.h"
 #include "core/archive/ProgramFolder.h"
+#include "core/system/TMisc.h"
+#include "gui/sheet/frmCartoline.h"
+#include "gui/shell/WindowSet.h"
+#include "gui/shell/frmAvvio.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/Look.h"
 
@@ -171,8 +171,7 @@ inline void fillRequiredFields(TfrmCartoline* sheet)
 // `work` runs while it is up, and the window is closed if `work` left it
 // open, so that a failing test never hangs in the modal loop. True when
 // `work` ran and the window was discarded once closed.
-template <typename W>
-bool whileModal(QObject* owner, QAbstractButton* command, const std::function<void(W*)>& work)
+template <typename W> bool whileModal(QObject* owner, QAbstractButton* command, const std::function<void(W*)>& work)
 {
     bool ran = false;
     QTimer::singleShot(0, owner, [&] {

@@ -14,9 +14,9 @@
 #include <stdexcept>
 
 #include "TestSupport.h"
+#include "core/archive/Archivio.h"
 #include "gui/shell/Application.h"
 #include "gui/shell/WindowSet.h"
-#include "core/archive/Archivio.h"
 
 namespace {
 
@@ -67,7 +67,8 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("system text") << "runtime" << unexpected;
         QTest::newRow("out of memory")
-            << "memory" << "Attenzione: la memoria disponibile non è sufficiente per completare l'operazione.";
+            << "memory"
+            << "Attenzione: la memoria disponibile non è sufficiente per completare l'operazione.";
         QTest::newRow("not an exception class") << "other" << unexpected;
         // The program's own failures already speak Italian.
         QTest::newRow("archive access") << "archive" << ArchiveAccessMessage();
@@ -100,7 +101,8 @@ private slots:
             const QImage drawn = icon.pixmap(QSize(size, size)).toImage().convertToFormat(QImage::Format_ARGB32);
             QCOMPARE(drawn.size(), QSize(size, size));
             const QString png = QStringLiteral(MINIARCA_DESKTOP_DIR "/icons/hicolor/%1x%1/apps/%2.png")
-                                    .arg(size).arg(QGuiApplication::desktopFileName());
+                                    .arg(size)
+                                    .arg(QGuiApplication::desktopFileName());
             const QImage installed(png);
             QVERIFY2(!installed.isNull(), qPrintable(png));
             QVERIFY2(drawn == installed.convertToFormat(QImage::Format_ARGB32), qPrintable(png));
@@ -114,8 +116,8 @@ private slots:
                 QVERIFY2(window->windowIcon().cacheKey() == icon.cacheKey(), qPrintable(window->objectName()));
         }
 
-        const auto entry = entryKeys(QStringLiteral(MINIARCA_DESKTOP_DIR "/%1.desktop.in")
-                                         .arg(QGuiApplication::desktopFileName()));
+        const auto entry = entryKeys(
+            QStringLiteral(MINIARCA_DESKTOP_DIR "/%1.desktop.in").arg(QGuiApplication::desktopFileName()));
         QCOMPARE(entry.value(QStringLiteral("StartupWMClass")), QCoreApplication::applicationName());
         QCOMPARE(entry.value(QStringLiteral("Icon")), QGuiApplication::desktopFileName());
     }

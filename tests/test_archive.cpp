@@ -59,7 +59,8 @@ QByteArray archivio(int k, int r)
 
 int descrittoriAperti()
 {
-    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot).size());
+    return int(
+        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot).size());
 }
 
 // Child process of concurrentAppend: waits for "go" on stdin, then appends
@@ -150,7 +151,8 @@ int lettore(const char* percorso, int volte)
             a.ApriArchivio(QString::fromLocal8Bit(percorso));
             const QString nome = a.LeggiScheda(1).LeggiCampo(Campo::Nome);
             a.ChiudiArchivio();
-            if (nome != QLatin1String("Prima") && !nome.startsWith(QLatin1String("A-")) && !nome.startsWith(QLatin1String("B-")))
+            if (nome != QLatin1String("Prima") && !nome.startsWith(QLatin1String("A-"))
+                && !nome.startsWith(QLatin1String("B-")))
                 return 2;
         }
     } catch (const EArchivioError&) {
@@ -185,8 +187,7 @@ QByteArray diarioLasciato(const QString& archivio)
         a.ApriArchivio(archivio);
         try {
             a.ScriviScheda(2, nuova());
-        } catch (const TArchivio::WriteInterrupted&) {
-        }
+        } catch (const TArchivio::WriteInterrupted&) {}
     }
     const QByteArray byte = leggiFile(diarioDi(archivio));
     QFile::remove(diarioDi(archivio));
@@ -214,16 +215,16 @@ QStringList nomi(const QByteArray& file)
 
 } // namespace
 
-#define QVERIFY_THROWS_ARCHIVIO(expr)                                                     \
-    do {                                                                                  \
-        bool lanciata = false;                                                            \
-        try {                                                                             \
-            expr;                                                                         \
-        } catch (const EArchivioError& e) {                                               \
-            lanciata = true;                                                              \
-            QCOMPARE(e.Messaggio(), ArchiveAccessMessage());                              \
-        }                                                                                 \
-        QVERIFY2(lanciata, #expr " did not fail with the archive access error");          \
+#define QVERIFY_THROWS_ARCHIVIO(expr)                                                                                  \
+    do {                                                                                                               \
+        bool lanciata = false;                                                                                         \
+        try {                                                                                                          \
+            expr;                                                                                                      \
+        } catch (const EArchivioError& e) {                                                                            \
+            lanciata = true;                                                                                           \
+            QCOMPARE(e.Messaggio(), ArchiveAccessMessage());                                                           \
+        }                                                                                                              \
+        QVERIFY2(lanciata, #expr " did not fail with the archive access error");                                       \
     } while (false)
 
 class TestArchive : public QObject {
@@ -524,10 +525,14 @@ void TestArchive::waitsForOtherWorkstation_data()
     QTest::addColumn<QStringList>("finale");
 
     // Meanwhile the other workstation rewrites record 1 as "Nuova" and appends "Altra".
-    QTest::newRow("count") << "conta" << QByteArray("2") << QStringList { QStringLiteral("Nuova"), QStringLiteral("Altra") };
-    QTest::newRow("read") << "leggi" << QByteArray("Nuova") << QStringList { QStringLiteral("Nuova"), QStringLiteral("Altra") };
-    QTest::newRow("write") << "scrivi" << QByteArray() << QStringList { QStringLiteral("Figlio"), QStringLiteral("Altra") };
-    QTest::newRow("append") << "accoda" << QByteArray("3") << QStringList { QStringLiteral("Nuova"), QStringLiteral("Altra"), QStringLiteral("Figlio") };
+    QTest::newRow("count") << "conta" << QByteArray("2")
+                           << QStringList{QStringLiteral("Nuova"), QStringLiteral("Altra")};
+    QTest::newRow("read") << "leggi" << QByteArray("Nuova")
+                          << QStringList{QStringLiteral("Nuova"), QStringLiteral("Altra")};
+    QTest::newRow("write") << "scrivi" << QByteArray()
+                           << QStringList{QStringLiteral("Figlio"), QStringLiteral("Altra")};
+    QTest::newRow("append") << "accoda" << QByteArray("3")
+                            << QStringList{QStringLiteral("Nuova"), QStringLiteral("Altra"), QStringLiteral("Figlio")};
 }
 
 // Another workstation holds an exclusive lock on the archive while it
@@ -543,7 +548,7 @@ void TestArchive::waitsForOtherWorkstation()
 
     QProcess figlio;
     figlio.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    figlio.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--op"), file, op });
+    figlio.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--op"), file, op});
     QVERIFY(figlio.waitForStarted());
 
     // The lock is held on a descriptor of our own: closing any other
@@ -582,11 +587,11 @@ void TestArchive::concurrentAppend()
     QVERIFY(scriviFile(file, QByteArray()));
 
     QProcess scrittori[2];
-    const char* prefissi[2] = { "A", "B" };
+    const char* prefissi[2] = {"A", "B"};
     for (int i = 0; i < 2; ++i) {
         scrittori[i].setProcessChannelMode(QProcess::ForwardedErrorChannel);
         scrittori[i].start(QCoreApplication::applicationFilePath(),
-                           { QStringLiteral("--writer"), file, QLatin1String(prefissi[i]), QString::number(quante) });
+                           {QStringLiteral("--writer"), file, QLatin1String(prefissi[i]), QString::number(quante)});
     }
     for (auto& s : scrittori)
         QVERIFY(s.waitForStarted());
@@ -710,7 +715,8 @@ void TestArchive::journalOnlyWhileWriting()
     const QString file = percorso(QStringLiteral("Passi.dbm"));
     const QByteArray prima = archivio(3, coda);
     QVERIFY(scriviFile(file, prima));
-    const QByteArray dopo = accoda ? prima.left(3 * kDim) + nuova().Byte() : QByteArray(prima).replace(kDim, kDim, nuova().Byte());
+    const QByteArray dopo = accoda ? prima.left(3 * kDim) + nuova().Byte()
+                                   : QByteArray(prima).replace(kDim, kDim, nuova().Byte());
     // The journal: a 28-byte header, the bytes the write changes, a checksum.
     const qsizetype diario = 28 + (accoda ? coda : kDim) + 4;
 
@@ -747,8 +753,9 @@ void TestArchive::journalOnlyWhileWriting()
     else
         a.ScriviScheda(2, nuova());
     QCOMPARE(guasti, QStringList());
-    QCOMPARE(passi, (QList<int>{int(Passo::JournalPartlyWritten), int(Passo::JournalWritten), int(Passo::RecordPartlyWritten),
-                                int(Passo::RecordWritten), int(Passo::JournalNotRemoved)}));
+    QCOMPARE(passi,
+             (QList<int>{int(Passo::JournalPartlyWritten), int(Passo::JournalWritten), int(Passo::RecordPartlyWritten),
+                         int(Passo::RecordWritten), int(Passo::JournalNotRemoved)}));
     QVERIFY(!QFileInfo::exists(diarioDi(file)));
     QCOMPARE(leggiFile(file), dopo);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("Passi.dbm")});
@@ -762,18 +769,17 @@ void TestArchive::crashPoints_data()
 
     using Passo = TArchivio::WriteStep;
     const std::pair<Passo, const char*> passi[] = {
-        {Passo::JournalPartlyWritten, "journal half written"},
-        {Passo::JournalWritten, "journal written"},
-        {Passo::RecordPartlyWritten, "record half written"},
-        {Passo::RecordWritten, "record written"},
+        {Passo::JournalPartlyWritten, "journal half written"}, {Passo::JournalWritten, "journal written"},
+        {Passo::RecordPartlyWritten, "record half written"},   {Passo::RecordWritten, "record written"},
         {Passo::JournalNotRemoved, "journal not yet removed"},
     };
     for (const char* op : {"overwrite", "append", "append over a partial record"})
         for (const auto& [passo, nome] : passi)
-            QTest::addRow("%s, %s", op, nome) << QString::fromLatin1(op) << int(passo) << (passo >= Passo::RecordWritten);
+            QTest::addRow("%s, %s", op, nome)
+                << QString::fromLatin1(op) << int(passo) << (passo >= Passo::RecordWritten);
     // FAT and exFAT grow the file, zero-filled, before its bytes arrive.
-    QTest::newRow("append, file grown with zeros") << QStringLiteral("append grown with zeros")
-                                                   << int(Passo::RecordPartlyWritten) << false;
+    QTest::newRow("append, file grown with zeros")
+        << QStringLiteral("append grown with zeros") << int(Passo::RecordPartlyWritten) << false;
 }
 
 // A write cut after any of its steps, then the archive opened again: the
@@ -791,7 +797,8 @@ void TestArchive::crashPoints()
     const QString file = percorso(QStringLiteral("Interrotto.dbm"));
     const QByteArray prima = archivio(3, coda);
     QVERIFY(scriviFile(file, prima));
-    const QByteArray dopo = accoda ? prima.left(3 * kDim) + nuova().Byte() : QByteArray(prima).replace(kDim, kDim, nuova().Byte());
+    const QByteArray dopo = accoda ? prima.left(3 * kDim) + nuova().Byte()
+                                   : QByteArray(prima).replace(kDim, kDim, nuova().Byte());
     const qint64 diario = 28 + (accoda ? coda : kDim) + 4;
 
     bool interrotta = false;
@@ -969,7 +976,8 @@ void TestArchive::journalCannotBeWritten()
         QVERIFY(QDir().mkpath(diarioDi(file)));
     const QFile::Permissions permessi = QFile::permissions(cartella);
     if (ostacolo == QLatin1String("folder"))
-        QVERIFY(QFile::setPermissions(cartella, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(
+            QFile::setPermissions(cartella, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ReadOther));
 
     {
         const ObeyFilePermissions obbedisci;
@@ -1005,7 +1013,8 @@ void TestArchive::journalName_data()
     QTest::addColumn<bool>("tagliato");
     QTest::newRow("plain") << QStringLiteral("Navi.dbm") << false;
     // Two-byte letters: the path stays within its 259 characters.
-    QTest::newRow("247 bytes: the journal's name just fits") << QString(121, QChar(0xE0)) + QStringLiteral("x.dbm") << false;
+    QTest::newRow("247 bytes: the journal's name just fits")
+        << QString(121, QChar(0xE0)) + QStringLiteral("x.dbm") << false;
     QTest::newRow("248 bytes") << QString(122, QChar(0xE0)) + QStringLiteral(".dbm") << true;
     QTest::newRow("255 bytes") << QString(125, QChar(0xE0)) + QStringLiteral("x.dbm") << true;
 }
@@ -1054,14 +1063,15 @@ void TestArchive::concurrentSavesWithJournal()
     QVERIFY(scriviFile(file, scheda(QStringLiteral("Prima")).Byte()));
 
     QProcess figli[3];
-    const char* prefissi[2] = { "A", "B" };
+    const char* prefissi[2] = {"A", "B"};
     for (int i = 0; i < 3; ++i) {
         figli[i].setProcessChannelMode(QProcess::ForwardedErrorChannel);
         if (i < 2)
             figli[i].start(QCoreApplication::applicationFilePath(),
-                           { QStringLiteral("--saver"), file, QLatin1String(prefissi[i]), QString::number(quante) });
+                           {QStringLiteral("--saver"), file, QLatin1String(prefissi[i]), QString::number(quante)});
         else
-            figli[i].start(QCoreApplication::applicationFilePath(), { QStringLiteral("--reader"), file, QString::number(4 * quante) });
+            figli[i].start(QCoreApplication::applicationFilePath(),
+                           {QStringLiteral("--reader"), file, QString::number(4 * quante)});
     }
     for (auto& f : figli)
         QVERIFY(f.waitForStarted());
@@ -1093,7 +1103,8 @@ void TestArchive::concurrentSavesWithJournal()
         }
     }
     // The last save of either one.
-    QVERIFY(tutte.first() == QStringLiteral("A-%1").arg(quante - 1) || tutte.first() == QStringLiteral("B-%1").arg(quante - 1));
+    QVERIFY(tutte.first() == QStringLiteral("A-%1").arg(quante - 1)
+            || tutte.first() == QStringLiteral("B-%1").arg(quante - 1));
     for (qsizetype p = 0; p < finale.size(); p += kDim)
         QCOMPARE(finale.mid(p, kDim), scheda(tutte[p / kDim]).Byte()); // whole cards only
 }
@@ -1104,8 +1115,9 @@ int main(int argc, char** argv)
     // between two actions is seldom caught by the other one's polling, which
     // may then wait for a whole run of the other's writes. What they test is
     // that nothing is lost, not how long a wait lasts.
-    if (argc >= 2 && (std::strcmp(argv[1], "--writer") == 0 || std::strcmp(argv[1], "--saver") == 0
-                      || std::strcmp(argv[1], "--reader") == 0))
+    if (argc >= 2
+        && (std::strcmp(argv[1], "--writer") == 0 || std::strcmp(argv[1], "--saver") == 0
+            || std::strcmp(argv[1], "--reader") == 0))
         TArchivio::ImpostaAttesaBlocco(std::chrono::minutes(2));
     if (argc == 5 && std::strcmp(argv[1], "--saver") == 0)
         return salvatore(argv[2], argv[3], std::atoi(argv[4]));

@@ -4,13 +4,13 @@
 // record cannot hold as they are.
 #include <QApplication>
 #include <QComboBox>
-#include <QFileDialog>
-#include <QListView>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
@@ -21,13 +21,13 @@
 
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
+#include "core/archive/Archivio.h"
+#include "core/archive/CompanionFiles.h"
+#include "core/formats/CodePage.h"
+#include "core/system/TMisc.h"
 #include "gui/sheet/frmAllegaCartella.h"
 #include "gui/sheet/frmCartoline.h"
 #include "gui/widgets/Banner.h"
-#include "core/system/TMisc.h"
-#include "core/archive/Archivio.h"
-#include "core/formats/CodePage.h"
-#include "core/archive/CompanionFiles.h"
 #include "gui/widgets/PictureButton.h"
 
 namespace {
@@ -58,8 +58,9 @@ class TestAttachments : public QObject, public SheetProgramTest {
 
     QLabel* sheetLabel(int i) const
     {
-        QLabel* labels[] = {named<QLabel>(sheet, "lblFile01"), named<QLabel>(sheet, "lblFile02"), named<QLabel>(sheet, "lblFile03"),
-                            named<QLabel>(sheet, "lblDesc01"), named<QLabel>(sheet, "lblDesc02"), named<QLabel>(sheet, "lblDesc03")};
+        QLabel* labels[] = {named<QLabel>(sheet, "lblFile01"), named<QLabel>(sheet, "lblFile02"),
+                            named<QLabel>(sheet, "lblFile03"), named<QLabel>(sheet, "lblDesc01"),
+                            named<QLabel>(sheet, "lblDesc02"), named<QLabel>(sheet, "lblDesc03")};
         return labels[i];
     }
 
@@ -90,10 +91,7 @@ private slots:
         opened.commands.clear();
     }
 
-    void cleanup()
-    {
-        endSheetProgram();
-    }
+    void cleanup() { endSheetProgram(); }
 
     // ---- opening -------------------------------------------------------------
 
@@ -101,12 +99,20 @@ private slots:
     {
         QTest::addColumn<QStringList>("labels"); // File01..03, Desc01..03 on the sheet
         QTest::addColumn<QList<bool>>("openable");
-        QTest::newRow("no attachments") << QStringList{QString(), QString(), QString(), QString(), QString(), QString()} << QList<bool>{false, false, false};
-        QTest::newRow("first attachment") << QStringList{QStringLiteral("ricevuta.pdf"), QString(), QString(), QStringLiteral("Scontrino"), QString(), QString()}
+        QTest::newRow("no attachments") << QStringList{QString(), QString(), QString(), QString(), QString(), QString()}
+                                        << QList<bool>{false, false, false};
+        QTest::newRow("first attachment") << QStringList{QStringLiteral("ricevuta.pdf"), QString(), QString(),
+                                                         QStringLiteral("Scontrino"),    QString(), QString()}
                                           << QList<bool>{true, false, false};
-        QTest::newRow("third only, padded") << QStringList{QString(), QString(), QStringLiteral("  foto vera.jpg "), QString(), QString(), QStringLiteral(" Dal vivo  ")}
+        QTest::newRow("third only, padded") << QStringList{QString(), QString(), QStringLiteral("  foto vera.jpg "),
+                                                           QString(), QString(), QStringLiteral(" Dal vivo  ")}
                                             << QList<bool>{false, false, true};
-        QTest::newRow("a name of blanks") << QStringList{QStringLiteral("   "), QStringLiteral("a.txt"), QStringLiteral("b.doc"), QString(), QString(), QString()}
+        QTest::newRow("a name of blanks") << QStringList{QStringLiteral("   "),
+                                                         QStringLiteral("a.txt"),
+                                                         QStringLiteral("b.doc"),
+                                                         QString(),
+                                                         QString(),
+                                                         QString()}
                                           << QList<bool>{false, true, true};
     }
 
@@ -116,7 +122,8 @@ private slots:
         QFETCH(QList<bool>, openable);
         openSheet(0);
         TScheda card;
-        const Campo stored[] = {Campo::File01, Campo::File02, Campo::File03, Campo::Desc01, Campo::Desc02, Campo::Desc03};
+        const Campo stored[] = {Campo::File01, Campo::File02, Campo::File03,
+                                Campo::Desc01, Campo::Desc02, Campo::Desc03};
         for (int i = 0; i < 6; ++i)
             card.ScriviCampo(stored[i], labels[i]);
         appendRecord(archivePath, card);
@@ -126,11 +133,13 @@ private slots:
             QCOMPARE(window->windowTitle(), QStringLiteral(" Allega file"));
             QCOMPARE(window->size(), QSize(634, 534));
             QCOMPARE(named<QLabel>(window, "lblMemory")->text(), QStringLiteral("cartoline"));
-            QLineEdit* fields[] = {named<QLineEdit>(window, "txtFile01"), named<QLineEdit>(window, "txtFile02"), named<QLineEdit>(window, "txtFile03"),
-                                   named<QLineEdit>(window, "txtDesc01"), named<QLineEdit>(window, "txtDesc02"), named<QLineEdit>(window, "txtDesc03")};
+            QLineEdit* fields[] = {named<QLineEdit>(window, "txtFile01"), named<QLineEdit>(window, "txtFile02"),
+                                   named<QLineEdit>(window, "txtFile03"), named<QLineEdit>(window, "txtDesc01"),
+                                   named<QLineEdit>(window, "txtDesc02"), named<QLineEdit>(window, "txtDesc03")};
             for (int i = 0; i < 6; ++i)
                 QCOMPARE(fields[i]->text(), labels[i].trimmed());
-            QPushButton* open[] = {named<QPushButton>(window, "btnApri01"), named<QPushButton>(window, "btnApri02"), named<QPushButton>(window, "btnApri03")};
+            QPushButton* open[] = {named<QPushButton>(window, "btnApri01"), named<QPushButton>(window, "btnApri02"),
+                                   named<QPushButton>(window, "btnApri03")};
             for (int i = 0; i < 3; ++i)
                 QCOMPARE(open[i]->isEnabled(), openable[i]);
             QVERIFY(named<QLineEdit>(window, "txtFile01")->isReadOnly());
@@ -149,16 +158,13 @@ private slots:
         QCOMPARE(named<TBanner>(window, "imgLogo")->size(), QSize(543, 49));
         struct Place {
             const char* name;
-            QRect place; // slot 1
+            QRect place;      // slot 1
             const char* text; // slot 1's caption, %1 the ordinal
         };
         const Place places[] = {
-            {"shpFile0%1", {16, 80, 577, 113}, nullptr},
-            {"txtFile0%1", {28, 108, 338, 22}, nullptr},
-            {"imgCancella0%1", {370, 108, 22, 22}, nullptr},
-            {"btnSfoglia0%1", {400, 104, 86, 28}, "Sfoglia..."},
-            {"btnApri0%1", {494, 104, 86, 28}, "Apri"},
-            {"txtDesc0%1", {28, 158, 552, 22}, nullptr},
+            {"shpFile0%1", {16, 80, 577, 113}, nullptr},     {"txtFile0%1", {28, 108, 338, 22}, nullptr},
+            {"imgCancella0%1", {370, 108, 22, 22}, nullptr}, {"btnSfoglia0%1", {400, 104, 86, 28}, "Sfoglia..."},
+            {"btnApri0%1", {494, 104, 86, 28}, "Apri"},      {"txtDesc0%1", {28, 158, 552, 22}, nullptr},
         };
         for (int slot = 0; slot < 3; ++slot) {
             const QString n = QString::number(slot + 1);
@@ -170,8 +176,10 @@ private slots:
                 if (p.text)
                     QCOMPARE(qobject_cast<QPushButton*>(w)->text(), QString::fromLatin1(p.text));
             }
-            auto* nameCaption = named<QLabel>(window.get(), qPrintable(QStringLiteral("lblCampo0%1").arg(2 * slot + 1)));
-            auto* descCaption = named<QLabel>(window.get(), qPrintable(QStringLiteral("lblCampo0%1").arg(2 * slot + 2)));
+            auto* nameCaption = named<QLabel>(window.get(),
+                                              qPrintable(QStringLiteral("lblCampo0%1").arg(2 * slot + 1)));
+            auto* descCaption = named<QLabel>(window.get(),
+                                              qPrintable(QStringLiteral("lblCampo0%1").arg(2 * slot + 2)));
             QCOMPARE(nameCaption->pos(), QPoint(28, 90 + 120 * slot));
             QCOMPARE(descCaption->pos(), QPoint(28, 140 + 120 * slot));
             QCOMPARE(nameCaption->text(), QStringLiteral("Nome %1° file allegato:").arg(n));
@@ -232,10 +240,12 @@ private slots:
                 order << w->objectName();
             w = w->nextInFocusChain();
         } while (w != named<QLineEdit>(window, "txtFile01"));
-        const QStringList expected{QStringLiteral("txtFile01"), QStringLiteral("btnSfoglia01"), QStringLiteral("btnApri01"), QStringLiteral("txtDesc01"),
-                                   QStringLiteral("txtFile02"), QStringLiteral("btnSfoglia02"), QStringLiteral("btnApri02"), QStringLiteral("txtDesc02"),
-                                   QStringLiteral("txtFile03"), QStringLiteral("btnSfoglia03"), QStringLiteral("btnApri03"), QStringLiteral("txtDesc03"),
-                                   QStringLiteral("btnApplica"), QStringLiteral("btnAnnulla")};
+        const QStringList expected{
+            QStringLiteral("txtFile01"),    QStringLiteral("btnSfoglia01"), QStringLiteral("btnApri01"),
+            QStringLiteral("txtDesc01"),    QStringLiteral("txtFile02"),    QStringLiteral("btnSfoglia02"),
+            QStringLiteral("btnApri02"),    QStringLiteral("txtDesc02"),    QStringLiteral("txtFile03"),
+            QStringLiteral("btnSfoglia03"), QStringLiteral("btnApri03"),    QStringLiteral("txtDesc03"),
+            QStringLiteral("btnApplica"),   QStringLiteral("btnAnnulla")};
         QCOMPARE(order, expected);
     }
 
@@ -249,10 +259,9 @@ private slots:
         QTest::addColumn<bool>("replaced");
         QTest::newRow("new name: copied, nothing asked") << QByteArray() << false << QMessageBox::Yes << true;
         QTest::newRow("same name, Yes replaces") << QByteArray("vecchia") << false << QMessageBox::Yes << true;
-        QTest::newRow("same name, No keeps the old copy") << QByteArray("vecchia") << false << QMessageBox::No
-                                                          << false;
-        QTest::newRow("the copy itself, Yes leaves it intact") << QByteArray("vecchia") << true << QMessageBox::Yes
-                                                               << false;
+        QTest::newRow("same name, No keeps the old copy") << QByteArray("vecchia") << false << QMessageBox::No << false;
+        QTest::newRow("the copy itself, Yes leaves it intact")
+            << QByteArray("vecchia") << true << QMessageBox::Yes << false;
     }
 
     void pickCopiesAtOnce()
@@ -265,8 +274,8 @@ private slots:
         const QString copy = CompanionFiles::attachmentPath(QStringLiteral("fattura.pdf"));
         if (!alreadyThere.isEmpty())
             writeContent(copy, alreadyThere);
-        const QString source =
-            pickTheCopyItself ? copy : userFile(QStringLiteral("fattura.pdf"), QByteArray("nuova fattura"));
+        const QString source = pickTheCopyItself ? copy
+                                                 : userFile(QStringLiteral("fattura.pdf"), QByteArray("nuova fattura"));
         auto window = freshWindow();
         named<QLineEdit>(window, "txtDesc02")->setText(QStringLiteral("Fattura d'acquisto"));
 
@@ -286,7 +295,8 @@ private slots:
         QCOMPARE(named<QLineEdit>(window, "txtFile02")->text(), QStringLiteral("fattura.pdf"));
         QVERIFY(named<QPushButton>(window, "btnApri02")->isEnabled());
         QCOMPARE(named<QLineEdit>(window, "txtDesc02")->text(), QStringLiteral("Fattura d'acquisto"));
-        QVERIFY(named<QLineEdit>(window, "txtFile01")->text().isEmpty() && named<QLineEdit>(window, "txtFile03")->text().isEmpty());
+        QVERIFY(named<QLineEdit>(window, "txtFile01")->text().isEmpty()
+                && named<QLineEdit>(window, "txtFile03")->text().isEmpty());
         const QList<Dialogs::FileRequest> requests = Dialogs::takeFileRequests();
         QCOMPARE(requests.size(), 1);
         QCOMPARE(requests.first().title, QStringLiteral("Selezionare il file da allegare:"));
@@ -346,7 +356,7 @@ private slots:
         std::fclose(file);
         // Qt cannot name it to remove it with the scratch folder.
         const std::unique_ptr<const char, void (*)(const char*)> removed(raw.constData(),
-                                                                        [](const char* path) { std::remove(path); });
+                                                                         [](const char* path) { std::remove(path); });
         const QString asTheDialogGivesIt = folder + QStringLiteral("/caf\uFFFD.pdf");
         auto window = freshWindow({TAttachment{}, TAttachment{QStringLiteral("precedente.pdf"), {}}, TAttachment{}});
 
@@ -378,7 +388,8 @@ private slots:
         }));
         for (int i = 0; i < 6; ++i)
             QVERIFY(sheetLabel(i)->text().isEmpty());
-        QCOMPARE(PhotoFixtures::readFile(CompanionFiles::attachmentPath(QStringLiteral("scontrino.png"))), QByteArray("png"));
+        QCOMPARE(PhotoFixtures::readFile(CompanionFiles::attachmentPath(QStringLiteral("scontrino.png"))),
+                 QByteArray("png"));
     }
 
     void eraserAndApplyReachTheArchiveOnSave()
@@ -409,7 +420,12 @@ private slots:
             QTest::mouseClick(named<QPushButton>(window, "btnApplica"), Qt::LeftButton);
             QVERIFY(!window->isVisible());
         }));
-        const QStringList expected{QString(), QStringLiteral("nuovo.txt"), QString(), QStringLiteral("Vecchio documento"), QStringLiteral("Note di montaggio"), QString()};
+        const QStringList expected{QString(),
+                                   QStringLiteral("nuovo.txt"),
+                                   QString(),
+                                   QStringLiteral("Vecchio documento"),
+                                   QStringLiteral("Note di montaggio"),
+                                   QString()};
         for (int i = 0; i < 6; ++i)
             QCOMPARE(sheetLabel(i)->text(), expected[i]);
 
@@ -419,10 +435,12 @@ private slots:
         QCOMPARE(shownTexts(), QStringList{QStringLiteral(
                                    "Le modifiche apportate alla scheda corrente sono state salvate in archivio.")});
         const TScheda saved = recordAt(archivePath, 1);
-        const Campo fields[] = {Campo::File01, Campo::File02, Campo::File03, Campo::Desc01, Campo::Desc02, Campo::Desc03};
+        const Campo fields[] = {Campo::File01, Campo::File02, Campo::File03,
+                                Campo::Desc01, Campo::Desc02, Campo::Desc03};
         for (int i = 0; i < 6; ++i)
             QCOMPARE(saved.LeggiCampo(fields[i]), expected[i]);
-        QCOMPARE(PhotoFixtures::readFile(CompanionFiles::attachmentPath(QStringLiteral("vecchio.pdf"))), QByteArray("vecchio"));
+        QCOMPARE(PhotoFixtures::readFile(CompanionFiles::attachmentPath(QStringLiteral("vecchio.pdf"))),
+                 QByteArray("vecchio"));
     }
 
     // The window hands the six values back, trimmed; only who listens takes them.
@@ -455,7 +473,8 @@ private slots:
         openSheet(0);
         auto window = freshWindow({TAttachment{}, TAttachment{QStringLiteral(" catalogo 1965.pdf "), {}}});
         QTest::mouseClick(named<QPushButton>(window, "btnApri02"), Qt::LeftButton);
-        QCOMPARE(opened.commands, QStringList{QStringLiteral("\"") + CompanionFiles::attachmentsFolder() + QStringLiteral("catalogo 1965.pdf\"")});
+        QCOMPARE(opened.commands, QStringList{QStringLiteral("\"") + CompanionFiles::attachmentsFolder()
+                                              + QStringLiteral("catalogo 1965.pdf\"")});
         // A missing copy is the desktop's business: nothing shows here.
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
@@ -467,14 +486,16 @@ private slots:
         QTest::addColumn<QString>("picked");
         QTest::addColumn<QString>("stored");
         const QString longBase = QString(300, QLatin1Char('x'));
-        QTest::newRow("plain") << "ricevuta.pdf" << "ricevuta.pdf";
-        QTest::newRow("code page letters kept") << QString::fromUtf8("perizia €, città.doc")
-                                                << QString::fromUtf8("perizia €, città.doc");
-        QTest::newRow("letters outside the code page") << QString::fromUtf8("Łódź kolej.pdf")
-                                                       << QString::fromUtf8("Lódz kolej.pdf");
-        QTest::newRow("a fraction slash leads nowhere") << QString::fromUtf8("..\u2044..\u2044fuori.txt")
-                                                        << "..\u005F..\u005Ffuori.txt";
-        QTest::newRow("too long keeps its extension") << longBase + QStringLiteral(".pdf") << QString(246, QLatin1Char('x')) + QStringLiteral(".pdf");
+        QTest::newRow("plain") << "ricevuta.pdf"
+                               << "ricevuta.pdf";
+        QTest::newRow("code page letters kept")
+            << QString::fromUtf8("perizia €, città.doc") << QString::fromUtf8("perizia €, città.doc");
+        QTest::newRow("letters outside the code page")
+            << QString::fromUtf8("Łódź kolej.pdf") << QString::fromUtf8("Lódz kolej.pdf");
+        QTest::newRow("a fraction slash leads nowhere")
+            << QString::fromUtf8("..\u2044..\u2044fuori.txt") << "..\u005F..\u005Ffuori.txt";
+        QTest::newRow("too long keeps its extension")
+            << longBase + QStringLiteral(".pdf") << QString(246, QLatin1Char('x')) + QStringLiteral(".pdf");
         QTest::newRow("too long, no extension") << longBase << QString(250, QLatin1Char('x'));
     }
 

@@ -10,10 +10,10 @@
 
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
+#include "core/archive/Archivio.h"
 #include "gui/sheet/frmCartoline.h"
 #include "gui/shell/WindowSet.h"
 #include "gui/shell/frmAvvio.h"
-#include "core/archive/Archivio.h"
 #include "gui/widgets/PictureButton.h"
 
 namespace {
@@ -55,15 +55,9 @@ class TestCartoline : public QObject, public SheetProgramTest {
     }
 
 private slots:
-    void init()
-    {
-        startSheetProgram();
-    }
+    void init() { startSheetProgram(); }
 
-    void cleanup()
-    {
-        endSheetProgram();
-    }
+    void cleanup() { endSheetProgram(); }
 
     void navigation_data()
     {
@@ -73,22 +67,54 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("emptyBox");
 
-        QTest::newRow("empty, first") << 0 << "" << "cmdPrimo" << "" << true;
-        QTest::newRow("empty, last") << 0 << "" << "cmdUltimo" << "" << true;
-        QTest::newRow("empty, next empties position") << 0 << "2" << "cmdAvanti" << "" << true;
-        QTest::newRow("empty, previous") << 0 << "2" << "cmdIndietro" << "2" << true;
-        QTest::newRow("empty, previous from 1 is silent") << 0 << "1" << "cmdIndietro" << "1" << false;
-        QTest::newRow("empty, first keeps position") << 0 << "2" << "cmdPrimo" << "2" << true;
-        QTest::newRow("new card, first") << 3 << "" << "cmdPrimo" << "1" << false;
-        QTest::newRow("new card, last") << 3 << "" << "cmdUltimo" << "3" << false;
-        QTest::newRow("new card, next") << 3 << "" << "cmdAvanti" << "1" << false;
-        QTest::newRow("new card, previous") << 3 << "" << "cmdIndietro" << "1" << false;
-        QTest::newRow("middle, next") << 3 << "2" << "cmdAvanti" << "3" << false;
-        QTest::newRow("middle, previous") << 3 << "2" << "cmdIndietro" << "1" << false;
-        QTest::newRow("last, next does nothing") << 3 << "3" << "cmdAvanti" << "3" << false;
-        QTest::newRow("first, previous does nothing") << 3 << "1" << "cmdIndietro" << "1" << false;
-        QTest::newRow("last, first") << 3 << "3" << "cmdPrimo" << "1" << false;
-        QTest::newRow("first, last") << 3 << "1" << "cmdUltimo" << "3" << false;
+        QTest::newRow("empty, first") << 0 << ""
+                                      << "cmdPrimo"
+                                      << "" << true;
+        QTest::newRow("empty, last") << 0 << ""
+                                     << "cmdUltimo"
+                                     << "" << true;
+        QTest::newRow("empty, next empties position") << 0 << "2"
+                                                      << "cmdAvanti"
+                                                      << "" << true;
+        QTest::newRow("empty, previous") << 0 << "2"
+                                         << "cmdIndietro"
+                                         << "2" << true;
+        QTest::newRow("empty, previous from 1 is silent") << 0 << "1"
+                                                          << "cmdIndietro"
+                                                          << "1" << false;
+        QTest::newRow("empty, first keeps position") << 0 << "2"
+                                                     << "cmdPrimo"
+                                                     << "2" << true;
+        QTest::newRow("new card, first") << 3 << ""
+                                         << "cmdPrimo"
+                                         << "1" << false;
+        QTest::newRow("new card, last") << 3 << ""
+                                        << "cmdUltimo"
+                                        << "3" << false;
+        QTest::newRow("new card, next") << 3 << ""
+                                        << "cmdAvanti"
+                                        << "1" << false;
+        QTest::newRow("new card, previous") << 3 << ""
+                                            << "cmdIndietro"
+                                            << "1" << false;
+        QTest::newRow("middle, next") << 3 << "2"
+                                      << "cmdAvanti"
+                                      << "3" << false;
+        QTest::newRow("middle, previous") << 3 << "2"
+                                          << "cmdIndietro"
+                                          << "1" << false;
+        QTest::newRow("last, next does nothing") << 3 << "3"
+                                                 << "cmdAvanti"
+                                                 << "3" << false;
+        QTest::newRow("first, previous does nothing") << 3 << "1"
+                                                      << "cmdIndietro"
+                                                      << "1" << false;
+        QTest::newRow("last, first") << 3 << "3"
+                                     << "cmdPrimo"
+                                     << "1" << false;
+        QTest::newRow("first, last") << 3 << "1"
+                                     << "cmdUltimo"
+                                     << "3" << false;
     }
 
     // The hidden labels mirror the sheet's state at every step: opening an
@@ -106,7 +132,8 @@ private slots:
             for (int i = 0; i < 3; ++i) {
                 const QByteArray n = "0" + QByteArray::number(i + 1);
                 QCOMPARE(named<QLabel>(sheet, ("lblFile" + n).constData())->text(), state.attachments[size_t(i)].name);
-                QCOMPARE(named<QLabel>(sheet, ("lblDesc" + n).constData())->text(), state.attachments[size_t(i)].description);
+                QCOMPARE(named<QLabel>(sheet, ("lblDesc" + n).constData())->text(),
+                         state.attachments[size_t(i)].description);
             }
         };
         QCOMPARE(sheet->state().archivePath, archivePath);
@@ -223,14 +250,22 @@ private slots:
         QTest::addColumn<QString>("emptied");
         QTest::addColumn<QString>("focused");
         QTest::addColumn<QString>("warning");
-        QTest::newRow("name of blanks") << "txtNome" << "txtNome"
-                                        << "Attenzione: per salvare la scheda è necessario indicare il nome del modellino.";
-        QTest::newRow("kind before scale") << "txtTipologia,txtScala" << "txtTipologia"
-                                           << "Attenzione: per salvare la scheda è necessario indicare la tipologia di modellino.";
-        QTest::newRow("maker") << "txtProduttore,txtScala" << "txtProduttore"
-                               << "Attenzione: per salvare la scheda è necessario indicare il produttore del modellino.";
-        QTest::newRow("scale") << "txtScala" << "txtScala"
-                               << "Attenzione: per salvare la scheda è necessario indicare la riduzione in scala del modellino.";
+        QTest::newRow("name of blanks")
+            << "txtNome"
+            << "txtNome"
+            << "Attenzione: per salvare la scheda è necessario indicare il nome del modellino.";
+        QTest::newRow("kind before scale")
+            << "txtTipologia,txtScala"
+            << "txtTipologia"
+            << "Attenzione: per salvare la scheda è necessario indicare la tipologia di modellino.";
+        QTest::newRow("maker")
+            << "txtProduttore,txtScala"
+            << "txtProduttore"
+            << "Attenzione: per salvare la scheda è necessario indicare il produttore del modellino.";
+        QTest::newRow("scale")
+            << "txtScala"
+            << "txtScala"
+            << "Attenzione: per salvare la scheda è necessario indicare la riduzione in scala del modellino.";
     }
 
     void requiredFields()
@@ -319,8 +354,7 @@ private slots:
         QCOMPARE(shown.first().text, ArchiveAccessMessage());
         QCOMPARE(cursors, QList<int>({int(Qt::WaitCursor), -1}));
         QCOMPARE(PhotoFixtures::readFile(archivePath), before);
-        QVERIFY(!QFileInfo::exists(CompanionFiles::photoPath(CompanionFiles::Photo::A, QStringLiteral("Navi"),
-                                                             1)));
+        QVERIFY(!QFileInfo::exists(CompanionFiles::photoPath(CompanionFiles::Photo::A, QStringLiteral("Navi"), 1)));
 
         other.release();
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton);

@@ -9,12 +9,12 @@
 #include <QListWidget>
 
 #include "TestSupport.h"
+#include "gui/catalogue/frmApriCatalogo.h"
+#include "gui/catalogue/frmCreaCatalogo.h"
 #include "gui/sheet/frmCartoline.h"
 #include "gui/shell/WindowSet.h"
 #include "gui/shell/frmAvvio.h"
 #include "gui/shell/frmPassword.h"
-#include "gui/catalogue/frmApriCatalogo.h"
-#include "gui/catalogue/frmCreaCatalogo.h"
 #include "gui/widgets/PictureButton.h"
 
 namespace {
@@ -69,10 +69,10 @@ class TestCatalogue : public QObject {
     QList<QWidget*> visibleLongLived() const
     {
         QList<QWidget*> visible;
-        for (QWidget* w : {static_cast<QWidget*>(windows->frmPassword), static_cast<QWidget*>(windows->frmAvvio),
-                           static_cast<QWidget*>(windows->frmCreaCatalogo),
-                           static_cast<QWidget*>(windows->frmApriCatalogo),
-                           static_cast<QWidget*>(windows->frmCartoline)})
+        for (QWidget* w :
+             {static_cast<QWidget*>(windows->frmPassword), static_cast<QWidget*>(windows->frmAvvio),
+              static_cast<QWidget*>(windows->frmCreaCatalogo), static_cast<QWidget*>(windows->frmApriCatalogo),
+              static_cast<QWidget*>(windows->frmCartoline)})
             if (w->isVisible())
                 visible << w;
         return visible;
@@ -126,7 +126,8 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("kind");
-        QTest::newRow("empty") << "" << "Attenzione: per creare l'archivio di modellini è necessario indicarne il nome."
+        QTest::newRow("empty") << ""
+                               << "Attenzione: per creare l'archivio di modellini è necessario indicarne il nome."
                                << int(Dialogs::Kind::Warning);
         QTest::newRow("blanks only") << "    "
                                      << "Attenzione: per creare l'archivio di modellini è necessario indicarne il nome."
@@ -137,8 +138,10 @@ private slots:
                "Inserire un nome diverso oppure, se si desidera aprire un archivio di modellini già creato, premere il "
                "pulsante Apri archivio esistente."
             << int(Dialogs::Kind::Warning);
-        QTest::newRow("pasted separator") << "../Fuori" << "" << int(Dialogs::Kind::Error);
-        QTest::newRow("pasted backslash") << "a\\b" << "" << int(Dialogs::Kind::Error);
+        QTest::newRow("pasted separator") << "../Fuori"
+                                          << "" << int(Dialogs::Kind::Error);
+        QTest::newRow("pasted backslash") << "a\\b"
+                                          << "" << int(Dialogs::Kind::Error);
     }
 
     void createRefusals()
@@ -197,8 +200,8 @@ private slots:
         QVERIFY(create->isVisible());
         QCOMPARE(named<QLineEdit>(create, "txtFile")->text(), name);
         ProgramFolder::setOverride(folder);
-        QCOMPARE(QDir(folder).entryList(QDir::Files), folderIsAFile ? QStringList{QStringLiteral("cartella")}
-                                                                    : QStringList());
+        QCOMPARE(QDir(folder).entryList(QDir::Files),
+                 folderIsAFile ? QStringList{QStringLiteral("cartella")} : QStringList());
     }
 
     void createMakesAnEmptyFileOfTheTrimmedName()
@@ -311,9 +314,10 @@ private slots:
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown.first().kind, Dialogs::Kind::Confirmation);
         QCOMPARE(shown.first().buttons, QMessageBox::Yes | QMessageBox::No);
-        QCOMPARE(shown.first().text,
-                 QStringLiteral("Si sta per eliminare l'archivio di modellini selezionato. Si ricorda che il file "
-                                "eliminato non potrà essere recuperato.\r\n\r\nSi conferma l'eliminazione dell'archivio?"));
+        QCOMPARE(
+            shown.first().text,
+            QStringLiteral("Si sta per eliminare l'archivio di modellini selezionato. Si ricorda che il file "
+                           "eliminato non potrà essere recuperato.\r\n\r\nSi conferma l'eliminazione dell'archivio?"));
         QVERIFY(QFileInfo::exists(program->file(QStringLiteral("Navi.dbm"))));
         QCOMPARE(named<QListWidget>(open, "lstFiles")->count(), 1);
 

@@ -102,8 +102,8 @@ private slots:
             QCOMPARE(Catalogue::create(file(QStringLiteral("chiusa/Navi.dbm"))), Catalogue::CreateResult::Failed);
         }
         QVERIFY(!QFileInfo::exists(file(QStringLiteral("chiusa/Navi.dbm"))));
-        QFile::setPermissions(file(QStringLiteral("chiusa")), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                                   | QFileDevice::ExeOwner);
+        QFile::setPermissions(file(QStringLiteral("chiusa")),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
 
     void listHoldsTheArchivesOfTheFolderItself()

@@ -9,9 +9,9 @@
 
 #include "FileSizeLimit.h"
 #include "PhotoFixtures.h"
-#include "core/photos/Photo.h"
 #include "core/archive/CompanionFiles.h"
 #include "core/archive/ProgramFolder.h"
+#include "core/photos/Photo.h"
 
 using namespace PhotoFixtures;
 using CompanionFiles::CopyResult;
@@ -53,9 +53,12 @@ private slots:
         QTest::newRow("record 12") << "Ferrovie" << qint32(12) << Photo::A << "Ferrovie_Foto_A_12.jpg";
         QTest::newRow("photo B") << "Ferrovie" << qint32(12) << Photo::B << "Ferrovie_Foto_B_12.jpg";
         QTest::newRow("record 1") << "Ferrovie" << qint32(1) << Photo::A << "Ferrovie_Foto_A_1.jpg";
-        QTest::newRow("record 10, no leading zeros") << "Ferrovie" << qint32(10) << Photo::A << "Ferrovie_Foto_A_10.jpg";
-        QTest::newRow("blanks around the archive name") << "  Ferrovie \t" << qint32(3) << Photo::B << "Ferrovie_Foto_B_3.jpg";
-        QTest::newRow("blanks inside are kept") << " Auto d'epoca " << qint32(2) << Photo::A << "Auto d'epoca_Foto_A_2.jpg";
+        QTest::newRow("record 10, no leading zeros")
+            << "Ferrovie" << qint32(10) << Photo::A << "Ferrovie_Foto_A_10.jpg";
+        QTest::newRow("blanks around the archive name")
+            << "  Ferrovie \t" << qint32(3) << Photo::B << "Ferrovie_Foto_B_3.jpg";
+        QTest::newRow("blanks inside are kept")
+            << " Auto d'epoca " << qint32(2) << Photo::A << "Auto d'epoca_Foto_A_2.jpg";
     }
 
     void photoNames()
@@ -64,7 +67,8 @@ private slots:
         QFETCH(qint32, number);
         QFETCH(CompanionFiles::Photo, which);
         QFETCH(QString, expected);
-        QCOMPARE(CompanionFiles::photoPath(which, archive, number), program() + QStringLiteral("Foto_Modellini/") + expected);
+        QCOMPARE(CompanionFiles::photoPath(which, archive, number),
+                 program() + QStringLiteral("Foto_Modellini/") + expected);
     }
 
     void folders()
@@ -98,23 +102,23 @@ private slots:
 
     void attachmentCopy_data()
     {
-        QTest::addColumn<bool>("existing");      // a file of that name is already there
-        QTest::addColumn<bool>("pickTheCopy");   // the user picked the copy itself
+        QTest::addColumn<bool>("existing");    // a file of that name is already there
+        QTest::addColumn<bool>("pickTheCopy"); // the user picked the copy itself
         QTest::addColumn<bool>("answerYes");
         QTest::addColumn<CompanionFiles::CopyResult>("result");
         QTest::addColumn<QByteArray>("content"); // of the copy afterwards
         QTest::addColumn<bool>("asked");
 
-        QTest::newRow("new file, folder created") << false << false << true << CopyResult::Copied
-                                                  << QByteArray("nuovo") << false;
-        QTest::newRow("existing, Yes replaces") << true << false << true << CopyResult::Copied
-                                                << QByteArray("nuovo") << true;
-        QTest::newRow("existing, No keeps") << true << false << false << CopyResult::Declined
-                                            << QByteArray("vecchio") << true;
-        QTest::newRow("the copy itself, Yes leaves it intact") << true << true << true << CopyResult::SameFile
-                                                               << QByteArray("vecchio") << true;
-        QTest::newRow("the copy itself, No") << true << true << false << CopyResult::Declined
-                                             << QByteArray("vecchio") << true;
+        QTest::newRow("new file, folder created")
+            << false << false << true << CopyResult::Copied << QByteArray("nuovo") << false;
+        QTest::newRow("existing, Yes replaces")
+            << true << false << true << CopyResult::Copied << QByteArray("nuovo") << true;
+        QTest::newRow("existing, No keeps")
+            << true << false << false << CopyResult::Declined << QByteArray("vecchio") << true;
+        QTest::newRow("the copy itself, Yes leaves it intact")
+            << true << true << true << CopyResult::SameFile << QByteArray("vecchio") << true;
+        QTest::newRow("the copy itself, No")
+            << true << true << false << CopyResult::Declined << QByteArray("vecchio") << true;
     }
 
     void attachmentCopy()
@@ -144,7 +148,8 @@ private slots:
                                                                    });
         QCOMPARE(got, result);
         QCOMPARE(readFile(copy), content);
-        QCOMPARE(QDir(CompanionFiles::attachmentsFolder()).entryList(QDir::Files), QStringList{QStringLiteral("ricevuta.pdf")});
+        QCOMPARE(QDir(CompanionFiles::attachmentsFolder()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("ricevuta.pdf")});
         if (asked) {
             QCOMPARE(questions, QStringList{QString::fromUtf8(
                                     "Attenzione: nella cartella dei documenti allegati è presente un file con lo "
@@ -169,7 +174,8 @@ private slots:
                  CopyResult::Failed);
         QVERIFY(asked);
         QCOMPARE(readFile(copy), QByteArray("vecchio"));
-        QCOMPARE(QDir(CompanionFiles::attachmentsFolder()).entryList(QDir::Files), QStringList{QStringLiteral("foto.jpg")});
+        QCOMPARE(QDir(CompanionFiles::attachmentsFolder()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("foto.jpg")});
 
         // The folder cannot be made: nothing asked, nothing copied.
         asked = false;
@@ -199,9 +205,10 @@ private slots:
         const QString source = scratch->filePath(QStringLiteral("ricevuta.pdf"));
         QVERIFY(writeFile(source, attachment));
         QVERIFY(QDir().mkpath(CompanionFiles::attachmentsFolder()));
-        const QString target = write == QLatin1String("jpeg")     ? program() + QStringLiteral("Treni_Foto_A_1.jpg")
-                               : write == QLatin1String("bitmap") ? program() + QStringLiteral("Copia.bmp")
-                                                                  : CompanionFiles::attachmentsFolder() + QStringLiteral("ricevuta.pdf");
+        const QString target = write == QLatin1String("jpeg") ? program() + QStringLiteral("Treni_Foto_A_1.jpg")
+                               : write == QLatin1String("bitmap")
+                                   ? program() + QStringLiteral("Copia.bmp")
+                                   : CompanionFiles::attachmentsFolder() + QStringLiteral("ricevuta.pdf");
         QVERIFY(writeFile(target, "vecchio"));
         const QString folder = QFileInfo(target).path();
         const QStringList before = QDir(folder).entryList(QDir::Files | QDir::Hidden);
@@ -238,7 +245,8 @@ private slots:
         QTest::newRow("exactly the slot") << slot << slot << QRect(0, 0, 366, 260);
         QTest::newRow("too wide by one pixel") << QSize(367, 100) << slot << QRect(0, 80, 366, 100);
         QTest::newRow("a thread of a picture stays visible") << QSize(1, 10000) << slot << QRect(182, 0, 1, 260);
-        QTest::newRow("zoom on a 1920x1080 screen") << QSize(4000, 3000) << QSize(1860, 990) << QRect(270, 0, 1320, 990);
+        QTest::newRow("zoom on a 1920x1080 screen")
+            << QSize(4000, 3000) << QSize(1860, 990) << QRect(270, 0, 1320, 990);
         QTest::newRow("placeholder in the zoom") << slot << QSize(1860, 990) << QRect(747, 365, 366, 260);
         QTest::newRow("no picture") << QSize() << slot << QRect();
     }

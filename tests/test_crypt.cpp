@@ -50,11 +50,15 @@ void TestCrypt::pinnedCiphertexts_data()
     QTest::addColumn<QString>("plain");
     QTest::addColumn<QString>("cipher");
     QTest::newRow("empty") << QString() << QString();
-    QTest::newRow("one char") << "A" << "1B";
-    QTest::newRow("initial password") << "VETRINAMODELLI" << "0C739FCD1A8B59041D8B5635A17E";
-    QTest::newRow("blanks inside") << "PASSWORD 123" << "0A8D9D557C0A4E020E8B6A34";
+    QTest::newRow("one char") << "A"
+                              << "1B";
+    QTest::newRow("initial password") << "VETRINAMODELLI"
+                                      << "0C739FCD1A8B59041D8B5635A17E";
+    QTest::newRow("blanks inside") << "PASSWORD 123"
+                                   << "0A8D9D557C0A4E020E8B6A34";
     QTest::newRow("accented") << QStringLiteral("ÀÉÌÒÙ ÇÑ") << "9A42414A69677A6C";
-    QTest::newRow("blanks around") << " X " << "7AB7A0";
+    QTest::newRow("blanks around") << " X "
+                                   << "7AB7A0";
 }
 
 void TestCrypt::pinnedCiphertexts()
@@ -116,10 +120,13 @@ void TestCrypt::oddDigitCountIgnoresLastDigit_data()
     QTest::addColumn<QString>("cipher");
     QTest::addColumn<QString>("plain");
     QTest::newRow("single digit") << "1" << QString();
-    QTest::newRow("one pair and a digit") << "1BF" << "A";
-    QTest::newRow("initial password and a digit") << "0C739FCD1A8B59041D8B5635A17E7" << "VETRINAMODELLI";
+    QTest::newRow("one pair and a digit") << "1BF"
+                                          << "A";
+    QTest::newRow("initial password and a digit") << "0C739FCD1A8B59041D8B5635A17E7"
+                                                  << "VETRINAMODELLI";
     // The unpaired digit is never converted, so it need not be hexadecimal.
-    QTest::newRow("trailing non-hex") << "1BZ" << "A";
+    QTest::newRow("trailing non-hex") << "1BZ"
+                                      << "A";
 }
 
 void TestCrypt::oddDigitCountIgnoresLastDigit()
@@ -229,8 +236,7 @@ void TestCrypt::parseValue_data()
     QTest::newRow("empty value") << QByteArray("[Accesso]\nValore=\n") << true << "";
     // Unreadable: the value cannot be told.
     QTest::newRow("two different values") << QByteArray("[Accesso]\nValore=0C73\nValore=1B\n") << false << "";
-    QTest::newRow("empty and full value") << QByteArray("[Accesso]\nValore=\n[Accesso]\nValore=0C73\n") << false
-                                          << "";
+    QTest::newRow("empty and full value") << QByteArray("[Accesso]\nValore=\n[Accesso]\nValore=0C73\n") << false << "";
     QTest::newRow("stray line, no value") << QByteArray("[Accesso]\nrotto\n") << false << "";
     QTest::newRow("value behind a broken header") << QByteArray("[Accesso\nValore=0C73\n") << false << "";
     QTest::newRow("broken header between two values")
@@ -264,17 +270,16 @@ void TestCrypt::writeChangesOnlyTheValue_data()
     const QByteArray bom("\xEF\xBB\xBF");
     QTest::newRow("no file") << QByteArray() << QByteArray("[Accesso]\nValore=1B2C\n");
     QTest::newRow("value replaced") << QByteArray("[Accesso]\nValore=0C73\n") << QByteArray("[Accesso]\nValore=1B2C\n");
-    QTest::newRow("stray lines and comments kept")
-        << QByteArray("; nota\nrotto\n[Accesso]\n  Valore = 0C73 \nrotto\n")
-        << QByteArray("; nota\nrotto\n[Accesso]\nValore=1B2C\nrotto\n");
+    QTest::newRow("stray lines and comments kept") << QByteArray("; nota\nrotto\n[Accesso]\n  Valore = 0C73 \nrotto\n")
+                                                   << QByteArray("; nota\nrotto\n[Accesso]\nValore=1B2C\nrotto\n");
     QTest::newRow("CR LF and byte order mark kept") << bom + "[Accesso]\r\nValore=0C73\r\n"
                                                     << bom + "[Accesso]\r\nValore=1B2C\r\n";
-    QTest::newRow("every copy of the value")
-        << QByteArray("[Accesso]\nValore=0C73\n[Accesso]\nValore=0C73") << QByteArray("[Accesso]\nValore=1B2C\n[Accesso]\nValore=1B2C");
-    QTest::newRow("key added to the section") << QByteArray("[Accesso]\r\nAltro=1\r\n")
-                                              << QByteArray("[Accesso]\r\nValore=1B2C\r\nAltro=1\r\n");
-    QTest::newRow("key added after a last header") << QByteArray("[Altro]\nA=1\n[Accesso]")
-                                                   << QByteArray("[Altro]\nA=1\n[Accesso]\nValore=1B2C\n");
+    QTest::newRow("every copy of the value") << QByteArray("[Accesso]\nValore=0C73\n[Accesso]\nValore=0C73")
+                                             << QByteArray("[Accesso]\nValore=1B2C\n[Accesso]\nValore=1B2C");
+    QTest::newRow("key added to the section")
+        << QByteArray("[Accesso]\r\nAltro=1\r\n") << QByteArray("[Accesso]\r\nValore=1B2C\r\nAltro=1\r\n");
+    QTest::newRow("key added after a last header")
+        << QByteArray("[Altro]\nA=1\n[Accesso]") << QByteArray("[Altro]\nA=1\n[Accesso]\nValore=1B2C\n");
     QTest::newRow("section added") << QByteArray("[Altro]\nValore=0C73")
                                    << QByteArray("[Altro]\nValore=0C73\n\n[Accesso]\nValore=1B2C\n");
 }
@@ -376,12 +381,16 @@ void TestCrypt::normalisedFoldsOnlyAsciiLetters_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("lower") << "vetrinamodelli" << "VETRINAMODELLI";
-    QTest::newRow("mixed and blanks") << "  VetrinaModelli \t" << "VETRINAMODELLI";
-    QTest::newRow("inner blank kept") << "a b" << "A B";
+    QTest::newRow("lower") << "vetrinamodelli"
+                           << "VETRINAMODELLI";
+    QTest::newRow("mixed and blanks") << "  VetrinaModelli \t"
+                                      << "VETRINAMODELLI";
+    QTest::newRow("inner blank kept") << "a b"
+                                      << "A B";
     QTest::newRow("accented not folded") << QStringLiteral("caffè") << QStringLiteral("CAFFè");
     QTest::newRow("sharp s and y umlaut") << QStringLiteral("ßÿ") << QStringLiteral("ßÿ");
-    QTest::newRow("digits and signs") << "a1-z9_" << "A1-Z9_";
+    QTest::newRow("digits and signs") << "a1-z9_"
+                                      << "A1-Z9_";
 }
 
 void TestCrypt::normalisedFoldsOnlyAsciiLetters()

@@ -100,8 +100,11 @@ QString unescapeString(const QString& value)
     for (qsizetype i = 0; i < value.size(); ++i) {
         if (value[i] == u'\\' && i + 1 < value.size()) {
             const QChar c = value[++i];
-            out += c == u's' ? QChar(u' ') : c == u'n' ? QChar(u'\n') : c == u't' ? QChar(u'\t')
-                 : c == u'r' ? QChar(u'\r') : c;
+            out += c == u's'   ? QChar(u' ')
+                   : c == u'n' ? QChar(u'\n')
+                   : c == u't' ? QChar(u'\t')
+                   : c == u'r' ? QChar(u'\r')
+                               : c;
         } else {
             out += value[i];
         }
@@ -257,11 +260,10 @@ private slots:
         QCOMPARE(keys.value(QStringLiteral("Terminal")), QStringLiteral("false"));
         QCOMPARE(execArguments(keys.value(QStringLiteral("Exec"))),
                  QStringList{programFolder + QStringLiteral("/miniarca")});
-        const QByteArray metainfo =
-            [&] {
-                QFile f(data + QStringLiteral("/metainfo/%1.metainfo.xml").arg(kId));
-                return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-            }();
+        const QByteArray metainfo = [&] {
+            QFile f(data + QStringLiteral("/metainfo/%1.metainfo.xml").arg(kId));
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
         QVERIFY(metainfo.contains("<id>org.miniarca.MiniarcaPro</id>"));
         QVERIFY(metainfo.contains("<launchable type=\"desktop-id\">org.miniarca.MiniarcaPro.desktop</launchable>"));
     }

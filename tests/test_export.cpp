@@ -15,15 +15,15 @@
 
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
+#include "core/archive/Archivio.h"
 #include "core/export/Export.h"
 #include "gui/output/ExportGrid.h"
 #include "gui/output/frmExpCartoline.h"
 #include "gui/sheet/frmCartoline.h"
-#include "gui/widgets/Banner.h"
 #include "gui/shell/GuideTexts.h"
 #include "gui/shell/WindowSet.h"
 #include "gui/shell/frmGuida.h"
-#include "core/archive/Archivio.h"
+#include "gui/widgets/Banner.h"
 #include "gui/widgets/PictureButton.h"
 
 namespace {
@@ -117,9 +117,8 @@ private slots:
 
         // Places in units of the content panel, itself centred in the window.
         const std::pair<const char*, QRect> places[] = {
-            {"imgLogo", {13, 13, 505, 55}},   {"icoHand", {528, 32, 31, 25}},
-            {"cmdEsporta", {566, 15, 49, 50}}, {"cmdGuida", {670, 13, 50, 55}},
-            {"cmdEsci", {766, 15, 40, 50}},    {"grdRecords", {8, 80, 821, 409}},
+            {"imgLogo", {13, 13, 505, 55}},  {"icoHand", {528, 32, 31, 25}}, {"cmdEsporta", {566, 15, 49, 50}},
+            {"cmdGuida", {670, 13, 50, 55}}, {"cmdEsci", {766, 15, 40, 50}}, {"grdRecords", {8, 80, 821, 409}},
             {"panInfo", {14, 499, 809, 20}},
         };
         QWidget* panel = named<TExportGrid>(window, "grdRecords")->parentWidget();
@@ -139,15 +138,29 @@ private slots:
         QTest::addColumn<QString>("header");
         QTest::addColumn<int>("width");
         QTest::addColumn<bool>("editable");
-        const std::tuple<const char*, int, bool> columns[] = {
-            {"N.", 60, false}, {"Nome modellino", 250, false}, {"Tipologia", 200, true},
-            {"Produttore", 200, false}, {"Codice prodotto", 180, false}, {"Descrizione", 380, false},
-            {"Anno produzione", 180, false}, {"Valore stimato", 180, true}, {"Proprietario", 220, false},
-            {"Materiali", 280, false}, {"Colori", 250, false}, {"Confezione", 220, true}, {"Difetti", 280, true},
-            {"Data acquisto", 180, true}, {"Provenienza", 250, true}, {"Montaggio", 350, true},
-            {"Scala", 180, true}, {"Dimensioni", 200, false}, {"Rarità", 200, true},
-            {"Stato conservazione", 200, true}, {"Luogo conservazione", 250, true}, {"Note", 350, true},
-            {"In vendita", 120, true}};
+        const std::tuple<const char*, int, bool> columns[] = {{"N.", 60, false},
+                                                              {"Nome modellino", 250, false},
+                                                              {"Tipologia", 200, true},
+                                                              {"Produttore", 200, false},
+                                                              {"Codice prodotto", 180, false},
+                                                              {"Descrizione", 380, false},
+                                                              {"Anno produzione", 180, false},
+                                                              {"Valore stimato", 180, true},
+                                                              {"Proprietario", 220, false},
+                                                              {"Materiali", 280, false},
+                                                              {"Colori", 250, false},
+                                                              {"Confezione", 220, true},
+                                                              {"Difetti", 280, true},
+                                                              {"Data acquisto", 180, true},
+                                                              {"Provenienza", 250, true},
+                                                              {"Montaggio", 350, true},
+                                                              {"Scala", 180, true},
+                                                              {"Dimensioni", 200, false},
+                                                              {"Rarità", 200, true},
+                                                              {"Stato conservazione", 200, true},
+                                                              {"Luogo conservazione", 250, true},
+                                                              {"Note", 350, true},
+                                                              {"In vendita", 120, true}};
         int c = 0;
         for (const auto& [header, width, editable] : columns) {
             QTest::addRow("%d %s", c, header) << c << QString::fromUtf8(header) << width << editable;
@@ -287,7 +300,8 @@ private slots:
         QVERIFY(editor && editor != grid);
         QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(editor, QStringLiteral("scatola 1<43 & "));
-        for (const QString& letter : {QStringLiteral("Ł"), QStringLiteral("ó"), QStringLiteral("d"), QStringLiteral("ź")})
+        for (const QString& letter :
+             {QStringLiteral("Ł"), QStringLiteral("ó"), QStringLiteral("d"), QStringLiteral("ź")})
             QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_unknown, letter, Qt::NoModifier);
         if (finishWithEnter) {
             QTest::keyClick(editor, Qt::Key_Return); // the view commits on its next turn
@@ -296,7 +310,8 @@ private slots:
 
         QTest::mouseClick(named<TPictureButton>(window, "cmdEsporta"), Qt::LeftButton);
         const QByteArray file = PhotoFixtures::readFile(program->file(QStringLiteral("Archivio_Modellini.xls")));
-        QVERIFY(file.contains("<td style=\"text-align: left;\" sdnum=\"1040;0;@\">scatola 1&lt;43 &amp; &#321;\xF3" "d&#378;</td>"));
+        QVERIFY(file.contains("<td style=\"text-align: left;\" sdnum=\"1040;0;@\">scatola 1&lt;43 &amp; &#321;\xF3"
+                              "d&#378;</td>"));
         QVERIFY(!file.contains("nota 2"));
         QVERIFY(file.contains("nota 3"));
         QVERIFY(!file.contains("xyz"));
@@ -378,15 +393,19 @@ private slots:
         TfrmExpCartoline* window = showWindow(program->file(QStringLiteral("Vuoto.dbm")));
         QCursor::setPos(2000, 2000);
         const std::pair<QWidget*, QString> steps[] = {
-            {named<TPictureButton>(window, "cmdEsporta"), QStringLiteral("Esporta l'archivio in formato Microsoft Excel.")},
+            {named<TPictureButton>(window, "cmdEsporta"),
+             QStringLiteral("Esporta l'archivio in formato Microsoft Excel.")},
             {named<TExportGrid>(window, "grdRecords")->viewport(), QString()},
-            {named<TPictureButton>(window, "cmdGuida"), QStringLiteral("Visualizza la pagina della guida sensibile al contesto.")},
+            {named<TPictureButton>(window, "cmdGuida"),
+             QStringLiteral("Visualizza la pagina della guida sensibile al contesto.")},
             {named<QLabel>(window, "panInfo"), QString()},
             {named<TPictureButton>(window, "cmdEsci"), QStringLiteral("Esci da questo ambiente di lavoro.")},
             {named<TBanner>(window, "imgLogo"), QString()},
-            {named<TPictureButton>(window, "cmdEsporta"), QStringLiteral("Esporta l'archivio in formato Microsoft Excel.")},
+            {named<TPictureButton>(window, "cmdEsporta"),
+             QStringLiteral("Esporta l'archivio in formato Microsoft Excel.")},
             {named<TExportGrid>(window, "grdRecords")->horizontalHeader(), QString()},
-            {named<TPictureButton>(window, "cmdGuida"), QStringLiteral("Visualizza la pagina della guida sensibile al contesto.")},
+            {named<TPictureButton>(window, "cmdGuida"),
+             QStringLiteral("Visualizza la pagina della guida sensibile al contesto.")},
             {named<TExportGrid>(window, "grdRecords")->frozenColumn()->viewport(), QString()},
         };
         for (const auto& [widget, hint] : steps) {
@@ -428,12 +447,13 @@ private slots:
         QVERIFY(openRecordSheet(*windows, archive, QStringLiteral("Navi")));
         int rows = -1;
         bool modal = false;
-        QVERIFY(whileModal<TfrmExpCartoline>(sheet, named<TPictureButton>(sheet, "cmdEsporta"), [&](TfrmExpCartoline* window) {
-            modal = window->isModal() && QApplication::activeModalWidget() == window;
-            rows = named<TExportGrid>(window, "grdRecords")->model()->rowCount();
-            named<TPictureButton>(window, "cmdEsci")->click();
-            QVERIFY(!window->isVisible()); // closed by its own button
-        }));
+        QVERIFY(whileModal<TfrmExpCartoline>(
+            sheet, named<TPictureButton>(sheet, "cmdEsporta"), [&](TfrmExpCartoline* window) {
+                modal = window->isModal() && QApplication::activeModalWidget() == window;
+                rows = named<TExportGrid>(window, "grdRecords")->model()->rowCount();
+                named<TPictureButton>(window, "cmdEsci")->click();
+                QVERIFY(!window->isVisible()); // closed by its own button
+            }));
         QVERIFY(modal);
         QCOMPARE(rows, 3);
         QVERIFY(sheet->findChildren<TfrmExpCartoline*>().isEmpty());

@@ -18,9 +18,9 @@
 #include "FilePermissions.h"
 #include "FileSizeLimit.h"
 #include "PhotoFixtures.h"
-#include "core/export/Export.h"
 #include "core/archive/Archivio.h"
 #include "core/archive/ProgramFolder.h"
+#include "core/export/Export.h"
 
 namespace {
 
@@ -38,11 +38,12 @@ QByteArray expectedHead()
         "<x:ProtectScenarios>False</x:ProtectScenarios></x:WorksheetOptions></x:ExcelWorksheet>"
         "</x:ExcelWorksheets></x:ExcelWorkbook></xml><![endif]--></head><body><table x:str><tr>";
     const std::pair<const char*, int> headers[] = {
-        {"Nome modellino", 300}, {"Tipologia", 250}, {"Produttore", 300}, {"Codice prodotto", 250},
-        {"Descrizione", 400}, {"Anno produzione", 200}, {"Valore stimato", 250}, {"Proprietario", 300},
-        {"Materiali", 400}, {"Colori", 300}, {"Confezione", 300}, {"Difetti", 400}, {"Data acquisto", 200},
-        {"Provenienza", 400}, {"Montaggio", 450}, {"Scala", 200}, {"Dimensioni", 300}, {"Rarit\xE0", 250},
-        {"Stato conservazione", 250}, {"Luogo conservazione", 300}, {"Note", 400}, {"In vendita", 200}};
+        {"Nome modellino", 300}, {"Tipologia", 250},       {"Produttore", 300},          {"Codice prodotto", 250},
+        {"Descrizione", 400},    {"Anno produzione", 200}, {"Valore stimato", 250},      {"Proprietario", 300},
+        {"Materiali", 400},      {"Colori", 300},          {"Confezione", 300},          {"Difetti", 400},
+        {"Data acquisto", 200},  {"Provenienza", 400},     {"Montaggio", 450},           {"Scala", 200},
+        {"Dimensioni", 300},     {"Rarit\xE0", 250},       {"Stato conservazione", 250}, {"Luogo conservazione", 300},
+        {"Note", 400},           {"In vendita", 200}};
     for (const auto& [text, width] : headers)
         head += "<td style=\"text-align: left; font-weight: bold;\" width=" + QByteArray::number(width) + ">" + text
                 + "</td>";
@@ -87,8 +88,8 @@ int column(Campo field)
 
 // One cell as Calc holds it after reading the file.
 struct CalcCell {
-    QString type;    // "string", "float", ...; empty for an empty cell
-    QString text;    // what the cell shows
+    QString type; // "string", "float", ...; empty for an empty cell
+    QString text; // what the cell shows
     bool formula = false;
 };
 
@@ -321,41 +322,43 @@ private slots:
     void cellBytes_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QByteArray>("stored");   // archive bytes of the same text, empty: not storable
+        QTest::addColumn<QByteArray>("stored"); // archive bytes of the same text, empty: not storable
         QTest::addColumn<QByteArray>("expected");
 
         QTest::newRow("markup characters") << "scala 1<43 & scatola" << QByteArray("scala 1<43 & scatola")
                                            << QByteArray("scala 1&lt;43 &amp; scatola");
-        QTest::newRow("a tag stays text") << "<b>rosso</b>" << QByteArray("<b>rosso</b>")
-                                          << QByteArray("&lt;b&gt;rosso&lt;/b&gt;");
+        QTest::newRow("a tag stays text")
+            << "<b>rosso</b>" << QByteArray("<b>rosso</b>") << QByteArray("&lt;b&gt;rosso&lt;/b&gt;");
         QTest::newRow("a reference stays text") << "&amp;" << QByteArray("&amp;") << QByteArray("&amp;amp;");
-        QTest::newRow("blanks around") << "  due spazi \t" << QByteArray("  due spazi \t")
-                                       << QByteArray("due spazi");
-        QTest::newRow("accents and euro") << "città € 5, Sì" << QByteArray("citt\xE0 \x80 5, S\xEC")
-                                          << QByteArray("citt\xE0 \x80 5, S\xEC");
-        QTest::newRow("line break inside") << "riga 1\nriga 2" << QByteArray("riga 1\nriga 2")
-                                           << QByteArray("riga 1&#10;riga 2");
+        QTest::newRow("blanks around") << "  due spazi \t" << QByteArray("  due spazi \t") << QByteArray("due spazi");
+        QTest::newRow("accents and euro")
+            << "città € 5, Sì" << QByteArray("citt\xE0 \x80 5, S\xEC") << QByteArray("citt\xE0 \x80 5, S\xEC");
+        QTest::newRow("line break inside")
+            << "riga 1\nriga 2" << QByteArray("riga 1\nriga 2") << QByteArray("riga 1&#10;riga 2");
         QTest::newRow("tab inside") << "a\tb" << QByteArray("a\tb") << QByteArray("a&#9;b");
         QTest::newRow("number-like text as typed") << "0,00" << QByteArray("0,00") << QByteArray("0,00");
         QTest::newRow("leading zeros") << "007" << QByteArray("007") << QByteArray("007");
         QTest::newRow("empty") << "" << QByteArray("") << QByteArray("");
-        QTest::newRow("single blanks stay blanks") << "Fiat 500 Abarth" << QByteArray("Fiat 500 Abarth")
-                                                   << QByteArray("Fiat 500 Abarth");
+        QTest::newRow("single blanks stay blanks")
+            << "Fiat 500 Abarth" << QByteArray("Fiat 500 Abarth") << QByteArray("Fiat 500 Abarth");
         QTest::newRow("runs of blanks") << "Fiat  500   Abarth" << QByteArray("Fiat  500   Abarth")
                                         << QByteArray("Fiat &#32;500 &#32;&#32;Abarth");
-        QTest::newRow("runs of blanks inside blanks around") << "  a  b  " << QByteArray("  a  b  ")
-                                                             << QByteArray("a &#32;b");
-        QTest::newRow("blanks beside references") << "&  Ł  <" << QByteArray() << QByteArray("&amp; &#32;&#321; &#32;&lt;");
+        QTest::newRow("runs of blanks inside blanks around")
+            << "  a  b  " << QByteArray("  a  b  ") << QByteArray("a &#32;b");
+        QTest::newRow("blanks beside references")
+            << "&  Ł  <" << QByteArray() << QByteArray("&amp; &#32;&#321; &#32;&lt;");
         QTest::newRow("blanks after a tab") << "a\t  b" << QByteArray("a\t  b") << QByteArray("a&#9; &#32;b");
-        QTest::newRow("byte the code page leaves undefined") << QString(QChar(0x81)) << QByteArray("\x81")
-                                                             << QByteArray("\x81");
-        QTest::newRow("letters outside the code page") << "Łódź" << QByteArray() << QByteArray("&#321;\xF3" "d&#378;");
+        QTest::newRow("byte the code page leaves undefined")
+            << QString(QChar(0x81)) << QByteArray("\x81") << QByteArray("\x81");
+        QTest::newRow("letters outside the code page") << "Łódź" << QByteArray()
+                                                       << QByteArray("&#321;\xF3"
+                                                                     "d&#378;");
         QTest::newRow("other scripts") << "東京" << QByteArray() << QByteArray("&#26481;&#20140;");
         QTest::newRow("beyond 16 bits") << "🚗 auto" << QByteArray() << QByteArray("&#128663; auto");
-        QTest::newRow("combining accent composed") << QStringLiteral("caffe\u0301") << QByteArray()
-                                                   << QByteArray("caff\xE9");
-        QTest::newRow("half a surrogate pair") << QString(QChar(0xD83D)) + QStringLiteral("x") << QByteArray()
-                                               << QByteArray("&#65533;x");
+        QTest::newRow("combining accent composed")
+            << QStringLiteral("caffe\u0301") << QByteArray() << QByteArray("caff\xE9");
+        QTest::newRow("half a surrogate pair")
+            << QString(QChar(0xD83D)) + QStringLiteral("x") << QByteArray() << QByteArray("&#65533;x");
     }
 
     void cellBytes()
@@ -556,8 +559,10 @@ private slots:
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("language"); // the default language of the document Calc writes
-        QTest::newRow("English") << "en-US" << "en";
-        QTest::newRow("Italian") << "it-IT" << "it";
+        QTest::newRow("English") << "en-US"
+                                 << "en";
+        QTest::newRow("Italian") << "it-IT"
+                                 << "it";
     }
 
     void calcReadsTheFileBack()
@@ -570,11 +575,18 @@ private slots:
 
         // Texts a spreadsheet would take for numbers, dates, fractions or
         // formulas, and blanks it would fold.
-        const QStringList lookAlikes = {
-            QStringLiteral("007"), QStringLiteral("0042"), QStringLiteral("+39 333"), QStringLiteral("1E5"),
-            QStringLiteral("1965"), QStringLiteral("0,00"), QStringLiteral("12,50"), QStringLiteral("1/43"),
-            QStringLiteral("3/4/1998"), QStringLiteral("=1+1"),
-            QStringLiteral("=HYPERLINK(\"http://example.invalid\";\"x\")"), QStringLiteral("Fiat  500   Abarth")};
+        const QStringList lookAlikes = {QStringLiteral("007"),
+                                        QStringLiteral("0042"),
+                                        QStringLiteral("+39 333"),
+                                        QStringLiteral("1E5"),
+                                        QStringLiteral("1965"),
+                                        QStringLiteral("0,00"),
+                                        QStringLiteral("12,50"),
+                                        QStringLiteral("1/43"),
+                                        QStringLiteral("3/4/1998"),
+                                        QStringLiteral("=1+1"),
+                                        QStringLiteral("=HYPERLINK(\"http://example.invalid\";\"x\")"),
+                                        QStringLiteral("Fiat  500   Abarth")};
 
         QList<TScheda> records;
         const QStringList names = {QStringLiteral("Ferrari 250 GTO"), QStringLiteral("Märklin locomotiva"),
@@ -645,7 +657,9 @@ private slots:
                 const bool asTyped = read.text == typed && !read.formula
                                      && read.type == (typed.isEmpty() ? QString() : QStringLiteral("string"));
                 QVERIFY2(asTyped, qPrintable(QStringLiteral("row %1 column %2: typed \"%3\", read %4 \"%5\"%6")
-                                                 .arg(r + 1).arg(c).arg(typed, read.type, read.text,
+                                                 .arg(r + 1)
+                                                 .arg(c)
+                                                 .arg(typed, read.type, read.text,
                                                       read.formula ? QStringLiteral(" (formula)") : QString())));
             }
         }

@@ -5,17 +5,17 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCursor>
-#include <QWindow>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QWindow>
 
 #include "TestSupport.h"
+#include "core/archive/Archivio.h"
 #include "gui/sheet/frmCartoline.h"
 #include "gui/shell/WindowSet.h"
 #include "gui/shell/frmAvvio.h"
-#include "core/archive/Archivio.h"
 #include "gui/widgets/PictureButton.h"
 
 namespace {
@@ -78,7 +78,8 @@ class TestFieldEntry : public QObject, public SheetProgramTest {
     void emptyValue()
     {
         enter(named<QLineEdit>(sheet, "txtValore"));
-        named<QLineEdit>(sheet, "txtValore")->setCursorPosition(int(named<QLineEdit>(sheet, "txtValore")->text().size()));
+        named<QLineEdit>(sheet, "txtValore")
+            ->setCursorPosition(int(named<QLineEdit>(sheet, "txtValore")->text().size()));
         while (!named<QLineEdit>(sheet, "txtValore")->text().isEmpty())
             QTest::keyClick(named<QLineEdit>(sheet, "txtValore"), Qt::Key_Backspace);
     }
@@ -120,19 +121,17 @@ class TestFieldEntry : public QObject, public SheetProgramTest {
     QList<QLineEdit*> sheetFields() const
     {
         QList<QLineEdit*> edits;
-        for (const char* name : {"txtNome", "txtTipologia", "txtProduttore", "txtCodice", "txtDescrizione", "txtAnno",
-                                 "txtValore", "txtProprietario", "txtMateriali", "txtColori", "txtConfezione",
-                                 "txtDifetti", "txtData", "txtProvenienza", "txtMontaggio", "txtScala",
-                                 "txtDimensioni", "txtRarita", "txtStato", "txtLuogo", "txtNote"})
+        for (const char* name :
+             {"txtNome",   "txtTipologia",    "txtProduttore", "txtCodice", "txtDescrizione", "txtAnno",
+              "txtValore", "txtProprietario", "txtMateriali",  "txtColori", "txtConfezione",  "txtDifetti",
+              "txtData",   "txtProvenienza",  "txtMontaggio",  "txtScala",  "txtDimensioni",  "txtRarita",
+              "txtStato",  "txtLuogo",        "txtNote"})
             edits << named<QLineEdit>(sheet, name);
         return edits;
     }
 
 private slots:
-    void init()
-    {
-        startSheetProgram();
-    }
+    void init() { startSheetProgram(); }
 
     void cleanup()
     {
@@ -224,10 +223,11 @@ private slots:
         QTest::addColumn<QString>("from");
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("to");
-        const char* const cycle[] = {"txtNome", "txtTipologia", "txtProduttore", "txtCodice", "txtDescrizione",
-                                     "txtAnno", "txtValore", "txtProprietario", "txtMateriali", "txtColori",
-                                     "txtConfezione", "txtDifetti", "txtData", "txtProvenienza", "txtMontaggio",
-                                     "txtScala", "txtDimensioni", "txtRarita", "txtStato", "txtLuogo", "txtNote"};
+        const char* const cycle[] = {
+            "txtNome",   "txtTipologia",    "txtProduttore", "txtCodice", "txtDescrizione", "txtAnno",
+            "txtValore", "txtProprietario", "txtMateriali",  "txtColori", "txtConfezione",  "txtDifetti",
+            "txtData",   "txtProvenienza",  "txtMontaggio",  "txtScala",  "txtDimensioni",  "txtRarita",
+            "txtStato",  "txtLuogo",        "txtNote"};
         const int n = int(std::size(cycle));
         for (int i = 0; i < n; ++i)
             QTest::addRow("%s", cycle[i]) << cycle[i] << int(Qt::Key_Return) << cycle[(i + 1) % n];
@@ -354,12 +354,18 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("emptied") << "" << "0,00";
-        QTest::newRow("zero") << "0,00" << "0,00";
-        QTest::newRow("carry") << "999,999" << "1000,00";
-        QTest::newRow("two commas") << "1,2,3" << "0,00";
-        QTest::newRow("decimal comma only") << ",5" << "0,50";
-        QTest::newRow("12 digits gain the decimals") << "999999999999" << "999999999999,00";
+        QTest::newRow("emptied") << ""
+                                 << "0,00";
+        QTest::newRow("zero") << "0,00"
+                              << "0,00";
+        QTest::newRow("carry") << "999,999"
+                               << "1000,00";
+        QTest::newRow("two commas") << "1,2,3"
+                                    << "0,00";
+        QTest::newRow("decimal comma only") << ",5"
+                                            << "0,50";
+        QTest::newRow("12 digits gain the decimals") << "999999999999"
+                                                     << "999999999999,00";
     }
 
     void leavingTheValueField()
@@ -403,11 +409,16 @@ private slots:
     {
         QTest::addColumn<QString>("pasted");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("negative") << "-12,345" << "-12,35";
-        QTest::newRow("letters") << "dodici" << "0,00";
-        QTest::newRow("full stop") << "12.50" << "0,00";
-        QTest::newRow("exponent") << "1,5e3" << "1500,00";
-        QTest::newRow("blanks") << " 8 " << "8,00";
+        QTest::newRow("negative") << "-12,345"
+                                  << "-12,35";
+        QTest::newRow("letters") << "dodici"
+                                 << "0,00";
+        QTest::newRow("full stop") << "12.50"
+                                   << "0,00";
+        QTest::newRow("exponent") << "1,5e3"
+                                  << "1500,00";
+        QTest::newRow("blanks") << " 8 "
+                                << "8,00";
     }
 
     void pastedTextIsNormalisedOnLeaving()
@@ -584,7 +595,8 @@ private slots:
         QFETCH(QString, label);
         openSheetForPointer();
         QVERIFY(pointAt(named<TPictureButton>(sheet, "cmdNuovo")));
-        QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), QStringLiteral("Prepara la schermata per l'inserimento di una nuova scheda."));
+        QCOMPARE(named<QLabel>(sheet, "panInfo")->text(),
+                 QStringLiteral("Prepara la schermata per l'inserimento di una nuova scheda."));
         QVERIFY(pointAt(named<QLabel>(sheet, label.toLatin1().constData()), QPoint(3, 3)));
         QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), QString());
     }

@@ -9,19 +9,19 @@
 #include <QTimer>
 
 #include "TestSupport.h"
-#include "gui/sheet/frmCartoline.h"
-#include "gui/widgets/LinkLabel.h"
-#include "gui/shell/Maker.h"
 #include "core/system/TMisc.h"
+#include "gui/catalogue/frmApriCatalogo.h"
+#include "gui/catalogue/frmCreaCatalogo.h"
+#include "gui/sheet/frmCartoline.h"
 #include "gui/shell/GuideTexts.h"
+#include "gui/shell/Maker.h"
 #include "gui/shell/WindowSet.h"
 #include "gui/shell/frmAvvio.h"
 #include "gui/shell/frmGuida.h"
-#include "gui/shell/frmPassword.h"
 #include "gui/shell/frmInfo.h"
+#include "gui/shell/frmPassword.h"
 #include "gui/shell/frmSplash.h"
-#include "gui/catalogue/frmApriCatalogo.h"
-#include "gui/catalogue/frmCreaCatalogo.h"
+#include "gui/widgets/LinkLabel.h"
 #include "gui/widgets/Look.h"
 
 namespace {
@@ -153,14 +153,18 @@ void TestHelp::guideShowsWhatItsOpenerGives_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QStringList>("paragraphs");
     QTest::addColumn<int>("count");
-    QTest::newRow("start window") << "frmAvvio" << "imgGuida" << "Uno sguardo a Miniarca Pro"
-                                  << GuideTexts::startWindow().paragraphs << 23;
-    QTest::newRow("create window") << "frmCreaCatalogo" << "imgGuida" << "Creazione e apertura archivi"
-                                   << GuideTexts::catalogue().paragraphs << 6;
-    QTest::newRow("open window") << "frmApriCatalogo" << "imgGuida" << "Creazione e apertura archivi"
-                                 << GuideTexts::catalogue().paragraphs << 6;
-    QTest::newRow("record sheet") << "frmCartoline" << "cmdGuida" << "Raz Iroraraz Odurorazu"
-                                  << GuideTexts::recordSheet().paragraphs << 10;
+    QTest::newRow("start window") << "frmAvvio"
+                                  << "imgGuida"
+                                  << "Uno sguardo a Miniarca Pro" << GuideTexts::startWindow().paragraphs << 23;
+    QTest::newRow("create window") << "frmCreaCatalogo"
+                                   << "imgGuida"
+                                   << "Creazione e apertura archivi" << GuideTexts::catalogue().paragraphs << 6;
+    QTest::newRow("open window") << "frmApriCatalogo"
+                                 << "imgGuida"
+                                 << "Creazione e apertura archivi" << GuideTexts::catalogue().paragraphs << 6;
+    QTest::newRow("record sheet") << "frmCartoline"
+                                  << "cmdGuida"
+                                  << "Raz Iroraraz Odurorazu" << GuideTexts::recordSheet().paragraphs << 10;
 }
 
 void TestHelp::guideShowsWhatItsOpenerGives()
@@ -177,8 +181,8 @@ void TestHelp::guideShowsWhatItsOpenerGives()
     TWindowSet windows;
     windows.onTerminate = [] {};
     QWidget* owner = nullptr;
-    for (QWidget* w : QList<QWidget*>{windows.frmAvvio, windows.frmCreaCatalogo, windows.frmApriCatalogo,
-                                      windows.frmCartoline})
+    for (QWidget* w :
+         QList<QWidget*>{windows.frmAvvio, windows.frmCreaCatalogo, windows.frmApriCatalogo, windows.frmCartoline})
         if (w->objectName() == opener)
             owner = w;
     QVERIFY(owner);
@@ -203,39 +207,43 @@ void TestHelp::guideParagraphsOpenWithTheirWords_data()
 {
     QTest::addColumn<QStringList>("paragraphs");
     QTest::addColumn<QStringList>("openings");
-    QTest::newRow("start window") << GuideTexts::startWindow().paragraphs << QStringList{
-        QStringLiteral("Miniarca Pro è un software che fornisce un valido supporto al collezionista"),
-        QStringLiteral("Con Miniarca Pro il collezionista può organizzare al meglio il proprio hobby"),
-        QStringLiteral("Il programma consente di gestire un numero illimitato di database"),
-        QStringLiteral("La schermata di partenza del software dà accesso a due ambienti di lavoro:"),
-        QStringLiteral("Il fatto che tutti i file degli archivi"),
-        QStringLiteral("Per generare un nuovo archivio di modellini"),
-        QStringLiteral("Quando si crea una nuova collezione di modellini"),
-        QStringLiteral("Una volta indicato il nome della collezione"),
-        QStringLiteral("L'icona del cestino consente di eliminare"),
-        QStringLiteral("L'raz Iroraraz Odurorazu consente di archiviare un numero illimitato di schede"),
-        QStringLiteral("In ogni scheda si possono inserire due foto del modellino"),
-        QStringLiteral("Il campo \"Note\" consente di registrare qualsiasi informazione aggiuntiva"),
-        QStringLiteral("Spuntando la casella In vendita"),
-        QStringLiteral("Per allegare le due immagini del modellino"),
-        QStringLiteral("Le due foto del modellino abbinate alla scheda"),
-        QStringLiteral("Il pulsante Slide Show mostra in sequenza"),
-        QStringLiteral("Utilizzando il pulsante con l'icona della graffetta"),
-        QStringLiteral("Dopo aver inserito le schede, il software consente di effettuare ricerche avanzate"),
-        QStringLiteral("E' inoltre possibile esportare i dati testuali di ciascun archivio"),
-        QStringLiteral("Miniarca Pro può essere utilizzato anche in una rete locale"),
-        QStringLiteral("L'accesso al software è protetto da una password aggiornabile dall'utente"),
-        QStringLiteral("Miniarca Pro può essere utilizzato anche su chiavetta USB."),
-        QStringLiteral("Miniarca Pro è quindi lo strumento ideale"),
-    };
-    QTest::newRow("create and open windows") << GuideTexts::catalogue().paragraphs << QStringList{
-        QStringLiteral("La schermata di partenza del software dà accesso a due ambienti di lavoro:"),
-        QStringLiteral("Il fatto che tutti i file degli archivi"),
-        QStringLiteral("Per generare un nuovo archivio di modellini"),
-        QStringLiteral("Quando si crea una nuova collezione di modellini"),
-        QStringLiteral("Una volta indicato il nome della collezione"),
-        QStringLiteral("L'icona del cestino consente di eliminare"),
-    };
+    QTest::newRow("start window")
+        << GuideTexts::startWindow().paragraphs
+        << QStringList{
+               QStringLiteral("Miniarca Pro è un software che fornisce un valido supporto al collezionista"),
+               QStringLiteral("Con Miniarca Pro il collezionista può organizzare al meglio il proprio hobby"),
+               QStringLiteral("Il programma consente di gestire un numero illimitato di database"),
+               QStringLiteral("La schermata di partenza del software dà accesso a due ambienti di lavoro:"),
+               QStringLiteral("Il fatto che tutti i file degli archivi"),
+               QStringLiteral("Per generare un nuovo archivio di modellini"),
+               QStringLiteral("Quando si crea una nuova collezione di modellini"),
+               QStringLiteral("Una volta indicato il nome della collezione"),
+               QStringLiteral("L'icona del cestino consente di eliminare"),
+               QStringLiteral("L'raz Iroraraz Odurorazu consente di archiviare un numero illimitato di schede"),
+               QStringLiteral("In ogni scheda si possono inserire due foto del modellino"),
+               QStringLiteral("Il campo \"Note\" consente di registrare qualsiasi informazione aggiuntiva"),
+               QStringLiteral("Spuntando la casella In vendita"),
+               QStringLiteral("Per allegare le due immagini del modellino"),
+               QStringLiteral("Le due foto del modellino abbinate alla scheda"),
+               QStringLiteral("Il pulsante Slide Show mostra in sequenza"),
+               QStringLiteral("Utilizzando il pulsante con l'icona della graffetta"),
+               QStringLiteral("Dopo aver inserito le schede, il software consente di effettuare ricerche avanzate"),
+               QStringLiteral("E' inoltre possibile esportare i dati testuali di ciascun archivio"),
+               QStringLiteral("Miniarca Pro può essere utilizzato anche in una rete locale"),
+               QStringLiteral("L'accesso al software è protetto da una password aggiornabile dall'utente"),
+               QStringLiteral("Miniarca Pro può essere utilizzato anche su chiavetta USB."),
+               QStringLiteral("Miniarca Pro è quindi lo strumento ideale"),
+           };
+    QTest::newRow("create and open windows")
+        << GuideTexts::catalogue().paragraphs
+        << QStringList{
+               QStringLiteral("La schermata di partenza del software dà accesso a due ambienti di lavoro:"),
+               QStringLiteral("Il fatto che tutti i file degli archivi"),
+               QStringLiteral("Per generare un nuovo archivio di modellini"),
+               QStringLiteral("Quando si crea una nuova collezione di modellini"),
+               QStringLiteral("Una volta indicato il nome della collezione"),
+               QStringLiteral("L'icona del cestino consente di eliminare"),
+           };
 }
 
 void TestHelp::guideParagraphsOpenWithTheirWords()
@@ -279,11 +287,15 @@ void TestHelp::linksColourAndOpen_data()
     QTest::addColumn<QString>("picture");
     QTest::addColumn<QString>("linkText");
     QTest::addColumn<QString>("command");
-    QTest::newRow("guide") << "frmGuida" << "imgPDF" << "Visualizza guida in formato PDF"
+    QTest::newRow("guide") << "frmGuida"
+                           << "imgPDF"
+                           << "Visualizza guida in formato PDF"
                            << "\"<program folder>Guida.pdf\"";
-    QTest::newRow("information") << "frmInfo" << "imgEmail" << Maker::supportEmail()
+    QTest::newRow("information") << "frmInfo"
+                                 << "imgEmail" << Maker::supportEmail()
                                  << QStringLiteral("\"mailto:") + Maker::supportEmail() + QStringLiteral("\"");
-    QTest::newRow("credits") << "frmSplash" << "imgWeb" << Maker::websiteShown() << Maker::website();
+    QTest::newRow("credits") << "frmSplash"
+                             << "imgWeb" << Maker::websiteShown() << Maker::website();
 }
 
 void TestHelp::linksColourAndOpen()
@@ -344,8 +356,11 @@ void TestHelp::startWindowOpensInformationAndCredits_data()
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QSize>("size");
-    QTest::newRow("information") << "imgInfo" << "frmInfo" << " Informazioni su Miniarca Pro" << QSize(473, 579);
-    QTest::newRow("credits") << "imgMarchio" << "frmSplash" << QStringLiteral(" Miniarca Pro - ") + Maker::creditLine()
+    QTest::newRow("information") << "imgInfo"
+                                 << "frmInfo"
+                                 << " Informazioni su Miniarca Pro" << QSize(473, 579);
+    QTest::newRow("credits") << "imgMarchio"
+                             << "frmSplash" << QStringLiteral(" Miniarca Pro - ") + Maker::creditLine()
                              << QSize(661, 467);
 }
 

@@ -19,7 +19,10 @@
 
 namespace {
 
-QString storePath() { return PasswordStore::path(); }
+QString storePath()
+{
+    return PasswordStore::path();
+}
 
 QByteArray storeBytes()
 {
@@ -156,8 +159,10 @@ void TestPassword::wrongPasswordEmptiesTheField_data()
 {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("typed");
-    QTest::newRow("different word") << "VETRINAMODELLI" << "vetrina";
-    QTest::newRow("inner blank") << "VETRINAMODELLI" << "vetrina modelli";
+    QTest::newRow("different word") << "VETRINAMODELLI"
+                                    << "vetrina";
+    QTest::newRow("inner blank") << "VETRINAMODELLI"
+                                 << "vetrina modelli";
     // Only a to z are folded: an accented lower-case letter stays as typed.
     QTest::newRow("accented lower case") << QStringLiteral("CAFFÈ") << QStringLiteral("caffè");
     QTest::newRow("accented upper vs stored lower") << QStringLiteral("CAFFè") << QStringLiteral("CAFFÈ");
@@ -436,7 +441,8 @@ void TestPassword::longestAndAccentedPasswordsWork_data()
     QTest::addColumn<QString>("fresh");
     QTest::addColumn<QString>("typedAtLogin");
     QTest::newRow("255 chars with blanks around")
-        << QStringLiteral("  ") + QString(255, QLatin1Char('z')) + QStringLiteral(" ") << QString(255, QLatin1Char('Z'));
+        << QStringLiteral("  ") + QString(255, QLatin1Char('z')) + QStringLiteral(" ")
+        << QString(255, QLatin1Char('Z'));
     QTest::newRow("accented") << QStringLiteral("Città più bella") << QStringLiteral("CITTà PIù BELLA");
 }
 
@@ -473,7 +479,8 @@ void TestPassword::damagedStoreAnswersAlikeInBothWindows_data()
     QTest::addColumn<QByteArray>("contents");
     QTest::addColumn<bool>("readable");
     QTest::newRow("stray line after the value") << "[Accesso]\nValore=" + value + "\nrotto\n" << true;
-    QTest::newRow("stray lines, CR LF, BOM") << "\xEF\xBB\xBFrotto\r\n[Accesso]\r\n???\r\nValore=" + value + "\r\n" << true;
+    QTest::newRow("stray lines, CR LF, BOM") << "\xEF\xBB\xBFrotto\r\n[Accesso]\r\n???\r\nValore=" + value + "\r\n"
+                                             << true;
     QTest::newRow("two different values") << "[Accesso]\nValore=" + value + "\nValore=1B\n" << false;
     QTest::newRow("stray line, no value") << QByteArray("[Accesso]\nrotto\n") << false;
     QTest::newRow("broken section header") << "[Accesso\nValore=" + value + "\n" << false;
@@ -529,7 +536,8 @@ void TestPassword::failedWriteKeepsTheOldPassword()
                                                       "software.")});
     QVERIFY(w->isVisible());
     QCOMPARE(storeBytes(), before);
-    QCOMPARE(QDir(m_program->folder()).entryList(QDir::Files | QDir::Hidden), QStringList{QLatin1String(PasswordStore::kFileName)});
+    QCOMPARE(QDir(m_program->folder()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QLatin1String(PasswordStore::kFileName)});
 }
 
 void TestPassword::changeOkNeedsAllThreeFields_data()
@@ -538,11 +546,21 @@ void TestPassword::changeOkNeedsAllThreeFields_data()
     QTest::addColumn<QString>("fresh");
     QTest::addColumn<QString>("confirm");
     QTest::addColumn<bool>("enabled");
-    QTest::newRow("all filled") << "a" << "b" << "c" << true;
-    QTest::newRow("old blank") << "  " << "b" << "c" << false;
-    QTest::newRow("new empty") << "a" << "" << "c" << false;
-    QTest::newRow("confirm blank") << "a" << "b" << " \t" << false;
-    QTest::newRow("all empty") << "" << "" << "" << false;
+    QTest::newRow("all filled") << "a"
+                                << "b"
+                                << "c" << true;
+    QTest::newRow("old blank") << "  "
+                               << "b"
+                               << "c" << false;
+    QTest::newRow("new empty") << "a"
+                               << ""
+                               << "c" << false;
+    QTest::newRow("confirm blank") << "a"
+                                   << "b"
+                                   << " \t" << false;
+    QTest::newRow("all empty") << ""
+                               << ""
+                               << "" << false;
 }
 
 void TestPassword::changeOkNeedsAllThreeFields()

@@ -3,14 +3,14 @@
 // window.
 #include <QApplication>
 #include <QBuffer>
-#include <QImageWriter>
 #include <QDir>
 #include <QFile>
-#include <QMap>
 #include <QFileInfo>
 #include <QFrame>
+#include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
@@ -22,6 +22,8 @@
 
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
+#include "core/archive/Archivio.h"
+#include "core/archive/CompanionFiles.h"
 #include "core/photos/DecodeCost.h"
 #include "core/photos/Photo.h"
 #include "core/photos/PhotoPreparer.h"
@@ -31,8 +33,6 @@
 #include "gui/sheet/frmZoom.h"
 #include "gui/shell/WindowSet.h"
 #include "gui/shell/frmAvvio.h"
-#include "core/archive/Archivio.h"
-#include "core/archive/CompanionFiles.h"
 #include "gui/widgets/ImageView.h"
 #include "gui/widgets/PictureButton.h"
 
@@ -91,15 +91,9 @@ class TestPhotos : public QObject, public SheetProgramTest {
         QVERIFY(openRecordSheet(*windows, archivePath, kArchive));
     }
 
-    void save()
-    {
-        QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton);
-    }
+    void save() { QTest::mouseClick(named<TPictureButton>(sheet, "cmdSalva"), Qt::LeftButton); }
 
-    QString photoFile(Photo which, int record) const
-    {
-        return cardPhotoPath(which, kArchive, record);
-    }
+    QString photoFile(Photo which, int record) const { return cardPhotoPath(which, kArchive, record); }
 
     // A picture file in the scratch folder, outside the photo folder.
     QString picture(const QString& name, const QByteArray& bytes)
@@ -113,7 +107,9 @@ class TestPhotos : public QObject, public SheetProgramTest {
     bool showsPlaceholders() const
     {
         return named<TImageView>(sheet, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo())
-               && named<TImageView>(sheet, "imgFoto02")->photo().sharesWith(named<TImageView>(sheet, "imgBianco02")->photo());
+               && named<TImageView>(sheet, "imgFoto02")
+                      ->photo()
+                      .sharesWith(named<TImageView>(sheet, "imgBianco02")->photo());
     }
 
     // Where a control of the sheet sits on its centred panel (the one that
@@ -127,25 +123,19 @@ class TestPhotos : public QObject, public SheetProgramTest {
     // The slot as the user sees it: its white frame with the image drawn in.
     QImage frameOf(TImageView* slot)
     {
-        QFrame* frame = slot == named<TImageView>(sheet, "imgFoto") ? named<QFrame>(sheet, "shpFoto") : named<QFrame>(sheet, "shpFoto02");
+        QFrame* frame = slot == named<TImageView>(sheet, "imgFoto") ? named<QFrame>(sheet, "shpFoto")
+                                                                    : named<QFrame>(sheet, "shpFoto02");
         QImage shot(frame->size(), QImage::Format_RGB32);
         shot.fill(Qt::white);
         frame->render(&shot);
-        slot->render(&shot, slot->geometry().topLeft() - frame->geometry().topLeft(), QRegion(),
-                     QWidget::DrawChildren);
+        slot->render(&shot, slot->geometry().topLeft() - frame->geometry().topLeft(), QRegion(), QWidget::DrawChildren);
         return shot;
     }
 
 private slots:
-    void init()
-    {
-        startSheetProgram();
-    }
+    void init() { startSheetProgram(); }
 
-    void cleanup()
-    {
-        endSheetProgram();
-    }
+    void cleanup() { endSheetProgram(); }
 
     // ---- the slots -----------------------------------------------------------
 
@@ -153,10 +143,10 @@ private slots:
     {
         openSheet(0);
         const std::tuple<const char*, QRect, bool> widgets[] = {
-            {"imgFoto", QRect(74, 90, 366, 260), true},      {"imgFoto02", QRect(74, 364, 366, 260), true},
-            {"imgBianco", QRect(74, 90, 366, 260), false},   {"imgBianco02", QRect(74, 364, 366, 260), false},
-            {"shpFoto", QRect(70, 86, 374, 268), true},      {"shpFoto02", QRect(70, 360, 374, 268), true},
-            {"ico01", QRect(22, 86, 42, 28), true},          {"ico02", QRect(22, 360, 42, 28), true},
+            {"imgFoto", QRect(74, 90, 366, 260), true},    {"imgFoto02", QRect(74, 364, 366, 260), true},
+            {"imgBianco", QRect(74, 90, 366, 260), false}, {"imgBianco02", QRect(74, 364, 366, 260), false},
+            {"shpFoto", QRect(70, 86, 374, 268), true},    {"shpFoto02", QRect(70, 360, 374, 268), true},
+            {"ico01", QRect(22, 86, 42, 28), true},        {"ico02", QRect(22, 360, 42, 28), true},
         };
         for (const auto& [name, geometry, visible] : widgets) {
             QWidget* w = named<QWidget>(sheet, name);
@@ -166,7 +156,9 @@ private slots:
         QCOMPARE(named<TImageView>(sheet, "imgBianco")->photo().size(), QSize(366, 260));
         QCOMPARE(named<TImageView>(sheet, "imgBianco02")->photo().size(), QSize(366, 260));
         // The two placeholders are two different pictures, and look like one.
-        QVERIFY(difference(named<TImageView>(sheet, "imgBianco")->photo().image(), named<TImageView>(sheet, "imgBianco02")->photo().image()) > 5);
+        QVERIFY(difference(named<TImageView>(sheet, "imgBianco")->photo().image(),
+                           named<TImageView>(sheet, "imgBianco02")->photo().image())
+                > 5);
         QVERIFY(showsPlaceholders());
     }
 
@@ -205,7 +197,8 @@ private slots:
         move(button);
         QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), hint);
         // Over the slot's image the line empties, as over the background.
-        move(name.endsWith(QLatin1String("02")) ? named<TImageView>(sheet, "imgFoto02") : named<TImageView>(sheet, "imgFoto"));
+        move(name.endsWith(QLatin1String("02")) ? named<TImageView>(sheet, "imgFoto02")
+                                                : named<TImageView>(sheet, "imgFoto"));
         QVERIFY(named<QLabel>(sheet, "panInfo")->text().isEmpty());
     }
 
@@ -238,7 +231,9 @@ private slots:
         QVERIFY(saveRequest.confirmOverwrite);
 
         QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(before));
-        QVERIFY(named<TImageView>(sheet, "imgFoto02")->photo().sharesWith(named<TImageView>(sheet, "imgBianco02")->photo()));
+        QVERIFY(named<TImageView>(sheet, "imgFoto02")
+                    ->photo()
+                    .sharesWith(named<TImageView>(sheet, "imgBianco02")->photo()));
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
 
@@ -273,7 +268,8 @@ private slots:
     void smallBitmapIsDrawnAtItsOwnSizeAndStoredAsJpeg()
     {
         openSheet(0);
-        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"), picture(QStringLiteral("piccola.bmp"), encoded(halves(QSize(200, 100)), "bmp")));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"),
+                          picture(QStringLiteral("piccola.bmp"), encoded(halves(QSize(200, 100)), "bmp")));
         QCOMPARE(named<TImageView>(sheet, "imgFoto02")->drawnRect(), QRect(83, 80, 200, 100));
         const QImage shot = frameOf(named<TImageView>(sheet, "imgFoto02"));
         QVERIFY(near(shot.pixel(4 + 82, 4 + 130), Qt::white, 2));
@@ -313,7 +309,8 @@ private slots:
     {
         openSheet(0);
         // Stored lying 400x200, red half on the left; the mark says turn right.
-        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture(QStringLiteral("telefono.jpg"), turnedJpeg(halves(QSize(400, 200)), 6)));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"),
+                          picture(QStringLiteral("telefono.jpg"), turnedJpeg(halves(QSize(400, 200)), 6)));
         QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), QSize(200, 400));
         QCOMPARE(named<TImageView>(sheet, "imgFoto")->drawnRect(), QRect(118, 0, 130, 260));
         const QImage shot = frameOf(named<TImageView>(sheet, "imgFoto"));
@@ -346,8 +343,10 @@ private slots:
         if (writeB)
             QVERIFY(writeFile(photoFile(Photo::B, 1), encoded(halves(QSize(300, 200)), "jpg")));
         // Something else on screen first, so that the placeholders are news.
-        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture(QStringLiteral("a.jpg"), encoded(halves(QSize(64, 64)), "jpg")));
-        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"), picture(QStringLiteral("b.jpg"), encoded(halves(QSize(64, 64)), "jpg")));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"),
+                          picture(QStringLiteral("a.jpg"), encoded(halves(QSize(64, 64)), "jpg")));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"),
+                          picture(QStringLiteral("b.jpg"), encoded(halves(QSize(64, 64)), "jpg")));
 
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
         QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("1"));
@@ -367,9 +366,15 @@ private slots:
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
         // Read from the files, and not to be told apart from the placeholders.
         QVERIFY(!showsPlaceholders());
-        QVERIFY(difference(named<TImageView>(sheet, "imgFoto")->photo().image(), named<TImageView>(sheet, "imgBianco")->photo().image()) < 2.0);
-        QVERIFY(difference(named<TImageView>(sheet, "imgFoto02")->photo().image(), named<TImageView>(sheet, "imgBianco02")->photo().image()) < 2.0);
-        QVERIFY(difference(named<TImageView>(sheet, "imgFoto")->photo().image(), named<TImageView>(sheet, "imgBianco02")->photo().image()) > 5.0);
+        QVERIFY(difference(named<TImageView>(sheet, "imgFoto")->photo().image(),
+                           named<TImageView>(sheet, "imgBianco")->photo().image())
+                < 2.0);
+        QVERIFY(difference(named<TImageView>(sheet, "imgFoto02")->photo().image(),
+                           named<TImageView>(sheet, "imgBianco02")->photo().image())
+                < 2.0);
+        QVERIFY(difference(named<TImageView>(sheet, "imgFoto")->photo().image(),
+                           named<TImageView>(sheet, "imgBianco02")->photo().image())
+                > 5.0);
     }
 
     void clearingASlotAndMovingOnLeavesTheFiles()
@@ -385,7 +390,8 @@ private slots:
         QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), QSize(320, 240));
 
         QTest::mouseClick(named<TPictureButton>(sheet, "btnCancFoto"), Qt::LeftButton);
-        QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
+        QVERIFY(
+            named<TImageView>(sheet, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
         QCOMPARE(named<TImageView>(sheet, "imgFoto02")->photo().size(), QSize(240, 320));
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton);
         QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), QSize(640, 240));
@@ -405,19 +411,46 @@ private slots:
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("expectA"); // kept, placeholder, loaded, captured
         QTest::addColumn<QString>("expectB");
-        QTest::newRow("B emptied, a field fixed") << "intact" << "empty" << "" << "kept" << "kept";
-        QTest::newRow("A emptied, a field fixed") << "empty" << "intact" << "" << "kept" << "kept";
-        QTest::newRow("A missing: its placeholder is written") << "missing" << "intact" << "" << "placeholder"
-                                                                << "kept";
-        QTest::newRow("B emptied, a new photo loaded into B") << "intact" << "empty" << "load B" << "kept"
-                                                               << "loaded";
-        QTest::newRow("B emptied, A erased") << "intact" << "empty" << "erase A" << "placeholder" << "kept";
-        QTest::newRow("B emptied, a capture imported into A") << "intact" << "empty" << "capture A" << "captured"
+        QTest::newRow("B emptied, a field fixed") << "intact"
+                                                  << "empty"
+                                                  << ""
+                                                  << "kept"
+                                                  << "kept";
+        QTest::newRow("A emptied, a field fixed") << "empty"
+                                                  << "intact"
+                                                  << ""
+                                                  << "kept"
+                                                  << "kept";
+        QTest::newRow("A missing: its placeholder is written") << "missing"
+                                                               << "intact"
+                                                               << ""
+                                                               << "placeholder"
                                                                << "kept";
-        QTest::newRow("B emptied, a file that is no picture loaded into A")
-            << "intact" << "empty" << "bad load A" << "kept" << "kept";
-        QTest::newRow("both intact, a file that is no picture loaded into A")
-            << "intact" << "intact" << "bad load A" << "kept" << "kept";
+        QTest::newRow("B emptied, a new photo loaded into B") << "intact"
+                                                              << "empty"
+                                                              << "load B"
+                                                              << "kept"
+                                                              << "loaded";
+        QTest::newRow("B emptied, A erased") << "intact"
+                                             << "empty"
+                                             << "erase A"
+                                             << "placeholder"
+                                             << "kept";
+        QTest::newRow("B emptied, a capture imported into A") << "intact"
+                                                              << "empty"
+                                                              << "capture A"
+                                                              << "captured"
+                                                              << "kept";
+        QTest::newRow("B emptied, a file that is no picture loaded into A") << "intact"
+                                                                            << "empty"
+                                                                            << "bad load A"
+                                                                            << "kept"
+                                                                            << "kept";
+        QTest::newRow("both intact, a file that is no picture loaded into A") << "intact"
+                                                                              << "intact"
+                                                                              << "bad load A"
+                                                                              << "kept"
+                                                                              << "kept";
     }
 
     void anUnreadablePhotoFileSurvivesASave()
@@ -448,7 +481,8 @@ private slots:
         if (action == QLatin1String("load B")) {
             clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"), loaded);
         } else if (action == QLatin1String("bad load A")) {
-            clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture(QStringLiteral("elenco.jpg"), "Elenco dei modellini"));
+            clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"),
+                              picture(QStringLiteral("elenco.jpg"), "Elenco dei modellini"));
         } else if (action == QLatin1String("erase A")) {
             QTest::mouseClick(named<TPictureButton>(sheet, "btnCancFoto"), Qt::LeftButton);
         } else if (action == QLatin1String("capture A")) {
@@ -470,7 +504,8 @@ private slots:
         shownTexts();
 
         const QString expect[2] = {expectA, expectB};
-        const TImageView* placeholder[2] = {named<TImageView>(sheet, "imgBianco"), named<TImageView>(sheet, "imgBianco02")};
+        const TImageView* placeholder[2] = {named<TImageView>(sheet, "imgBianco"),
+                                            named<TImageView>(sheet, "imgBianco02")};
         for (int i = 0; i < 2; ++i) {
             const QString path = photoFile(which[i], 1);
             const QByteArray bytes = readFile(path);
@@ -518,7 +553,8 @@ private slots:
         openSheet(0);
         // A file where the photo folder should be: the folder cannot be made.
         QVERIFY(writeFile(CompanionFiles::photoFolder(), "in the way"));
-        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture(QStringLiteral("nave.jpg"), encoded(halves(QSize(640, 480)), "jpg")));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"),
+                          picture(QStringLiteral("nave.jpg"), encoded(halves(QSize(640, 480)), "jpg")));
         const TPhoto loaded = named<TImageView>(sheet, "imgFoto")->photo();
         fillRequiredFields(sheet);
         save();
@@ -526,7 +562,9 @@ private slots:
         QCOMPARE(recordsIn(archivePath), 1);
         QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("1"));
         QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(loaded));
-        QVERIFY(named<TImageView>(sheet, "imgFoto02")->photo().sharesWith(named<TImageView>(sheet, "imgBianco02")->photo()));
+        QVERIFY(named<TImageView>(sheet, "imgFoto02")
+                    ->photo()
+                    .sharesWith(named<TImageView>(sheet, "imgBianco02")->photo()));
         const QList<Dialogs::Shown> shown = Dialogs::takeShown();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown.first().kind, Dialogs::Kind::Warning);
@@ -545,13 +583,17 @@ private slots:
     void aFileThatIsNoPictureLeavesThePlaceholder()
     {
         openSheet(0);
-        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"), picture(QStringLiteral("buona.jpg"), encoded(halves(QSize(64, 48)), "jpg")));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"),
+                          picture(QStringLiteral("buona.jpg"), encoded(halves(QSize(64, 48)), "jpg")));
         const TPhoto kept = named<TImageView>(sheet, "imgFoto02")->photo();
-        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture(QStringLiteral("elenco.jpg"), "Elenco dei modellini"));
-        QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"),
+                          picture(QStringLiteral("elenco.jpg"), "Elenco dei modellini"));
+        QVERIFY(
+            named<TImageView>(sheet, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
         QVERIFY(named<TImageView>(sheet, "imgFoto02")->photo().sharesWith(kept));
         clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), program->file(QStringLiteral("sparita.jpg")));
-        QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
+        QVERIFY(
+            named<TImageView>(sheet, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
 
@@ -569,21 +611,19 @@ private slots:
         QTest::addColumn<bool>("separateScans");
         QTest::addColumn<bool>("readable");
         QTest::newRow("baseline 200 MP") << QSize(16330, 12250) << 3 << true << false << false << true;
-        QTest::newRow("baseline, the largest Qt reads") << QSize(65500, 65500) << 3 << false << false << false
-                                                          << true;
+        QTest::newRow("baseline, the largest Qt reads") << QSize(65500, 65500) << 3 << false << false << false << true;
         QTest::newRow("progressive 100 MP 4:4:4") << QSize(10000, 10000) << 3 << false << true << false << true;
         QTest::newRow("progressive 100 MP CMYK") << QSize(12000, 8333) << 4 << false << true << false << true;
         QTest::newRow("progressive 50 MP 4:2:0") << QSize(8660, 5774) << 3 << true << true << false << true;
-        QTest::newRow("progressive 30000² 4:4:4 (5.4 GB)") << QSize(30000, 30000) << 3 << false << true << false
-                                                           << false;
-        QTest::newRow("progressive 45000² 4:2:0 (6.1 GB)") << QSize(45000, 45000) << 3 << true << true << false
-                                                           << false;
-        QTest::newRow("progressive 200 MP 4:4:4 (1.2 GB)") << QSize(16330, 12250) << 3 << false << true << false
-                                                           << false;
-        QTest::newRow("baseline 30000², colours in separate scans") << QSize(30000, 30000) << 3 << false << false
-                                                                    << true << false;
-        QTest::newRow("greyscale progressive 45000²") << QSize(45000, 45000) << 1 << false << true << false
-                                                      << false;
+        QTest::newRow("progressive 30000² 4:4:4 (5.4 GB)")
+            << QSize(30000, 30000) << 3 << false << true << false << false;
+        QTest::newRow("progressive 45000² 4:2:0 (6.1 GB)")
+            << QSize(45000, 45000) << 3 << true << true << false << false;
+        QTest::newRow("progressive 200 MP 4:4:4 (1.2 GB)")
+            << QSize(16330, 12250) << 3 << false << true << false << false;
+        QTest::newRow("baseline 30000², colours in separate scans")
+            << QSize(30000, 30000) << 3 << false << false << true << false;
+        QTest::newRow("greyscale progressive 45000²") << QSize(45000, 45000) << 1 << false << true << false << false;
     }
 
     void aPhotoFileIsJudgedByItsHeader()
@@ -683,15 +723,19 @@ private slots:
         if (pickedWithTheButton) {
             QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
             QVERIFY(!showsPlaceholders());
-            clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture(QStringLiteral("enorme.jpg"), bomb));
-            QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
+            clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"),
+                              picture(QStringLiteral("enorme.jpg"), bomb));
+            QVERIFY(named<TImageView>(sheet, "imgFoto")
+                        ->photo()
+                        .sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
             QCOMPARE(named<TImageView>(sheet, "imgFoto02")->photo().size(), QSize(480, 640));
         } else {
             QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
             QVERIFY(showsPlaceholders());
         }
         QVERIFY(whileModal<TfrmZoom>(sheet, named<TPictureButton>(sheet, "btnZoomFoto"), [&](TfrmZoom* zoom) {
-            QVERIFY(named<TImageView>(zoom, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
+            QVERIFY(
+                named<TImageView>(zoom, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
             QCOMPARE(named<TImageView>(zoom, "imgFoto")->drawnRect().size(), QSize(366, 260));
         }));
         QVERIFY2(memory.risenMb() < 300, qPrintable(QStringLiteral("%1 MB").arg(memory.risenMb())));
@@ -723,7 +767,8 @@ private slots:
         cmyk.left = {255, 0, 0, 255}; // inverted CMYK: red
         cmyk.right = {0, 0, 255, 255};
         QTest::newRow("CMYK") << handMadeJpeg(cmyk) << cmyk.size << false;
-        QTest::newRow("8-bit greyscale") << encoded(halves(QSize(1200, 900)).convertToFormat(QImage::Format_Grayscale8), "jpg")
+        QTest::newRow("8-bit greyscale") << encoded(halves(QSize(1200, 900)).convertToFormat(QImage::Format_Grayscale8),
+                                                    "jpg")
                                          << QSize(1200, 900) << true;
         QImage progressiveHalves = halves(QSize(1600, 1200));
         QBuffer buffer;
@@ -764,13 +809,18 @@ private slots:
     void saveToDisk_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("written");  // empty: nothing may be written
+        QTest::addColumn<QString>("written"); // empty: nothing may be written
         QTest::addColumn<QByteArray>("format");
-        QTest::newRow("jpg: the same bytes") << "copia.jpg" << "copia.jpg" << QByteArray("jpeg");
-        QTest::newRow("bmp writes a bitmap") << "copia.bmp" << "copia.bmp" << QByteArray("bmp");
-        QTest::newRow("no extension gets .jpg") << "copia" << "copia.jpg" << QByteArray("jpeg");
-        QTest::newRow("extension of no image format") << "copia.txt" << "" << QByteArray();
-        QTest::newRow("folder that cannot be") << "ostacolo/copia.jpg" << "" << QByteArray();
+        QTest::newRow("jpg: the same bytes") << "copia.jpg"
+                                             << "copia.jpg" << QByteArray("jpeg");
+        QTest::newRow("bmp writes a bitmap") << "copia.bmp"
+                                             << "copia.bmp" << QByteArray("bmp");
+        QTest::newRow("no extension gets .jpg") << "copia"
+                                                << "copia.jpg" << QByteArray("jpeg");
+        QTest::newRow("extension of no image format") << "copia.txt"
+                                                      << "" << QByteArray();
+        QTest::newRow("folder that cannot be") << "ostacolo/copia.jpg"
+                                               << "" << QByteArray();
     }
 
     void saveToDisk()
@@ -785,7 +835,8 @@ private slots:
         clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"), source);
         const TPhoto loaded = named<TImageView>(sheet, "imgFoto02")->photo();
 
-        clickChoosingFile(named<TPictureButton>(sheet, "btnSalvaFoto02"), program->file(QStringLiteral("Esportate/") + typed));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnSalvaFoto02"),
+                          program->file(QStringLiteral("Esportate/") + typed));
 
         QVERIFY(named<TImageView>(sheet, "imgFoto02")->photo().sharesWith(loaded));
         const QStringList files = QDir(program->file(QStringLiteral("Esportate"))).entryList(QDir::Files);
@@ -816,7 +867,8 @@ private slots:
         QTest::addColumn<QRect>("drawn");
         QTest::newRow("4000x3000 on 1920x1080") << QSize(1920, 1080) << QSize(4000, 3000) << QRect(270, 0, 1320, 990);
         QTest::newRow("4000x3000 on 1366x768") << QSize(1366, 768) << QSize(4000, 3000) << QRect(201, 0, 904, 678);
-        QTest::newRow("placeholder keeps its size") << QSize(1920, 1080) << QSize(366, 260) << QRect(747, 365, 366, 260);
+        QTest::newRow("placeholder keeps its size")
+            << QSize(1920, 1080) << QSize(366, 260) << QRect(747, 365, 366, 260);
     }
 
     void zoomGeometry()
@@ -840,7 +892,8 @@ private slots:
     {
         QFETCH(QString, clickOn);
         openSheet(0);
-        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"), picture(QStringLiteral("grande.jpg"), encoded(halves(QSize(4000, 3000)), "jpg", 60)));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"),
+                          picture(QStringLiteral("grande.jpg"), encoded(halves(QSize(4000, 3000)), "jpg", 60)));
         const TPhoto slotPhoto = named<TImageView>(sheet, "imgFoto02")->photo();
 
         bool closedByClick = false;
@@ -1023,14 +1076,19 @@ private slots:
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton);
         TPhotoPreparer::waitUntilIdle(); // cards 1 and 3 are read ahead, 2 is kept
         const QImage loaded = halves(QSize(333, 111));
-        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picture(QStringLiteral("nuova.jpg"), encoded(loaded, "jpg")));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"),
+                          picture(QStringLiteral("nuova.jpg"), encoded(loaded, "jpg")));
         fillRequiredFields(sheet);
         save();
         shownTexts();
         TPhotoPreparer::waitUntilIdle();
-        QTest::mouseClick(fromAhead ? named<TPictureButton>(sheet, "cmdAvanti") : named<TPictureButton>(sheet, "cmdIndietro"), Qt::LeftButton);
+        QTest::mouseClick(fromAhead ? named<TPictureButton>(sheet, "cmdAvanti")
+                                    : named<TPictureButton>(sheet, "cmdIndietro"),
+                          Qt::LeftButton);
         TPhotoPreparer::waitUntilIdle();
-        QTest::mouseClick(fromAhead ? named<TPictureButton>(sheet, "cmdIndietro") : named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton);
+        QTest::mouseClick(fromAhead ? named<TPictureButton>(sheet, "cmdIndietro")
+                                    : named<TPictureButton>(sheet, "cmdAvanti"),
+                          Qt::LeftButton);
         QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("2"));
         QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), loaded.size());
         QCOMPARE(named<TImageView>(sheet, "imgFoto02")->photo().size(), sizeOfB(2));

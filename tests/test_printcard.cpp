@@ -19,9 +19,9 @@
 #include "PdfFixtures.h"
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
-#include "gui/output/frmStampaCartolina.h"
-#include "gui/output/ReportOutput.h"
 #include "core/photos/Photo.h"
+#include "gui/output/ReportOutput.h"
+#include "gui/output/frmStampaCartolina.h"
 #include "gui/widgets/ImageView.h"
 #include "gui/widgets/PictureButton.h"
 
@@ -66,16 +66,26 @@ struct Box {
 
 // The field boxes of the printed card, millimetres inside the margins.
 const Box kBoxes[] = {
-    {139, 1, "TIPOLOGIA", "txtTipologia"},   {139, 96, "PRODUTTORE", "txtProduttore"},
-    {153, 1, "ANNO", "txtAnno"},             {153, 47, "CODICE", "txtCodice"},
-    {153, 96, "DIMENSIONI", "txtDimensioni"}, {167, 1, "MATERIALI", "txtMateriali"},
-    {167, 96, "COLORI", "txtColori"},        {181, 1, "VALORE", "txtValore"},
-    {181, 47, "DESCRIZIONE", "txtDescrizione"}, {195, 1, "PROPRIETARIO", "txtProprietario"},
-    {195, 96, "RARITA'", "txtRarita"},       {209, 1, "CONFEZIONE", "txtConfezione"},
-    {209, 96, "DIFETTI", "txtDifetti"},      {223, 1, "SCALA", "txtScala"},
-    {223, 47, "PROVENIENZA", "txtProvenienza"}, {237, 1, "MONTAGGIO", "txtMontaggio"},
-    {251, 1, "DATA", "txtData"},             {251, 47, "STATO", "txtStato"},
-    {251, 96, "LUOGO", "txtLuogo"},          {265, 1, "NOTE", "txtNote"},
+    {139, 1, "TIPOLOGIA", "txtTipologia"},
+    {139, 96, "PRODUTTORE", "txtProduttore"},
+    {153, 1, "ANNO", "txtAnno"},
+    {153, 47, "CODICE", "txtCodice"},
+    {153, 96, "DIMENSIONI", "txtDimensioni"},
+    {167, 1, "MATERIALI", "txtMateriali"},
+    {167, 96, "COLORI", "txtColori"},
+    {181, 1, "VALORE", "txtValore"},
+    {181, 47, "DESCRIZIONE", "txtDescrizione"},
+    {195, 1, "PROPRIETARIO", "txtProprietario"},
+    {195, 96, "RARITA'", "txtRarita"},
+    {209, 1, "CONFEZIONE", "txtConfezione"},
+    {209, 96, "DIFETTI", "txtDifetti"},
+    {223, 1, "SCALA", "txtScala"},
+    {223, 47, "PROVENIENZA", "txtProvenienza"},
+    {237, 1, "MONTAGGIO", "txtMontaggio"},
+    {251, 1, "DATA", "txtData"},
+    {251, 47, "STATO", "txtStato"},
+    {251, 96, "LUOGO", "txtLuogo"},
+    {265, 1, "NOTE", "txtNote"},
 };
 
 // The photo frame on the paper: 188 x 121 mm at (1, 16) inside 10 mm margins.
@@ -124,7 +134,6 @@ QRectF redArea(const QImage& image, double dpi)
 class TestPrintCard : public QObject, public SheetProgramTest {
     Q_OBJECT
 
-
     QString pdf() const { return program->file(QStringLiteral("scheda.pdf")); }
 
     // Opens the print window from the sheet and presses its "Stampa"; the
@@ -154,10 +163,7 @@ private slots:
         QVERIFY(openRecordSheet(*windows, path, QStringLiteral("Navi")));
     }
 
-    void cleanup()
-    {
-        endSheetProgram();
-    }
+    void cleanup() { endSheetProgram(); }
 
     void twinWindows_data()
     {
@@ -166,20 +172,26 @@ private slots:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QStringList>("texts");
-        QTest::newRow("preview") << "cmdAnteprima" << "frmAnteprimaCartolina" << " Anteprima di stampa"
-                                 << "Mostra anteprima"
-                                 << QStringList{
-                                        QStringLiteral("Anteprima di stampa"),
-                                        QStringLiteral("Questa operazione consente di visualizzare in anteprima i dati che "
-                                                       "appariranno in stampa."),
-                                        QStringLiteral("Fare clic su Mostra anteprima per visualizzare il documento sullo schermo "
-                                                       "prima di eseguire la stampa su carta.")};
-        QTest::newRow("print") << "cmdStampa" << "frmStampaCartolina" << " Stampa documento" << "Stampa"
-                               << QStringList{QStringLiteral("Stampa documento"),
-                                              QStringLiteral("Questa operazione provvederà a stampare su carta il documento con i "
-                                                             "dati immessi nei campi di testo."),
-                                              QStringLiteral("Premere il pulsante Stampa per dare avvio alla stampa su carta oppure "
-                                                             "premere Annulla per annullare l'operazione.")};
+        QTest::newRow("preview")
+            << "cmdAnteprima"
+            << "frmAnteprimaCartolina"
+            << " Anteprima di stampa"
+            << "Mostra anteprima"
+            << QStringList{QStringLiteral("Anteprima di stampa"),
+                           QStringLiteral("Questa operazione consente di visualizzare in anteprima i dati che "
+                                          "appariranno in stampa."),
+                           QStringLiteral("Fare clic su Mostra anteprima per visualizzare il documento sullo schermo "
+                                          "prima di eseguire la stampa su carta.")};
+        QTest::newRow("print")
+            << "cmdStampa"
+            << "frmStampaCartolina"
+            << " Stampa documento"
+            << "Stampa"
+            << QStringList{QStringLiteral("Stampa documento"),
+                           QStringLiteral("Questa operazione provvederà a stampare su carta il documento con i "
+                                          "dati immessi nei campi di testo."),
+                           QStringLiteral("Premere il pulsante Stampa per dare avvio alla stampa su carta oppure "
+                                          "premere Annulla per annullare l'operazione.")};
     }
 
     // The twins as they open from the sheet, and "Annulla", which closes
@@ -356,7 +368,8 @@ private slots:
                 light += grey > 185;
             }
         const int all = printed.width() * printed.height();
-        QVERIFY2(dark > all / 4 && light > all / 4, qPrintable(QStringLiteral("%1 dark, %2 light of %3").arg(dark).arg(light).arg(all)));
+        QVERIFY2(dark > all / 4 && light > all / 4,
+                 qPrintable(QStringLiteral("%1 dark, %2 light of %3").arg(dark).arg(light).arg(all)));
     }
 
     // Photos far beyond what the page needs print and preview reduced, in
@@ -367,7 +380,8 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::addColumn<QSize>("size");
         for (const char* command : {"cmdStampa", "cmdAnteprima"}) {
-            const QString how = QLatin1String(command) == QLatin1String("cmdStampa") ? QStringLiteral("print") : QStringLiteral("preview");
+            const QString how = QLatin1String(command) == QLatin1String("cmdStampa") ? QStringLiteral("print")
+                                                                                     : QStringLiteral("preview");
             QTest::newRow(qPrintable(how + QStringLiteral(", 48 MP"))) << command << QSize(8000, 6000);
             QTest::newRow(qPrintable(how + QStringLiteral(", a 1 x 12000 strip"))) << command << QSize(1, 12000);
         }
@@ -430,8 +444,12 @@ private slots:
                      && qAbs(red.bottom() - expected.bottom()) < 2 * pixel
                      && qAbs(red.right() - expected.center().x()) < 2 * pixel,
                  qPrintable(QStringLiteral("red at %1,%2 %3x%4 mm")
-                                .arg(red.left()).arg(red.top()).arg(red.width()).arg(red.height())));
-        const QPointF blueAt = QPointF(expected.right() - expected.width() / 4, expected.center().y()) - kFrameMm.topLeft();
+                                .arg(red.left())
+                                .arg(red.top())
+                                .arg(red.width())
+                                .arg(red.height())));
+        const QPointF blueAt = QPointF(expected.right() - expected.width() / 4, expected.center().y())
+                               - kFrameMm.topLeft();
         QVERIFY(near(printed.pixel((blueAt * dpi / 25.4).toPoint()), Qt::blue));
     }
 
@@ -487,7 +505,8 @@ private slots:
 
         OnWindow window(QStringLiteral("frmStampaCartolina"), [&](QWidget* w) {
             auto* card = static_cast<TCardOutputWindow*>(w);
-            const TPhoto expected = slot == QLatin1String("none") ? named<TImageView>(card, "imgTemp")->photo() : onSheet;
+            const TPhoto expected = slot == QLatin1String("none") ? named<TImageView>(card, "imgTemp")->photo()
+                                                                  : onSheet;
             QVERIFY(!expected.isNull());
             QVERIFY(named<TImageView>(card, "imgLogo")->photo().sharesWith(expected));
             Dialogs::setNextPrinterFile(pdf());
@@ -497,7 +516,8 @@ private slots:
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdStampa"), Qt::LeftButton);
         QVERIFY(window.seen);
         QVERIFY(QFile::exists(pdf()));
-        QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(onSheet) || onSheet.isNull()); // the sheet is left as it was
+        QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(onSheet)
+                || onSheet.isNull()); // the sheet is left as it was
     }
 
     void cancelledPrinterDialog()
@@ -526,10 +546,12 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("message");
-        QTest::newRow("print") << "cmdStampa" << "frmStampaCartolina"
+        QTest::newRow("print") << "cmdStampa"
+                               << "frmStampaCartolina"
                                << "Attenzione: la stampa non è andata a buon fine.\n\r\n\r"
                                   "Si consiglia di ridurre le dimensioni della foto.";
-        QTest::newRow("preview") << "cmdAnteprima" << "frmAnteprimaCartolina"
+        QTest::newRow("preview") << "cmdAnteprima"
+                                 << "frmAnteprimaCartolina"
                                  << "Attenzione: la visualizzazione dell'anteprima di stampa non è andata a buon "
                                     "fine.\n\r\n\rSi consiglia di ridurre le dimensioni della foto.";
     }
@@ -578,7 +600,8 @@ private slots:
             for (QAction* action : named<QToolBar>(w, "barComandi")->actions())
                 if (!action->isSeparator() && action->isVisible())
                     commands << action->objectName();
-            QCOMPARE(commands, (QStringList{QStringLiteral("actStampa"), QStringLiteral("actZoomMeno"), QStringLiteral("actZoom"), QStringLiteral("actZoomPiu"),
+            QCOMPARE(commands, (QStringList{QStringLiteral("actStampa"), QStringLiteral("actZoomMeno"),
+                                            QStringLiteral("actZoom"), QStringLiteral("actZoomPiu"),
                                             QStringLiteral("actSchermoIntero"), QStringLiteral("actChiudi")}));
             QCOMPARE(w->findChildren<QToolBar*>().size(), 1);
 

@@ -1,5 +1,5 @@
-#include "core/formats/CodePage.h"
 #include "core/archive/Scheda.h"
+#include "core/formats/CodePage.h"
 
 #include <QTest>
 
@@ -131,7 +131,9 @@ void TestRecord::storeText_data()
         << Campo::Note << QString(QChar(0)) + QStringLiteral("\t\r\n Bugatti Type 35 \x1f") + QChar(0)
         << QByteArray("Bugatti Type 35") << QStringLiteral("Bugatti Type 35");
     QTest::newRow("inner blanks and no-break space kept")
-        << Campo::Nome << QString(QChar(0xA0)) + QStringLiteral("a  b\tc") << QByteArray("\xA0" "a  b\tc")
+        << Campo::Nome << QString(QChar(0xA0)) + QStringLiteral("a  b\tc")
+        << QByteArray("\xA0"
+                      "a  b\tc")
         << QString(QChar(0xA0)) + QStringLiteral("a  b\tc");
     QTest::newRow("empty") << Campo::Nome << QString() << QByteArray() << QString();
     QTest::newRow("only blanks") << Campo::Nome << QStringLiteral(" \t ") << QByteArray() << QString();
@@ -141,18 +143,20 @@ void TestRecord::storeText_data()
         lungo += QChar(u'A' + i % 26);
     QTest::newRow("130 chars into Nome") << Campo::Nome << lungo << lungo.left(120).toLatin1() << lungo.left(120);
 
-    QTest::newRow("code page letters")
-        << Campo::Rarita << QString::fromUtf8("Rarità € Œuvre ß")
-        << QByteArray("Rarit\xE0 \x80 \x8Cuvre \xDF") << QString::fromUtf8("Rarità € Œuvre ß");
+    QTest::newRow("code page letters") << Campo::Rarita << QString::fromUtf8("Rarità € Œuvre ß")
+                                       << QByteArray("Rarit\xE0 \x80 \x8Cuvre \xDF")
+                                       << QString::fromUtf8("Rarità € Œuvre ß");
     QTest::newRow("look-alike") << Campo::Provenienza << QString::fromUtf8("Łódź")
-                                << QByteArray("L\xF3" "dz") << QString::fromUtf8("Lódz");
-    QTest::newRow("no look-alike") << Campo::Nome << QString::fromUtf8("模型 1:43")
-                                   << QByteArray("?? 1:43") << QStringLiteral("?? 1:43");
+                                << QByteArray("L\xF3"
+                                              "dz")
+                                << QString::fromUtf8("Lódz");
+    QTest::newRow("no look-alike") << Campo::Nome << QString::fromUtf8("模型 1:43") << QByteArray("?? 1:43")
+                                   << QStringLiteral("?? 1:43");
     QTest::newRow("beyond U+FFFF is one character")
         << Campo::Nome << QString::fromUtf8("a\U0001F697b") << QByteArray("a?b") << QStringLiteral("a?b");
     QTest::newRow("combining accent composed")
-        << Campo::Luogo << QString::fromUtf8("Citta\u0300 di Pe\u0301saro")
-        << QByteArray("Citt\xE0 di P\xE9saro") << QString::fromUtf8("Città di Pésaro");
+        << Campo::Luogo << QString::fromUtf8("Citta\u0300 di Pe\u0301saro") << QByteArray("Citt\xE0 di P\xE9saro")
+        << QString::fromUtf8("Città di Pésaro");
     QTest::newRow("zero-width space dropped")
         << Campo::Codice << QString::fromUtf8("AB\u200B12") << QByteArray("AB12") << QStringLiteral("AB12");
     QTest::newRow("half a surrogate pair")
@@ -160,8 +164,10 @@ void TestRecord::storeText_data()
 
     // Cutting counts bytes: a look-alike of two bytes may be cut in half.
     const QString freccia = QString::fromUtf8("→");
-    QTest::newRow("look-alike of two bytes") << Campo::Anno << QStringLiteral("ab") + freccia << QByteArray("ab->") << QStringLiteral("ab->");
-    QTest::newRow("cut inside a look-alike") << Campo::Anno << QStringLiteral("abc") + freccia << QByteArray("abc-") << QStringLiteral("abc-");
+    QTest::newRow("look-alike of two bytes")
+        << Campo::Anno << QStringLiteral("ab") + freccia << QByteArray("ab->") << QStringLiteral("ab->");
+    QTest::newRow("cut inside a look-alike")
+        << Campo::Anno << QStringLiteral("abc") + freccia << QByteArray("abc-") << QStringLiteral("abc-");
     QTest::newRow("cut after 20 bytes, not 20 chars")
         << Campo::Scala << freccia.repeated(11) << QByteArray("->").repeated(10) << QStringLiteral("->").repeated(10);
 }
@@ -279,9 +285,10 @@ void TestRecord::lookAlikeIgnoresProcessLocale()
 {
     const QByteArray prima = std::setlocale(LC_CTYPE, nullptr);
     const QString testo = QString::fromUtf8("Łódź →");
-    const QByteArray atteso("L\xF3" "dz ->");
+    const QByteArray atteso("L\xF3"
+                            "dz ->");
 
-    for (const char* locale : { "C", "C.UTF-8", "POSIX" }) {
+    for (const char* locale : {"C", "C.UTF-8", "POSIX"}) {
         if (!std::setlocale(LC_CTYPE, locale))
             continue;
         QCOMPARE(CodePage::encode(testo), atteso);

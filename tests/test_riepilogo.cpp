@@ -7,9 +7,9 @@
 
 #include <cstring>
 
+#include "core/archive/Archivio.h"
 #include "core/search/Ricerca.h"
 #include "core/search/RigaRiepilogo.h"
-#include "core/archive/Archivio.h"
 
 namespace {
 
@@ -148,12 +148,12 @@ private slots:
         };
         // Criteria by index: 0 Nome, 1 Tipologia, 5 Anno, 9 Note.
         QTest::newRow("every criterion blank lists all") << criteria({}) << QList<int>{1, 2, 3, 4, 5, 6, 7, 8};
-        QTest::newRow("ross finds every case of A-Z")
-            << criteria({{0, "ross"}}) << QList<int>{1, 2, 3, 6, 7};
+        QTest::newRow("ross finds every case of A-Z") << criteria({{0, "ross"}}) << QList<int>{1, 2, 3, 6, 7};
         QTest::newRow("upper-case criterion alike") << criteria({{0, "ROSS"}}) << QList<int>{1, 2, 3, 6, 7};
         QTest::newRow("accented capital finds only itself") << criteria({{0, "É"}}) << QList<int>{4};
         QTest::newRow("accented small letter finds only itself") << criteria({{0, "étoile"}}) << QList<int>{5};
-        QTest::newRow("year as text, 19 in 1965 and 2019 alike") << criteria({{5, "19"}}) << QList<int>{1, 2, 3, 4, 5, 6, 8};
+        QTest::newRow("year as text, 19 in 1965 and 2019 alike")
+            << criteria({{5, "19"}}) << QList<int>{1, 2, 3, 4, 5, 6, 8};
         QTest::newRow("year 19 inside 2019 too") << criteria({{5, "019"}}) << QList<int>{3};
         QTest::newRow("leading blank is part of the criterion") << criteria({{0, " rossa"}}) << QList<int>{6};
         QTest::newRow("trailing blank is not trimmed") << criteria({{5, "1965 "}}) << QList<int>{};
@@ -173,7 +173,8 @@ private slots:
 
         const CriteriRicerca criteri(criteria);
         std::vector<RigaElenco> righe;
-        ScansionaArchivio(archivePath, [&](const TScheda& s) { return criteri.Corrisponde(s); }, righe);
+        ScansionaArchivio(
+            archivePath, [&](const TScheda& s) { return criteri.Corrisponde(s); }, righe);
         QList<int> numbers;
         for (const RigaElenco& r : righe)
             numbers << r.numero;
@@ -185,9 +186,9 @@ private slots:
     void criteriaFieldsAndRequiredCount()
     {
         const auto& campi = CriteriRicerca::Campi();
-        const std::array<Campo, 10> expected {Campo::Nome, Campo::Tipologia, Campo::Produttore, Campo::Codice,
-                                              Campo::Descrizione, Campo::Anno, Campo::Proprietario,
-                                              Campo::Provenienza, Campo::Rarita, Campo::Note};
+        const std::array<Campo, 10> expected{
+            Campo::Nome, Campo::Tipologia,    Campo::Produttore,  Campo::Codice, Campo::Descrizione,
+            Campo::Anno, Campo::Proprietario, Campo::Provenienza, Campo::Rarita, Campo::Note};
         QCOMPARE(campi, expected);
         QStringList c(10, QString());
         c[2] = QStringLiteral(" x ");
@@ -201,7 +202,8 @@ private slots:
     {
         const QString path = dir.filePath(QStringLiteral("Nuovo.dbm"));
         std::vector<RigaElenco> righe;
-        ScansionaArchivio(path, [](const TScheda&) { return true; }, righe);
+        ScansionaArchivio(
+            path, [](const TScheda&) { return true; }, righe);
         QVERIFY(righe.empty());
         QVERIFY(QFileInfo(path).isFile());
         QCOMPARE(QFileInfo(path).size(), 0);
@@ -210,8 +212,8 @@ private slots:
     void unreadableArchiveFails()
     {
         std::vector<RigaElenco> righe;
-        QVERIFY_THROWS_EXCEPTION(EArchivioError,
-                                 ScansionaArchivio(dir.path(), [](const TScheda&) { return true; }, righe));
+        QVERIFY_THROWS_EXCEPTION(EArchivioError, ScansionaArchivio(
+                                                     dir.path(), [](const TScheda&) { return true; }, righe));
     }
 
     void forSaleRule_data()
@@ -239,16 +241,26 @@ private slots:
     {
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("second");
-        QTest::newRow("case of A-Z ignored") << "alfa" << "Beta";
-        QTest::newRow("upper after lower letter") << "alfa" << "ZETA";
-        QTest::newRow("prefix first") << "Auto" << "automobile";
-        QTest::newRow("accented capital by its code, after z") << "zeta" << "Étoile";
-        QTest::newRow("accented capital before its small letter") << "Étoile" << "étoile";
-        QTest::newRow("underscore before letters") << "Auto_1" << "AutoA";
-        QTest::newRow("digits before letters") << "500 Fiat" << "Abarth";
-        QTest::newRow("blank first") << "Fiat 500" << "Fiat500";
-        QTest::newRow("euro sign by its code") << "Valore: z" << "Valore: €";
-        QTest::newRow("character no archive holds, by its code") << "Zeta" << "Łódź";
+        QTest::newRow("case of A-Z ignored") << "alfa"
+                                             << "Beta";
+        QTest::newRow("upper after lower letter") << "alfa"
+                                                  << "ZETA";
+        QTest::newRow("prefix first") << "Auto"
+                                      << "automobile";
+        QTest::newRow("accented capital by its code, after z") << "zeta"
+                                                               << "Étoile";
+        QTest::newRow("accented capital before its small letter") << "Étoile"
+                                                                  << "étoile";
+        QTest::newRow("underscore before letters") << "Auto_1"
+                                                   << "AutoA";
+        QTest::newRow("digits before letters") << "500 Fiat"
+                                               << "Abarth";
+        QTest::newRow("blank first") << "Fiat 500"
+                                     << "Fiat500";
+        QTest::newRow("euro sign by its code") << "Valore: z"
+                                               << "Valore: €";
+        QTest::newRow("character no archive holds, by its code") << "Zeta"
+                                                                 << "Łódź";
     }
 
     void order()
@@ -258,14 +270,18 @@ private slots:
         QVERIFY(ConfrontaRighe(first, second) < 0);
         QVERIFY(ConfrontaRighe(second, first) > 0);
 
-        std::vector<RigaElenco> righe {{second, 1}, {first, 2}};
+        std::vector<RigaElenco> righe{{second, 1}, {first, 2}};
         OrdinaRighe(righe);
         QCOMPARE(righe[0].testo, first);
     }
 
     void equalLinesKeepFileOrder()
     {
-        std::vector<RigaElenco> righe {{QStringLiteral("b"), 1}, {QStringLiteral("A"), 2}, {QStringLiteral("a"), 3}, {QStringLiteral("B"), 4}, {QStringLiteral("a"), 5}};
+        std::vector<RigaElenco> righe{{QStringLiteral("b"), 1},
+                                      {QStringLiteral("A"), 2},
+                                      {QStringLiteral("a"), 3},
+                                      {QStringLiteral("B"), 4},
+                                      {QStringLiteral("a"), 5}};
         OrdinaRighe(righe);
         QList<int> numbers;
         for (const RigaElenco& r : righe)

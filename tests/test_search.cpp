@@ -14,12 +14,12 @@
 #include "PdfFixtures.h"
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
-#include "gui/search/SummaryList.h"
+#include "core/archive/CompanionFiles.h"
+#include "core/photos/Photo.h"
 #include "core/search/RigaRiepilogo.h"
+#include "gui/search/SummaryList.h"
 #include "gui/search/frmInVendita.h"
 #include "gui/search/frmTrovaCartoline.h"
-#include "core/photos/Photo.h"
-#include "core/archive/CompanionFiles.h"
 #include "gui/widgets/ImageView.h"
 #include "gui/widgets/PictureButton.h"
 
@@ -132,10 +132,7 @@ private slots:
         TfrmInVendita::UltimaRicerca.clear();
     }
 
-    void cleanup()
-    {
-        endSheetProgram();
-    }
+    void cleanup() { endSheetProgram(); }
 
     void criteriaPanelEnterOrderAndHighlights()
     {
@@ -147,10 +144,10 @@ private slots:
         QCOMPARE(find->size(), QSize(862, 560));
 
         const std::pair<const char*, const char*> order[] = {
-            {"txtNome", "effCampo01"}, {"txtTipologia", "effCampo02"}, {"txtProduttore", "effCampo09"},
-            {"txtCodice", "effCampo10"}, {"txtDescrizione", "effCampo05"}, {"txtAnno", "effCampo06"},
+            {"txtNome", "effCampo01"},         {"txtTipologia", "effCampo02"},   {"txtProduttore", "effCampo09"},
+            {"txtCodice", "effCampo10"},       {"txtDescrizione", "effCampo05"}, {"txtAnno", "effCampo06"},
             {"txtProprietario", "effCampo07"}, {"txtProvenienza", "effCampo08"}, {"txtRarita", "effCampo03"},
-            {"txtNote", "effCampo04"}, {"txtNome", "effCampo01"}};
+            {"txtNote", "effCampo04"},         {"txtNome", "effCampo01"}};
         QTRY_COMPARE(QApplication::focusWidget(), named<QWidget>(find.get(), "txtNome"));
         for (size_t i = 0; i + 1 < std::size(order); ++i) {
             auto* field = named<QLineEdit>(find.get(), order[i].first);
@@ -160,7 +157,8 @@ private slots:
             QTest::keyClicks(field, QStringLiteral("x"));
             QTest::keyClick(field, Qt::Key_Return);
             QCOMPARE(QApplication::focusWidget(), named<QWidget>(find.get(), order[i + 1].first));
-            QVERIFY2(!highlight->isVisible() || QLatin1String(order[i + 1].second) == QLatin1String(order[i].second), order[i].second);
+            QVERIFY2(!highlight->isVisible() || QLatin1String(order[i + 1].second) == QLatin1String(order[i].second),
+                     order[i].second);
         }
         // Enter only moved the focus: no search ran.
         QVERIFY(named<QWidget>(find, "panAvvio")->isVisible());
@@ -183,8 +181,11 @@ private slots:
             }
         };
         std::unique_ptr<TfrmTrovaCartoline> find(showFind());
-        walk(find.get(), {QStringLiteral("txtNome"), QStringLiteral("txtTipologia"), QStringLiteral("txtProduttore"), QStringLiteral("txtCodice"), QStringLiteral("txtDescrizione"), QStringLiteral("txtAnno"),
-                          QStringLiteral("txtProprietario"), QStringLiteral("txtProvenienza"), QStringLiteral("txtRarita"), QStringLiteral("txtNote"), QStringLiteral("btnCerca"), QStringLiteral("btnAnnulla")});
+        walk(find.get(),
+             {QStringLiteral("txtNome"), QStringLiteral("txtTipologia"), QStringLiteral("txtProduttore"),
+              QStringLiteral("txtCodice"), QStringLiteral("txtDescrizione"), QStringLiteral("txtAnno"),
+              QStringLiteral("txtProprietario"), QStringLiteral("txtProvenienza"), QStringLiteral("txtRarita"),
+              QStringLiteral("txtNote"), QStringLiteral("btnCerca"), QStringLiteral("btnAnnulla")});
         find.reset();
 
         TfrmInVendita forSale(sheet, sheet->state().archivePath);
@@ -192,7 +193,8 @@ private slots:
         forSale.show();
         forSale.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&forSale));
-        walk(&forSale, {QStringLiteral("txtTrova"), QStringLiteral("lstRecords"), QStringLiteral("btnStampa"), QStringLiteral("btnTrova"), QStringLiteral("btnChiudi")});
+        walk(&forSale, {QStringLiteral("txtTrova"), QStringLiteral("lstRecords"), QStringLiteral("btnStampa"),
+                        QStringLiteral("btnTrova"), QStringLiteral("btnChiudi")});
     }
 
     void searchListsSortedLinesWithCount()
@@ -211,8 +213,9 @@ private slots:
         QVERIFY(named<QWidget>(find, "panContainer")->isVisible());
         QVERIFY(!named<QWidget>(find, "panAvvio")->isVisible());
         QCOMPARE(named<QLabel>(find, "lblConta")->text(), QStringLiteral("1"));
-        QCOMPARE(listedNames(find.get()), (QStringList{QStringLiteral("alfa rossa"), QStringLiteral("Gianrossi"),
-                                                       QStringLiteral("ROSSA Fiammante"), QStringLiteral("Rosso Corsa")}));
+        QCOMPARE(listedNames(find.get()),
+                 (QStringList{QStringLiteral("alfa rossa"), QStringLiteral("Gianrossi"),
+                              QStringLiteral("ROSSA Fiammante"), QStringLiteral("Rosso Corsa")}));
         QCOMPARE(named<QLabel>(find, "lblTrovate")->text(), QStringLiteral("Il presente riepilogo contiene 4 schede."));
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(named<QLineEdit>(find, "txtTrova")));
         QCOMPARE(named<TSummaryList>(find, "lstRecords")->currentRow(), -1);
@@ -238,7 +241,8 @@ private slots:
         search(again.get(), {{QStringLiteral("txtNome"), QStringLiteral("alfa")}});
         QVERIFY(named<QWidget>(again, "panContainer")->isVisible());
         QCOMPARE(named<TSummaryList>(again, "lstRecords")->count(), 0);
-        QCOMPARE(named<QLabel>(again, "lblTrovate")->text(), QStringLiteral("Il presente riepilogo contiene 0 schede."));
+        QCOMPARE(named<QLabel>(again, "lblTrovate")->text(),
+                 QStringLiteral("Il presente riepilogo contiene 0 schede."));
         QCOMPARE(QFileInfo(archivePath).size(), 0);
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
@@ -269,18 +273,25 @@ private slots:
         QTest::addColumn<QStringList>("presses");
         QTest::addColumn<QList<int>>("selected");
         // The list, sorted: 0 Alfa Romeo, 1 Bugatti rossa, 2 Ferrari rossa, 3 Lancia Città, 4 Rossa Maserati.
-        QTest::newRow("repeated presses walk and wrap")
-            << QStringList{QStringLiteral("rossa"), QStringLiteral("rossa"), QStringLiteral("rossa"), QStringLiteral("rossa")} << QList<int>{1, 2, 4, 1};
-        QTest::newRow("upper-case text alike") << QStringList{QStringLiteral("ROSSA"), QStringLiteral("rossa")} << QList<int>{1, 2};
-        QTest::newRow("only line holding it is found again") << QStringList{QStringLiteral("lancia"), QStringLiteral("lancia")} << QList<int>{3, 3};
+        QTest::newRow("repeated presses walk and wrap") << QStringList{QStringLiteral("rossa"), QStringLiteral("rossa"),
+                                                                       QStringLiteral("rossa"), QStringLiteral("rossa")}
+                                                        << QList<int>{1, 2, 4, 1};
+        QTest::newRow("upper-case text alike")
+            << QStringList{QStringLiteral("ROSSA"), QStringLiteral("rossa")} << QList<int>{1, 2};
+        QTest::newRow("only line holding it is found again")
+            << QStringList{QStringLiteral("lancia"), QStringLiteral("lancia")} << QList<int>{3, 3};
         QTest::newRow("a new text starts from the first line")
-            << QStringList{QStringLiteral("rossa"), QStringLiteral("rossa"), QStringLiteral("a"), QStringLiteral("a")} << QList<int>{1, 2, 0, 1};
+            << QStringList{QStringLiteral("rossa"), QStringLiteral("rossa"), QStringLiteral("a"), QStringLiteral("a")}
+            << QList<int>{1, 2, 0, 1};
         QTest::newRow("empty text only selects the first") << QStringList{QString(), QString()} << QList<int>{0, 0};
         QTest::newRow("text not found keeps the selection")
-            << QStringList{QStringLiteral("ferrari"), QStringLiteral("zzz"), QStringLiteral("zzz")} << QList<int>{2, 2, 2};
-        QTest::newRow("a leading blank is part of the text") << QStringList{QStringLiteral(" rossa"), QStringLiteral(" rossa")} << QList<int>{1, 2};
+            << QStringList{QStringLiteral("ferrari"), QStringLiteral("zzz"), QStringLiteral("zzz")}
+            << QList<int>{2, 2, 2};
+        QTest::newRow("a leading blank is part of the text")
+            << QStringList{QStringLiteral(" rossa"), QStringLiteral(" rossa")} << QList<int>{1, 2};
         QTest::newRow("accented capital is not lowered")
-            << QStringList{QStringLiteral("ROMEO"), QStringLiteral("CITTÀ"), QStringLiteral("città")} << QList<int>{0, 0, 3};
+            << QStringList{QStringLiteral("ROMEO"), QStringLiteral("CITTÀ"), QStringLiteral("città")}
+            << QList<int>{0, 0, 3};
     }
 
     void findInList()
@@ -311,12 +322,14 @@ private slots:
         search(find.get());
         named<QLineEdit>(find, "txtTrova")->setText(QStringLiteral("zeppelin"));
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(named<QLineEdit>(find, "txtTrova")));
-        QTest::keyClick(named<QLineEdit>(find, "txtTrova"), Qt::Key_Return); // Enter moves to "Trova" and does not search
+        QTest::keyClick(named<QLineEdit>(find, "txtTrova"),
+                        Qt::Key_Return); // Enter moves to "Trova" and does not search
         QCOMPARE(named<TSummaryList>(find, "lstRecords")->currentRow(), -1);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(named<QPushButton>(find, "btnTrova")));
         QTest::keyClick(named<QPushButton>(find, "btnTrova"), Qt::Key_Return);
         QCOMPARE(named<TSummaryList>(find, "lstRecords")->currentRow(), 300);
-        const QRect line = named<TSummaryList>(find, "lstRecords")->visualRect(named<TSummaryList>(find, "lstRecords")->model()->index(300, 0));
+        const QRect line = named<TSummaryList>(find, "lstRecords")
+                               ->visualRect(named<TSummaryList>(find, "lstRecords")->model()->index(300, 0));
         QVERIFY(named<TSummaryList>(find, "lstRecords")->viewport()->rect().contains(line.topLeft()));
 
         // The for-sale listing keeps its own last text; a new window starts afresh.
@@ -357,7 +370,8 @@ private slots:
         std::unique_ptr<TfrmTrovaCartoline> find(showFind());
         search(find.get());
         QCOMPARE(nameOf(named<TSummaryList>(find, "lstRecords")->text(0)), QStringLiteral("Ape Car"));
-        const QRect line = named<TSummaryList>(find, "lstRecords")->visualRect(named<TSummaryList>(find, "lstRecords")->model()->index(0, 0));
+        const QRect line = named<TSummaryList>(find, "lstRecords")
+                               ->visualRect(named<TSummaryList>(find, "lstRecords")->model()->index(0, 0));
         QTest::mouseDClick(named<TSummaryList>(find, "lstRecords")->viewport(), Qt::LeftButton, {}, line.center());
 
         QVERIFY(!find->isVisible());
@@ -380,8 +394,11 @@ private slots:
         named<TSummaryList>(other, "lstRecords")->setCurrentRow(0);
         other->lstRecordsDblClick();
         QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("1"));
-        QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
-        QVERIFY(named<TImageView>(sheet, "imgFoto02")->photo().sharesWith(named<TImageView>(sheet, "imgBianco02")->photo()));
+        QVERIFY(
+            named<TImageView>(sheet, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
+        QVERIFY(named<TImageView>(sheet, "imgFoto02")
+                    ->photo()
+                    .sharesWith(named<TImageView>(sheet, "imgBianco02")->photo()));
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
 
@@ -403,11 +420,11 @@ private slots:
         archive.ScriviScheda(3, third);
         archive.ChiudiArchivio();
 
-        for (const auto& [row, codice, numero] :
-             {std::tuple{1, "PRIMA", "1"}, std::tuple{2, "SECONDA", "3"}}) {
+        for (const auto& [row, codice, numero] : {std::tuple{1, "PRIMA", "1"}, std::tuple{2, "SECONDA", "3"}}) {
             std::unique_ptr<TfrmTrovaCartoline> find(showFind());
             search(find.get());
-            QCOMPARE(named<TSummaryList>(find, "lstRecords")->text(1), named<TSummaryList>(find, "lstRecords")->text(2));
+            QCOMPARE(named<TSummaryList>(find, "lstRecords")->text(1),
+                     named<TSummaryList>(find, "lstRecords")->text(2));
             named<TSummaryList>(find, "lstRecords")->setCurrentRow(row);
             find->lstRecordsDblClick();
             QCOMPARE(named<QLineEdit>(sheet, "txtCodice")->text(), QString::fromLatin1(codice));
@@ -455,7 +472,8 @@ private slots:
     void doubleClickFailureIsSilent()
     {
         QFETCH(QString, failure);
-        const QList<Card> cards = {{QStringLiteral("Vespa"), {}, Vendita::Si}, {QStringLiteral("Ape"), {}, Vendita::Si}};
+        const QList<Card> cards = {{QStringLiteral("Vespa"), {}, Vendita::Si},
+                                   {QStringLiteral("Ape"), {}, Vendita::Si}};
         openSheet(cards);
         sheet->subNuovaScheda();
         named<QLineEdit>(sheet, "txtNome")->setText(QStringLiteral("In corso"));
@@ -517,8 +535,9 @@ private slots:
         forSale.show();
         QVERIFY(QTest::qWaitForWindowExposed(&forSale));
         QCOMPARE(forSale.windowTitle(), QStringLiteral(" Riepilogo modellini in vendita"));
-        QCOMPARE(listedNames(&forSale), (QStringList{QStringLiteral("Anche sì"), QStringLiteral("no"),
-                                                     QStringLiteral("NO"), QStringLiteral("Sì"), QStringLiteral("Vuoto")}));
+        QCOMPARE(listedNames(&forSale),
+                 (QStringList{QStringLiteral("Anche sì"), QStringLiteral("no"), QStringLiteral("NO"),
+                              QStringLiteral("Sì"), QStringLiteral("Vuoto")}));
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(named<QLineEdit>(&forSale, "txtTrova")));
 
         named<QLineEdit>(&forSale, "txtTrova")->setText(QStringLiteral("vuoto"));
@@ -582,7 +601,7 @@ private slots:
         QFile::remove(archivePath);
         {
             TfrmInVendita forSale(sheet, sheet->state().archivePath);
-        deliverToSheet(&forSale);
+            deliverToSheet(&forSale);
             forSale.show();
             QCOMPARE(named<TSummaryList>(&forSale, "lstRecords")->count(), 0);
             QCOMPARE(QFileInfo(archivePath).size(), 0);
@@ -614,15 +633,17 @@ private slots:
         };
         QVERIFY(whileModal<TfrmTrovaCartoline>(sheet, named<TPictureButton>(sheet, "cmdTrova"), inspectFind));
         QVERIFY(whileModal<TfrmTrovaCartoline>(sheet, named<TPictureButton>(sheet, "cmdTrova"), inspectFind));
-        QVERIFY(whileModal<TfrmInVendita>(sheet, named<TPictureButton>(sheet, "cmdCercaDisponibili"), [&](TfrmInVendita* forSale) {
-            QCOMPARE(QApplication::activeModalWidget(), forSale);
-            ++opened;
-            seen << QString::number(named<TSummaryList>(forSale, "lstRecords")->count());
-            QTest::mouseClick(named<QPushButton>(forSale, "btnChiudi"), Qt::LeftButton);
-            QVERIFY(!forSale->isVisible());
-        }));
+        QVERIFY(whileModal<TfrmInVendita>(
+            sheet, named<TPictureButton>(sheet, "cmdCercaDisponibili"), [&](TfrmInVendita* forSale) {
+                QCOMPARE(QApplication::activeModalWidget(), forSale);
+                ++opened;
+                seen << QString::number(named<TSummaryList>(forSale, "lstRecords")->count());
+                QTest::mouseClick(named<QPushButton>(forSale, "btnChiudi"), Qt::LeftButton);
+                QVERIFY(!forSale->isVisible());
+            }));
         QCOMPARE(opened, 3);
-        QCOMPARE(seen, (QStringList{QStringLiteral("cartoline"), QString(), QStringLiteral("cartoline"), QString(), QStringLiteral("0")}));
+        QCOMPARE(seen, (QStringList{QStringLiteral("cartoline"), QString(), QStringLiteral("cartoline"), QString(),
+                                    QStringLiteral("0")}));
         QVERIFY(sheet->findChildren<TfrmRiepilogo*>().isEmpty());
     }
 };

@@ -16,10 +16,10 @@
 
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
-#include "gui/output/frmSlideshow_Euro_01.h"
-#include "core/photos/Photo.h"
-#include "gui/sheet/frmCartoline.h"
 #include "core/archive/CompanionFiles.h"
+#include "core/photos/Photo.h"
+#include "gui/output/frmSlideshow_Euro_01.h"
+#include "gui/sheet/frmCartoline.h"
 #include "gui/widgets/ImageView.h"
 #include "gui/widgets/PictureButton.h"
 
@@ -32,7 +32,10 @@ const QString kArchive = QStringLiteral("Aerei");
 // What a tick may leave on screen: the banner, or the photo of record n,
 // told apart by their sizes.
 constexpr int kBanner = 0;
-QSize photoSizeOf(int record) { return QSize(40 + 10 * record, 30); }
+QSize photoSizeOf(int record)
+{
+    return QSize(40 + 10 * record, 30);
+}
 
 } // namespace
 
@@ -73,27 +76,23 @@ class TestSlideshow : public QObject, public SheetProgramTest {
     }
 
 private slots:
-    void init()
-    {
-        startSheetProgram();
-    }
+    void init() { startSheetProgram(); }
 
-    void cleanup()
-    {
-        endSheetProgram();
-    }
+    void cleanup() { endSheetProgram(); }
 
     // ---- the walk ------------------------------------------------------------
 
     void walksTheCardsRoundAndRound_data()
     {
         QTest::addColumn<int>("records");
-        QTest::addColumn<QList<int>>("shown");        // before the first tick, then after each tick
-        QTest::addColumn<QStringList>("positions");   // after each tick
+        QTest::addColumn<QList<int>>("shown");      // before the first tick, then after each tick
+        QTest::addColumn<QStringList>("positions"); // after each tick
         QTest::newRow("three cards") << 3 << QList<int>{kBanner, 1, 2, 3, 3, 1, 2}
-                                     << QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")};
-        QTest::newRow("one card alternates") << 1 << QList<int>{kBanner, 1, 1, 1, 1}
-                                             << QStringList{QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("0")};
+                                     << QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
+                                                    QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")};
+        QTest::newRow("one card alternates")
+            << 1 << QList<int>{kBanner, 1, 1, 1, 1}
+            << QStringList{QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("0")};
     }
 
     void walksTheCardsRoundAndRound()
@@ -162,7 +161,8 @@ private slots:
         QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
             show->cmdAvantiClick();
             QCOMPARE(named<TImageView>(show, "imgFoto")->photo().size(), QSize(366, 260));
-            QVERIFY(!named<TImageView>(show, "imgFoto")->photo().sharesWith(named<TImageView>(show, "imgBianco")->photo()));
+            QVERIFY(
+                !named<TImageView>(show, "imgFoto")->photo().sharesWith(named<TImageView>(show, "imgBianco")->photo()));
         }));
     }
 
@@ -286,7 +286,8 @@ private slots:
             QCOMPARE(named<TImageView>(show, "imgFoto")->size(), area);
             QCOMPARE(onScreen(show), kBanner);
             QCOMPARE(named<TImageView>(show, "imgBianco")->photo().size(), QSize(677, 184));
-            QVERIFY(!named<TImageView>(show, "imgBianco")->isVisible() && !named<QLabel>(show, "lblPosizione")->isVisible()
+            QVERIFY(!named<TImageView>(show, "imgBianco")->isVisible()
+                    && !named<QLabel>(show, "lblPosizione")->isVisible()
                     && !named<TPictureButton>(show, "cmdAvanti")->isVisible());
             QVERIFY(show->Timer->isActive());
             QCOMPARE(show->Timer->interval(), 6000);

@@ -11,10 +11,10 @@
 
 #include "PdfFixtures.h"
 #include "TestSupport.h"
+#include "core/formats/ProcessFormats.h"
 #include "core/report/Report.h"
 #include "core/report/SummaryLayout.h"
 #include "gui/search/SummaryReport.h"
-#include "core/formats/ProcessFormats.h"
 
 using namespace PdfFixtures;
 
@@ -74,8 +74,8 @@ private slots:
         // a line 3.392 mm, the band 2.646 mm below the last line, the footer 8 mm.
         QTest::newRow("empty list") << 0 << QList<int>{0} << 10 + 8 + 2.646 + 4.5;
         QTest::newRow("one line") << 1 << QList<int>{1} << 10 + 8 + 3.392 + 2.646 + 4.5;
-        QTest::newRow("fifty lines and the print line fill one page") << 50 << QList<int>{50}
-                                                                       << 10 + 8 + 50 * 3.392 + 2.646 + 4.5;
+        QTest::newRow("fifty lines and the print line fill one page")
+            << 50 << QList<int>{50} << 10 + 8 + 50 * 3.392 + 2.646 + 4.5;
         QTest::newRow("print line alone on the second page") << 51 << QList<int>{51, 0} << 10 + 2 + 2.5;
         QTest::newRow("first page full of lines") << 53 << QList<int>{53, 0} << 10 + 2 + 2.5;
         QTest::newRow("three pages") << 129 << QList<int>{53, 56, 20} << 10 + 20 * 3.392 + 2.646 + 4.5;
@@ -130,7 +130,8 @@ private slots:
                          qPrintable(QString::number(printed.first().mm.center().y())));
         }
         QCOMPARE(next, count + 1);
-        QVERIFY(pdf.text(pdf.pages() - 1).contains(QStringLiteral("Stampa eseguita in data 05/03/2024 alle ore 09:07:03")));
+        QVERIFY(
+            pdf.text(pdf.pages() - 1).contains(QStringLiteral("Stampa eseguita in data 05/03/2024 alle ore 09:07:03")));
     }
 
     // The record lines keep their columns: a fixed-pitch font, and a line of
@@ -141,8 +142,8 @@ private slots:
             recordLine(QStringLiteral("Spider 2000"), QStringLiteral("Auto"), QStringLiteral("1965"),
                        QStringLiteral("Officina Rossi"), QStringLiteral("1:43"), QStringLiteral("35,50")),
             recordLine(QStringLiteral("WWWWWWWWWWWWWWWWWWWWWWWWWWWWWW"), QStringLiteral("Mmmmmmmmmmmmmmmmmmmmmmmmmm"),
-                       QStringLiteral("1999"), QStringLiteral("MMMMMMMMMMMMMMMMMMMMMMMMMMMMMM"),
-                       QStringLiteral("1:1"), QStringLiteral("999999999,99")),
+                       QStringLiteral("1999"), QStringLiteral("MMMMMMMMMMMMMMMMMMMMMMMMMMMMMM"), QStringLiteral("1:1"),
+                       QStringLiteral("999999999,99")),
             recordLine(QStringLiteral("iiiiiii"), QStringLiteral("l"), QStringLiteral(""), QStringLiteral("i"),
                        QStringLiteral("1:8"), QStringLiteral("1,00")),
         };
@@ -192,13 +193,14 @@ private slots:
     {
         QTest::addColumn<QDateTime>("when");
         QTest::addColumn<QString>("line");
-        QTest::newRow("single-digit day and month") << kWhen
-                                                    << QStringLiteral("Stampa eseguita in data 05/03/2024 alle ore 09:07:03");
+        QTest::newRow("single-digit day and month")
+            << kWhen << QStringLiteral("Stampa eseguita in data 05/03/2024 alle ore 09:07:03");
         QTest::newRow("last second of a century")
             << QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59))
             << QStringLiteral("Stampa eseguita in data 31/12/1999 alle ore 23:59:59");
-        QTest::newRow("year 2000 at midnight") << QDateTime(QDate(2000, 1, 1), QTime(0, 0, 0))
-                                               << QStringLiteral("Stampa eseguita in data 01/01/2000 alle ore 00:00:00");
+        QTest::newRow("year 2000 at midnight")
+            << QDateTime(QDate(2000, 1, 1), QTime(0, 0, 0))
+            << QStringLiteral("Stampa eseguita in data 01/01/2000 alle ore 00:00:00");
     }
 
     void printLineDate()

@@ -2,9 +2,9 @@
 // arriving from a capture thread, capture, save to disk, import into the
 // record sheet's slots; and the system camera where there is none.
 #include <QApplication>
+#include <QCameraDevice>
 #include <QFrame>
 #include <QLabel>
-#include <QCameraDevice>
 #include <QMediaDevices>
 #include <QPointer>
 #include <QPushButton>
@@ -17,13 +17,13 @@
 
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
+#include "core/archive/CompanionFiles.h"
+#include "core/photos/Photo.h"
 #include "gui/sheet/CameraFrameSource.h"
 #include "gui/sheet/FrameSource.h"
-#include "core/photos/Photo.h"
 #include "gui/sheet/frmCartoline.h"
 #include "gui/sheet/frmWebCam.h"
 #include "gui/shell/WindowSet.h"
-#include "core/archive/CompanionFiles.h"
 #include "gui/widgets/ImageView.h"
 #include "gui/widgets/PictureButton.h"
 
@@ -177,14 +177,19 @@ private slots:
         // The webcam drawing until the first frame, a different one until the
         // first capture; the camera is off.
         QCOMPARE(named<TImageView>(&webcam, "imgBianco")->photo().size(), QSize(366, 274));
-        QVERIFY(named<TImageView>(&webcam, "imgCamera")->photo().sharesWith(named<TImageView>(&webcam, "imgBianco")->photo()));
+        QVERIFY(named<TImageView>(&webcam, "imgCamera")
+                    ->photo()
+                    .sharesWith(named<TImageView>(&webcam, "imgBianco")->photo()));
         QCOMPARE(named<TImageView>(&webcam, "imgTarget")->photo().size(), QSize(366, 274));
-        QVERIFY(named<TImageView>(&webcam, "imgTarget")->photo().image() != named<TImageView>(&webcam, "imgBianco")->photo().image());
+        QVERIFY(named<TImageView>(&webcam, "imgTarget")->photo().image()
+                != named<TImageView>(&webcam, "imgBianco")->photo().image());
         QVERIFY(!webcam.camCamera->isActive());
         QCOMPARE(camera->switchedOn, 0);
 
-        QWidget* expected[] = {named<QPushButton>(&webcam, "btnAccendi"), named<QPushButton>(&webcam, "btnCattura"), named<QPushButton>(&webcam, "btnSalvaFotogramma"),
-                               named<QPushButton>(&webcam, "btnSpegni"), named<QPushButton>(&webcam, "btnImportaFoto"), named<QPushButton>(&webcam, "btnClose")};
+        QWidget* expected[] = {
+            named<QPushButton>(&webcam, "btnAccendi"),         named<QPushButton>(&webcam, "btnCattura"),
+            named<QPushButton>(&webcam, "btnSalvaFotogramma"), named<QPushButton>(&webcam, "btnSpegni"),
+            named<QPushButton>(&webcam, "btnImportaFoto"),     named<QPushButton>(&webcam, "btnClose")};
         for (int i = 0; i + 1 < 6; ++i)
             QCOMPARE(expected[i]->nextInFocusChain(), expected[i + 1]);
         QCOMPARE(webcam.focusWidget(), named<QPushButton>(&webcam, "btnAccendi"));
@@ -217,10 +222,14 @@ private slots:
         // Nothing reaches the live image either.
         deliverFromAnotherThread(webcam.camCamera->inlet(), uniform(QSize(64, 48), Qt::green));
         QCoreApplication::processEvents();
-        QVERIFY(named<TImageView>(&webcam, "imgCamera")->photo().sharesWith(named<TImageView>(&webcam, "imgBianco")->photo()));
+        QVERIFY(named<TImageView>(&webcam, "imgCamera")
+                    ->photo()
+                    .sharesWith(named<TImageView>(&webcam, "imgBianco")->photo()));
 
         click(named<QPushButton>(&webcam, "btnCattura"));
-        QVERIFY(named<TImageView>(&webcam, "imgTarget")->photo().sharesWith(named<TImageView>(&webcam, "imgBianco")->photo()));
+        QVERIFY(named<TImageView>(&webcam, "imgTarget")
+                    ->photo()
+                    .sharesWith(named<TImageView>(&webcam, "imgBianco")->photo()));
         QVERIFY(Dialogs::takeShown().isEmpty());
     }
 
@@ -303,7 +312,8 @@ private slots:
                 while (!stop)
                     inlet.deliver(frame);
             });
-            QVERIFY(QTest::qWaitFor([&] { return named<TImageView>(&webcam, "imgCamera")->photo().size() == QSize(320, 240); }));
+            QVERIFY(QTest::qWaitFor(
+                [&] { return named<TImageView>(&webcam, "imgCamera")->photo().size() == QSize(320, 240); }));
         } // the window and its camera go while the thread still delivers
         QCoreApplication::processEvents();
         stop = true;
@@ -318,9 +328,12 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("written"); // empty: no file
         QTest::addColumn<QByteArray>("format");
-        QTest::newRow("jpeg") << "foto.jpg" << "foto.jpg" << QByteArray("jpeg");
-        QTest::newRow("bitmap") << "foto.bmp" << "foto.bmp" << QByteArray("bmp");
-        QTest::newRow("no extension") << "foto" << "foto.jpg" << QByteArray("jpeg");
+        QTest::newRow("jpeg") << "foto.jpg"
+                              << "foto.jpg" << QByteArray("jpeg");
+        QTest::newRow("bitmap") << "foto.bmp"
+                                << "foto.bmp" << QByteArray("bmp");
+        QTest::newRow("no extension") << "foto"
+                                      << "foto.jpg" << QByteArray("jpeg");
     }
 
     void savingTheCapturedFrame()
@@ -337,7 +350,8 @@ private slots:
         const QList<Dialogs::FileRequest> requests = Dialogs::takeFileRequests();
         QCOMPARE(requests.size(), 1);
         QCOMPARE(requests.first().mode, Dialogs::FileRequest::Save);
-        QCOMPARE(requests.first().title, QStringLiteral("Selezionare la cartella in cui si desidera salvare il file Jpeg."));
+        QCOMPARE(requests.first().title,
+                 QStringLiteral("Selezionare la cartella in cui si desidera salvare il file Jpeg."));
         QCOMPARE(requests.first().filter, QStringLiteral("File Jpeg (*.jpg)|*.jpg"));
         QCOMPARE(requests.first().initialName, QStringLiteral("Foto.jpg"));
         QVERIFY(requests.first().confirmOverwrite);

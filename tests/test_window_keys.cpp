@@ -41,13 +41,22 @@ const std::pair<const char*, std::function<QDialog*(TfrmCartoline*)>> kWindows[]
     {"frmInfo", [](TfrmCartoline* sheet) { return new TfrmInfo(sheet); }},
     {"frmSplash", [](TfrmCartoline* sheet) { return new TfrmSplash(sheet); }},
     {"frmZoom", [](TfrmCartoline* sheet) { return new TfrmZoom(sheet); }},
-    {"frmSlideshow_Euro_01", [](TfrmCartoline* sheet) { return new TfrmSlideshow_Euro_01(sheet, sheet->state().archivePath, sheet->state().archiveName); }},
-    {"frmWebCam", [](TfrmCartoline* sheet) { return new TfrmWebCam(sheet, CompanionFiles::Photo::A, std::make_unique<NoCamera>()); }},
-    {"frmAllegaCartella", [](TfrmCartoline* sheet) { return new TfrmAllegaCartella(sheet, sheet->state().attachments); }},
-    {"frmTrovaCartoline", [](TfrmCartoline* sheet) { return new TfrmTrovaCartoline(sheet, sheet->state().archivePath); }},
+    {"frmSlideshow_Euro_01",
+     [](TfrmCartoline* sheet) {
+         return new TfrmSlideshow_Euro_01(sheet, sheet->state().archivePath, sheet->state().archiveName);
+     }},
+    {"frmWebCam",
+     [](TfrmCartoline* sheet) {
+         return new TfrmWebCam(sheet, CompanionFiles::Photo::A, std::make_unique<NoCamera>());
+     }},
+    {"frmAllegaCartella",
+     [](TfrmCartoline* sheet) { return new TfrmAllegaCartella(sheet, sheet->state().attachments); }},
+    {"frmTrovaCartoline",
+     [](TfrmCartoline* sheet) { return new TfrmTrovaCartoline(sheet, sheet->state().archivePath); }},
     {"frmInVendita", [](TfrmCartoline* sheet) { return new TfrmInVendita(sheet, sheet->state().archivePath); }},
     {"frmStampaCartolina", [](TfrmCartoline* sheet) { return new TfrmStampaCartolina(sheet, sheet->shownCard()); }},
-    {"frmAnteprimaCartolina", [](TfrmCartoline* sheet) { return new TfrmAnteprimaCartolina(sheet, sheet->shownCard()); }},
+    {"frmAnteprimaCartolina",
+     [](TfrmCartoline* sheet) { return new TfrmAnteprimaCartolina(sheet, sheet->shownCard()); }},
     {"frmExpCartoline", [](TfrmCartoline* sheet) { return new TfrmExpCartoline(sheet, sheet->state().archivePath); }},
 };
 

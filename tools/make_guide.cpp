@@ -4,11 +4,11 @@
 //
 // Runs at build time under the offscreen platform: QTextDocument lays the
 // text out, QPdfWriter prints it page by page with a running footer.
+#include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>

@@ -25,8 +25,8 @@ int main(int argc, char* argv[])
     const QString store = args.constFirst();
     if (ifMissing && QFileInfo::exists(store))
         return 0;
-    const QString value =
-        Crypt::Encrypt(PasswordStore::normalised(QString::fromLatin1(PasswordStore::kInitialPassword)));
+    const QString value = Crypt::Encrypt(
+        PasswordStore::normalised(QString::fromLatin1(PasswordStore::kInitialPassword)));
     if (!PasswordStore::writeValue(store, value)) {
         err << "cannot write " << store << "\n";
         return 1;

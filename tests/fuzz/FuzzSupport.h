@@ -14,22 +14,19 @@
 #include <string>
 #include <unistd.h>
 
-#define FUZZ_CHECK(condition)                                                                       \
-    do {                                                                                            \
-        if (!(condition)) {                                                                         \
-            std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                           \
-        }                                                                                           \
+#define FUZZ_CHECK(condition)                                                                                          \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, #condition);                      \
+            std::abort();                                                                                              \
+        }                                                                                                              \
     } while (0)
 
 // Takes values from the front of the input; past its end every value is 0 or
 // empty, so any input, however short, decodes to something.
 class FuzzInput {
 public:
-    FuzzInput(const std::uint8_t* data, std::size_t size)
-        : m_data(data), m_size(size)
-    {
-    }
+    FuzzInput(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
 
     bool empty() const { return m_pos >= m_size; }
     std::size_t left() const { return m_size - m_pos; }

@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // as the same bytes read as Latin-1, which reaches the digits far more often.
     const QByteArray rest = input.rest();
     FuzzInput again(reinterpret_cast<const std::uint8_t*>(rest.constData()), std::size_t(rest.size()));
-    for (const QString& text : { again.text(std::size_t(rest.size()) / 2), QString::fromLatin1(rest) }) {
+    for (const QString& text : {again.text(std::size_t(rest.size()) / 2), QString::fromLatin1(rest)}) {
         const std::optional<double> read = LeggiImporto(text);
         if (read)
             FUZZ_CHECK(std::isfinite(*read));

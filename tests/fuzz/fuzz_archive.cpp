@@ -5,9 +5,9 @@
 // wholly the new one, never a mix.
 //
 // Input: one operation per byte, each followed by its arguments.
-#include "FuzzSupport.h"
 #include "../ArchiveFixtures.h"
 #include "../PhotoFixtures.h"
+#include "FuzzSupport.h"
 
 #include "core/archive/Archivio.h"
 
@@ -63,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::filesystem::remove(file);
     QFile::remove(journal);
     // 260 characters: one past the limit.
-    const QString tooLong = QString::fromStdString(fuzzScratchFolder() + "/") + QString(260 - qsizetype(fuzzScratchFolder().size()) - 1, QLatin1Char('x'));
+    const QString tooLong = QString::fromStdString(fuzzScratchFolder() + "/")
+                            + QString(260 - qsizetype(fuzzScratchFolder().size()) - 1, QLatin1Char('x'));
 
     FuzzInput input(data, size);
     Model model;
@@ -135,7 +136,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 8: { // cut or grow the file to whole records plus a part
             if (!model.exists)
                 break;
-            const qsizetype length = input.number(0, 10) * kDim + (input.byte() % 2 ? input.number(1, int(kDim) - 1) : 0);
+            const qsizetype length = input.number(0, 10) * kDim
+                                     + (input.byte() % 2 ? input.number(1, int(kDim) - 1) : 0);
             FUZZ_CHECK(truncate(file.c_str(), off_t(length)) == 0);
             model.bytes.resize(length, '\0');
             break;
@@ -165,7 +167,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (model.open) {
                 FUZZ_CHECK(seen.size() == std::size_t(model.count()));
                 for (std::size_t i = 0; i < seen.size(); ++i)
-                    FUZZ_CHECK(seen[i].first == qint32(i + 1) && seen[i].second == model.bytes.mid(qsizetype(i) * kDim, kDim));
+                    FUZZ_CHECK(seen[i].first == qint32(i + 1)
+                               && seen[i].second == model.bytes.mid(qsizetype(i) * kDim, kDim));
             }
             break;
         }

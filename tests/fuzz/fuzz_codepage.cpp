@@ -54,7 +54,8 @@ void textToBytes(const QString& text, int cut)
     if (!text.isEmpty()) {
         const qsizetype at = cut % (text.size() + 1);
         if (at < text.size() && text[at].unicode() < 0x80) {
-            const QByteArray halves = CodePage::encode(QStringView(text).left(at)) + CodePage::encode(QStringView(text).mid(at));
+            const QByteArray halves = CodePage::encode(QStringView(text).left(at))
+                                      + CodePage::encode(QStringView(text).mid(at));
             FUZZ_CHECK(halves == bytes);
         }
     }

@@ -3,13 +3,12 @@
 // Input: a byte giving the size limit for the failed write, a password of up
 // to 255 units, then the store file's bytes.
 #include "../FileSizeLimit.h"
-#include "FuzzSupport.h"
 #include "../PhotoFixtures.h"
+#include "FuzzSupport.h"
 
 #include "core/access/Crypt.h"
 #include "core/access/PasswordStore.h"
 #include "core/formats/Text.h"
-
 
 namespace {
 

@@ -43,8 +43,8 @@ struct JpegErrors {
 // nothing when it reads no header.
 std::optional<qint64> libjpegWholeImageBytes(const QByteArray& bytes)
 {
-    jpeg_decompress_struct info {};
-    JpegErrors errors {};
+    jpeg_decompress_struct info{};
+    JpegErrors errors{};
     info.err = jpeg_std_error(&errors.manager);
     errors.manager.error_exit = [](j_common_ptr common) {
         std::longjmp(reinterpret_cast<JpegErrors*>(common->err)->jump, 1);
@@ -55,7 +55,8 @@ std::optional<qint64> libjpegWholeImageBytes(const QByteArray& bytes)
         return std::nullopt;
     }
     jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<unsigned long>(bytes.size()));
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.constData()),
+                 static_cast<unsigned long>(bytes.size()));
     if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) {
         jpeg_destroy_decompress(&info);
         return std::nullopt;
@@ -80,7 +81,8 @@ std::optional<qint64> libjpegWholeImageBytes(const QByteArray& bytes)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     // The codec's complaints about damaged files would drown the fuzzer's output.
-    static const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    static const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString&) {});
     (void)previous;
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const TPhoto photo = TPhoto::fromBytes(bytes);
@@ -120,7 +122,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Reduced as the program asks: the size drawn in a photo slot, on a
     // screen, on a dense screen. (Qt's smooth scaling itself crashes on some
     // targets over a million pixels wide, which no view asks for.)
-    const struct { QSize area; qreal ratio; } views[] = { { QSize(320, 240), 1.0 }, { QSize(1366, 768), 1.0 }, { QSize(1920, 1080), 2.0 } };
+    const struct {
+        QSize area;
+        qreal ratio;
+    } views[] = {{QSize(320, 240), 1.0}, {QSize(1366, 768), 1.0}, {QSize(1920, 1080), 2.0}};
     for (const auto& view : views) {
         const QSize target = displayDecodeSize(full, view.area, view.ratio);
         FUZZ_CHECK(!target.isEmpty() && target.width() <= full.width() && target.height() <= full.height());

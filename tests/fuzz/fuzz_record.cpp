@@ -4,9 +4,9 @@
 // longer ones cut), then a field number and a text to store in it.
 #include "FuzzSupport.h"
 
+#include "core/archive/Scheda.h"
 #include "core/formats/CodePage.h"
 #include "core/formats/Text.h"
-#include "core/archive/Scheda.h"
 
 #include <cstring>
 

@@ -6,8 +6,8 @@
 
 #include "core/access/Crypt.h"
 #include "core/archive/ProgramFolder.h"
-#include "core/formats/Text.h"
 #include "core/archive/SaveFile.h"
+#include "core/formats/Text.h"
 
 namespace {
 
@@ -30,10 +30,10 @@ struct Line {
 
 struct Scan {
     QList<Line> lines;
-    QList<qsizetype> values;  // the Valore lines of [Accesso], by index
-    qsizetype header = -1;    // the first [Accesso] header line
-    bool damaged = false;     // a stray line or a broken section header
-    bool ambiguous = false;   // a Valore line after a broken section header
+    QList<qsizetype> values;                      // the Valore lines of [Accesso], by index
+    qsizetype header = -1;                        // the first [Accesso] header line
+    bool damaged = false;                         // a stray line or a broken section header
+    bool ambiguous = false;                       // a Valore line after a broken section header
     QByteArray lineEnd = QByteArrayLiteral("\n"); // the file's own, for new lines
 };
 

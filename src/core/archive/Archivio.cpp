@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
-#include <limits>
 #include <fcntl.h>
+#include <limits>
 #include <mutex>
 #include <optional>
 #include <sys/stat.h>
@@ -68,16 +68,14 @@ private:
 class Blocco {
 public:
     // Waits at most AttesaBlocco(), announced, and fails past it.
-    Blocco(int fd, short tipo)
-        : m_fd(fd)
+    Blocco(int fd, short tipo) : m_fd(fd)
     {
         if (!prendiEntro(tipo, TArchivio::AttesaBlocco(), true))
             fallisci();
         m_preso = true;
     }
     // Waits at most `attesa`, quietly; Preso() says whether it got the lock.
-    Blocco(int fd, short tipo, std::chrono::milliseconds attesa)
-        : m_fd(fd)
+    Blocco(int fd, short tipo, std::chrono::milliseconds attesa) : m_fd(fd)
     {
         m_preso = prendiEntro(tipo, attesa, false);
     }
@@ -200,10 +198,7 @@ void svuota(int fd)
 // Closes on every way out.
 class Descrittore {
 public:
-    explicit Descrittore(int fd)
-        : m_fd(fd)
-    {
-    }
+    explicit Descrittore(int fd) : m_fd(fd) {}
     ~Descrittore()
     {
         if (m_fd >= 0)
@@ -251,7 +246,7 @@ bool cartellaScrivibile(const QByteArray& percorso)
 
 // CRC-32 as zip and PNG compute it.
 constexpr std::array<quint32, 256> kTabellaCrc = [] {
-    std::array<quint32, 256> t {};
+    std::array<quint32, 256> t{};
     for (quint32 i = 0; i < 256; ++i) {
         quint32 c = i;
         for (int k = 0; k < 8; ++k)
@@ -496,8 +491,7 @@ void scrivi(int fd, const QByteArray& percorsoDiario, const TScheda& scheda, qin
         // next opening.
         try {
             ripristina(fd, percorsoDiario);
-        } catch (const EArchivioError&) {
-        }
+        } catch (const EArchivioError&) {}
         throw;
     }
     if (fermata(Passo::JournalNotRemoved))
@@ -550,15 +544,12 @@ TArchivio::AvvisoAttesa TArchivio::ImpostaAvvisoAttesa(AvvisoAttesa avviso)
 
 QString ArchiveAccessMessage()
 {
-    return QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.")
-        + QStringLiteral("\n\r\n\r")
-        + QStringLiteral("Accertarsi di possedere i privilegi di scrittura nella cartella di installazione del programma.");
+    return QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.") + QStringLiteral("\n\r\n\r")
+           + QStringLiteral(
+               "Accertarsi di possedere i privilegi di scrittura nella cartella di installazione del programma.");
 }
 
-EArchivioError::EArchivioError()
-    : m_what(ArchiveAccessMessage().toStdString())
-{
-}
+EArchivioError::EArchivioError() : m_what(ArchiveAccessMessage().toStdString()) {}
 
 const char* EArchivioError::what() const noexcept
 {

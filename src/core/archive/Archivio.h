@@ -68,10 +68,10 @@ public:
     // write after any of them.
     enum class WriteStep {
         JournalPartlyWritten, // some of the journal's bytes are in its file
-        JournalWritten, // the journal is whole and flushed; the archive untouched
-        RecordPartlyWritten, // some of the record's bytes are in the archive
-        RecordWritten, // the record is in the archive, not yet flushed
-        JournalNotRemoved, // the archive is flushed, the journal still there
+        JournalWritten,       // the journal is whole and flushed; the archive untouched
+        RecordPartlyWritten,  // some of the record's bytes are in the archive
+        RecordWritten,        // the record is in the archive, not yet flushed
+        JournalNotRemoved,    // the archive is flushed, the journal still there
     };
     // Asked at each step of every write, process-wide: nullopt carries on;
     // a number stops the write there by throwing WriteInterrupted, at the

@@ -57,8 +57,8 @@ CreateResult create(const QString& path)
 
 QStringList list()
 {
-    return QDir(ProgramFolder::path()).entryList({QLatin1Char('*') + kExtension},
-                                                 QDir::Files | QDir::Hidden | QDir::System);
+    return QDir(ProgramFolder::path())
+        .entryList({QLatin1Char('*') + kExtension}, QDir::Files | QDir::Hidden | QDir::System);
 }
 
 bool remove(const QString& path)

@@ -6,8 +6,8 @@
 #include <QSaveFile>
 
 #include "core/archive/ProgramFolder.h"
-#include "core/formats/Text.h"
 #include "core/archive/SaveFile.h"
+#include "core/formats/Text.h"
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -62,8 +62,8 @@ QString photoFolder()
 QString photoPath(Photo which, const QString& archiveName, qint32 record)
 {
     return photoFolder() + QLatin1Char('/') + Text::trimmed(archiveName)
-           + (which == Photo::A ? QStringLiteral("_Foto_A_") : QStringLiteral("_Foto_B_"))
-           + QString::number(record) + QStringLiteral(".jpg");
+           + (which == Photo::A ? QStringLiteral("_Foto_A_") : QStringLiteral("_Foto_B_")) + QString::number(record)
+           + QStringLiteral(".jpg");
 }
 
 bool ensurePhotoFolder()

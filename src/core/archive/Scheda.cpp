@@ -87,8 +87,8 @@ QString TScheda::LeggiCampo(Campo campo) const
 void TScheda::ImpostaInVendita(bool inVendita)
 {
     // Fixed bytes, written as they stand rather than through the code page.
-    static constexpr char si[] = { 0x02, 0x53, char(0xEC) };
-    static constexpr char no[] = { 0x02, 0x4E, 0x6F };
+    static constexpr char si[] = {0x02, 0x53, char(0xEC)};
+    static constexpr char no[] = {0x02, 0x4E, 0x6F};
     static_assert(sizeof si == 1 + descrizione(Campo::InVendita).capacita);
     std::memcpy(m_byte.data() + descrizione(Campo::InVendita).offset, inVendita ? si : no, sizeof si);
 }

@@ -11,10 +11,34 @@
 // room holding the text in the archive code page (see CodePage).
 
 enum class Campo : int {
-    Nome, Tipologia, Produttore, Codice, Descrizione, Anno, Valore,
-    Proprietario, Materiali, Colori, Confezione, Difetti, Data, Provenienza,
-    Montaggio, Scala, Dimensioni, Rarita, Stato, Luogo, Note, InVendita,
-    File01, File02, File03, Desc01, Desc02, Desc03,
+    Nome,
+    Tipologia,
+    Produttore,
+    Codice,
+    Descrizione,
+    Anno,
+    Valore,
+    Proprietario,
+    Materiali,
+    Colori,
+    Confezione,
+    Difetti,
+    Data,
+    Provenienza,
+    Montaggio,
+    Scala,
+    Dimensioni,
+    Rarita,
+    Stato,
+    Luogo,
+    Note,
+    InVendita,
+    File01,
+    File02,
+    File03,
+    Desc01,
+    Desc02,
+    Desc03,
 };
 
 struct DescrizioneCampo {
@@ -26,36 +50,36 @@ struct DescrizioneCampo {
 
 inline constexpr int NumeroCampi = 28;
 
-inline constexpr std::array<DescrizioneCampo, NumeroCampi> Campi { {
-    { Campo::Nome, "Nome", 0, 120 },
-    { Campo::Tipologia, "Tipologia", 121, 50 },
-    { Campo::Produttore, "Produttore", 172, 50 },
-    { Campo::Codice, "Codice", 223, 50 },
-    { Campo::Descrizione, "Descrizione", 274, 250 },
-    { Campo::Anno, "Anno", 525, 4 },
-    { Campo::Valore, "Valore", 530, 12 },
-    { Campo::Proprietario, "Proprietario", 543, 120 },
-    { Campo::Materiali, "Materiali", 664, 120 },
-    { Campo::Colori, "Colori", 785, 50 },
-    { Campo::Confezione, "Confezione", 836, 120 },
-    { Campo::Difetti, "Difetti", 957, 120 },
-    { Campo::Data, "Data", 1078, 10 },
-    { Campo::Provenienza, "Provenienza", 1089, 120 },
-    { Campo::Montaggio, "Montaggio", 1210, 250 },
-    { Campo::Scala, "Scala", 1461, 20 },
-    { Campo::Dimensioni, "Dimensioni", 1482, 50 },
-    { Campo::Rarita, "Rarita", 1533, 50 },
-    { Campo::Stato, "Stato", 1584, 50 },
-    { Campo::Luogo, "Luogo", 1635, 50 },
-    { Campo::Note, "Note", 1686, 250 },
-    { Campo::InVendita, "InVendita", 1937, 2 },
-    { Campo::File01, "File01", 1940, 250 },
-    { Campo::File02, "File02", 2191, 250 },
-    { Campo::File03, "File03", 2442, 250 },
-    { Campo::Desc01, "Desc01", 2693, 250 },
-    { Campo::Desc02, "Desc02", 2944, 250 },
-    { Campo::Desc03, "Desc03", 3195, 250 },
-} };
+inline constexpr std::array<DescrizioneCampo, NumeroCampi> Campi{{
+    {Campo::Nome, "Nome", 0, 120},
+    {Campo::Tipologia, "Tipologia", 121, 50},
+    {Campo::Produttore, "Produttore", 172, 50},
+    {Campo::Codice, "Codice", 223, 50},
+    {Campo::Descrizione, "Descrizione", 274, 250},
+    {Campo::Anno, "Anno", 525, 4},
+    {Campo::Valore, "Valore", 530, 12},
+    {Campo::Proprietario, "Proprietario", 543, 120},
+    {Campo::Materiali, "Materiali", 664, 120},
+    {Campo::Colori, "Colori", 785, 50},
+    {Campo::Confezione, "Confezione", 836, 120},
+    {Campo::Difetti, "Difetti", 957, 120},
+    {Campo::Data, "Data", 1078, 10},
+    {Campo::Provenienza, "Provenienza", 1089, 120},
+    {Campo::Montaggio, "Montaggio", 1210, 250},
+    {Campo::Scala, "Scala", 1461, 20},
+    {Campo::Dimensioni, "Dimensioni", 1482, 50},
+    {Campo::Rarita, "Rarita", 1533, 50},
+    {Campo::Stato, "Stato", 1584, 50},
+    {Campo::Luogo, "Luogo", 1635, 50},
+    {Campo::Note, "Note", 1686, 250},
+    {Campo::InVendita, "InVendita", 1937, 2},
+    {Campo::File01, "File01", 1940, 250},
+    {Campo::File02, "File02", 2191, 250},
+    {Campo::File03, "File03", 2442, 250},
+    {Campo::Desc01, "Desc01", 2693, 250},
+    {Campo::Desc02, "Desc02", 2944, 250},
+    {Campo::Desc03, "Desc03", 3195, 250},
+}};
 
 constexpr const DescrizioneCampo& descrizione(Campo campo)
 {
@@ -107,7 +131,7 @@ public:
     friend bool operator==(const TScheda&, const TScheda&) = default;
 
 private:
-    std::array<char, Dimensione> m_byte {};
+    std::array<char, Dimensione> m_byte{};
 };
 
 // Records are read and written as raw bytes, also many at once from an array.

@@ -8,37 +8,37 @@
 #include <cstring>
 
 #include "core/archive/Archivio.h"
-#include "core/formats/CodePage.h"
 #include "core/archive/ProgramFolder.h"
-#include "core/formats/Text.h"
 #include "core/archive/SaveFile.h"
+#include "core/formats/CodePage.h"
+#include "core/formats/Text.h"
 
 namespace Esportazione {
 
-const std::array<Colonna, NumeroColonne> Colonne { {
-    { Campo::Nome, "Nome modellino", 250, false, 300 },
-    { Campo::Tipologia, "Tipologia", 200, true, 250 },
-    { Campo::Produttore, "Produttore", 200, false, 300 },
-    { Campo::Codice, "Codice prodotto", 180, false, 250 },
-    { Campo::Descrizione, "Descrizione", 380, false, 400 },
-    { Campo::Anno, "Anno produzione", 180, false, 200 },
-    { Campo::Valore, "Valore stimato", 180, true, 250 },
-    { Campo::Proprietario, "Proprietario", 220, false, 300 },
-    { Campo::Materiali, "Materiali", 280, false, 400 },
-    { Campo::Colori, "Colori", 250, false, 300 },
-    { Campo::Confezione, "Confezione", 220, true, 300 },
-    { Campo::Difetti, "Difetti", 280, true, 400 },
-    { Campo::Data, "Data acquisto", 180, true, 200 },
-    { Campo::Provenienza, "Provenienza", 250, true, 400 },
-    { Campo::Montaggio, "Montaggio", 350, true, 450 },
-    { Campo::Scala, "Scala", 180, true, 200 },
-    { Campo::Dimensioni, "Dimensioni", 200, false, 300 },
-    { Campo::Rarita, "Rarit\xC3\xA0", 200, true, 250 },
-    { Campo::Stato, "Stato conservazione", 200, true, 250 },
-    { Campo::Luogo, "Luogo conservazione", 250, true, 300 },
-    { Campo::Note, "Note", 350, true, 400 },
-    { Campo::InVendita, "In vendita", 120, true, 200 },
-} };
+const std::array<Colonna, NumeroColonne> Colonne{{
+    {Campo::Nome, "Nome modellino", 250, false, 300},
+    {Campo::Tipologia, "Tipologia", 200, true, 250},
+    {Campo::Produttore, "Produttore", 200, false, 300},
+    {Campo::Codice, "Codice prodotto", 180, false, 250},
+    {Campo::Descrizione, "Descrizione", 380, false, 400},
+    {Campo::Anno, "Anno produzione", 180, false, 200},
+    {Campo::Valore, "Valore stimato", 180, true, 250},
+    {Campo::Proprietario, "Proprietario", 220, false, 300},
+    {Campo::Materiali, "Materiali", 280, false, 400},
+    {Campo::Colori, "Colori", 250, false, 300},
+    {Campo::Confezione, "Confezione", 220, true, 300},
+    {Campo::Difetti, "Difetti", 280, true, 400},
+    {Campo::Data, "Data acquisto", 180, true, 200},
+    {Campo::Provenienza, "Provenienza", 250, true, 400},
+    {Campo::Montaggio, "Montaggio", 350, true, 450},
+    {Campo::Scala, "Scala", 180, true, 200},
+    {Campo::Dimensioni, "Dimensioni", 200, false, 300},
+    {Campo::Rarita, "Rarit\xC3\xA0", 200, true, 250},
+    {Campo::Stato, "Stato conservazione", 200, true, 250},
+    {Campo::Luogo, "Luogo conservazione", 250, true, 300},
+    {Campo::Note, "Note", 350, true, 400},
+    {Campo::InVendita, "In vendita", 120, true, 200},
+}};
 
 QString NomeFile()
 {
@@ -74,7 +74,7 @@ void accodaRiferimento(char32_t carattere, QByteArray& out)
 // characters (a line break would split the file's single line) and the blank,
 // which HTML readers fold with the blanks that follow it.
 constexpr std::array<bool, 256> kDaSostituire = [] {
-    std::array<bool, 256> t {};
+    std::array<bool, 256> t{};
     for (int b = 0; b < 0x20; ++b)
         t[size_t(b)] = true;
     t['&'] = t['<'] = t['>'] = t[' '] = true;
@@ -157,36 +157,35 @@ void accodaTesto(const QString& testo, QByteArray& out)
 }
 
 // Pieces of the file before the data rows, up to the table's opening tag.
-constexpr char kTestata[] =
-    "<html xmlns:o=\"urn:schemas-microsoft-com:office:office\""
-    " xmlns:x=\"urn:schemas-microsoft-com:office:excel\""
-    " xmlns=\"http://www.w3.org/TR/REC-html40\">"
-    "<head>"
-    "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
-    "<!--[if gte mso 9]><xml>"
-    "<x:ExcelWorkbook>"
-    "<x:ExcelWorksheets>"
-    "<x:ExcelWorksheet>"
-    "<x:Name>Archivio Modellini</x:Name>"
-    "<x:WorksheetOptions>"
-    "<x:Selected/>"
-    "<x:Panes>"
-    "<x:Pane>"
-    "<x:Number>1</x:Number>"
-    "<x:ActiveRow>3</x:ActiveRow>"
-    "</x:Pane>"
-    "</x:Panes>"
-    "<x:ProtectContents>False</x:ProtectContents>"
-    "<x:ProtectObjects>False</x:ProtectObjects>"
-    "<x:ProtectScenarios>False</x:ProtectScenarios>"
-    "</x:WorksheetOptions>"
-    "</x:ExcelWorksheet>"
-    "</x:ExcelWorksheets>"
-    "</x:ExcelWorkbook>"
-    "</xml><![endif]-->"
-    "</head>"
-    "<body>"
-    "<table x:str>";
+constexpr char kTestata[] = "<html xmlns:o=\"urn:schemas-microsoft-com:office:office\""
+                            " xmlns:x=\"urn:schemas-microsoft-com:office:excel\""
+                            " xmlns=\"http://www.w3.org/TR/REC-html40\">"
+                            "<head>"
+                            "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
+                            "<!--[if gte mso 9]><xml>"
+                            "<x:ExcelWorkbook>"
+                            "<x:ExcelWorksheets>"
+                            "<x:ExcelWorksheet>"
+                            "<x:Name>Archivio Modellini</x:Name>"
+                            "<x:WorksheetOptions>"
+                            "<x:Selected/>"
+                            "<x:Panes>"
+                            "<x:Pane>"
+                            "<x:Number>1</x:Number>"
+                            "<x:ActiveRow>3</x:ActiveRow>"
+                            "</x:Pane>"
+                            "</x:Panes>"
+                            "<x:ProtectContents>False</x:ProtectContents>"
+                            "<x:ProtectObjects>False</x:ProtectObjects>"
+                            "<x:ProtectScenarios>False</x:ProtectScenarios>"
+                            "</x:WorksheetOptions>"
+                            "</x:ExcelWorksheet>"
+                            "</x:ExcelWorksheets>"
+                            "</x:ExcelWorkbook>"
+                            "</xml><![endif]-->"
+                            "</head>"
+                            "<body>"
+                            "<table x:str>";
 
 constexpr char kChiusura[] = "</table></body></html>";
 
@@ -305,8 +304,9 @@ void TTabellaSchede::AccodaRiga(int riga, QByteArray& out) const
     const bool riempita = riga >= 0 && riga < RigheRiempite();
     const char* p = riempita ? m_byte.constData() + m_inizioRiga[size_t(riga)] : nullptr;
     const qsizetype dimensione = !riempita ? 0
-        : (size_t(riga) + 1 < m_inizioRiga.size() ? m_inizioRiga[size_t(riga) + 1] : m_byte.size())
-            - m_inizioRiga[size_t(riga)];
+                                           : (size_t(riga) + 1 < m_inizioRiga.size() ? m_inizioRiga[size_t(riga) + 1]
+                                                                                     : m_byte.size())
+                                                 - m_inizioRiga[size_t(riga)];
     bool modificata = false;
     for (int colonna = 0; colonna < NumeroColonne && !m_modifiche.isEmpty() && !modificata; ++colonna)
         modificata = m_modifiche.contains(chiave(riga, colonna));

@@ -11,7 +11,10 @@ namespace {
 
 const QString kZero = QStringLiteral("0,00");
 
-bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
 
 // The run of ASCII digits starting at `pos`, which is moved past it.
 std::string digitRun(const QString& text, qsizetype& pos)

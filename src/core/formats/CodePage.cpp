@@ -13,9 +13,9 @@ namespace {
 constexpr const char* kCharset = "WINDOWS-1252";
 
 struct Tables {
-    std::array<char16_t, 256> toUnicode {};
+    std::array<char16_t, 256> toUnicode{};
     // Byte for each BMP character, -1 where the code page has none.
-    std::array<std::int16_t, 65536> toByte {};
+    std::array<std::int16_t, 65536> toByte{};
 
     Tables()
     {
@@ -30,8 +30,8 @@ struct Tables {
                 size_t inLeft = 1;
                 char* outPtr = reinterpret_cast<char*>(&out);
                 size_t outLeft = sizeof out;
-                if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != size_t(-1) && outLeft == 0
-                    && out >= 0 && out <= 0xFFFF)
+                if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != size_t(-1) && outLeft == 0 && out >= 0
+                    && out <= 0xFFFF)
                     unicode = char16_t(out);
                 iconv(cd, nullptr, nullptr, nullptr, nullptr);
             }
@@ -59,7 +59,7 @@ const Tables& tables()
 locale_t transliterationLocale()
 {
     static const locale_t loc = [] {
-        for (const char* name : { "C.UTF-8", "C.utf8" }) {
+        for (const char* name : {"C.UTF-8", "C.utf8"}) {
             if (locale_t l = newlocale(LC_CTYPE_MASK, name, locale_t(nullptr)))
                 return l;
         }

@@ -27,7 +27,7 @@ constexpr qint64 kBound = qint64(1) << 30;
 
 // The layout a JPEG header declares, as far as the cost depends on it.
 struct JpegLayout {
-    QSize stored;           // as stored, before any orientation turn
+    QSize stored; // as stored, before any orientation turn
     struct Component {
         int h = 1;
         int v = 1;

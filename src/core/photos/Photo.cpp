@@ -128,13 +128,12 @@ TPhoto TPhoto::fromBytes(const QByteArray& bytes)
     // A file whose every decode would take more than the bound is one that
     // cannot be read, however few bytes it has.
     const std::optional<DecodeCost::JpegLayout> layout = DecodeCost::readJpegLayout(bytes);
-    if (!layout || layout->stored != data->storedSize
-        || DecodeCost::leastJpegDecodeBytes(*layout) > DecodeCost::kBound)
+    if (!layout || layout->stored != data->storedSize || DecodeCost::leastJpegDecodeBytes(*layout) > DecodeCost::kBound)
         return {};
     data->layout = *layout;
     data->turn = reader.transformation();
     data->size = data->turn & QImageIOHandler::TransformationRotate90 ? data->storedSize.transposed()
-                                                                       : data->storedSize;
+                                                                      : data->storedSize;
     data->jpeg = bytes;
     TPhoto photo;
     photo.d = std::move(data);

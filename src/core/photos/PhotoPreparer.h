@@ -76,9 +76,9 @@ public:
     // How read() found its photos, program-wide: benchmarks and tests
     // watch them.
     struct Counters {
-        std::atomic<int> ready{0};   // prepared and finished
-        std::atomic<int> waited{0};  // prepared, still being read: waited for
-        std::atomic<int> stale{0};   // prepared, but the file changed since
+        std::atomic<int> ready{0};  // prepared and finished
+        std::atomic<int> waited{0}; // prepared, still being read: waited for
+        std::atomic<int> stale{0};  // prepared, but the file changed since
         std::atomic<int> unprepared{0};
     };
     static Counters& counters();

@@ -42,13 +42,13 @@ TCardLayout::TCardLayout() : TReport(QStringLiteral("Scheda Modellino"))
 {
     TReportPage* page = addPage(QStringLiteral("Page1"), QPageLayout::Portrait, 10);
 
-    auto* txtNome = page->add(std::make_unique<TReportText>(QStringLiteral("txtNome"), QRectF(1, 0.5, 188, 4),
-                                                            arial(7), QStringLiteral("NOME ARCHIVIO")));
+    auto* txtNome = page->add(std::make_unique<TReportText>(QStringLiteral("txtNome"), QRectF(1, 0.5, 188, 4), arial(7),
+                                                            QStringLiteral("NOME ARCHIVIO")));
     txtNome->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    page->add(std::make_unique<TReportShape>(QStringLiteral("shpTitolo"), QRectF(1, 5, 188, 8), kRoyalBlue,
-                                             kRoyalBlue));
-    auto* txtModellino = page->add(std::make_unique<TReportText>(
-        QStringLiteral("txtModellino"), QRectF(2, 6.2, 186, 6), arial(12), QStringLiteral("NOME MODELLINO")));
+    page->add(
+        std::make_unique<TReportShape>(QStringLiteral("shpTitolo"), QRectF(1, 5, 188, 8), kRoyalBlue, kRoyalBlue));
+    auto* txtModellino = page->add(std::make_unique<TReportText>(QStringLiteral("txtModellino"), QRectF(2, 6.2, 186, 6),
+                                                                 arial(12), QStringLiteral("NOME MODELLINO")));
     txtModellino->setTextColor(Qt::white);
     txtModellino->setAlignment(Qt::AlignCenter);
     page->add(std::make_unique<TReportPicture>(QStringLiteral("imgLogo"), QRectF(1, 16, 188, 121), Qt::white));
@@ -57,14 +57,13 @@ TCardLayout::TCardLayout() : TReport(QStringLiteral("Scheda Modellino"))
         const QString suffix = box.textObject.mid(3); // "txtTipologia" -> "Tipologia"
         page->add(std::make_unique<TReportShape>(QStringLiteral("bar") + suffix,
                                                  QRectF(box.left, box.top, box.width, 4.8), kRoyalBlue, kRoyalBlue));
-        auto* caption = page->add(std::make_unique<TReportText>(
-            QStringLiteral("cap") + suffix, QRectF(box.left + 1, box.top + 1, box.width - 2, 3.6), arial(8, true),
-            box.caption));
+        auto* caption = page->add(std::make_unique<TReportText>(QStringLiteral("cap") + suffix,
+                                                                QRectF(box.left + 1, box.top + 1, box.width - 2, 3.6),
+                                                                arial(8, true), box.caption));
         caption->setTextColor(Qt::white);
         caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        page->add(std::make_unique<TReportShape>(QStringLiteral("box") + suffix,
-                                                 QRectF(box.left, box.top + 5, box.width, 6), QColor(), Qt::black,
-                                                 0.15));
+        page->add(std::make_unique<TReportShape>(
+            QStringLiteral("box") + suffix, QRectF(box.left, box.top + 5, box.width, 6), QColor(), Qt::black, 0.15));
         auto* value = page->add(std::make_unique<TReportText>(
             box.textObject, QRectF(box.left + 1, box.top + 6.4, box.width - 2, 4), arial(8)));
         value->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);

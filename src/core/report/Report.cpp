@@ -116,8 +116,7 @@ QRectF TReportObject::Canvas::toDevice(const QRectF& mm) const
 
 TReportObject::TReportObject(Kind kind, const QString& name, const QRectF& rectMm)
     : m_kind(kind), m_name(name), m_rect(rectMm)
-{
-}
+{}
 
 TReportObject::~TReportObject() = default;
 
@@ -171,8 +170,8 @@ void TReportText::paint(const Canvas& canvas) const
     if (shown.isEmpty())
         return;
     const qsizetype first = std::max<qsizetype>(0, qsizetype(std::floor((shown.top() - topMm) / pitchMm + kEpsilonMm)));
-    const qsizetype last = std::min<qsizetype>(m_lines.size() - 1,
-                                               qsizetype(std::ceil((shown.bottom() - topMm) / pitchMm - kEpsilonMm)) - 1);
+    const qsizetype last = std::min<qsizetype>(
+        m_lines.size() - 1, qsizetype(std::ceil((shown.bottom() - topMm) / pitchMm - kEpsilonMm)) - 1);
     if (first > last)
         return;
 
@@ -182,7 +181,8 @@ void TReportText::paint(const Canvas& canvas) const
     const Qt::Alignment horizontal = m_alignment & Qt::AlignHorizontal_Mask;
     const int flags = int(horizontal) | Qt::AlignVCenter | Qt::TextSingleLine;
     for (qsizetype i = first; i <= last; ++i) {
-        const QRectF lineBox = canvas.toDevice(QRectF(rect().left(), topMm + double(i) * pitchMm, rect().width(), pitchMm));
+        const QRectF lineBox = canvas.toDevice(
+            QRectF(rect().left(), topMm + double(i) * pitchMm, rect().width(), pitchMm));
         const QString& line = m_lines.at(i);
         if (horizontal == Qt::AlignLeft || horizontal == 0)
             painter.drawText(lineBox, flags, visiblePart(metrics, line, lineBox.width()));
@@ -195,8 +195,7 @@ void TReportText::paint(const Canvas& canvas) const
 TReportShape::TReportShape(const QString& name, const QRectF& rectMm, const QColor& fill, const QColor& outline,
                            double outlineMm)
     : TReportObject(Kind::Shape, name, rectMm), m_fill(fill), m_outline(outline), m_outlineWidth(outlineMm)
-{
-}
+{}
 
 void TReportShape::paint(const Canvas& canvas) const
 {
@@ -205,8 +204,7 @@ void TReportShape::paint(const Canvas& canvas) const
 
 TReportPicture::TReportPicture(const QString& name, const QRectF& rectMm, const QColor& background)
     : TReportObject(Kind::Picture, name, rectMm), m_background(background)
-{
-}
+{}
 
 void TReportPicture::setPicture(const TPhoto& photo)
 {
@@ -287,13 +285,11 @@ void TReportPicture::paint(const Canvas& canvas) const
 
 TReportBand::TReportBand(Kind kind, const QString& name, double heightMm)
     : m_kind(kind), m_name(name), m_height(heightMm)
-{
-}
+{}
 
 TReportPage::TReportPage(const QString& name, QPageLayout::Orientation orientation, double marginMm)
     : m_name(name), m_orientation(orientation), m_margin(marginMm)
-{
-}
+{}
 
 QPageLayout TReportPage::layout() const
 {
@@ -405,8 +401,9 @@ void TReport::prepare()
                 current.bands.push_back({band, top, cut - top, y});
                 y += cut - top;
                 top = cut;
-                const bool more = std::any_of(band->objects().begin(), band->objects().end(),
-                                              [top](const auto& object) { return object->rect().bottom() > top + kEpsilonMm; });
+                const bool more = std::any_of(
+                    band->objects().begin(), band->objects().end(),
+                    [top](const auto& object) { return object->rect().bottom() > top + kEpsilonMm; });
                 if (!more) // only empty band space is left: it need not open a page
                     break;
                 startNewPage();
@@ -429,16 +426,14 @@ bool TReport::paintPage(QPainter& painter, int index, double dpiX, double dpiY, 
     const double perMmY = dpiY / 25.4;
     const QSizeF area = prepared.page->areaMm();
 
-    const TReportObject::Canvas pageCanvas{painter, areaOrigin, perMmX, perMmY, QRectF(QPointF(0, 0), area),
-                                           &failed};
+    const TReportObject::Canvas pageCanvas{painter, areaOrigin, perMmX, perMmY, QRectF(QPointF(0, 0), area), &failed};
     for (const auto& object : prepared.page->objects())
         object->paint(pageCanvas);
 
     for (const Placement& placed : prepared.bands) {
         const QPointF origin(areaOrigin.x(), areaOrigin.y() + (placed.y - placed.sliceTop) * perMmY);
-        const TReportObject::Canvas canvas{painter, origin, perMmX, perMmY,
-                                           QRectF(0, placed.sliceTop, area.width(), placed.sliceHeight),
-                                           &failed};
+        const TReportObject::Canvas canvas{
+            painter, origin, perMmX, perMmY, QRectF(0, placed.sliceTop, area.width(), placed.sliceHeight), &failed};
         for (const auto& object : placed.band->objects())
             object->paint(canvas);
     }

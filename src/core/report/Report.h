@@ -26,7 +26,10 @@ class QPagedPaintDevice;
 namespace Report {
 // Layouts of the program are designed in units of 1/96 inch.
 constexpr double kUnitsPerMm = 96.0 / 25.4;
-constexpr double unitsToMm(double units) { return units / kUnitsPerMm; }
+constexpr double unitsToMm(double units)
+{
+    return units / kUnitsPerMm;
+}
 
 // A font asked for by name, with a style hint so that a metric-compatible
 // face stands in where the named one is not installed.
@@ -262,9 +265,9 @@ public:
 private:
     struct Placement {
         const TReportBand* band;
-        double sliceTop;    // the part of the band shown, in band coordinates
+        double sliceTop; // the part of the band shown, in band coordinates
         double sliceHeight;
-        double y;           // where that part starts, from the top of the area
+        double y; // where that part starts, from the top of the area
     };
     struct PreparedPage {
         const TReportPage* page;

@@ -20,17 +20,17 @@ TSummaryLayout::TSummaryLayout() : TReport(QStringLiteral("Riepilogo dati"))
 
     TReportBand* data = page->addBand(TReportBand::Kind::MasterData, QStringLiteral("MasterData"), 28);
     data->setAllowSplit(true);
-    auto* txtRiepilogo = data->add(std::make_unique<TReportText>(
-        QStringLiteral("txtRiepilogo"), QRectF(3, 0, 273, 27),
-        Report::fixedPitchFont(QStringLiteral("Courier New"), 8)));
+    auto* txtRiepilogo = data->add(
+        std::make_unique<TReportText>(QStringLiteral("txtRiepilogo"), QRectF(3, 0, 273, 27),
+                                      Report::fixedPitchFont(QStringLiteral("Courier New"), 8)));
     txtRiepilogo->setLineHeightMm(Report::unitsToMm(kLineUnits));
     txtRiepilogo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     TReportBand* footer = page->addBand(TReportBand::Kind::Footer, QStringLiteral("Footer"), 8);
-    auto* txtPagina = footer->add(std::make_unique<TReportText>(
-        QStringLiteral("txtPagina"), QRectF(3, 2, 272, 5),
-        Report::font(QStringLiteral("Verdana"), QFont::SansSerif, 8, true),
-        QStringLiteral("Stampa eseguita in data [DATE]")));
+    auto* txtPagina = footer->add(
+        std::make_unique<TReportText>(QStringLiteral("txtPagina"), QRectF(3, 2, 272, 5),
+                                      Report::font(QStringLiteral("Verdana"), QFont::SansSerif, 8, true),
+                                      QStringLiteral("Stampa eseguita in data [DATE]")));
     txtPagina->setTextColor(Qt::white);
     txtPagina->setFillColor(kSlateGrey);
     txtPagina->setAlignment(Qt::AlignCenter);

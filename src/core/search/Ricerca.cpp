@@ -1,9 +1,9 @@
 #include "core/search/Ricerca.h"
 
-#include "core/search/RigaRiepilogo.h"
 #include "core/archive/Archivio.h"
 #include "core/formats/CodePage.h"
 #include "core/formats/Text.h"
+#include "core/search/RigaRiepilogo.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -21,10 +21,18 @@ unsigned char abbassaByte(unsigned char b)
 
 const std::array<Campo, CriteriRicerca::Numero>& CriteriRicerca::Campi()
 {
-    static const std::array<Campo, Numero> campi { {
-        Campo::Nome, Campo::Tipologia, Campo::Produttore, Campo::Codice, Campo::Descrizione,
-        Campo::Anno, Campo::Proprietario, Campo::Provenienza, Campo::Rarita, Campo::Note,
-    } };
+    static const std::array<Campo, Numero> campi{{
+        Campo::Nome,
+        Campo::Tipologia,
+        Campo::Produttore,
+        Campo::Codice,
+        Campo::Descrizione,
+        Campo::Anno,
+        Campo::Proprietario,
+        Campo::Provenienza,
+        Campo::Rarita,
+        Campo::Note,
+    }};
     return campi;
 }
 
@@ -104,7 +112,7 @@ const std::array<quint8, 65536>& ranghi()
             caratteri.push_back(Abbassa(CodePage::unicodeOf(static_cast<unsigned char>(b))));
         std::sort(caratteri.begin(), caratteri.end());
         caratteri.erase(std::unique(caratteri.begin(), caratteri.end()), caratteri.end());
-        std::array<quint8, 65536> t {};
+        std::array<quint8, 65536> t{};
         for (size_t i = 0; i < caratteri.size() && i < 255; ++i)
             t[caratteri[i]] = quint8(i + 1);
         return t;
@@ -150,9 +158,8 @@ void OrdinaRighe(std::vector<RigaElenco>& righe)
             return c != 0 ? c < 0 : la < lb;
         });
     } else {
-        std::stable_sort(ordine.begin(), ordine.end(), [&righe](quint32 a, quint32 b) {
-            return ConfrontaRighe(righe[a].testo, righe[b].testo) < 0;
-        });
+        std::stable_sort(ordine.begin(), ordine.end(),
+                         [&righe](quint32 a, quint32 b) { return ConfrontaRighe(righe[a].testo, righe[b].testo) < 0; });
     }
     chiavi = {};
     std::vector<RigaElenco> ordinate;

@@ -43,7 +43,7 @@ public:
 
 private:
     struct Criterio {
-        QByteArray byte; // lowered, in the archive code page; empty: never matches
+        QByteArray byte;        // lowered, in the archive code page; empty: never matches
         bool possibile = false; // false when a character has no byte in the code page
     };
     std::array<Criterio, Numero> m_criteri;

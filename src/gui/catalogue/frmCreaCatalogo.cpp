@@ -88,8 +88,7 @@ void TfrmCreaCatalogo::btnApplicaClick()
     lblFile->clear();
     const QString name = Text::trimmed(txtFile->text());
     switch (Catalogue::checkName(name)) {
-    case Catalogue::NameCheck::Fine:
-        break;
+    case Catalogue::NameCheck::Fine: break;
     case Catalogue::NameCheck::Empty:
         Dialogs::warning(this, QStringLiteral("Attenzione: per creare l'archivio di modellini è necessario "
                                               "indicarne il nome."));
@@ -111,8 +110,7 @@ void TfrmCreaCatalogo::btnApplicaClick()
     const QString path = Catalogue::archivePath(name);
     lblFile->setText(path);
     switch (Catalogue::create(path)) {
-    case Catalogue::CreateResult::Created:
-        break;
+    case Catalogue::CreateResult::Created: break;
     case Catalogue::CreateResult::AlreadyExists:
         Dialogs::warning(this, QStringLiteral("Attenzione: il nome dell'archivio di modellini indicato è già stato "
                                               "utilizzato in precedenza.\r\n\r\nInserire un nome diverso oppure, se "

@@ -58,7 +58,7 @@ void TExportGrid::showFirstColumnOnly()
 void TExportGrid::placeFrozenColumn()
 {
     m_frozen->setGeometry(verticalHeader()->width() + frameWidth(), frameWidth(), columnWidth(0),
-                         viewport()->height() + horizontalHeader()->height());
+                          viewport()->height() + horizontalHeader()->height());
 }
 
 void TExportGrid::resizeEvent(QResizeEvent* event)

@@ -21,8 +21,7 @@ void TExportModel::fill(const QString& path)
     beginResetModel();
     try {
         Esportazione::RiempiDaArchivio(m_table, path);
-    } catch (const EArchivioError&) {
-    }
+    } catch (const EArchivioError&) {}
     endResetModel();
 }
 
@@ -53,8 +52,7 @@ QVariant TExportModel::data(const QModelIndex& index, int role) const
     case Qt::BackgroundRole:
         // The number column looks like the header: it is not data.
         return column == 0 ? QVariant(QGuiApplication::palette().button()) : QVariant();
-    default:
-        return {};
+    default: return {};
     }
 }
 

@@ -28,4 +28,3 @@ public:
 private:
     TTabellaSchede m_table;
 };
-

@@ -128,7 +128,8 @@ TReportPreview::TReportPreview(const TReport& report, QWidget* owner)
                 return;
             }
     });
-    connect(cmbZoom, &QComboBox::activated, this, [this](int index) { setZoomPercent(cmbZoom->itemData(index).toInt()); });
+    connect(cmbZoom, &QComboBox::activated, this,
+            [this](int index) { setZoomPercent(cmbZoom->itemData(index).toInt()); });
     connect(actSchermoIntero, &QAction::toggled, this, &TReportPreview::actSchermoInteroClick);
     connect(actChiudi, &QAction::triggered, this, &QDialog::reject);
 
@@ -158,14 +159,9 @@ void TReportPreview::showZoom()
 void TReportPreview::actStampaClick()
 {
     switch (ReportOutput::print(this, m_report)) {
-    case ReportOutput::Result::Printed:
-        accept();
-        break;
-    case ReportOutput::Result::Failed:
-        Dialogs::warning(this, ReportOutput::printFailedMessage());
-        break;
-    case ReportOutput::Result::Cancelled:
-        break;
+    case ReportOutput::Result::Printed: accept(); break;
+    case ReportOutput::Result::Failed: Dialogs::warning(this, ReportOutput::printFailedMessage()); break;
+    case ReportOutput::Result::Cancelled: break;
     }
 }
 

@@ -8,14 +8,14 @@
 #include <QScrollBar>
 #include <QShowEvent>
 
-#include "gui/output/ExportGrid.h"
-#include "gui/output/ExportModel.h"
-#include "gui/widgets/Banner.h"
-#include "core/system/TMisc.h"
-#include "gui/shell/GuideTexts.h"
-#include "gui/shell/frmGuida.h"
 #include "core/archive/Archivio.h"
 #include "core/formats/Text.h"
+#include "core/system/TMisc.h"
+#include "gui/output/ExportGrid.h"
+#include "gui/output/ExportModel.h"
+#include "gui/shell/GuideTexts.h"
+#include "gui/shell/frmGuida.h"
+#include "gui/widgets/Banner.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/Hints.h"
 #include "gui/widgets/Look.h"
@@ -41,15 +41,15 @@ public:
 } // namespace
 
 TfrmExpCartoline::TfrmExpCartoline(QWidget* owner, const QString& archivePath)
-    : TFixedDialog(owner, QStringLiteral("frmExpCartoline"),
-                   QStringLiteral(" Esporta archivio modellini in Excel"), QSize(862, 560), Look::steelBlue,
-                   Qt::white),
+    : TFixedDialog(owner, QStringLiteral("frmExpCartoline"), QStringLiteral(" Esporta archivio modellini in Excel"),
+                   QSize(862, 560), Look::steelBlue, Qt::white),
       m_archivePath(Text::trimmed(archivePath)), m_model(new TExportModel(this))
 {
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("panSfondo"));
     panel->setGeometry(12, 13, 837, 533);
-    panel->setStyleSheet(QStringLiteral("QFrame#panSfondo { background: rgba(255,255,255,110); border-radius: 12px; }"));
+    panel->setStyleSheet(
+        QStringLiteral("QFrame#panSfondo { background: rgba(255,255,255,110); border-radius: 12px; }"));
 
     auto* toolbar = new QFrame(panel);
     toolbar->setObjectName(QStringLiteral("shpComandi"));
@@ -106,8 +106,8 @@ TfrmExpCartoline::TfrmExpCartoline(QWidget* owner, const QString& archivePath)
     auto* statusBar = new QFrame(panel);
     statusBar->setObjectName(QStringLiteral("shpInfo"));
     statusBar->setGeometry(8, 493, 821, 32);
-    statusBar->setStyleSheet(QStringLiteral("QFrame#shpInfo { background: %1; border-radius: 4px; }")
-                                 .arg(kSlateBlue.name()));
+    statusBar->setStyleSheet(
+        QStringLiteral("QFrame#shpInfo { background: %1; border-radius: 4px; }").arg(kSlateBlue.name()));
     panInfo = new QLabel(QStringLiteral("Esportazione archivio in Microsoft Excel."), panel);
     panInfo->setObjectName(QStringLiteral("panInfo"));
     panInfo->setFont(Look::tahoma(12));
@@ -127,14 +127,12 @@ void TfrmExpCartoline::buildHints(QWidget* panel, QFrame* toolbar, QFrame* statu
     m_hints->addCommand(cmdEsporta, QStringLiteral("Esporta l'archivio in formato Microsoft Excel."));
     m_hints->addCommand(cmdGuida, QStringLiteral("Visualizza la pagina della guida sensibile al contesto."));
     m_hints->addCommand(cmdEsci, QStringLiteral("Esci da questo ambiente di lavoro."));
-    for (QWidget* background : {static_cast<QWidget*>(this), panel, static_cast<QWidget*>(toolbar),
-                                static_cast<QWidget*>(grdRecords), grdRecords->viewport(),
-                                static_cast<QWidget*>(grdRecords->horizontalHeader()),
-                                grdRecords->horizontalHeader()->viewport(),
-                                static_cast<QWidget*>(grdRecords->frozenColumn()),
-                                grdRecords->frozenColumn()->viewport(),
-                                grdRecords->frozenColumn()->horizontalHeader()->viewport(),
-                                static_cast<QWidget*>(statusBar), static_cast<QWidget*>(panInfo)})
+    for (QWidget* background :
+         {static_cast<QWidget*>(this), panel, static_cast<QWidget*>(toolbar), static_cast<QWidget*>(grdRecords),
+          grdRecords->viewport(), static_cast<QWidget*>(grdRecords->horizontalHeader()),
+          grdRecords->horizontalHeader()->viewport(), static_cast<QWidget*>(grdRecords->frozenColumn()),
+          grdRecords->frozenColumn()->viewport(), grdRecords->frozenColumn()->horizontalHeader()->viewport(),
+          static_cast<QWidget*>(statusBar), static_cast<QWidget*>(panInfo)})
         m_hints->addBackground(background);
     // The pictures on the toolbar are not targets of their own: the pointer's
     // moves over them belong to the toolbar behind.

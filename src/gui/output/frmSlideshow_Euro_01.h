@@ -60,6 +60,6 @@ private:
     QString m_archiveName;
     std::optional<qint32> m_position;
     TPhotoPreparer m_preparer{1}; // the photo of the next showing
-    int m_next = 0;                // the record prepared for the next showing
+    int m_next = 0;               // the record prepared for the next showing
     bool m_boxOpen = false;
 };

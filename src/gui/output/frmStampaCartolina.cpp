@@ -6,8 +6,8 @@
 
 #include <exception>
 
-#include "gui/output/ReportOutput.h"
 #include "core/formats/Text.h"
+#include "gui/output/ReportOutput.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/ImageView.h"
 #include "gui/widgets/Look.h"
@@ -59,11 +59,11 @@ QWidget* informationPicture(QWidget* panel, const QString& name, const QString& 
 } // namespace
 
 TCardOutputWindow::TCardOutputWindow(QWidget* owner, const TShownCard& card, Output output)
-    : TFixedDialog(owner, output == Output::Preview ? QStringLiteral("frmAnteprimaCartolina")
-                                                    : QStringLiteral("frmStampaCartolina"),
-                   output == Output::Preview ? QStringLiteral(" Anteprima di stampa")
-                                             : QStringLiteral(" Stampa documento"),
-                   QSize(364, 287), Look::steelBlue, Qt::white),
+    : TFixedDialog(
+        owner,
+        output == Output::Preview ? QStringLiteral("frmAnteprimaCartolina") : QStringLiteral("frmStampaCartolina"),
+        output == Output::Preview ? QStringLiteral(" Anteprima di stampa") : QStringLiteral(" Stampa documento"),
+        QSize(364, 287), Look::steelBlue, Qt::white),
       m_card(card), m_output(output)
 {
     FixedWindow::centreOnOwner(this);
@@ -99,9 +99,8 @@ TCardOutputWindow::TCardOutputWindow(QWidget* owner, const TShownCard& card, Out
     btnAnnulla = new QPushButton(QStringLiteral("Annulla"), this);
     btnAnnulla->setObjectName(QStringLiteral("btnAnnulla"));
     btnAnnulla->setGeometry(12, 236, 120, 38);
-    btnStampa = new QPushButton(output == Output::Preview ? QStringLiteral("Mostra anteprima")
-                                                          : QStringLiteral("Stampa"),
-                                this);
+    btnStampa = new QPushButton(
+        output == Output::Preview ? QStringLiteral("Mostra anteprima") : QStringLiteral("Stampa"), this);
     btnStampa->setObjectName(QStringLiteral("btnStampa"));
     btnStampa->setGeometry(364 - 12 - 160, 236, 160, 38);
     for (QPushButton* button : {btnAnnulla, btnStampa}) {
@@ -159,17 +158,28 @@ bool TCardOutputWindow::fillAndOutput()
 
     const auto field = [this](Campo campo) { return m_card.texts.value(campo); };
     const std::pair<const char*, QString> sources[] = {
-        {"txtModellino", field(Campo::Nome)},         {"txtNome", m_card.archiveName},
-        {"txtTipologia", field(Campo::Tipologia)},    {"txtProduttore", field(Campo::Produttore)},
-        {"txtCodice", field(Campo::Codice)},          {"txtDescrizione", field(Campo::Descrizione)},
-        {"txtAnno", field(Campo::Anno)},              {"txtValore", field(Campo::Valore)},
-        {"txtProprietario", field(Campo::Proprietario)}, {"txtMateriali", field(Campo::Materiali)},
-        {"txtColori", field(Campo::Colori)},          {"txtConfezione", field(Campo::Confezione)},
-        {"txtDifetti", field(Campo::Difetti)},        {"txtData", field(Campo::Data)},
-        {"txtProvenienza", field(Campo::Provenienza)}, {"txtMontaggio", field(Campo::Montaggio)},
-        {"txtScala", field(Campo::Scala)},            {"txtDimensioni", field(Campo::Dimensioni)},
-        {"txtRarita", field(Campo::Rarita)},          {"txtStato", field(Campo::Stato)},
-        {"txtLuogo", field(Campo::Luogo)},            {"txtNote", field(Campo::Note)},
+        {"txtModellino", field(Campo::Nome)},
+        {"txtNome", m_card.archiveName},
+        {"txtTipologia", field(Campo::Tipologia)},
+        {"txtProduttore", field(Campo::Produttore)},
+        {"txtCodice", field(Campo::Codice)},
+        {"txtDescrizione", field(Campo::Descrizione)},
+        {"txtAnno", field(Campo::Anno)},
+        {"txtValore", field(Campo::Valore)},
+        {"txtProprietario", field(Campo::Proprietario)},
+        {"txtMateriali", field(Campo::Materiali)},
+        {"txtColori", field(Campo::Colori)},
+        {"txtConfezione", field(Campo::Confezione)},
+        {"txtDifetti", field(Campo::Difetti)},
+        {"txtData", field(Campo::Data)},
+        {"txtProvenienza", field(Campo::Provenienza)},
+        {"txtMontaggio", field(Campo::Montaggio)},
+        {"txtScala", field(Campo::Scala)},
+        {"txtDimensioni", field(Campo::Dimensioni)},
+        {"txtRarita", field(Campo::Rarita)},
+        {"txtStato", field(Campo::Stato)},
+        {"txtLuogo", field(Campo::Luogo)},
+        {"txtNote", field(Campo::Note)},
     };
     for (const auto& [name, source] : sources) {
         TReportText* text = repDocumento.find<TReportText>(QString::fromLatin1(name));

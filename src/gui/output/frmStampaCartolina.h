@@ -35,9 +35,9 @@ private:
     // that did not succeed. A cancelled printer dialog is no failure.
     bool fillAndOutput();
 
-    QWidget* panInfo;     // the white panel holding the information pictures
+    QWidget* panInfo; // the white panel holding the information pictures
     QWidget* icoInf01;
-    QWidget* icoInf02;    // null where the window has one picture
+    QWidget* icoInf02; // null where the window has one picture
     QPushButton* btnStampa;
     QPushButton* btnAnnulla;
     // Hidden: the picture that will print, and the built-in fallback.
@@ -57,7 +57,5 @@ public:
 class TfrmAnteprimaCartolina : public TCardOutputWindow {
     Q_OBJECT
 public:
-    TfrmAnteprimaCartolina(QWidget* owner, const TShownCard& card) : TCardOutputWindow(owner, card, Output::Preview)
-    {
-    }
+    TfrmAnteprimaCartolina(QWidget* owner, const TShownCard& card) : TCardOutputWindow(owner, card, Output::Preview) {}
 };

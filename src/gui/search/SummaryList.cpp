@@ -6,8 +6,7 @@
 
 #include "gui/widgets/Look.h"
 
-TSummaryModel::TSummaryModel(QObject* parent)
-    : QAbstractListModel(parent), m_font(Look::courierNew(12))
+TSummaryModel::TSummaryModel(QObject* parent) : QAbstractListModel(parent), m_font(Look::courierNew(12))
 {
     // Where no Courier New is installed, any fixed-pitch face keeps the
     // columns aligned.

@@ -1,8 +1,8 @@
 #pragma once
 #include <QStringList>
 
-#include "gui/output/ReportOutput.h"
 #include "core/report/SummaryLayout.h"
+#include "gui/output/ReportOutput.h"
 
 class QWidget;
 

@@ -3,16 +3,17 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "gui/search/SummaryList.h"
-#include "core/search/Ricerca.h"
 #include "core/archive/Archivio.h"
+#include "core/search/Ricerca.h"
+#include "gui/search/SummaryList.h"
 
 QString TfrmInVendita::UltimaRicerca;
 
 TfrmInVendita::TfrmInVendita(QWidget* owner, const QString& archivePath)
-    : TfrmRiepilogo(owner, archivePath, QStringLiteral("frmInVendita"), QStringLiteral(" Riepilogo modellini in vendita"),
-                    QStringLiteral(":/pictures/forsale_banner.svg"), QStringLiteral("MODELLINI IN VENDITA"),
-                    QStringLiteral("Riepilogo modellini in vendita"), UltimaRicerca)
+    : TfrmRiepilogo(owner, archivePath, QStringLiteral("frmInVendita"),
+                    QStringLiteral(" Riepilogo modellini in vendita"), QStringLiteral(":/pictures/forsale_banner.svg"),
+                    QStringLiteral("MODELLINI IN VENDITA"), QStringLiteral("Riepilogo modellini in vendita"),
+                    UltimaRicerca)
 {
     setTabOrder(txtTrova, lstRecords);
     setTabOrder(lstRecords, btnStampa);

@@ -5,11 +5,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "gui/search/SummaryList.h"
-#include "core/search/RigaRiepilogo.h"
-#include "gui/widgets/Banner.h"
 #include "core/archive/Archivio.h"
 #include "core/formats/Text.h"
+#include "core/search/RigaRiepilogo.h"
+#include "gui/search/SummaryList.h"
+#include "gui/widgets/Banner.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/Look.h"
 

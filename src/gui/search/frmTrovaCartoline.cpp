@@ -6,10 +6,10 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
-#include "gui/search/SummaryList.h"
-#include "core/search/Ricerca.h"
 #include "core/archive/Archivio.h"
 #include "core/archive/ProgramFolder.h"
+#include "core/search/Ricerca.h"
+#include "gui/search/SummaryList.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/Pictures.h"
@@ -41,21 +41,28 @@ struct TfrmTrovaCartoline::Criterio {
 
 const TfrmTrovaCartoline::Criterio TfrmTrovaCartoline::kCriteri[10] = {
     {&TfrmTrovaCartoline::txtNome, "txtNome", "Nome modellino:", 0, 0, &TfrmTrovaCartoline::effCampo01, "effCampo01"},
-    {&TfrmTrovaCartoline::txtTipologia, "txtTipologia", "Tipologia:", 1, 0, &TfrmTrovaCartoline::effCampo02, "effCampo02"},
-    {&TfrmTrovaCartoline::txtProduttore, "txtProduttore", "Produttore:", 0, 1, &TfrmTrovaCartoline::effCampo09, "effCampo09"},
-    {&TfrmTrovaCartoline::txtCodice, "txtCodice", "Codice prodotto:", 1, 1, &TfrmTrovaCartoline::effCampo10, "effCampo10"},
-    {&TfrmTrovaCartoline::txtDescrizione, "txtDescrizione", "Descrizione:", 0, 2, &TfrmTrovaCartoline::effCampo05, "effCampo05"},
+    {&TfrmTrovaCartoline::txtTipologia, "txtTipologia", "Tipologia:", 1, 0, &TfrmTrovaCartoline::effCampo02,
+     "effCampo02"},
+    {&TfrmTrovaCartoline::txtProduttore, "txtProduttore", "Produttore:", 0, 1, &TfrmTrovaCartoline::effCampo09,
+     "effCampo09"},
+    {&TfrmTrovaCartoline::txtCodice, "txtCodice", "Codice prodotto:", 1, 1, &TfrmTrovaCartoline::effCampo10,
+     "effCampo10"},
+    {&TfrmTrovaCartoline::txtDescrizione, "txtDescrizione", "Descrizione:", 0, 2, &TfrmTrovaCartoline::effCampo05,
+     "effCampo05"},
     {&TfrmTrovaCartoline::txtAnno, "txtAnno", "Anno produzione:", 1, 2, &TfrmTrovaCartoline::effCampo06, "effCampo06"},
-    {&TfrmTrovaCartoline::txtProprietario, "txtProprietario", "Proprietario:", 0, 3, &TfrmTrovaCartoline::effCampo07, "effCampo07"},
-    {&TfrmTrovaCartoline::txtProvenienza, "txtProvenienza", "Provenienza:", 1, 3, &TfrmTrovaCartoline::effCampo08, "effCampo08"},
+    {&TfrmTrovaCartoline::txtProprietario, "txtProprietario", "Proprietario:", 0, 3, &TfrmTrovaCartoline::effCampo07,
+     "effCampo07"},
+    {&TfrmTrovaCartoline::txtProvenienza, "txtProvenienza", "Provenienza:", 1, 3, &TfrmTrovaCartoline::effCampo08,
+     "effCampo08"},
     {&TfrmTrovaCartoline::txtRarita, "txtRarita", "Rarità:", 0, 4, &TfrmTrovaCartoline::effCampo03, "effCampo03"},
     {&TfrmTrovaCartoline::txtNote, "txtNote", "Note:", 1, 4, &TfrmTrovaCartoline::effCampo04, "effCampo04"},
 };
 
 TfrmTrovaCartoline::TfrmTrovaCartoline(QWidget* owner, const QString& archivePath)
-    : TfrmRiepilogo(owner, archivePath, QStringLiteral("frmTrovaCartoline"), QStringLiteral(" Trova modellini in archivio"),
-                    QStringLiteral(":/pictures/search_banner.svg"), QStringLiteral("RISULTATI DI RICERCA"),
-                    QStringLiteral("Riepilogo modellini in archivio"), UltimaRicerca)
+    : TfrmRiepilogo(owner, archivePath, QStringLiteral("frmTrovaCartoline"),
+                    QStringLiteral(" Trova modellini in archivio"), QStringLiteral(":/pictures/search_banner.svg"),
+                    QStringLiteral("RISULTATI DI RICERCA"), QStringLiteral("Riepilogo modellini in archivio"),
+                    UltimaRicerca)
 {
     lblTrovate = new QLabel(QStringLiteral("Il presente riepilogo contiene 0 schede"), panContainer);
     lblTrovate->setObjectName(QStringLiteral("lblTrovate"));
@@ -74,11 +81,12 @@ void TfrmTrovaCartoline::buildCriteria()
     panAvvio->setObjectName(QStringLiteral("panAvvio"));
     panAvvio->setGeometry(panContainer->geometry());
 
-    imgSpiega = new QLabel(QStringLiteral("Immettere nei campi prescelti una o più parole consecutive presenti nelle "
-                                          "schede da trovare e premere il pulsante Cerca.\n"
-                                          "Lasciare in bianco tutti gli altri campi.\n"
-                                          "Per ogni ricerca è possibile utilizzare uno o più campi contemporaneamente."),
-                           panAvvio);
+    imgSpiega = new QLabel(
+        QStringLiteral("Immettere nei campi prescelti una o più parole consecutive presenti nelle "
+                       "schede da trovare e premere il pulsante Cerca.\n"
+                       "Lasciare in bianco tutti gli altri campi.\n"
+                       "Per ogni ricerca è possibile utilizzare uno o più campi contemporaneamente."),
+        panAvvio);
     imgSpiega->setObjectName(QStringLiteral("imgSpiega"));
     imgSpiega->setWordWrap(true);
     imgSpiega->setFont(Look::verdana(10, true));
@@ -210,7 +218,8 @@ void TfrmTrovaCartoline::btnCercaClick()
 
     std::vector<RigaElenco> lines;
     try {
-        ScansionaArchivio(archivePath(), [&criteri](const TScheda& s) { return criteri.Corrisponde(s); }, lines);
+        ScansionaArchivio(
+            archivePath(), [&criteri](const TScheda& s) { return criteri.Corrisponde(s); }, lines);
     } catch (const EArchivioError&) {
         lblAttendere->hide();
         Dialogs::plain(this, ArchiveAccessMessage());
@@ -229,4 +238,3 @@ void TfrmTrovaCartoline::btnAnnullaClick()
 {
     reject();
 }
-

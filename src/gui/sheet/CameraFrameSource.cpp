@@ -26,9 +26,9 @@ bool TCameraFrameSource::switchOn()
         m_sink = std::make_unique<QVideoSink>();
         // Direct: the conversion runs on the thread that brings the frame,
         // not on the user-interface thread.
-        connect(m_sink.get(), &QVideoSink::videoFrameChanged, m_sink.get(),
-                [inlet = inlet()](const QVideoFrame& frame) { inlet.deliver(frame.toImage()); },
-                Qt::DirectConnection);
+        connect(
+            m_sink.get(), &QVideoSink::videoFrameChanged, m_sink.get(),
+            [inlet = inlet()](const QVideoFrame& frame) { inlet.deliver(frame.toImage()); }, Qt::DirectConnection);
         m_session->setVideoSink(m_sink.get());
     }
     m_camera = std::make_unique<QCamera>(device);

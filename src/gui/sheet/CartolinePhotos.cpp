@@ -8,12 +8,12 @@
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include "core/archive/CompanionFiles.h"
 #include "core/photos/Photo.h"
 #include "core/photos/PhotoPreparer.h"
 #include "gui/sheet/PhotoSaving.h"
 #include "gui/sheet/PhotoSlot.h"
 #include "gui/sheet/frmWebCam.h"
-#include "core/archive/CompanionFiles.h"
 #include "gui/widgets/Hints.h"
 #include "gui/widgets/ImageView.h"
 #include "gui/widgets/PictureButton.h"
@@ -131,8 +131,8 @@ void TfrmCartoline::subApriFotoScheda()
     TShownPhoto a;
     TShownPhoto b;
     if (QThread::idealThreadCount() > 1) {
-        QFuture<TShownPhoto> second =
-            QtConcurrent::run([&preparer, pathB, area, ratio] { return preparer.read(pathB, area, ratio); });
+        QFuture<TShownPhoto> second = QtConcurrent::run(
+            [&preparer, pathB, area, ratio] { return preparer.read(pathB, area, ratio); });
         a = preparer.read(pathA, area, ratio);
         b = second.result();
     } else {

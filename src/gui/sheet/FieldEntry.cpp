@@ -99,11 +99,8 @@ bool TFieldEntry::txtValoreKeyDown(QKeyEvent* event)
     case Qt::Key_Backspace:
     case Qt::Key_Delete:
     case Qt::Key_Left:
-    case Qt::Key_Right:
-        keepTypingCapacity();
-        return false;
-    default:
-        break;
+    case Qt::Key_Right: keepTypingCapacity(); return false;
+    default: break;
     }
     if (event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier))
         return true;
@@ -147,8 +144,7 @@ bool TFieldEntry::eventFilter(QObject* watched, QEvent* event)
             FieldExit(field);
         break;
     }
-    case QEvent::KeyPress:
-        return FieldKeyDown(field, static_cast<QKeyEvent*>(event));
+    case QEvent::KeyPress: return FieldKeyDown(field, static_cast<QKeyEvent*>(event));
     case QEvent::InputMethod:
         if (field == m_amount) {
             const auto* input = static_cast<QInputMethodEvent*>(event);
@@ -160,8 +156,7 @@ bool TFieldEntry::eventFilter(QObject* watched, QEvent* event)
             }
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return QObject::eventFilter(watched, event);
 }

@@ -7,12 +7,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "gui/widgets/Banner.h"
-#include "core/system/TMisc.h"
-#include "core/formats/CodePage.h"
 #include "core/archive/CompanionFiles.h"
-#include "core/formats/Text.h"
 #include "core/archive/Scheda.h"
+#include "core/formats/CodePage.h"
+#include "core/formats/Text.h"
+#include "core/system/TMisc.h"
+#include "gui/widgets/Banner.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
 
@@ -99,14 +99,13 @@ QString TfrmAllegaCartella::copyFailedMessage()
 }
 
 TfrmAllegaCartella::TfrmAllegaCartella(QWidget* owner, const TAttachments& attachments)
-    : TFixedDialog(owner, QStringLiteral("frmAllegaCartella"), QStringLiteral(" Allega file"), kClient,
-                   Look::steelBlue, Qt::white)
+    : TFixedDialog(owner, QStringLiteral("frmAllegaCartella"), QStringLiteral(" Allega file"), kClient, Look::steelBlue,
+                   Qt::white)
 {
     panContainer = new QFrame(this);
     panContainer->setObjectName(QStringLiteral("panContainer"));
-    panContainer->setGeometry(QRect(QPoint((kClient.width() - kPanel.width()) / 2,
-                                           (kClient.height() - kPanel.height()) / 2),
-                                    kPanel));
+    panContainer->setGeometry(
+        QRect(QPoint((kClient.width() - kPanel.width()) / 2, (kClient.height() - kPanel.height()) / 2), kPanel));
     panContainer->setStyleSheet(
         QStringLiteral("QFrame#panContainer { background: rgba(255,255,255,120); border-radius: 10px; }"));
 
@@ -202,22 +201,40 @@ void TfrmAllegaCartella::buildSlot(int index)
 
     switch (index) {
     case 0:
-        shpFile01 = box; lblCampo01 = nameCaption; lblCampo02 = descCaption; txtFile01 = name;
-        imgCancella01 = eraser; btnSfoglia01 = browse; btnApri01 = open; txtDesc01 = description;
+        shpFile01 = box;
+        lblCampo01 = nameCaption;
+        lblCampo02 = descCaption;
+        txtFile01 = name;
+        imgCancella01 = eraser;
+        btnSfoglia01 = browse;
+        btnApri01 = open;
+        txtDesc01 = description;
         connect(browse, &QPushButton::clicked, this, &TfrmAllegaCartella::btnSfoglia01Click);
         connect(open, &QPushButton::clicked, this, &TfrmAllegaCartella::btnApri01Click);
         connect(eraser, &QAbstractButton::clicked, this, &TfrmAllegaCartella::imgCancella01Click);
         break;
     case 1:
-        shpFile02 = box; lblCampo03 = nameCaption; lblCampo04 = descCaption; txtFile02 = name;
-        imgCancella02 = eraser; btnSfoglia02 = browse; btnApri02 = open; txtDesc02 = description;
+        shpFile02 = box;
+        lblCampo03 = nameCaption;
+        lblCampo04 = descCaption;
+        txtFile02 = name;
+        imgCancella02 = eraser;
+        btnSfoglia02 = browse;
+        btnApri02 = open;
+        txtDesc02 = description;
         connect(browse, &QPushButton::clicked, this, &TfrmAllegaCartella::btnSfoglia02Click);
         connect(open, &QPushButton::clicked, this, &TfrmAllegaCartella::btnApri02Click);
         connect(eraser, &QAbstractButton::clicked, this, &TfrmAllegaCartella::imgCancella02Click);
         break;
     default:
-        shpFile03 = box; lblCampo05 = nameCaption; lblCampo06 = descCaption; txtFile03 = name;
-        imgCancella03 = eraser; btnSfoglia03 = browse; btnApri03 = open; txtDesc03 = description;
+        shpFile03 = box;
+        lblCampo05 = nameCaption;
+        lblCampo06 = descCaption;
+        txtFile03 = name;
+        imgCancella03 = eraser;
+        btnSfoglia03 = browse;
+        btnApri03 = open;
+        txtDesc03 = description;
         connect(browse, &QPushButton::clicked, this, &TfrmAllegaCartella::btnSfoglia03Click);
         connect(open, &QPushButton::clicked, this, &TfrmAllegaCartella::btnApri03Click);
         connect(eraser, &QAbstractButton::clicked, this, &TfrmAllegaCartella::imgCancella03Click);
@@ -273,8 +290,7 @@ void TfrmAllegaCartella::btnApplicaClick()
 {
     TAttachments result;
     for (int i = 0; i < 3; ++i)
-        result[size_t(i)] = {Text::trimmed(m_slots[i].name->text()),
-                             Text::trimmed(m_slots[i].description->text())};
+        result[size_t(i)] = {Text::trimmed(m_slots[i].name->text()), Text::trimmed(m_slots[i].description->text())};
     emit applied(result);
     accept();
 }

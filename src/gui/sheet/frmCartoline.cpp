@@ -8,6 +8,9 @@
 
 #include <array>
 
+#include "core/archive/Archivio.h"
+#include "core/archive/Scheda.h"
+#include "core/formats/Text.h"
 #include "gui/output/frmExpCartoline.h"
 #include "gui/output/frmSlideshow_Euro_01.h"
 #include "gui/output/frmStampaCartolina.h"
@@ -18,9 +21,6 @@
 #include "gui/sheet/frmAllegaCartella.h"
 #include "gui/shell/GuideTexts.h"
 #include "gui/shell/frmGuida.h"
-#include "core/archive/Archivio.h"
-#include "core/formats/Text.h"
-#include "core/archive/Scheda.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/Hints.h"
 #include "gui/widgets/ImageView.h"
@@ -39,7 +39,7 @@ struct FieldPlacement {
     int maxLength;
     Qt::Alignment alignment;
     int row;
-    int x;     // from the left of the field area
+    int x; // from the left of the field area
     int width;
 };
 
@@ -252,7 +252,8 @@ void TfrmCartoline::buildFields(QWidget* p)
     lblNome->setObjectName(QStringLiteral("lblNome"));
     lblNome->setAlignment(Qt::AlignCenter);
     lblNome->setFont(Look::verdana(15, true));
-    lblNome->setStyleSheet(QStringLiteral("QLabel#lblNome { color: #FFFF00; background: #1F5C99; border-radius: 6px; }"));
+    lblNome->setStyleSheet(
+        QStringLiteral("QLabel#lblNome { color: #FFFF00; background: #1F5C99; border-radius: 6px; }"));
     lblNome->setGeometry(kAreaX, 80, kAreaWidth, 28);
 
     const QFont captionFont = Look::verdana(8, true);
@@ -282,10 +283,10 @@ void TfrmCartoline::buildFields(QWidget* p)
         previous = edit;
         m_fields.append({edit, placement.recordField});
     }
-    QLineEdit** members[] = {&txtNome, &txtTipologia, &txtProduttore, &txtCodice, &txtDescrizione, &txtAnno,
-                             &txtValore, &txtProprietario, &txtMateriali, &txtColori, &txtConfezione, &txtDifetti,
-                             &txtData, &txtProvenienza, &txtMontaggio, &txtScala, &txtDimensioni, &txtRarita,
-                             &txtStato, &txtLuogo, &txtNote};
+    QLineEdit** members[] = {&txtNome,   &txtTipologia,    &txtProduttore, &txtCodice, &txtDescrizione, &txtAnno,
+                             &txtValore, &txtProprietario, &txtMateriali,  &txtColori, &txtConfezione,  &txtDifetti,
+                             &txtData,   &txtProvenienza,  &txtMontaggio,  &txtScala,  &txtDimensioni,  &txtRarita,
+                             &txtStato,  &txtLuogo,        &txtNote};
     for (int i = 0; i < m_fields.size(); ++i)
         *members[i] = m_fields[i].edit;
     txtValore->setText(QStringLiteral("0,00"));
@@ -536,7 +537,8 @@ void TfrmCartoline::cmdSalvaClick()
         m_knownCount = qMax(m_knownCount, saved);
     prepareNeighbours(saved);
     QString message = appended ? QStringLiteral("La scheda corrente è stata inserita in archivio.")
-                               : QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio.");
+                               : QStringLiteral(
+                                   "Le modifiche apportate alla scheda corrente sono state salvate in archivio.");
     if (!photosWritten) {
         // The card is safe in the archive, but the user must know that its
         // photos are not: the slots keep them so that a new save can retry.

@@ -178,7 +178,7 @@ private:
     // The photos of the cards a next step would show, read ahead, and of the
     // card just left.
     std::unique_ptr<TPhotoPreparer> m_preparer;
-    int m_lastStep = 1;    // +1 after a move forward, -1 after one back
-    int m_knownCount = 0;  // the record count last seen, 0 when unknown
+    int m_lastStep = 1;         // +1 after a move forward, -1 after one back
+    int m_knownCount = 0;       // the record count last seen, 0 when unknown
     bool m_showingCard = false; // the slots change because a card is shown
 };

@@ -45,7 +45,6 @@ signals:
     void imported(const TPhoto& photo);
 
 private:
-
     QFrame* panCamera;
     TImageView* imgCamera;
     QLabel* lblMemory;

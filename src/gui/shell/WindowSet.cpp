@@ -3,13 +3,13 @@
 #include <QApplication>
 #include <QThread>
 
+#include "core/archive/Archivio.h"
+#include "gui/catalogue/frmApriCatalogo.h"
+#include "gui/catalogue/frmCreaCatalogo.h"
 #include "gui/sheet/frmCartoline.h"
 #include "gui/shell/frmAvvio.h"
 #include "gui/shell/frmCambiaPassword.h"
 #include "gui/shell/frmPassword.h"
-#include "core/archive/Archivio.h"
-#include "gui/catalogue/frmApriCatalogo.h"
-#include "gui/catalogue/frmCreaCatalogo.h"
 #include "gui/widgets/Look.h"
 
 TWindowSet::TWindowSet()
@@ -55,8 +55,7 @@ void TWindowSet::connectHandOvers()
         handOver(frmCambiaPassword, frmPassword);
     });
 
-    QObject::connect(frmAvvio, &TfrmAvvio::createRequested, frmAvvio,
-                     [this] { handOver(frmAvvio, frmCreaCatalogo); });
+    QObject::connect(frmAvvio, &TfrmAvvio::createRequested, frmAvvio, [this] { handOver(frmAvvio, frmCreaCatalogo); });
     QObject::connect(frmAvvio, &TfrmAvvio::openRequested, frmAvvio, [this] { handOver(frmAvvio, frmApriCatalogo); });
     QObject::connect(frmAvvio, &TfrmAvvio::exitRequested, frmAvvio, [this] { terminate(); });
 

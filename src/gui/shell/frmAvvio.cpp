@@ -3,9 +3,9 @@
 #include <QFrame>
 #include <QLabel>
 
-#include "gui/shell/Maker.h"
 #include "core/system/TMisc.h"
 #include "gui/shell/GuideTexts.h"
+#include "gui/shell/Maker.h"
 #include "gui/shell/frmGuida.h"
 #include "gui/shell/frmInfo.h"
 #include "gui/shell/frmSplash.h"
@@ -54,9 +54,10 @@ TfrmAvvio::TfrmAvvio(QWidget* parent) : TGradientWindow(Look::steelBlue, Qt::whi
     imgGuida = new TPictureButton(QStringLiteral("imgGuida"), QStringLiteral(":/icons/help.svg"), {},
                                   TPictureButton::Style::Picture, top);
     imgGuida->setGeometry(943, 12, 40, 40);
-    imgSottotitolo = new QLabel(QStringLiteral("Software rivolto al collezionista di modellini di auto, navi, aerei ecc. "
-                                               "per schedare le proprie collezioni con foto e dati dei singoli pezzi"),
-                                top);
+    imgSottotitolo = new QLabel(
+        QStringLiteral("Software rivolto al collezionista di modellini di auto, navi, aerei ecc. "
+                       "per schedare le proprie collezioni con foto e dati dei singoli pezzi"),
+        top);
     imgSottotitolo->setObjectName(QStringLiteral("imgSottotitolo"));
     imgSottotitolo->setGeometry(60, 106, 875, 38);
     imgSottotitolo->setAlignment(Qt::AlignCenter);

@@ -7,10 +7,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "gui/widgets/Banner.h"
 #include "core/access/Crypt.h"
 #include "core/access/PasswordStore.h"
 #include "core/formats/Text.h"
+#include "gui/widgets/Banner.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/FixedWindow.h"
 #include "gui/widgets/Look.h"
@@ -38,8 +38,8 @@ TfrmCambiaPassword::TfrmCambiaPassword(QWidget* parent) : TGradientPanel(Look::s
     auto highlight = [this](const char* name, int y) {
         auto* frame = new QFrame(this);
         frame->setObjectName(QLatin1String(name));
-        frame->setStyleSheet(QStringLiteral("QFrame#%1 { background: #FFFF00; border-radius: 4px; }")
-                                 .arg(QLatin1String(name)));
+        frame->setStyleSheet(
+            QStringLiteral("QFrame#%1 { background: #FFFF00; border-radius: 4px; }").arg(QLatin1String(name)));
         frame->setGeometry(15, y - 5, 370, 46);
         frame->hide();
         return frame;

@@ -4,11 +4,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "core/archive/ProgramFolder.h"
+#include "core/system/TMisc.h"
 #include "gui/shell/GuideTexts.h"
 #include "gui/widgets/Banner.h"
 #include "gui/widgets/LinkLabel.h"
-#include "core/system/TMisc.h"
-#include "core/archive/ProgramFolder.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
 

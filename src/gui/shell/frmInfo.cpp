@@ -4,16 +4,16 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "core/system/TMisc.h"
+#include "gui/shell/Maker.h"
 #include "gui/widgets/Banner.h"
 #include "gui/widgets/LinkLabel.h"
-#include "gui/shell/Maker.h"
-#include "core/system/TMisc.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
 
 TfrmInfo::TfrmInfo(QWidget* owner)
-    : TFixedDialog(owner, QStringLiteral("frmInfo"), QStringLiteral(" Informazioni su Miniarca Pro"),
-                   QSize(473, 579), Look::steelBlue, Qt::white)
+    : TFixedDialog(owner, QStringLiteral("frmInfo"), QStringLiteral(" Informazioni su Miniarca Pro"), QSize(473, 579),
+                   Look::steelBlue, Qt::white)
 {
     imgLogo = new TBanner(QStringLiteral("imgLogo"), QStringLiteral(":/pictures/info_banner.svg"),
                           {QStringLiteral("Informazioni sul programma")}, this);
@@ -38,9 +38,9 @@ TfrmInfo::TfrmInfo(QWidget* owner)
                        "<p style=\"%1 font-size:10pt; margin-top:14px;\">&copy; %3</p>"
                        "<p style=\"%1 font-size:11pt; font-weight:bold; margin-top:14px;\">Per assistenza e "
                        "segnalazioni scrivere a:</p>")
-            .arg(face, QCoreApplication::applicationVersion().isEmpty()
-                           ? QStringLiteral("1.0")
-                           : QCoreApplication::applicationVersion(),
+            .arg(face,
+                 QCoreApplication::applicationVersion().isEmpty() ? QStringLiteral("1.0")
+                                                                  : QCoreApplication::applicationVersion(),
                  Maker::creditLine().toHtmlEscaped()));
     lblDescrizione->setGeometry(24, 88, 425, 360);
 

@@ -3,10 +3,10 @@
 #include <QFrame>
 #include <QPushButton>
 
+#include "core/system/TMisc.h"
+#include "gui/shell/Maker.h"
 #include "gui/widgets/Banner.h"
 #include "gui/widgets/LinkLabel.h"
-#include "gui/shell/Maker.h"
-#include "core/system/TMisc.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
 

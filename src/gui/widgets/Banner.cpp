@@ -4,8 +4,7 @@
 
 #include "gui/widgets/Pictures.h"
 
-TBanner::TBanner(const QString& objectName, const QString& picturePath, const QStringList& texts,
-                 QWidget* parent)
+TBanner::TBanner(const QString& objectName, const QString& picturePath, const QStringList& texts, QWidget* parent)
     : QWidget(parent), m_picture(picturePath)
 {
     setObjectName(objectName);

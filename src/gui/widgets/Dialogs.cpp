@@ -71,13 +71,11 @@ QMessageBox::StandardButtons standardButtons(Kind kind)
 QMessageBox::StandardButton message(QWidget* parent, Kind kind, const QString& text)
 {
     const QMessageBox::StandardButtons buttons = standardButtons(kind);
-    const QMessageBox::StandardButton first =
-        kind == Kind::Confirmation ? QMessageBox::Yes : QMessageBox::Ok;
+    const QMessageBox::StandardButton first = kind == Kind::Confirmation ? QMessageBox::Yes : QMessageBox::Ok;
     Script& s = script();
     if (s.scripted) {
         QWidget* owner = parent ? parent->window() : nullptr;
-        s.shown.append({kind, standardTitle(kind), text, buttons,
-                        owner ? owner->objectName() : QString()});
+        s.shown.append({kind, standardTitle(kind), text, buttons, owner ? owner->objectName() : QString()});
         return s.answers.isEmpty() ? first : s.answers.takeFirst();
     }
     QMessageBox box(iconOf(kind), standardTitle(kind), text, buttons, parent);
@@ -111,10 +109,8 @@ QString fileName(QWidget* parent, const FileRequest& request)
     // The list shows each entry as it is described ("File Jpeg (*.jpg)"),
     // not the description followed by its patterns once more.
     dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setAcceptMode(request.mode == FileRequest::Save ? QFileDialog::AcceptSave
-                                                           : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.mode == FileRequest::Save ? QFileDialog::AnyFile
-                                                         : QFileDialog::ExistingFile);
+    dialog.setAcceptMode(request.mode == FileRequest::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.mode == FileRequest::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (!request.defaultSuffix.isEmpty())
         dialog.setDefaultSuffix(request.defaultSuffix);
     if (!request.confirmOverwrite)
@@ -127,13 +123,34 @@ QString fileName(QWidget* parent, const FileRequest& request)
     return request.mode == FileRequest::Save ? withDefaultSuffix(path, request.defaultSuffix) : path;
 }
 
-void setScripted(bool scripted) { script().scripted = scripted; }
-bool isScripted() { return script().scripted; }
-void setNextAnswer(QMessageBox::StandardButton answer) { script().answers.append(answer); }
-void setNextFileName(const QString& path) { script().fileNames.append(path); }
-QList<Shown> takeShown() { return std::exchange(script().shown, {}); }
-const QList<Shown>& shown() { return script().shown; }
-QList<FileRequest> takeFileRequests() { return std::exchange(script().requests, {}); }
+void setScripted(bool scripted)
+{
+    script().scripted = scripted;
+}
+bool isScripted()
+{
+    return script().scripted;
+}
+void setNextAnswer(QMessageBox::StandardButton answer)
+{
+    script().answers.append(answer);
+}
+void setNextFileName(const QString& path)
+{
+    script().fileNames.append(path);
+}
+QList<Shown> takeShown()
+{
+    return std::exchange(script().shown, {});
+}
+const QList<Shown>& shown()
+{
+    return script().shown;
+}
+QList<FileRequest> takeFileRequests()
+{
+    return std::exchange(script().requests, {});
+}
 
 void clear()
 {
@@ -163,7 +180,13 @@ bool printer(QWidget* parent, QPrinter& printer)
     return dialog.exec() == QDialog::Accepted;
 }
 
-void setNextPrinterFile(const QString& pdfPath) { script().printerFiles.append(pdfPath); }
-int takePrinterRequests() { return std::exchange(script().printerRequests, 0); }
+void setNextPrinterFile(const QString& pdfPath)
+{
+    script().printerFiles.append(pdfPath);
+}
+int takePrinterRequests()
+{
+    return std::exchange(script().printerRequests, 0);
+}
 
 } // namespace Dialogs

@@ -25,10 +25,22 @@ struct Shown {
 // and No; plain boxes OK alone. The title is the standard one of the kind.
 QMessageBox::StandardButton message(QWidget* parent, Kind kind, const QString& text);
 
-inline void warning(QWidget* parent, const QString& text) { message(parent, Kind::Warning, text); }
-inline void error(QWidget* parent, const QString& text) { message(parent, Kind::Error, text); }
-inline void information(QWidget* parent, const QString& text) { message(parent, Kind::Information, text); }
-inline void plain(QWidget* parent, const QString& text) { message(parent, Kind::Plain, text); }
+inline void warning(QWidget* parent, const QString& text)
+{
+    message(parent, Kind::Warning, text);
+}
+inline void error(QWidget* parent, const QString& text)
+{
+    message(parent, Kind::Error, text);
+}
+inline void information(QWidget* parent, const QString& text)
+{
+    message(parent, Kind::Information, text);
+}
+inline void plain(QWidget* parent, const QString& text)
+{
+    message(parent, Kind::Plain, text);
+}
 // Only No cancels a question.
 inline bool confirm(QWidget* parent, const QString& text)
 {
@@ -45,7 +57,7 @@ struct FileRequest {
     QString title;
     QString filter;
     QString initialName;
-    QString defaultSuffix;     // without the dot; added to a name typed without extension
+    QString defaultSuffix; // without the dot; added to a name typed without extension
     bool confirmOverwrite = true;
 };
 

@@ -49,8 +49,8 @@ void TModalWindow::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-TFixedDialog::TFixedDialog(QWidget* owner, const QString& objectName, const QString& caption,
-                           QSize inner, QColor top, QColor bottom)
+TFixedDialog::TFixedDialog(QWidget* owner, const QString& objectName, const QString& caption, QSize inner, QColor top,
+                           QColor bottom)
     : TModalWindow(owner), m_top(top), m_bottom(bottom)
 {
     setObjectName(objectName);

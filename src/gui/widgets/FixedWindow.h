@@ -26,8 +26,8 @@ protected:
 class TFixedDialog : public TModalWindow {
     Q_OBJECT
 public:
-    TFixedDialog(QWidget* owner, const QString& objectName, const QString& caption, QSize inner,
-                 QColor top, QColor bottom);
+    TFixedDialog(QWidget* owner, const QString& objectName, const QString& caption, QSize inner, QColor top,
+                 QColor bottom);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

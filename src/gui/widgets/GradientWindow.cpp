@@ -6,8 +6,7 @@
 
 TGradientPanel::TGradientPanel(QColor top, QColor bottom, QWidget* parent)
     : QWidget(parent), m_top(top), m_bottom(bottom)
-{
-}
+{}
 
 void TGradientPanel::setColors(QColor top, QColor bottom)
 {

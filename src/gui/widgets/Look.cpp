@@ -14,10 +14,22 @@ QFont named(const QString& family, QFont::StyleHint hint, int points, bool bold)
 
 namespace Look {
 
-QFont verdana(int points, bool bold) { return named(QStringLiteral("Verdana"), QFont::SansSerif, points, bold); }
-QFont courierNew(int points, bool bold) { return named(QStringLiteral("Courier New"), QFont::Monospace, points, bold); }
-QFont arial(int points, bool bold) { return named(QStringLiteral("Arial"), QFont::SansSerif, points, bold); }
-QFont tahoma(int points, bool bold) { return named(QStringLiteral("Tahoma"), QFont::SansSerif, points, bold); }
+QFont verdana(int points, bool bold)
+{
+    return named(QStringLiteral("Verdana"), QFont::SansSerif, points, bold);
+}
+QFont courierNew(int points, bool bold)
+{
+    return named(QStringLiteral("Courier New"), QFont::Monospace, points, bold);
+}
+QFont arial(int points, bool bold)
+{
+    return named(QStringLiteral("Arial"), QFont::SansSerif, points, bold);
+}
+QFont tahoma(int points, bool bold)
+{
+    return named(QStringLiteral("Tahoma"), QFont::SansSerif, points, bold);
+}
 
 void applyProcessFormats()
 {

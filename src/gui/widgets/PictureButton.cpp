@@ -6,8 +6,8 @@
 
 #include "gui/widgets/Look.h"
 
-TPictureButton::TPictureButton(const QString& objectName, const QString& iconPath,
-                               const QString& caption, Style style, QWidget* parent)
+TPictureButton::TPictureButton(const QString& objectName, const QString& iconPath, const QString& caption, Style style,
+                               QWidget* parent)
     : QAbstractButton(parent), m_style(style)
 {
     setObjectName(objectName);

@@ -17,14 +17,18 @@ public:
         Flat       // the picture with a caption under it, no button body
     };
 
-    TPictureButton(const QString& objectName, const QString& iconPath, const QString& caption,
-                   Style style, QWidget* parent);
+    TPictureButton(const QString& objectName, const QString& iconPath, const QString& caption, Style style,
+                   QWidget* parent);
 
     void setIconPath(const QString& path);
     void setBodyColor(QColor color);
     void setHint(const QString& hint) { m_hint = hint; }
     QString hint() const { return m_hint; }
-    void setCircular(bool circular) { m_circular = circular; update(); }
+    void setCircular(bool circular)
+    {
+        m_circular = circular;
+        update();
+    }
 
     QSize sizeHint() const override;
 

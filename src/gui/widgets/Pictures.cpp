@@ -12,8 +12,8 @@ namespace Pictures {
 
 QImage render(const QString& resource, QSize size, QColor background, qreal devicePixelRatio)
 {
-    QImage image(size * devicePixelRatio, background.alpha() == 255 ? QImage::Format_RGB32
-                                                                    : QImage::Format_ARGB32_Premultiplied);
+    QImage image(size * devicePixelRatio,
+                 background.alpha() == 255 ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(background);
     QSvgRenderer renderer(resource);

@@ -13,8 +13,7 @@ namespace Pictures {
 
 // The picture fitted into `size` keeping its proportions, centred, on
 // `background`; `devicePixelRatio` gives a sharp result on dense screens.
-QImage render(const QString& resource, QSize size, QColor background = Qt::transparent,
-              qreal devicePixelRatio = 1.0);
+QImage render(const QString& resource, QSize size, QColor background = Qt::transparent, qreal devicePixelRatio = 1.0);
 
 inline QPixmap pixmap(const QString& resource, QSize size, qreal devicePixelRatio = 1.0)
 {
