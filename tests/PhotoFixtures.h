@@ -154,10 +154,10 @@ inline QByteArray jpegSegment(quint8 marker, const QByteArray& body)
     return segment + body;
 }
 
-inline QByteArray handMadeJpeg(const HandMadeJpeg& spec)
+inline QByteArray handMadeJpeg(const HandMadeJpeg& shape)
 {
-    const int n = spec.components;
-    const bool halfChroma = n == 3 && spec.subsampled;
+    const int n = shape.components;
+    const bool halfChroma = n == 3 && shape.subsampled;
     QByteArray out("\xFF\xD8", 2);
     if (n == 4)
         out += jpegSegment(0xEE, QByteArray("Adobe\0\x64\0\0\0\0\0", 12)); // transform 0: plain CMYK
@@ -165,17 +165,17 @@ inline QByteArray handMadeJpeg(const HandMadeJpeg& spec)
 
     QByteArray frame;
     frame += char(8);
-    frame += char(spec.size.height() >> 8);
-    frame += char(spec.size.height() & 0xFF);
-    frame += char(spec.size.width() >> 8);
-    frame += char(spec.size.width() & 0xFF);
+    frame += char(shape.size.height() >> 8);
+    frame += char(shape.size.height() & 0xFF);
+    frame += char(shape.size.width() >> 8);
+    frame += char(shape.size.width() & 0xFF);
     frame += char(n);
     for (int c = 0; c < n; ++c) {
         frame += char(c + 1);
         frame += char(halfChroma && c == 0 ? 0x22 : 0x11);
         frame += char(0);
     }
-    out += jpegSegment(spec.progressive ? 0xC2 : 0xC0, frame);
+    out += jpegSegment(shape.progressive ? 0xC2 : 0xC0, frame);
 
     // DC: category 0 is "0", categories 1..11 five bits each. AC: end of block only, "0".
     QByteArray dc(1, '\x00');
@@ -191,7 +191,7 @@ inline QByteArray handMadeJpeg(const HandMadeJpeg& spec)
     ac += acCounts + QByteArray(1, '\0');
     out += jpegSegment(0xC4, dc + ac);
 
-    const int inScan = spec.separateScans ? 1 : n;
+    const int inScan = shape.separateScans ? 1 : n;
     QByteArray scan;
     scan += char(inScan);
     for (int c = 0; c < inScan; ++c) {
@@ -199,20 +199,20 @@ inline QByteArray handMadeJpeg(const HandMadeJpeg& spec)
         scan += char(0x00);
     }
     scan += char(0);
-    scan += char(spec.progressive ? 0 : 63);
+    scan += char(shape.progressive ? 0 : 63);
     scan += char(0);
     out += jpegSegment(0xDA, scan);
-    if (spec.headerOnly)
+    if (shape.headerOnly)
         return out + QByteArray("\xFF\xD9", 2);
 
     const int mcuSide = halfChroma ? 16 : 8;
-    const int mcusWide = (spec.size.width() + mcuSide - 1) / mcuSide;
-    const int mcusHigh = (spec.size.height() + mcuSide - 1) / mcuSide;
+    const int mcusWide = (shape.size.width() + mcuSide - 1) / mcuSide;
+    const int mcusHigh = (shape.size.height() + mcuSide - 1) / mcuSide;
     // One component per scan: its own blocks, one each.
     const int perMcu = inScan == 1 ? 1 : (halfChroma ? 6 : n);
-    const int wide = inScan == 1 ? (spec.size.width() + 7) / 8 : mcusWide;
-    const int high = inScan == 1 ? (spec.size.height() + 7) / 8 : mcusHigh;
-    const int bitsPerFlatBlock = spec.progressive ? 1 : 2;
+    const int wide = inScan == 1 ? (shape.size.width() + 7) / 8 : mcusWide;
+    const int high = inScan == 1 ? (shape.size.height() + 7) / 8 : mcusHigh;
+    const int bitsPerFlatBlock = shape.progressive ? 1 : 2;
     const int split = (wide + 1) / 2; // the first unit of the right half
 
     JpegBits bits;
@@ -230,7 +230,7 @@ inline QByteArray handMadeJpeg(const HandMadeJpeg& spec)
             ++category;
         bits.put(0x10 + category - 1, 5);
         bits.put(quint32(diff > 0 ? diff : diff + (1 << category) - 1), category);
-        if (!spec.progressive)
+        if (!shape.progressive)
             bits.put(0, 1);
     };
     auto unit = [&](const std::array<int, 4>& colour) {
@@ -243,22 +243,22 @@ inline QByteArray handMadeJpeg(const HandMadeJpeg& spec)
                 block(c, colour[c]);
     };
     for (int y = 0; y < high; ++y) {
-        unit(spec.left);
+        unit(shape.left);
         bits.zeros(qint64(bitsPerFlatBlock) * perMcu * (split - 1));
         if (split < wide) {
-            unit(spec.right);
+            unit(shape.right);
             bits.zeros(qint64(bitsPerFlatBlock) * perMcu * (wide - split - 1));
         }
     }
     out += bits.finish();
-    if (spec.progressive) {
+    if (shape.progressive) {
         // Then, for each component, the scan of its other 63 coefficients:
         // every block "0", an end of block. With every coefficient known,
         // libjpeg does not smooth the blocks, as with an encoder's files.
         for (int c = 0; c < n; ++c) {
             const int factor = halfChroma && c == 0 ? 2 : 1;
-            const int across = (spec.size.width() * factor / (halfChroma ? 2 : 1) + 7) / 8;
-            const int down = (spec.size.height() * factor / (halfChroma ? 2 : 1) + 7) / 8;
+            const int across = (shape.size.width() * factor / (halfChroma ? 2 : 1) + 7) / 8;
+            const int down = (shape.size.height() * factor / (halfChroma ? 2 : 1) + 7) / 8;
             QByteArray acScan;
             acScan += char(1);
             acScan += char(c + 1);
@@ -307,12 +307,12 @@ private:
 // pixels, for which libjpeg would set aside gigabytes.
 inline QByteArray progressiveBomb(int side, bool subsampled)
 {
-    HandMadeJpeg spec;
-    spec.size = QSize(side, side);
-    spec.subsampled = subsampled;
-    spec.progressive = true;
-    spec.headerOnly = true;
-    return handMadeJpeg(spec);
+    HandMadeJpeg shape;
+    shape.size = QSize(side, side);
+    shape.subsampled = subsampled;
+    shape.progressive = true;
+    shape.headerOnly = true;
+    return handMadeJpeg(shape);
 }
 
 inline QByteArray formatOf(const QString& path)

@@ -393,9 +393,9 @@ private slots:
     {
         QFETCH(QString, command);
         QFETCH(QSize, size);
-        HandMadeJpeg spec;
-        spec.size = size;
-        named<TImageView>(sheet, "imgFoto")->setPhoto(TPhoto::fromBytes(handMadeJpeg(spec)));
+        HandMadeJpeg shape;
+        shape.size = size;
+        named<TImageView>(sheet, "imgFoto")->setPhoto(TPhoto::fromBytes(handMadeJpeg(shape)));
         QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), size);
 
         bool previewStayed = false;
