@@ -17,9 +17,11 @@
 #include <fcntl.h>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -211,6 +213,36 @@ QStringList nomi(const QByteArray& file)
         risultato << s.LeggiCampo(Campo::Nome);
     }
     return risultato;
+}
+
+// Starts this test program once per argument list, as so many workstations
+// on a shared folder, releases them all at once and waits for every one to
+// end well; their "<name> <number>" lines go into `numbers`.
+void runWorkstations(const QList<QStringList>& arguments, std::map<QString, int>& numbers)
+{
+    std::vector<std::unique_ptr<QProcess>> children;
+    for (const QStringList& args : arguments) {
+        children.push_back(std::make_unique<QProcess>());
+        children.back()->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        children.back()->start(QCoreApplication::applicationFilePath(), args);
+    }
+    for (const auto& c : children)
+        QVERIFY(c->waitForStarted());
+    // All must be released together: QProcess only sends when asked to wait.
+    for (const auto& c : children)
+        c->write("go\n");
+    for (const auto& c : children)
+        QVERIFY(c->waitForBytesWritten());
+    for (const auto& c : children) {
+        QVERIFY(c->waitForFinished(240000));
+        QCOMPARE(c->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(c->exitCode(), 0);
+        for (const QByteArray& line : c->readAllStandardOutput().split('\n')) {
+            const QList<QByteArray> parts = line.split(' ');
+            if (parts.size() == 2)
+                numbers[QString::fromLatin1(parts[0])] = parts[1].toInt();
+        }
+    }
 }
 
 } // namespace
@@ -586,31 +618,14 @@ void TestArchive::concurrentAppend()
     const QString file = percorso(QStringLiteral("Condiviso.dbm"));
     QVERIFY(scriviFile(file, QByteArray()));
 
-    QProcess scrittori[2];
     const char* prefissi[2] = {"A", "B"};
-    for (int i = 0; i < 2; ++i) {
-        scrittori[i].setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        scrittori[i].start(QCoreApplication::applicationFilePath(),
-                           {QStringLiteral("--writer"), file, QLatin1String(prefissi[i]), QString::number(quante)});
-    }
-    for (auto& s : scrittori)
-        QVERIFY(s.waitForStarted());
-    // Both must be released together: QProcess only sends when asked to wait.
-    for (auto& s : scrittori)
-        s.write("go\n");
-    for (auto& s : scrittori)
-        QVERIFY(s.waitForBytesWritten());
     std::map<QString, int> numeri;
-    for (auto& s : scrittori) {
-        QVERIFY(s.waitForFinished(240000));
-        QCOMPARE(s.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(s.exitCode(), 0);
-        for (const QByteArray& riga : s.readAllStandardOutput().split('\n')) {
-            const QList<QByteArray> parti = riga.split(' ');
-            if (parti.size() == 2)
-                numeri[QString::fromLatin1(parti[0])] = parti[1].toInt();
-        }
-    }
+    QList<QStringList> args;
+    for (const char* p : prefissi)
+        args.append({QStringLiteral("--writer"), file, QLatin1String(p), QString::number(quante)});
+    runWorkstations(args, numeri);
+    if (QTest::currentTestFailed())
+        return;
 
     QCOMPARE(QFileInfo(file).size(), qint64(2 * quante) * kDim);
     QCOMPARE(numeri.size(), size_t(2 * quante));
@@ -1062,34 +1077,15 @@ void TestArchive::concurrentSavesWithJournal()
     const QString file = percorso(QStringLiteral("Condiviso.dbm"));
     QVERIFY(scriviFile(file, scheda(QStringLiteral("Prima")).Byte()));
 
-    QProcess figli[3];
     const char* prefissi[2] = {"A", "B"};
-    for (int i = 0; i < 3; ++i) {
-        figli[i].setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        if (i < 2)
-            figli[i].start(QCoreApplication::applicationFilePath(),
-                           {QStringLiteral("--saver"), file, QLatin1String(prefissi[i]), QString::number(quante)});
-        else
-            figli[i].start(QCoreApplication::applicationFilePath(),
-                           {QStringLiteral("--reader"), file, QString::number(4 * quante)});
-    }
-    for (auto& f : figli)
-        QVERIFY(f.waitForStarted());
-    for (auto& f : figli)
-        f.write("go\n");
-    for (auto& f : figli)
-        QVERIFY(f.waitForBytesWritten());
     std::map<QString, int> numeri;
-    for (auto& f : figli) {
-        QVERIFY(f.waitForFinished(240000));
-        QCOMPARE(f.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(f.exitCode(), 0);
-        for (const QByteArray& riga : f.readAllStandardOutput().split('\n')) {
-            const QList<QByteArray> parti = riga.split(' ');
-            if (parti.size() == 2)
-                numeri[QString::fromLatin1(parti[0])] = parti[1].toInt();
-        }
-    }
+    QList<QStringList> args;
+    for (const char* p : prefissi)
+        args.append({QStringLiteral("--saver"), file, QLatin1String(p), QString::number(quante)});
+    args.append({QStringLiteral("--reader"), file, QString::number(4 * quante)});
+    runWorkstations(args, numeri);
+    if (QTest::currentTestFailed())
+        return;
 
     QVERIFY(!QFileInfo::exists(diarioDi(file)));
     const QByteArray finale = leggiFile(file);

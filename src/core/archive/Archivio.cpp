@@ -138,12 +138,17 @@ private:
     bool m_preso = false;
 };
 
-qint32 conta(int fd)
+off_t dimensione(int fd)
 {
     struct stat st {};
     if (fstat(fd, &st) == -1)
         fallisci();
-    const off_t n = st.st_size / kDim;
+    return st.st_size;
+}
+
+qint32 conta(int fd)
+{
+    const off_t n = dimensione(fd) / kDim;
     return n > INT32_MAX ? INT32_MAX : qint32(n);
 }
 
@@ -159,14 +164,6 @@ void leggi(int fd, char* dove, size_t quanti, off_t posizione)
         quanti -= size_t(r);
         posizione += r;
     }
-}
-
-off_t dimensione(int fd)
-{
-    struct stat st {};
-    if (fstat(fd, &st) == -1)
-        fallisci();
-    return st.st_size;
 }
 
 // Normally one positioned write: a record is written whole or not at all as
