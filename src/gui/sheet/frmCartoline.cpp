@@ -130,6 +130,7 @@ TfrmCartoline::TfrmCartoline(QWidget* parent) : TGradientWindow(Look::steelBlue,
     btnFocus->setFocusPolicy(Qt::NoFocus);
 
     buildHints();
+    buildSecondCommandBar(p);
     mirrorState();
 }
 
@@ -237,6 +238,33 @@ void TfrmCartoline::buildCommandBar(QWidget* p)
     connect(cmdSlideShow, &QAbstractButton::clicked, this, &TfrmCartoline::cmdSlideShowClick);
     connect(cmdGuida, &QAbstractButton::clicked, this, &TfrmCartoline::cmdGuidaClick);
     connect(cmdEsci, &QAbstractButton::clicked, this, &TfrmCartoline::cmdEsciClick);
+}
+
+void TfrmCartoline::buildSecondCommandBar(QWidget* p)
+{
+    // Under photo B, in the left column's free strip; the first bar's look,
+    // a little lower so that it fits above the status line.
+    auto* bar = new QFrame(p);
+    bar->setObjectName(QStringLiteral("shpComandi2"));
+    bar->setGeometry(22, 632, 422, 58);
+    bar->setStyleSheet(
+        QStringLiteral("QFrame#shpComandi2 { background: rgba(255,255,255,215); border-radius: 10px; }"));
+    m_secondBar = bar;
+    m_hints->addBackground(bar);
+    // Each command of the sheet's own is added here, left to right.
+    bar->setVisible(!bar->findChildren<TPictureButton*>().isEmpty());
+}
+
+TPictureButton* TfrmCartoline::addSheetCommand(const QString& name, const QString& icon, const QString& caption,
+                                               const QString& hint, int width)
+{
+    auto* button = new TPictureButton(name, QStringLiteral(":/icons/%1.svg").arg(icon), caption,
+                                      TPictureButton::Style::Flat, m_secondBar);
+    button->setFont(Look::verdana(7));
+    button->setGeometry(m_secondBarX, 2, width - 2, 54);
+    m_secondBarX += width;
+    m_hints->addCommand(button, hint);
+    return button;
 }
 
 void TfrmCartoline::buildFields(QWidget* p)

@@ -157,6 +157,11 @@ private:
     TPhotoSlot* photoSlot(CompanionFiles::Photo which) const;
 
     void buildCommandBar(QWidget* panel);
+    // The sheet's own commands beyond the design's bar sit on a second bar
+    // of the same look under the photos.
+    void buildSecondCommandBar(QWidget* panel);
+    TPictureButton* addSheetCommand(const QString& name, const QString& icon, const QString& caption,
+                                    const QString& hint, int width);
     void buildFields(QWidget* panel);
     void buildPhotoSlots(QWidget* panel);
     void buildHints();
@@ -173,6 +178,8 @@ private:
     TFieldEntry* m_fieldEntry = nullptr;
     QWidget* m_fieldArea = nullptr;
     QWidget* m_commandBar = nullptr;
+    QWidget* m_secondBar = nullptr;
+    int m_secondBarX = 6; // where the next command of the second bar goes
     TPhotoSlot* m_photoA = nullptr;
     TPhotoSlot* m_photoB = nullptr;
     // The photos of the cards a next step would show, read ahead, and of the
