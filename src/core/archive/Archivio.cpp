@@ -533,6 +533,22 @@ void svuotaArchivio(int fd)
     svuota(fd);
 }
 
+// The archive's bytes as they were before the write `d` tells: the old
+// bytes back in place, and an append's record taken off again.
+void rimettiVecchi(int fd, const Diario& d)
+{
+    if (!d.vecchi.isEmpty())
+        scriviTutto(fd, d.vecchi.constData(), size_t(d.vecchi.size()), d.inizio());
+    if (d.accoda() && dimensione(fd) != d.prima) {
+        int r;
+        do
+            r = ftruncate(fd, d.prima);
+        while (r == -1 && errno == EINTR);
+        if (r == -1)
+            fallisci();
+    }
+}
+
 // A whole journal that does not tell this archive's cut write is kept, under
 // a name of its own, for whoever looks into it; the archive is not touched.
 bool metteDaParte(const Luoghi& luoghi, const char* perche)
@@ -571,8 +587,12 @@ bool ripristina(int fd, const Luoghi& luoghi)
                                         << "is not a regular file: left alone, and the archive is not written";
         return false;
     }
+    if (t.tipo == Trovato::Illeggibile) {
+        qCWarning(lcArchivio).noquote() << QFile::decodeName(luoghi.diario) << "could not be read";
+        return false;
+    }
     // What could not be removed afterwards is left alone from the start.
-    if (t.tipo == Trovato::Illeggibile || !cartellaScrivibile(luoghi.diario))
+    if (!cartellaScrivibile(luoghi.diario))
         return false;
     if (t.tipo == Trovato::Estraneo)
         return metteDaParte(luoghi, "is not a journal this program can judge");
@@ -581,16 +601,7 @@ bool ripristina(int fd, const Luoghi& luoghi)
         switch (giudica(fd, d, luoghi.nome)) {
         case Esito::Estranea: return metteDaParte(luoghi, "does not fit the archive as it is");
         case Esito::Interrotta:
-            if (!d.vecchi.isEmpty())
-                scriviTutto(fd, d.vecchi.constData(), size_t(d.vecchi.size()), d.inizio());
-            if (d.accoda() && dimensione(fd) != d.prima) {
-                int r;
-                do
-                    r = ftruncate(fd, d.prima);
-                while (r == -1 && errno == EINTR);
-                if (r == -1)
-                    fallisci();
-            }
+            rimettiVecchi(fd, d);
             svuotaArchivio(fd);
             break;
         case Esito::Completa: svuotaArchivio(fd); break;
@@ -644,16 +655,7 @@ size_t finoA(std::optional<qint64> taglio, qsizetype tutti)
 void rimetti(int fd, const Diario& d, const QByteArray& percorsoDiario)
 {
     try {
-        if (!d.vecchi.isEmpty())
-            scriviTutto(fd, d.vecchi.constData(), size_t(d.vecchi.size()), d.inizio());
-        if (d.accoda()) {
-            int r;
-            do
-                r = ftruncate(fd, d.prima);
-            while (r == -1 && errno == EINTR);
-            if (r == -1)
-                fallisci();
-        }
+        rimettiVecchi(fd, d);
         svuotaArchivio(fd);
         ::unlink(percorsoDiario.constData());
     } catch (const EArchivioError&) {}
