@@ -73,7 +73,9 @@ void TReportChart::paint(const Canvas& canvas) const
     QPainter& painter = canvas.painter;
     const Geometry g = geometry();
     const QPointF at = rect().topLeft();
-    auto device = [&](double x, double y, double w, double h) { return canvas.toDevice(QRectF(at.x() + x, at.y() + y, w, h)); };
+    auto device = [&](double x, double y, double w, double h) {
+        return canvas.toDevice(QRectF(at.x() + x, at.y() + y, w, h));
+    };
     const double perMm = canvas.dotsPerMmY;
 
     painter.save();
@@ -119,7 +121,8 @@ void TReportChart::paint(const Canvas& canvas) const
         const Bar& bar = m_bars[i];
         const double top = g.rowTop + double(i) * g.rowHeight;
         painter.setPen(kText);
-        painter.drawText(device(0, top, g.labelWidth, g.rowHeight), Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
+        painter.drawText(device(0, top, g.labelWidth, g.rowHeight),
+                         Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
                          elided(metrics, bar.label, g.labelWidth * canvas.dotsPerMmX));
         const double length = std::clamp(bar.length, 0.0, 1.0) * g.barWidth;
         if (length > 0) {

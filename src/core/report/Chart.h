@@ -16,9 +16,9 @@ public:
     struct Bar {
         enum class Style { Entry, Others, Apart };
         QString label;
-        QString figures;         // the text after the bar
-        double length = 0;       // 0..1 of the room for bars
-        double cumulative = -1;  // 0..1 where the line passes this row; negative: no point
+        QString figures;        // the text after the bar
+        double length = 0;      // 0..1 of the room for bars
+        double cumulative = -1; // 0..1 where the line passes this row; negative: no point
         Style style = Style::Entry;
     };
 

@@ -19,17 +19,17 @@ TStatisticsLayout::TStatisticsLayout() : TReport(QStringLiteral("Statistiche"))
     txtTitolo->setFillColor(kSlateGrey);
     txtTitolo->setAlignment(Qt::AlignCenter);
 
-    auto* txtTotali = page->add(std::make_unique<TReportText>(
-        QStringLiteral("txtTotali"), QRectF(0, 14, 84, 160),
-        Report::font(QStringLiteral("Verdana"), QFont::SansSerif, 8)));
+    auto* txtTotali = page->add(
+        std::make_unique<TReportText>(QStringLiteral("txtTotali"), QRectF(0, 14, 84, 160),
+                                      Report::font(QStringLiteral("Verdana"), QFont::SansSerif, 8)));
     txtTotali->setLineHeightMm(6);
 
     page->add(std::make_unique<TReportChart>(QStringLiteral("chtGrafico"), QRectF(88, 12, 189, 166)));
 
-    auto* txtPagina = page->add(std::make_unique<TReportText>(
-        QStringLiteral("txtPagina"), QRectF(0, 183, 277, 6),
-        Report::font(QStringLiteral("Verdana"), QFont::SansSerif, 8, true),
-        QStringLiteral("Stampa eseguita in data [DATE]")));
+    auto* txtPagina = page->add(
+        std::make_unique<TReportText>(QStringLiteral("txtPagina"), QRectF(0, 183, 277, 6),
+                                      Report::font(QStringLiteral("Verdana"), QFont::SansSerif, 8, true),
+                                      QStringLiteral("Stampa eseguita in data [DATE]")));
     txtPagina->setTextColor(Qt::white);
     txtPagina->setFillColor(kSlateGrey);
     txtPagina->setAlignment(Qt::AlignCenter);
@@ -69,8 +69,9 @@ void TStatisticsLayout::showBreakdown(TReportChart& chart, Breakdown breakdown,
 {
     chart.setTitle(QStringLiteral("Per ") + breakdownCaption(breakdown).toLower());
     chart.setBars(barsOf(breakdown, groups));
-    chart.setLineLegend(breakdown == Breakdown::Acquisition ? QStringLiteral("crescita della collezione (schede in tutto)")
-                                                            : QString());
+    chart.setLineLegend(breakdown == Breakdown::Acquisition
+                            ? QStringLiteral("crescita della collezione (schede in tutto)")
+                            : QString());
     chart.setEmptyText(QStringLiteral("Nessuna scheda in archivio."));
 }
 

@@ -59,8 +59,8 @@ void TStatisticsChart::paintEvent(QPaintEvent*)
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
     bool failed = false;
     const double perMm = dotsPerMm();
-    const TReportObject::Canvas canvas{painter, QPointF(kPaddingPx, kPaddingPx), perMm, perMm,
-                                       QRectF(QPointF(0, 0), m_chart.rect().size()), &failed};
+    const TReportObject::Canvas canvas{
+        painter, QPointF(kPaddingPx, kPaddingPx), perMm, perMm, QRectF(QPointF(0, 0), m_chart.rect().size()), &failed};
     m_chart.paint(canvas);
 }
 

@@ -12,9 +12,8 @@ QString TfrmElencoSchede::UltimaRicerca;
 TfrmElencoSchede::TfrmElencoSchede(QWidget* owner, const QString& archivePath, const QString& title,
                                    std::vector<qint32> records)
     : TfrmRiepilogo(owner, archivePath, QStringLiteral("frmElencoSchede"), QStringLiteral(" Schede: ") + title,
-                    QStringLiteral(":/pictures/statistics_list_banner.svg"),
-                    QStringLiteral("SCHEDE DELLA STATISTICA"), QStringLiteral("Riepilogo modellini: ") + title,
-                    UltimaRicerca),
+                    QStringLiteral(":/pictures/statistics_list_banner.svg"), QStringLiteral("SCHEDE DELLA STATISTICA"),
+                    QStringLiteral("Riepilogo modellini: ") + title, UltimaRicerca),
       m_records(std::move(records))
 {
     setTabOrder(txtTrova, lstRecords);
