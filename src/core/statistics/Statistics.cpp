@@ -1,10 +1,11 @@
 #include "core/statistics/Statistics.h"
 
 #include <QDate>
-#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <dirent.h>
 #include <map>
 #include <string>
 #include <string_view>
@@ -424,22 +425,47 @@ void TCollectionStatistics::finish()
 
 namespace {
 
-// The records of `archiveName` whose photo file of one kind exists, from one
-// listing of the photo folder rather than a look-up per card.
-std::vector<bool> photosPresent(const QString& prefix, const QStringList& names, qint32 count)
+// Which records have a photo of each kind, from one reading of the photo
+// folder's names: no look-up per card, and no file information gathered for
+// names that are not asked about (a big folder holds every collection's photos).
+void photosPresent(const QString& folder, const QString& prefixA, const QString& prefixB, qint32 count,
+                   std::vector<bool>& photoA, std::vector<bool>& photoB)
 {
-    std::vector<bool> present(size_t(count) + 1, false);
-    for (const QString& name : names) {
-        if (!name.startsWith(prefix) || !name.endsWith(QLatin1String(".jpg")))
+    photoA.assign(size_t(count) + 1, false);
+    photoB.assign(size_t(count) + 1, false);
+    const QByteArray a = QFile::encodeName(prefixA);
+    const QByteArray b = QFile::encodeName(prefixB);
+    DIR* dir = opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        std::vector<bool>* present = nullptr;
+        size_t start = 0;
+        if (name.substr(0, size_t(a.size())) == viewOf(a)) {
+            present = &photoA;
+            start = size_t(a.size());
+        } else if (name.substr(0, size_t(b.size())) == viewOf(b)) {
+            present = &photoB;
+            start = size_t(b.size());
+        } else {
             continue;
-        bool ok = false;
-        const QStringView digits = QStringView(name).mid(prefix.size(), name.size() - prefix.size() - 4);
-        const qint32 n = digits.toInt(&ok);
+        }
+        // The record number in decimal without leading zeros, then ".jpg":
         // "Nome_Foto_A_007.jpg" is no photo of record 7.
-        if (ok && n >= 1 && n <= count && QString::number(n) == digits)
-            present[size_t(n)] = true;
+        if (name.size() < start + 5 || name.substr(name.size() - 4) != ".jpg" || name[start] == '0')
+            continue;
+        qint64 n = 0;
+        bool digits = true;
+        for (size_t i = start; i < name.size() - 4 && digits; ++i) {
+            digits = isDigit(name[i]);
+            n = n * 10 + (name[i] - '0');
+            digits = digits && n <= count;
+        }
+        if (digits && n >= 1)
+            (*present)[size_t(n)] = true;
     }
-    return present;
+    closedir(dir);
 }
 
 struct Stopped {};
@@ -463,10 +489,11 @@ TCollectionStatistics TCollectionStatistics::compute(const QString& archivePath,
     archive.ApriArchivio(archivePath);
     const qint32 count = archive.ContaSchede();
 
-    const QDir folder(photos.folder);
-    const QStringList names = folder.entryList(QDir::Files);
-    const std::vector<bool> photoA = photosPresent(photos.prefixA, names, count);
-    const std::vector<bool> photoB = photosPresent(photos.prefixB, names, count);
+    std::vector<bool> photoA;
+    std::vector<bool> photoB;
+    photosPresent(photos.folder, photos.prefixA, photos.prefixB, count, photoA, photoB);
+    for (auto set : {StatisticsTotals::Set::All, StatisticsTotals::Set::Valued})
+        statistics.m_totals.records[size_t(set)].reserve(size_t(count));
 
     if (progress && !progress(0, count))
         return {};
