@@ -47,8 +47,8 @@ TReportChart::Geometry TReportChart::geometry() const
     g.rowTop = g.titleHeight + (m_lineLegend.isEmpty() ? 0 : g.titleHeight * 0.6);
     const double room = std::max(0.0, r.height() - g.rowTop);
     g.rowHeight = m_bars.empty() ? 0 : std::min(kMaxRowMm, room / double(m_bars.size()));
-    g.labelWidth = r.width() * 0.27;
-    g.figuresLeft = r.width() * 0.66;
+    g.labelWidth = r.width() * m_barsFrom;
+    g.figuresLeft = r.width() * m_figuresFrom;
     g.barLeft = g.labelWidth + 2;
     g.barWidth = std::max(0.0, g.figuresLeft - 2 - g.barLeft);
     return g;

@@ -30,6 +30,13 @@ public:
     const std::vector<Bar>& bars() const { return m_bars; }
     // The legend of the cumulative line; empty: no line.
     void setLineLegend(const QString& legend) { m_lineLegend = legend; }
+    // Where the bars start and where their figures start, as shares of the
+    // width: short names (years) leave more room for long figures.
+    void setColumns(double barsFrom, double figuresFrom)
+    {
+        m_barsFrom = barsFrom;
+        m_figuresFrom = figuresFrom;
+    }
     // What a chart without bars says.
     void setEmptyText(const QString& text) { m_emptyText = text; }
 
@@ -57,4 +64,6 @@ private:
     QString m_lineLegend;
     QString m_emptyText;
     std::vector<Bar> m_bars;
+    double m_barsFrom = 0.27;
+    double m_figuresFrom = 0.66;
 };

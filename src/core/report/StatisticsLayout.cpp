@@ -56,7 +56,7 @@ std::vector<TReportChart::Bar> TStatisticsLayout::barsOf(Breakdown breakdown,
                                                               : TReportChart::Bar::Style::Apart;
         if (breakdown == Breakdown::Acquisition && g.kind == StatisticsGroup::Kind::Entry) {
             bar.cumulative = dated > 0 ? double(g.cumulativeCount) / double(dated) : 0;
-            bar.figures += QStringLiteral("  (in tutto ") + formatCount(g.cumulativeCount) + QStringLiteral(", ")
+            bar.figures += QStringLiteral(" (in tutto ") + formatCount(g.cumulativeCount) + QStringLiteral(" · ")
                            + Amounts::format(g.cumulativeValue) + QLatin1Char(')');
         }
         bars.push_back(std::move(bar));
@@ -72,6 +72,8 @@ void TStatisticsLayout::showBreakdown(TReportChart& chart, Breakdown breakdown,
     chart.setLineLegend(breakdown == Breakdown::Acquisition
                             ? QStringLiteral("crescita della collezione (schede in tutto)")
                             : QString());
+    const bool overTime = breakdown == Breakdown::Decade || breakdown == Breakdown::Acquisition;
+    chart.setColumns(overTime ? 0.16 : 0.27, breakdown == Breakdown::Acquisition ? 0.42 : 0.62);
     chart.setEmptyText(QStringLiteral("Nessuna scheda in archivio."));
 }
 

@@ -213,10 +213,10 @@ std::vector<TotalsLine> totalsLines(const StatisticsTotals& t)
     lines.push_back({QStringLiteral("Con foto A: ") + formatCount(t.count(Set::PhotoA)), Set::PhotoA});
     lines.push_back({QStringLiteral("Con foto B: ") + formatCount(t.count(Set::PhotoB)), Set::PhotoB});
     lines.push_back({QStringLiteral("Con allegati: ") + formatCount(t.count(Set::Attachment)), Set::Attachment});
-    lines.push_back({QStringLiteral("Valore stimato complessivo: ") + Amounts::format(t.value) + QStringLiteral(" (")
-                         + schede(t.valued) + QStringLiteral(", media ") + Amounts::format(t.average())
-                         + QLatin1Char(')'),
-                     Set::Valued});
+    lines.push_back({QStringLiteral("Valore stimato complessivo: ") + Amounts::format(t.value), Set::Valued});
+    lines.push_back(
+        {QStringLiteral("Media di ") + schede(t.valued) + QStringLiteral(" valutate: ") + Amounts::format(t.average()),
+         Set::Valued});
     lines.push_back({t.highestCents < 0
                          ? QStringLiteral("Valore più alto: nessuno")
                          : QStringLiteral("Valore più alto: ") + Amounts::format(t.highestCents) + QStringLiteral(" (")
