@@ -141,6 +141,44 @@ private slots:
         }));
     }
 
+    // The window shows at once, with its progress line, while the figures
+    // are computed elsewhere: here the scan waits for another workstation's
+    // lock, and the figures come once it is let go.
+    void opensAtOnceWhileComputing()
+    {
+        OtherWorkstationLock lock(archive);
+        QVERIFY(lock.held());
+        bool waited = false;
+        OnWindow window(QStringLiteral("frmStatistiche"), [&](QWidget* w) {
+            auto* stats = static_cast<TfrmStatistiche*>(w);
+            waited = stats->statistics() == nullptr
+                     && named<QLabel>(w, "lblAvanzamento")
+                            ->text()
+                            .startsWith(QStringLiteral("Calcolo delle statistiche in corso"))
+                     && !named<TPictureButton>(w, "cmdStampa")->isEnabled();
+            lock.release();
+            QTRY_VERIFY_WITH_TIMEOUT(stats->statistics() != nullptr, 10000);
+            QCOMPARE(stats->statistics()->totals().cards, 6);
+        });
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdStatistiche"), Qt::LeftButton);
+        QVERIFY(window.seen);
+        QVERIFY(waited);
+    }
+
+    void archiveNotReadable()
+    {
+        ShortLockWait shortWait;
+        OtherWorkstationLock lock(archive);
+        QVERIFY(lock.held());
+        OnWindow window(QStringLiteral("frmStatistiche"), [&](QWidget* w) {
+            QTRY_COMPARE(named<QLabel>(w, "lblAvanzamento")->text(), QStringLiteral("Impossibile leggere l'archivio."));
+            QCOMPARE(shownTexts(), QStringList{ArchiveAccessMessage()});
+            QVERIFY(!named<QComboBox>(w, "cmbRaggruppa")->isEnabled());
+        });
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdStatistiche"), Qt::LeftButton);
+        QVERIFY(window.seen);
+    }
+
     // A bar lists exactly its cards; a double-click there brings the card to
     // the sheet by the find's road, and the statistics close.
     void barLeadsToItsCards()
