@@ -14,6 +14,7 @@
 #include "gui/output/frmExpCartoline.h"
 #include "gui/output/frmSlideshow_Euro_01.h"
 #include "gui/output/frmStampaCartolina.h"
+#include "gui/output/frmStatistiche.h"
 #include "gui/search/frmInVendita.h"
 #include "gui/search/frmTrovaCartoline.h"
 #include "gui/sheet/FieldEntry.h"
@@ -252,6 +253,10 @@ void TfrmCartoline::buildSecondCommandBar(QWidget* p)
     m_secondBar = bar;
     m_hints->addBackground(bar);
     // Each command of the sheet's own is added here, left to right.
+    cmdStatistiche = addSheetCommand(QStringLiteral("cmdStatistiche"), QStringLiteral("statistics"),
+                                     QStringLiteral("Statistiche"),
+                                     QStringLiteral("Valore e composizione della collezione, con i grafici."), 80);
+    connect(cmdStatistiche, &QAbstractButton::clicked, this, &TfrmCartoline::cmdStatisticheClick);
     bar->setVisible(!bar->findChildren<TPictureButton*>().isEmpty());
 }
 
@@ -625,6 +630,13 @@ void TfrmCartoline::cmdCercaDisponibiliClick()
     TfrmInVendita frmInVendita(this, m_state.archivePath);
     connect(&frmInVendita, &TfrmRiepilogo::recordChosen, this, &TfrmCartoline::subRichiamaScheda);
     frmInVendita.exec();
+}
+
+void TfrmCartoline::cmdStatisticheClick()
+{
+    TfrmStatistiche frmStatistiche(this, m_state.archivePath, m_state.archiveName);
+    connect(&frmStatistiche, &TfrmStatistiche::recordChosen, this, &TfrmCartoline::subRichiamaScheda);
+    frmStatistiche.exec();
 }
 
 void TfrmCartoline::cmdGuidaClick()

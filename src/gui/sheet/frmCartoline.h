@@ -67,6 +67,8 @@ public:
     void cmdEsportaClick();
     void cmdSlideShowClick();
     void cmdGuidaClick();
+    // The sheet's own commands.
+    void cmdStatisticheClick();
 
 signals:
     // The sheet was closed, by its exit command or its close box.
@@ -145,6 +147,9 @@ private:
     TPictureButton* cmdSlideShow;
     TPictureButton* cmdGuida;
     TPictureButton* cmdEsci;
+
+    // Second command bar.
+    TPictureButton* cmdStatistiche = nullptr;
 
     QLabel* panInfo;
 
