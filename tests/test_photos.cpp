@@ -801,6 +801,12 @@ private slots:
         png.texts = 20;
         png.textBytes = 2 << 20;
         QTest::newRow("PNG 10² whose comments unpack to 40 MB") << handMadePng(png) << QSize();
+        png.texts = 1;
+        png.textBytes = 100;
+        QByteArray cut = handMadePng(png);
+        cut.truncate(33); // the signature and the header, then a comment declaring 2 GB, and the end
+        cut += QByteArray("\x79\0\0\x15zTXtComment", 15);
+        QTest::newRow("PNG whose comment declares 2 GB") << cut << QSize();
         QTest::newRow("GIF: 1 pixel on a 60000² screen") << handMadeGif(QSize(60000, 60000), QSize(1, 1)) << QSize();
         QImage floats(QSize(8, 8), QImage::Format_RGBA32FPx4);
         floats.fill(Qt::red);

@@ -225,7 +225,7 @@ qint64 unpackedBytes(const unsigned char* data, qsizetype size, qint64 most)
 
 } // namespace
 
-qint64 pngTextBytes(const QByteArray& png, qint64 most)
+std::optional<qint64> pngTextBytes(const QByteArray& png, qint64 most)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(png.constData());
     const qsizetype n = png.size();
@@ -235,8 +235,11 @@ qint64 pngTextBytes(const QByteArray& png, qint64 most)
         const quint32 length = quint32(p[i]) << 24 | quint32(p[i + 1]) << 16 | quint32(p[i + 2]) << 8 | p[i + 3];
         const QByteArray type(reinterpret_cast<const char*>(p + i + 4), 4);
         const qsizetype body = i + 8;
-        if (length > quint32(n - body))
-            break;
+        if (length > quint32(n - body)) {
+            if (type == "IDAT") // read a little at a time: a cut picture is the reader's to judge
+                break;
+            return std::nullopt;
+        }
         const unsigned char* data = p + body;
         const auto* keywordEnd = static_cast<const unsigned char*>(std::memchr(data, 0, length));
         const qsizetype afterKeyword = keywordEnd ? keywordEnd - data + 1 : qsizetype(length);

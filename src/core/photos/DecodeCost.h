@@ -77,8 +77,10 @@ qint64 rasterDecodeBytes(QSize size, int bytesPerPixel, bool turned);
 std::optional<QSize> gifCanvas(const QByteArray& gif);
 
 // What the text and colour profile chunks of `png` unpack to, in bytes;
-// counting stops once past `most`.
-qint64 pngTextBytes(const QByteArray& png, qint64 most);
+// counting stops once past `most`. Nothing when a chunk other than the
+// picture's data declares more bytes than the file holds: libpng sets aside
+// what a chunk declares (up to 2 GB) before reading it.
+std::optional<qint64> pngTextBytes(const QByteArray& png, qint64 most);
 
 // Bytes a decode of the stored picture to `target` (stored orientation;
 // the full size when equal to it) costs: the whole-picture coefficients,

@@ -169,9 +169,11 @@ TPhoto TPhoto::fromBytes(const QByteArray& bytes)
     if (format != "jpeg") {
         // Decoded whole right here: judged by what its header declares,
         // before the reader unpacks anything.
-        if (format == "png"
-            && DecodeCost::pngTextBytes(bytes, DecodeCost::kMaxPngTextBytes) > DecodeCost::kMaxPngTextBytes)
-            return {};
+        if (format == "png") {
+            const std::optional<qint64> text = DecodeCost::pngTextBytes(bytes, DecodeCost::kMaxPngTextBytes);
+            if (!text || *text > DecodeCost::kMaxPngTextBytes)
+                return {};
+        }
         QSize declared = reader.size();
         if (format == "gif") {
             // The reader tells the first picture's size, but decodes onto the screen.
