@@ -17,6 +17,8 @@ DEBS = cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev \
        libpoppler-qt6-dev qt6-translations-l10n
 # The desktop menu's files are checked by the freedesktop.org tools.
 DEBS += desktop-file-utils appstream
+# The photo reader measures what a PNG's compressed text unpacks to with zlib.
+DEBS += zlib1g-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
