@@ -581,7 +581,7 @@ void TfrmCartoline::cmdCercaDisponibiliClick()
 
 void TfrmCartoline::cmdStatisticheClick()
 {
-    TfrmStatistiche frmStatistiche(this, m_state.archivePath, m_state.archiveName);
+    TfrmStatistiche frmStatistiche(this, m_collection.path(), m_collection.name());
     connect(&frmStatistiche, &TfrmStatistiche::recordChosen, this, &TfrmCartoline::subRichiamaScheda);
     frmStatistiche.exec();
 }
