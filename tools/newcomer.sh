@@ -70,7 +70,7 @@ host_mirror() {
             function check() {
                 if (types ~ /(^| )deb( |$)/ && (" " suites " ") ~ (" " suite " ") && enabled != "no")
                     for (n = split(uris, u, " "); n > 0; n--) found = u[n] ~ /^https?:\/\// ? u[n] : found
-                if (found != "") { print found; exit }
+                if (found != "") { print found; done = 1; exit }
                 types = suites = uris = ""; enabled = "yes"
             }
             BEGIN { enabled = "yes" }
@@ -84,7 +84,7 @@ host_mirror() {
                 else if (key == "suites") suites = value
                 else if (key == "enabled") enabled = tolower(value)
             }
-            END { check() }' "$f"
+            END { if (!done) check() }' "$f"
     done
 }
 
