@@ -38,8 +38,8 @@ qint32 target(TOpenCollection::Move move, qint32 count, qint32 current)
 
 } // namespace
 
-TOpenCollection::TOpenCollection(const QString& archivePath, const QString& archiveName)
-    : m_path(Text::trimmed(archivePath)), m_name(archiveName)
+TOpenCollection::TOpenCollection(const QString& archivePath, const QString& archiveName, qint32 current)
+    : m_path(Text::trimmed(archivePath)), m_name(archiveName), m_current(current)
 {}
 
 TCollectionResult<TOpenCollection::Step> TOpenCollection::step(Move move)

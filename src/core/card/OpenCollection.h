@@ -46,8 +46,9 @@ public:
     };
 
     TOpenCollection() = default;
-    // `archivePath` is trimmed; `archiveName` names the cards' photo files.
-    TOpenCollection(const QString& archivePath, const QString& archiveName);
+    // `archivePath` is trimmed; `archiveName` names the cards' photo files;
+    // `current` is the card in hand, 0 for a new card.
+    TOpenCollection(const QString& archivePath, const QString& archiveName, qint32 current = 0);
 
     const QString& path() const { return m_path; }
     const QString& name() const { return m_name; }

@@ -150,7 +150,9 @@ void TfrmCartoline::mirrorState()
 
 void TfrmCartoline::openArchive(const QString& path, const QString& name)
 {
-    m_collection = TOpenCollection(path, name);
+    // The card number stays until the sheet clears itself on showing, as
+    // the labels always did.
+    m_collection = TOpenCollection(path, name, m_collection.current());
     mirrorState();
 }
 
