@@ -15,9 +15,9 @@ namespace {
 
 // One card as "valore|tipologia|anno|data acquisto|V" (V: for sale); raw
 // bytes where a field must hold what no writer of the program stores.
-TScheda card(const QString& spec, int number)
+TScheda card(const QString& fields, int number)
 {
-    const QStringList f = spec.split(QLatin1Char('|'));
+    const QStringList f = fields.split(QLatin1Char('|'));
     TScheda s;
     s.ScriviCampo(Campo::Nome, QStringLiteral("Modello %1").arg(number));
     const QByteArray valore = f.value(0).toLatin1();
