@@ -159,6 +159,8 @@ bool TfrmCartoline::subSalvaFotoScheda()
         m_preparer->drop(photoPathsOf(number));
     if (m_state.isNewCard() || !CompanionFiles::ensurePhotoFolder())
         return false;
+    // The gallery's thumbnails of this card are made again from the new files.
+    CompanionFiles::removeThumbnails(archive, number);
     return m_photoA->storeTo(CompanionFiles::photoPath(CompanionFiles::Photo::A, archive, number))
            && m_photoB->storeTo(CompanionFiles::photoPath(CompanionFiles::Photo::B, archive, number));
 }

@@ -12,6 +12,7 @@
 #include "core/archive/Scheda.h"
 #include "core/formats/Text.h"
 #include "gui/output/frmExpCartoline.h"
+#include "gui/output/frmGalleria.h"
 #include "gui/output/frmSlideshow_Euro_01.h"
 #include "gui/output/frmStampaCartolina.h"
 #include "gui/search/frmInVendita.h"
@@ -252,6 +253,9 @@ void TfrmCartoline::buildSecondCommandBar(QWidget* p)
     m_secondBar = bar;
     m_hints->addBackground(bar);
     // Each command of the sheet's own is added here, left to right.
+    cmdGalleria = addSheetCommand(QStringLiteral("cmdGalleria"), QStringLiteral("gallery"), QStringLiteral("Galleria"),
+                                  QStringLiteral("Mostra le foto di tutti i modellini dell'archivio."), 80);
+    connect(cmdGalleria, &QAbstractButton::clicked, this, &TfrmCartoline::cmdGalleriaClick);
     bar->setVisible(!bar->findChildren<TPictureButton*>().isEmpty());
 }
 
@@ -611,6 +615,13 @@ void TfrmCartoline::cmdSlideShowClick()
 {
     TfrmSlideshow_Euro_01 slideshow(this, m_state.archivePath, m_state.archiveName);
     slideshow.exec();
+}
+
+void TfrmCartoline::cmdGalleriaClick()
+{
+    TfrmGalleria frmGalleria(this, m_state.archivePath, m_state.archiveName);
+    connect(&frmGalleria, &TfrmGalleria::recordChosen, this, &TfrmCartoline::subRichiamaScheda);
+    frmGalleria.exec();
 }
 
 void TfrmCartoline::cmdTrovaClick()

@@ -66,6 +66,7 @@ public:
     void cmdStampaClick();
     void cmdEsportaClick();
     void cmdSlideShowClick();
+    void cmdGalleriaClick();
     void cmdGuidaClick();
 
 signals:
@@ -145,6 +146,8 @@ private:
     TPictureButton* cmdSlideShow;
     TPictureButton* cmdGuida;
     TPictureButton* cmdEsci;
+    // Second command bar.
+    TPictureButton* cmdGalleria;
 
     QLabel* panInfo;
 
