@@ -312,11 +312,11 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QList<qint32>, shown);
-        QList<TScheda> cards = {card(QStringLiteral("Ferrari F40"), QStringLiteral("Auto"), QStringLiteral("Bburago")),
-                                card(QStringLiteral("Vespa 125"), QStringLiteral("Moto"), QStringLiteral("Piaggio")),
-                                card(QStringLiteral("Frecciarossa"), QStringLiteral("Treno"), QStringLiteral("Lima")),
-                                card(QStringLiteral("Città del Vaticano"), QStringLiteral("Diorama"),
-                                     QStringLiteral("Ferrero"))};
+        QList<TScheda> cards = {
+            card(QStringLiteral("Ferrari F40"), QStringLiteral("Auto"), QStringLiteral("Bburago")),
+            card(QStringLiteral("Vespa 125"), QStringLiteral("Moto"), QStringLiteral("Piaggio")),
+            card(QStringLiteral("Frecciarossa"), QStringLiteral("Treno"), QStringLiteral("Lima")),
+            card(QStringLiteral("Città del Vaticano"), QStringLiteral("Diorama"), QStringLiteral("Ferrero"))};
         cards[0].ScriviCampo(Campo::Descrizione, QStringLiteral("Descrizione"));
         writeRecords(archivePath(), cards);
         TGalleryModel model(archivePath(), kArchive, 1.0);

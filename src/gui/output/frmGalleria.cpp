@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QLinearGradient>
 #include <QListView>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
@@ -192,6 +193,7 @@ TfrmGalleria::TfrmGalleria(QWidget* owner, const QString& archivePath, const QSt
     lstGalleria->setStyleSheet(QStringLiteral("QListView#lstGalleria { background: rgba(255,255,255,170); "
                                               "border: 1px solid #87CEEB; border-radius: 8px; }"));
     lstGalleria->installEventFilter(this);
+    lstGalleria->viewport()->installEventFilter(this);
     lstGalleria->verticalScrollBar()->setSingleStep(m_delegate->cellSize().height() / 4);
     if (m_model->rowCount() > 0)
         lstGalleria->setCurrentIndex(m_model->index(0));
@@ -242,7 +244,6 @@ TfrmGalleria::TfrmGalleria(QWidget* owner, const QString& archivePath, const QSt
     connect(m_visibleTimer, &QTimer::timeout, this, &TfrmGalleria::noteVisibleRows);
     connect(lstGalleria->verticalScrollBar(), &QScrollBar::valueChanged, this, &TfrmGalleria::scheduleVisibleRows);
     connect(lstGalleria->verticalScrollBar(), &QScrollBar::rangeChanged, this, &TfrmGalleria::scheduleVisibleRows);
-    connect(lstGalleria, &QAbstractItemView::doubleClicked, this, &TfrmGalleria::lstGalleriaDblClick);
     connect(txtFiltro, &QLineEdit::textChanged, this, &TfrmGalleria::txtFiltroChange);
     connect(sldDimensione, &QSlider::valueChanged, this, &TfrmGalleria::sldDimensioneChange);
     connect(cmdChiudi, &QAbstractButton::clicked, this, &TfrmGalleria::cmdChiudiClick);
@@ -277,6 +278,14 @@ bool TfrmGalleria::eventFilter(QObject* watched, QEvent* event)
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             lstGalleriaDblClick(lstGalleria->currentIndex());
+            return true;
+        }
+    }
+    // The tile under a double-click, also when no press went before it.
+    if (watched == lstGalleria->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton) {
+            lstGalleriaDblClick(lstGalleria->indexAt(mouse->position().toPoint()));
             return true;
         }
     }
