@@ -36,7 +36,8 @@ const QColor kTileBlue{0x1F, 0x5C, 0x99};
 // ---- The tile ------------------------------------------------------------------
 
 TGalleryTileDelegate::TGalleryTileDelegate(QObject* parent)
-    : QStyledItemDelegate(parent), m_numberFont(Look::verdana(8, true)), m_nameFont(Look::verdana(8))
+    : QStyledItemDelegate(parent), m_numberFont(Look::verdana(8, true)), m_nameFont(Look::verdana(8)),
+      m_nameMetrics(m_nameFont), m_numberHeight(QFontMetrics(m_numberFont).height())
 {}
 
 void TGalleryTileDelegate::setTileSide(int side, qreal devicePixelRatio)
@@ -51,7 +52,7 @@ void TGalleryTileDelegate::setTileSide(int side, qreal devicePixelRatio)
 
 QSize TGalleryTileDelegate::cellSize() const
 {
-    const int lines = QFontMetrics(m_numberFont).height() + QFontMetrics(m_nameFont).height();
+    const int lines = m_numberHeight + m_nameMetrics.height();
     const QSize box = ThumbnailCache::pictureBox(m_side);
     return QSize(box.width() + 2 * kPadding + kGap, box.height() + 2 * kPadding + lines + 4 + kGap);
 }
@@ -102,16 +103,15 @@ void TGalleryTileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
     }
 
     const QRect text(area.left(), area.bottom() + 3, area.width(), cell.bottom() - area.bottom() - 4);
-    const int numberHeight = QFontMetrics(m_numberFont).height();
+    const int numberHeight = m_numberHeight;
     painter->setPen(kTileBlue);
     painter->setFont(m_numberFont);
     painter->drawText(QRect(text.left(), text.top(), text.width(), numberHeight), Qt::AlignHCenter | Qt::AlignTop,
                       QStringLiteral("Scheda n. %1").arg(index.data(TGalleryModel::NumberRole).toInt()));
     painter->setPen(Qt::black);
     painter->setFont(m_nameFont);
-    const QFontMetrics names(m_nameFont);
-    const QString name = names.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight, text.width());
-    painter->drawText(QRect(text.left(), text.top() + numberHeight, text.width(), names.height()),
+    const QString name = m_nameMetrics.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight, text.width());
+    painter->drawText(QRect(text.left(), text.top() + numberHeight, text.width(), m_nameMetrics.height()),
                       Qt::AlignHCenter | Qt::AlignTop, name);
     painter->restore();
 }
@@ -190,7 +190,7 @@ TfrmGalleria::TfrmGalleria(QWidget* owner, const QString& archivePath, const QSt
     lstGalleria->setGridSize(m_delegate->cellSize());
     lstGalleria->setItemDelegate(m_delegate);
     lstGalleria->setModel(m_model);
-    lstGalleria->setStyleSheet(QStringLiteral("QListView#lstGalleria { background: rgba(255,255,255,170); "
+    lstGalleria->setStyleSheet(QStringLiteral("QListView#lstGalleria { background: #F2F7FC; "
                                               "border: 1px solid #87CEEB; border-radius: 8px; }"));
     lstGalleria->installEventFilter(this);
     lstGalleria->viewport()->installEventFilter(this);

@@ -1,4 +1,5 @@
 #pragma once
+#include <QFontMetrics>
 #include <QStyledItemDelegate>
 
 #include "gui/widgets/FixedWindow.h"
@@ -32,6 +33,8 @@ private:
     QImage m_placeholder; // at the picture size, rendered once per size
     QFont m_numberFont;
     QFont m_nameFont;
+    QFontMetrics m_nameMetrics;
+    int m_numberHeight;
 };
 
 // The gallery: every card of the sheet's archive as a tile of its photo,
