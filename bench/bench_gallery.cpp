@@ -41,8 +41,11 @@ using CompanionFiles::Photo;
 
 const QString kArchive = QStringLiteral("Collezione");
 // Cards 1 .. kWithPhotos have a photo A; a few distinct pictures, each file
-// a hard link to one of them, so that 2 000 photos do not take 7 GB.
-constexpr int kWithPhotos = 2000;
+// a hard link to one of them, so that 2 000 photos do not take 7 GB. Making
+// their thumbnails takes minutes on a small machine: GALLERY_PHOTOS gives
+// fewer for a quick look.
+const int kWithPhotos = qEnvironmentVariableIsSet("GALLERY_PHOTOS") ? qEnvironmentVariableIntValue("GALLERY_PHOTOS")
+                                                                    : 2000;
 constexpr int kDistinct = 4;
 const QSize kScreen(1366, 768);
 
