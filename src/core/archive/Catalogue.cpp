@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "core/archive/Archivio.h"
+#include "core/archive/CompanionFiles.h"
 #include "core/archive/ProgramFolder.h"
 
 namespace {
@@ -68,6 +69,8 @@ bool remove(const QString& path)
     const QString journal = TArchivio::JournalPath(path);
     if (QFileInfo::exists(journal))
         QFile::remove(journal);
+    // The gallery's thumbnails are ours, not the collector's photos: they go.
+    CompanionFiles::removeThumbnails(nameOfEntry(QFileInfo(path).fileName()));
     return true;
 }
 

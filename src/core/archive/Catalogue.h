@@ -44,7 +44,8 @@ QStringList list();
 
 // Deletes the archive file; only the file: its photos and attachment copies
 // stay in their folders. A leftover journal of an interrupted write beside it
-// (TArchivio::JournalPath) goes with it. True when the archive file is gone.
+// (TArchivio::JournalPath) goes with it, and so do the gallery's thumbnails
+// of its photos (CompanionFiles::thumbnailFolder). True when the archive file is gone.
 bool remove(const QString& path);
 
 } // namespace Catalogue

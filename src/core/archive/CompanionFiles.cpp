@@ -59,6 +59,38 @@ QString photoFolder()
     return ProgramFolder::path() + QStringLiteral("Foto_Modellini");
 }
 
+QString thumbnailFolder()
+{
+    return photoFolder() + QStringLiteral("/.miniature");
+}
+
+QString thumbnailFolder(const QString& archiveName)
+{
+    return thumbnailFolder() + QLatin1Char('/') + Text::trimmed(archiveName);
+}
+
+QString thumbnailPath(Photo which, const QString& archiveName, qint32 record)
+{
+    return thumbnailFolder(archiveName) + (which == Photo::A ? QStringLiteral("/A_") : QStringLiteral("/B_"))
+           + QString::number(record) + QStringLiteral(".jpg");
+}
+
+void removeThumbnails(const QString& archiveName)
+{
+    // An empty name would be the folder of every archive.
+    if (Text::trimmed(archiveName).isEmpty())
+        return;
+    QDir(thumbnailFolder(archiveName)).removeRecursively();
+}
+
+void removeThumbnails(const QString& archiveName, qint32 record)
+{
+    if (Text::trimmed(archiveName).isEmpty())
+        return;
+    QFile::remove(thumbnailPath(Photo::A, archiveName, record));
+    QFile::remove(thumbnailPath(Photo::B, archiveName, record));
+}
+
 QString photoPath(Photo which, const QString& archiveName, qint32 record)
 {
     return photoFolder() + QLatin1Char('/') + Text::trimmed(archiveName)

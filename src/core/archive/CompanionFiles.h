@@ -23,6 +23,18 @@ QString photoPath(Photo which, const QString& archiveName, qint32 record);
 // left as it is. False when it cannot be made a folder.
 bool ensurePhotoFolder();
 
+// The gallery's thumbnails: a hidden folder inside the photo folder, one
+// folder per archive (its trimmed name), one small JPEG per photo named
+// "A_12.jpg" / "B_12.jpg". Disposable: anything in it may be made again.
+QString thumbnailFolder();
+QString thumbnailFolder(const QString& archiveName);
+QString thumbnailPath(Photo which, const QString& archiveName, qint32 record);
+
+// Forgets the thumbnails of a whole archive (it is deleted), or of one
+// record (its photos were written). Nothing happens for an empty name.
+void removeThumbnails(const QString& archiveName);
+void removeThumbnails(const QString& archiveName, qint32 record);
+
 // Program folder + "Documenti_Allegati/" (with trailing separator).
 QString attachmentsFolder();
 

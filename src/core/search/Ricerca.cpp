@@ -59,6 +59,33 @@ CriteriRicerca::CriteriRicerca(const QStringList& testi)
     }
 }
 
+CriterioRicerca::CriterioRicerca(const QString& testo)
+{
+    // The same reading of the text as one of the find window's criteria.
+    m_richiesto = !Text::trimmed(testo).isEmpty();
+    m_possibile = !testo.isEmpty();
+    for (QChar ch : testo) {
+        const int b = CodePage::byteOf(ch.unicode());
+        if (b < 0) {
+            m_possibile = false;
+            break;
+        }
+        m_byte += char(abbassaByte(static_cast<unsigned char>(b)));
+    }
+}
+
+bool CriterioRicerca::Trovato(QByteArrayView campo) const
+{
+    if (!m_possibile || campo.size() < m_byte.size())
+        return false;
+    char abbassato[256];
+    const qsizetype n = std::min<qsizetype>(campo.size(), qsizetype(sizeof abbassato));
+    for (qsizetype k = 0; k < n; ++k)
+        abbassato[k] = char(abbassaByte(static_cast<unsigned char>(campo[k])));
+    return std::string_view(abbassato, size_t(n)).find(std::string_view(m_byte.constData(), size_t(m_byte.size())))
+           != std::string_view::npos;
+}
+
 int CriteriRicerca::Corrispondenze(const TScheda& scheda) const
 {
     int m = 0;

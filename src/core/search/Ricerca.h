@@ -50,6 +50,22 @@ private:
     int m_richiesti = 0;
 };
 
+// One criterion of that rule on its own, for the bytes of one field: the
+// gallery's filter. Required() is false for a text that is blank once
+// trimmed, and then every field is kept; otherwise a field is kept when the
+// lowered text occurs in it, lowered and not trimmed.
+class CriterioRicerca {
+public:
+    explicit CriterioRicerca(const QString& testo);
+    bool Richiesto() const { return m_richiesto; }
+    bool Trovato(QByteArrayView campo) const;
+
+private:
+    QByteArray m_byte; // as CriteriRicerca keeps it
+    bool m_possibile = false;
+    bool m_richiesto = false;
+};
+
 // The for-sale listing's rule: a record is listed unless its marker, trimmed,
 // is exactly "No"; an empty or unknown marker is listed.
 bool InVenditaElencabile(const TScheda& scheda);

@@ -157,6 +157,8 @@ bool TfrmCartoline::subSalvaFotoScheda()
         m_preparer->drop(photoPathsOf(number));
     if (m_collection.isNewCard() || !CompanionFiles::ensurePhotoFolder())
         return false;
+    // The gallery's thumbnails of this card are made again from the new files.
+    CompanionFiles::removeThumbnails(m_collection.name(), number);
     return m_photoA->storeTo(m_collection.photoPath(CompanionFiles::Photo::A, number))
            && m_photoB->storeTo(m_collection.photoPath(CompanionFiles::Photo::B, number));
 }

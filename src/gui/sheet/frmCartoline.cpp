@@ -12,6 +12,7 @@
 #include "core/archive/Scheda.h"
 #include "core/formats/Text.h"
 #include "gui/output/frmExpCartoline.h"
+#include "gui/output/frmGalleria.h"
 #include "gui/output/frmSlideshow_Euro_01.h"
 #include "gui/output/frmStampaCartolina.h"
 #include "gui/output/frmStatistiche.h"
@@ -269,6 +270,9 @@ void TfrmCartoline::buildSecondCommandBar(QWidget* p)
     m_secondBar = bar;
     m_hints->addBackground(bar);
     // Each command of the sheet's own is added here, left to right.
+    cmdGalleria = addSheetCommand(QStringLiteral("cmdGalleria"), QStringLiteral("gallery"), QStringLiteral("Galleria"),
+                                  QStringLiteral("Mostra le foto di tutti i modellini dell'archivio."), 80);
+    connect(cmdGalleria, &QAbstractButton::clicked, this, &TfrmCartoline::cmdGalleriaClick);
     cmdStatistiche = addSheetCommand(QStringLiteral("cmdStatistiche"), QStringLiteral("statistics"),
                                      QStringLiteral("Statistiche"),
                                      QStringLiteral("Valore e composizione della collezione, con i grafici."), 80);
@@ -565,6 +569,13 @@ void TfrmCartoline::cmdSlideShowClick()
 {
     TfrmSlideshow_Euro_01 slideshow(this, m_collection.path(), m_collection.name());
     slideshow.exec();
+}
+
+void TfrmCartoline::cmdGalleriaClick()
+{
+    TfrmGalleria frmGalleria(this, m_collection.path(), m_collection.name());
+    connect(&frmGalleria, &TfrmGalleria::recordChosen, this, &TfrmCartoline::subRichiamaScheda);
+    frmGalleria.exec();
 }
 
 void TfrmCartoline::cmdTrovaClick()

@@ -70,6 +70,7 @@ public:
     void cmdStampaClick();
     void cmdEsportaClick();
     void cmdSlideShowClick();
+    void cmdGalleriaClick();
     void cmdGuidaClick();
     // The sheet's own commands.
     void cmdStatisticheClick();
@@ -151,6 +152,8 @@ private:
     TPictureButton* cmdSlideShow;
     TPictureButton* cmdGuida;
     TPictureButton* cmdEsci;
+    // Second command bar.
+    TPictureButton* cmdGalleria;
 
     // Second command bar.
     TPictureButton* cmdStatistiche = nullptr;
