@@ -74,8 +74,8 @@ QImage readThumbnail(QIODevice* device, const TFileStamp& photo, QSize box, QSiz
 {
     QImageReader reader(device, "jpeg");
     const std::optional<Stamp> stamp = parse(reader.text(kKey));
-    if (!stamp || stamp->size != photo.size || stamp->modified != photo.modifiedNs
-        || stamp->box.width() < box.width() || stamp->box.height() < box.height())
+    if (!stamp || stamp->size != photo.size || stamp->modified != photo.modifiedNs || stamp->box.width() < box.width()
+        || stamp->box.height() < box.height())
         return {};
     const QSize size = reader.size();
     if (size.isEmpty() || size.width() > kLargestSide || size.height() > kLargestSide)
