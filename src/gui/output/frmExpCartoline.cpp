@@ -18,6 +18,7 @@
 #include "gui/widgets/Banner.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/Hints.h"
+#include "gui/widgets/Keys.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
 #include "gui/widgets/Pictures.h"
@@ -126,6 +127,7 @@ void TfrmExpCartoline::buildHints(QWidget* panel, QFrame* toolbar, QFrame* statu
     m_hints = new THints(panInfo, this);
     m_hints->addCommand(cmdEsporta, QStringLiteral("Esporta l'archivio in formato Microsoft Excel."));
     m_hints->addCommand(cmdGuida, QStringLiteral("Visualizza la pagina della guida sensibile al contesto."));
+    Keys::bind(this, QKeySequence::HelpContents, cmdGuida, m_hints);
     m_hints->addCommand(cmdEsci, QStringLiteral("Esci da questo ambiente di lavoro."));
     for (QWidget* background :
          {static_cast<QWidget*>(this), panel, static_cast<QWidget*>(toolbar), static_cast<QWidget*>(grdRecords),

@@ -130,6 +130,7 @@ TfrmCartoline::TfrmCartoline(QWidget* parent) : TGradientWindow(Look::steelBlue,
     btnFocus->setFocusPolicy(Qt::NoFocus);
 
     buildHints();
+    bindKeys();
     buildSecondCommandBar(p);
     mirrorState();
 }

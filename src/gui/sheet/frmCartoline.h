@@ -165,6 +165,8 @@ private:
     void buildFields(QWidget* panel);
     void buildPhotoSlots(QWidget* panel);
     void buildHints();
+    // Ctrl+S, PgDn and the other standard keys, each clicking its command.
+    void bindKeys();
     void addPhotoHints();
     void showUnreadPhotos();
     QList<QString> photoPathsOf(int n) const;
