@@ -253,6 +253,10 @@ void TfrmCartoline::buildSecondCommandBar(QWidget* p)
     m_secondBar = bar;
     m_hints->addBackground(bar);
     // Each command of the sheet's own is added here, left to right.
+    cmdDuplica = addSheetCommand(
+        QStringLiteral("cmdDuplica"), QStringLiteral("duplicate"), QStringLiteral("Duplica"),
+        QStringLiteral("Crea una nuova scheda uguale a quella corrente, da completare e salvare."), 80);
+    connect(cmdDuplica, &QAbstractButton::clicked, this, &TfrmCartoline::cmdDuplicaClick);
     bar->setVisible(!bar->findChildren<TPictureButton*>().isEmpty());
 }
 

@@ -67,6 +67,8 @@ public:
     void cmdEsportaClick();
     void cmdSlideShowClick();
     void cmdGuidaClick();
+    // Turns the card on screen into a new, unsaved card with the same fields and photos.
+    void cmdDuplicaClick();
 
 signals:
     // The sheet was closed, by its exit command or its close box.
@@ -145,6 +147,8 @@ private:
     TPictureButton* cmdSlideShow;
     TPictureButton* cmdGuida;
     TPictureButton* cmdEsci;
+    // The second command bar.
+    TPictureButton* cmdDuplica = nullptr;
 
     QLabel* panInfo;
 
