@@ -17,6 +17,10 @@ DEBS = cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev \
        libpoppler-qt6-dev qt6-translations-l10n
 # The desktop menu's files are checked by the freedesktop.org tools.
 DEBS += desktop-file-utils appstream
+# `make desktop` registers the collections' file type with update-mime-database
+# (shared-mime-info); its test asks xdg-mime (xdg-utils), which outside a
+# desktop session looks the type up with mimetype (libfile-mimeinfo-perl).
+DEBS += shared-mime-info xdg-utils libfile-mimeinfo-perl
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
