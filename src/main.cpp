@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <optional>
 
+#include "core/archive/ProgramFolder.h"
+#include "core/system/SingleInstance.h"
 #include "gui/shell/Application.h"
 #include "gui/shell/WindowSet.h"
 
@@ -38,9 +40,8 @@ QStringList withoutToolkitOptions(const QStringList& arguments)
 
 // The command line, read before any window exists, so that --help and
 // --version answer without a display. Empty when the program is to end.
-std::optional<QString> readCommandLine(int& argc, char** argv, int& exitCode)
+std::optional<QString> readCommandLine(int& exitCode)
 {
-    QCoreApplication probe(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("miniarca"));
     QCoreApplication::setApplicationVersion(QStringLiteral(MINIARCA_VERSION));
     QCommandLineParser parser;
@@ -84,15 +85,31 @@ std::optional<QString> readCommandLine(int& argc, char** argv, int& exitCode)
 int main(int argc, char* argv[])
 {
     int exitCode = 0;
-    const std::optional<QString> file = readCommandLine(argc, argv, exitCode);
-    if (!file)
-        return exitCode;
+    std::optional<QString> file;
+    {
+        // Before any window: --help needs no display, and a program already
+        // running in this folder takes the file instead of a second one.
+        QCoreApplication probe(argc, argv);
+        file = readCommandLine(exitCode);
+        if (!file)
+            return exitCode;
+        if (SingleInstance::handOver(SingleInstance::serverName(ProgramFolder::path()), *file))
+            return 0;
+    }
 
     // Windows are drawn in software, without graphics-card acceleration.
     QCoreApplication::setAttribute(Qt::AA_UseSoftwareOpenGL);
     TApplication app(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(MINIARCA_VERSION));
     TWindowSet windows;
+    TInstanceServer instances(SingleInstance::serverName(ProgramFolder::path()));
+    QObject::connect(&instances, &TInstanceServer::handedOver, &app, [&windows](const QString& handed) {
+        if (handed.isEmpty())
+            windows.bringForward();
+        else
+            windows.openFile(handed);
+    });
+    instances.listen();
     windows.start();
     if (!file->isEmpty())
         windows.openFile(*file);

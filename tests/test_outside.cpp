@@ -3,16 +3,25 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
+#include <QLocalServer>
 #include <QMimeData>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QUrl>
 
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
+#include "core/system/SingleInstance.h"
 #include "gui/sheet/frmAllegaCartella.h"
 #include "gui/shell/OpenFromOutside.h"
 #include "gui/shell/frmPassword.h"
 #include "gui/widgets/ImageView.h"
+
+#include <cstring>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace PhotoFixtures;
 
@@ -52,6 +61,42 @@ bool dropFiles(QWidget* target, const QStringList& paths)
     const std::unique_ptr<QMimeData> data(filesData(paths));
     return dragAndDrop(target, data.get());
 }
+
+// The program as built, and the name a start of it listens on.
+const QString kProgram = QStringLiteral(MINIARCA_PROGRAM);
+
+QString programServerName()
+{
+    return SingleInstance::serverName(QFileInfo(kProgram).absolutePath());
+}
+
+// A socket file no program listens on, as a crashed program leaves it.
+bool leaveStaleSocket(const QString& name)
+{
+    const QByteArray path = QFile::encodeName(QDir::tempPath() + QLatin1Char('/') + name);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (size_t(path.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return bound && QFileInfo::exists(QFile::decodeName(path));
+}
+
+// A start of the program, ended when the test ends.
+struct Started {
+    QProcess process;
+    ~Started()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished();
+        }
+    }
+};
 
 } // namespace
 
@@ -241,6 +286,62 @@ private slots:
         QCOMPARE(process.exitCode(), exitCode);
         const QString output = QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
         QVERIFY2(output.contains(expected), qPrintable(output));
+    }
+
+    // ---- one running program ------------------------------------------
+
+    // A second start gives its file (made absolute) to the first program,
+    // or just brings it forward, and ends at once.
+    void secondStartHandsOver_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("handed");
+        QTest::newRow("with a file") << QStringList{QStringLiteral("Navi.dbm")}
+                                     << QDir::current().absoluteFilePath(QStringLiteral("Navi.dbm"));
+        QTest::newRow("without") << QStringList{} << QString();
+    }
+
+    void secondStartHandsOver()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, handed);
+        QLocalServer::removeServer(programServerName());
+        TInstanceServer first(programServerName());
+        QVERIFY(first.listen());
+        QSignalSpy spy(&first, &TInstanceServer::handedOver);
+        Started second;
+        second.process.start(kProgram, arguments);
+        QTRY_COMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).toString(), handed);
+        QTRY_COMPARE(second.process.state(), QProcess::NotRunning);
+        QCOMPARE(second.process.exitCode(), 0);
+    }
+
+    // A socket left by a crashed program, or a first program that no longer
+    // answers: the second start waits a little, then runs as the first one.
+    void secondStartRunsWhenTheFirstIsGone_data()
+    {
+        QTest::addColumn<bool>("hung");
+        QTest::newRow("stale socket") << false;
+        QTest::newRow("first program hangs") << true;
+    }
+
+    void secondStartRunsWhenTheFirstIsGone()
+    {
+        QFETCH(bool, hung);
+        const QString name = programServerName();
+        QLocalServer::removeServer(name);
+        QLocalServer silent; // takes connections, answers nothing
+        if (hung)
+            QVERIFY(silent.listen(name));
+        else
+            QVERIFY(leaveStaleSocket(name));
+        Started second;
+        second.process.start(kProgram, {});
+        QVERIFY(second.process.waitForStarted());
+        // It now answers on the name itself: a third start would reach it.
+        QTRY_VERIFY_WITH_TIMEOUT(SingleInstance::handOver(name, {}, std::chrono::milliseconds(500)), 15000);
+        QCOMPARE(second.process.state(), QProcess::Running);
     }
 
     // ---- drops ----------------------------------------------------------
