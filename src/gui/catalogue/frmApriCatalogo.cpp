@@ -71,6 +71,9 @@ TfrmApriCatalogo::TfrmApriCatalogo(QWidget* parent)
     connect(btnAnnulla, &QAbstractButton::clicked, this, &QWidget::close);
     connect(imgGuida, &QAbstractButton::clicked, this, &TfrmApriCatalogo::imgGuidaClick);
     Keys::bind(this, QKeySequence::HelpContents, imgGuida);
+    imgGuida->setAccessibleName(QStringLiteral("Guida"));
+    btnElimina->setAccessibleName(QStringLiteral("Elimina l'archivio selezionato"));
+    lstFiles->setAccessibleName(QStringLiteral("Archivi di modellini"));
 }
 
 QString TfrmApriCatalogo::countLine(int count)

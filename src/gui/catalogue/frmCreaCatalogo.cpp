@@ -61,6 +61,8 @@ TfrmCreaCatalogo::TfrmCreaCatalogo(QWidget* parent)
     connect(btnAnnulla, &QAbstractButton::clicked, this, &QWidget::close);
     connect(imgGuida, &QAbstractButton::clicked, this, &TfrmCreaCatalogo::imgGuidaClick);
     Keys::bind(this, QKeySequence::HelpContents, imgGuida);
+    imgGuida->setAccessibleName(QStringLiteral("Guida"));
+    txtFile->setAccessibleName(QStringLiteral("Nome del nuovo archivio di modellini"));
 }
 
 void TfrmCreaCatalogo::FormShow()

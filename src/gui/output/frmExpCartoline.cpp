@@ -15,6 +15,7 @@
 #include "gui/output/ExportModel.h"
 #include "gui/shell/GuideTexts.h"
 #include "gui/shell/frmGuida.h"
+#include "gui/widgets/Accessibility.h"
 #include "gui/widgets/Banner.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/Hints.h"
@@ -78,6 +79,7 @@ TfrmExpCartoline::TfrmExpCartoline(QWidget* owner, const QString& archivePath)
 
     grdRecords = new TExportGrid(panel);
     grdRecords->setObjectName(QStringLiteral("grdRecords"));
+    grdRecords->setAccessibleName(QStringLiteral("Schede dell'archivio"));
     grdRecords->setGeometry(8, 80, 821, 409);
     grdRecords->setFont(Look::tahoma(9));
     grdRecords->setAlternatingRowColors(true);
@@ -109,7 +111,7 @@ TfrmExpCartoline::TfrmExpCartoline(QWidget* owner, const QString& archivePath)
     statusBar->setGeometry(8, 493, 821, 32);
     statusBar->setStyleSheet(
         QStringLiteral("QFrame#shpInfo { background: %1; border-radius: 4px; }").arg(kSlateBlue.name()));
-    panInfo = new QLabel(QStringLiteral("Esportazione archivio in Microsoft Excel."), panel);
+    panInfo = new TStatusLine(QStringLiteral("Esportazione archivio in Microsoft Excel."), panel);
     panInfo->setObjectName(QStringLiteral("panInfo"));
     panInfo->setFont(Look::tahoma(12));
     panInfo->setStyleSheet(QStringLiteral("QLabel#panInfo { color: white; background: transparent; }"));

@@ -21,6 +21,7 @@
 #include "gui/sheet/frmAllegaCartella.h"
 #include "gui/shell/GuideTexts.h"
 #include "gui/shell/frmGuida.h"
+#include "gui/widgets/Accessibility.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/Hints.h"
 #include "gui/widgets/ImageView.h"
@@ -106,7 +107,7 @@ TfrmCartoline::TfrmCartoline(QWidget* parent) : TGradientWindow(Look::steelBlue,
     lblDesc03 = hiddenLabel(p, QStringLiteral("lblDesc03"));
 
     // The status line runs along the bottom of the window.
-    panInfo = new QLabel(QStringLiteral("Pronto per archiviare una nuova scheda..."), this);
+    panInfo = new TStatusLine(QStringLiteral("Pronto per archiviare una nuova scheda..."), this);
     panInfo->setObjectName(QStringLiteral("panInfo"));
     panInfo->setFont(Look::arial(12));
     panInfo->setStyleSheet(QStringLiteral("QLabel#panInfo { background: #1F5C99; color: white; padding-left: 10px; }"));
