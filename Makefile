@@ -39,6 +39,9 @@ DEBS += appstream                  # tests: the software-centre description chec
 DEBS += xvfb                       # xvfb-run: looking at the windows on a virtual screen
 DEBS += xauth                      # xvfb-run needs it
 DEBS += zlib1g-dev                 # the photo reader measures what a PNG's compressed text unpacks to
+DEBS += shared-mime-info           # make desktop registers the collections' file type (update-mime-database)
+DEBS += xdg-utils                  # tests: xdg-mime asks which type a collection is
+DEBS += libfile-mimeinfo-perl      # xdg-mime's look-up outside a desktop session (mimetype)
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

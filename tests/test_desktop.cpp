@@ -52,6 +52,18 @@ QStringList filesBelow(const QString& folder)
     return files;
 }
 
+// The files update-mime-database generates from the packages: no file of
+// ours, only what the system's tool makes of them.
+QStringList withoutMimeDatabase(const QStringList& files)
+{
+    QStringList kept;
+    for (const QString& f : files) {
+        if (!f.startsWith(QLatin1String("mime/")) || f.startsWith(QLatin1String("mime/packages/")))
+            kept << f;
+    }
+    return kept;
+}
+
 // Every folder below a folder, relative to it, sorted.
 QStringList foldersBelow(const QString& folder)
 {
@@ -68,7 +80,8 @@ QStringList installedFiles()
 {
     QStringList files = {QStringLiteral("applications/%1.desktop").arg(kId),
                          QStringLiteral("icons/hicolor/scalable/apps/%1.svg").arg(kId),
-                         QStringLiteral("metainfo/%1.metainfo.xml").arg(kId)};
+                         QStringLiteral("metainfo/%1.metainfo.xml").arg(kId),
+                         QStringLiteral("mime/packages/%1.xml").arg(kId)};
     for (const int size : kSizes)
         files << QStringLiteral("icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(kId);
     files.sort();
@@ -226,7 +239,7 @@ private slots:
         const Run entryCheck = run(validate, {entry});
         QVERIFY2(entryCheck.exitCode == 0 && entryCheck.output.trimmed().isEmpty(), qPrintable(entryCheck.output));
         QCOMPARE(execArguments(entryKeys(entry).value(QStringLiteral("Exec"))),
-                 QStringList{programFolder + QStringLiteral("/miniarca")});
+                 (QStringList{programFolder + QStringLiteral("/miniarca"), QStringLiteral("%f")}));
         QCOMPARE(unescapeString(entryKeys(entry).value(QStringLiteral("TryExec"))),
                  programFolder + QStringLiteral("/miniarca"));
 
@@ -259,13 +272,82 @@ private slots:
         QCOMPARE(keys.value(QStringLiteral("StartupWMClass")), QStringLiteral("Miniarca Pro"));
         QCOMPARE(keys.value(QStringLiteral("Terminal")), QStringLiteral("false"));
         QCOMPARE(execArguments(keys.value(QStringLiteral("Exec"))),
-                 QStringList{programFolder + QStringLiteral("/miniarca")});
+                 (QStringList{programFolder + QStringLiteral("/miniarca"), QStringLiteral("%f")}));
         const QByteArray metainfo = [&] {
             QFile f(data + QStringLiteral("/metainfo/%1.metainfo.xml").arg(kId));
             return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
         }();
         QVERIFY(metainfo.contains("<id>org.miniarca.MiniarcaPro</id>"));
         QVERIFY(metainfo.contains("<launchable type=\"desktop-id\">org.miniarca.MiniarcaPro.desktop</launchable>"));
+        QVERIFY(metainfo.contains("<mediatype>application/x-miniarca-collection</mediatype>"));
+        QCOMPARE(keys.value(QStringLiteral("MimeType")), QStringLiteral("application/x-miniarca-collection;"));
+    }
+
+    // After `make desktop` the file manager's lookup (xdg-mime, outside any
+    // desktop session) calls a collection ours, and the entry opens it; after
+    // `make undesktop` nothing of ours is left, while another program's type
+    // in the same MIME database stays known.
+    void collectionFileType()
+    {
+        const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+        QVERIFY2(!xdgMime.isEmpty(), "xdg-mime is missing (Debian package xdg-utils)");
+        QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty(),
+                 "update-mime-database is missing (Debian package shared-mime-info)");
+        QTemporaryDir dir;
+        const QString programFolder = dir.filePath(QStringLiteral("Miniarca"));
+        QVERIFY(makeProgramFolder(programFolder));
+        const QString data = dir.filePath(QStringLiteral("share"));
+        // Another program's type, registered before ours.
+        const QString other = data + QStringLiteral("/mime/packages/altro.xml");
+        QVERIFY(QDir().mkpath(QFileInfo(other).path()));
+        {
+            QFile f(other);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(
+                "<?xml version=\"1.0\"?>\n<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">"
+                "<mime-type type=\"application/x-altro\"><comment>Altro</comment><glob pattern=\"*.altro\"/>"
+                "</mime-type></mime-info>\n");
+        }
+        // A collection of one card, and another program's file of the same kind.
+        QFile collection(dir.filePath(QStringLiteral("Navi.dbm")));
+        QVERIFY(collection.open(QIODevice::WriteOnly));
+        collection.write(QByteArray(3446, '\0'));
+        collection.close();
+        QFile foreign(dir.filePath(QStringLiteral("dati.altro")));
+        QVERIFY(foreign.open(QIODevice::WriteOnly));
+        foreign.write("x");
+        foreign.close();
+
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), data);
+        environment.insert(QStringLiteral("HOME"), dir.path());
+        environment.remove(QStringLiteral("XDG_CURRENT_DESKTOP"));
+        environment.remove(QStringLiteral("DESKTOP_SESSION"));
+        environment.remove(QStringLiteral("KDE_FULL_SESSION"));
+        environment.remove(QStringLiteral("GNOME_DESKTOP_SESSION_ID"));
+        const auto typeOf = [&](const QString& file) {
+            return run(xdgMime, {QStringLiteral("query"), QStringLiteral("filetype"), file}, environment)
+                .output.trimmed();
+        };
+
+        QCOMPARE(install(programFolder, data, dir.path()).exitCode, 0);
+        QCOMPARE(typeOf(collection.fileName()), QStringLiteral("application/x-miniarca-collection"));
+        QCOMPARE(typeOf(foreign.fileName()), QStringLiteral("application/x-altro"));
+        QFile cache(data + QStringLiteral("/applications/mimeinfo.cache"));
+        if (cache.open(QIODevice::ReadOnly))
+            QVERIFY(cache.readAll().contains("application/x-miniarca-collection=org.miniarca.MiniarcaPro.desktop"));
+
+        QCOMPARE(menu({QStringLiteral("uninstall")}, data, dir.path()).exitCode, 0);
+        QVERIFY(typeOf(collection.fileName()) != QStringLiteral("application/x-miniarca-collection"));
+        QCOMPARE(typeOf(foreign.fileName()), QStringLiteral("application/x-altro"));
+        QStringList ours;
+        for (const QString& file : filesBelow(data)) {
+            QFile f(data + QLatin1Char('/') + file);
+            if (file.contains(QLatin1String("miniarca"), Qt::CaseInsensitive)
+                || (f.open(QIODevice::ReadOnly) && f.readAll().contains("miniarca")))
+                ours << file;
+        }
+        QCOMPARE(ours, QStringList());
     }
 
     // Install, install again from the moved program folder, uninstall: the
@@ -293,10 +375,10 @@ private slots:
         QVERIFY(makeProgramFolder(first));
         const Run installed = install(first, data, dir.path());
         QVERIFY2(installed.exitCode == 0, qPrintable(installed.output));
-        QCOMPARE(filesBelow(data), expected);
+        QCOMPARE(withoutMimeDatabase(filesBelow(data)), expected);
         const QString entry = data + QStringLiteral("/applications/%1.desktop").arg(kId);
         QCOMPARE(execArguments(entryKeys(entry).value(QStringLiteral("Exec"))),
-                 QStringList{first + QStringLiteral("/miniarca")});
+                 (QStringList{first + QStringLiteral("/miniarca"), QStringLiteral("%f")}));
         for (const int size : kSizes) {
             const QString png = QStringLiteral("/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(kId);
             QCOMPARE(QFileInfo(data + png).size(), QFileInfo(kGathered + png).size());
@@ -307,9 +389,9 @@ private slots:
         QVERIFY(QDir().mkpath(QFileInfo(moved).path()));
         QVERIFY(QDir().rename(first, moved));
         QCOMPARE(install(moved, data, dir.path()).exitCode, 0);
-        QCOMPARE(filesBelow(data), expected);
+        QCOMPARE(withoutMimeDatabase(filesBelow(data)), expected);
         QCOMPARE(execArguments(entryKeys(entry).value(QStringLiteral("Exec"))),
-                 QStringList{moved + QStringLiteral("/miniarca")});
+                 (QStringList{moved + QStringLiteral("/miniarca"), QStringLiteral("%f")}));
 
         const Run removed = menu({QStringLiteral("uninstall")}, data, dir.path());
         QVERIFY2(removed.exitCode == 0, qPrintable(removed.output));

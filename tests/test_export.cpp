@@ -397,7 +397,7 @@ private slots:
              QStringLiteral("Esporta l'archivio in formato Microsoft Excel.")},
             {named<TExportGrid>(window, "grdRecords")->viewport(), QString()},
             {named<TPictureButton>(window, "cmdGuida"),
-             QStringLiteral("Visualizza la pagina della guida sensibile al contesto.")},
+             QStringLiteral("Visualizza la pagina della guida sensibile al contesto. (F1)")},
             {named<QLabel>(window, "panInfo"), QString()},
             {named<TPictureButton>(window, "cmdEsci"), QStringLiteral("Esci da questo ambiente di lavoro.")},
             {named<TBanner>(window, "imgLogo"), QString()},
@@ -405,7 +405,7 @@ private slots:
              QStringLiteral("Esporta l'archivio in formato Microsoft Excel.")},
             {named<TExportGrid>(window, "grdRecords")->horizontalHeader(), QString()},
             {named<TPictureButton>(window, "cmdGuida"),
-             QStringLiteral("Visualizza la pagina della guida sensibile al contesto.")},
+             QStringLiteral("Visualizza la pagina della guida sensibile al contesto. (F1)")},
             {named<TExportGrid>(window, "grdRecords")->frozenColumn()->viewport(), QString()},
         };
         for (const auto& [widget, hint] : steps) {

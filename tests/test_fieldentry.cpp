@@ -532,11 +532,11 @@ private slots:
     {
         openSheetForPointer();
         QVERIFY(pointAt(named<TPictureButton>(sheet, "cmdSalva")));
-        QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), QStringLiteral("Salva la scheda in archivio."));
+        QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), QStringLiteral("Salva la scheda in archivio. (Ctrl+S)"));
         QVERIFY(pointAt(named<QLineEdit>(sheet, "txtNome")));
-        QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), QStringLiteral("Salva la scheda in archivio."));
+        QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), QStringLiteral("Salva la scheda in archivio. (Ctrl+S)"));
         QVERIFY(pointAt(named<QLineEdit>(sheet, "txtTipologia"), QPoint(5, 5)));
-        QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), QStringLiteral("Salva la scheda in archivio."));
+        QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), QStringLiteral("Salva la scheda in archivio. (Ctrl+S)"));
         // Between two fields lies the background of the field area.
         QVERIFY(pointAt(sheet->panel(), backgroundPoint()));
         QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), QString());
@@ -547,20 +547,20 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("hint");
         const std::pair<const char*, const char*> table[] = {
-            {"cmdNuovo", "Prepara la schermata per l'inserimento di una nuova scheda."},
-            {"cmdSalva", "Salva la scheda in archivio."},
-            {"cmdTrova", "Trova schede in archivio."},
+            {"cmdNuovo", "Prepara la schermata per l'inserimento di una nuova scheda. (Ctrl+N)"},
+            {"cmdSalva", "Salva la scheda in archivio. (Ctrl+S)"},
+            {"cmdTrova", "Trova schede in archivio. (Ctrl+F)"},
             {"cmdCercaDisponibili", "Visualizza il riepilogo dei modellini in vendita."},
             {"cmdFile", "Allega file alla scheda corrente."},
             {"cmdAnteprima", "Visualizza l'anteprima di stampa della scheda corrente."},
-            {"cmdStampa", "Stampa la scheda corrente."},
-            {"cmdPrimo", "Visualizza la prima scheda in archivio."},
-            {"cmdIndietro", "Visualizza la scheda precedente in archivio."},
-            {"cmdAvanti", "Visualizza la scheda successiva in archivio."},
-            {"cmdUltimo", "Visualizza l'ultima scheda in archivio."},
+            {"cmdStampa", "Stampa la scheda corrente. (Ctrl+P)"},
+            {"cmdPrimo", "Visualizza la prima scheda in archivio. (Ctrl+Home)"},
+            {"cmdIndietro", "Visualizza la scheda precedente in archivio. (PgUp)"},
+            {"cmdAvanti", "Visualizza la scheda successiva in archivio. (PgDown)"},
+            {"cmdUltimo", "Visualizza l'ultima scheda in archivio. (Ctrl+End)"},
             {"cmdEsporta", "Esporta l'archivio in un file di Excel."},
             {"cmdSlideShow", "Esegui lo slide show dei modellini in archivio."},
-            {"cmdGuida", "Visualizza la pagina della guida sensibile al contesto."},
+            {"cmdGuida", "Visualizza la pagina della guida sensibile al contesto. (F1)"},
             {"cmdEsci", "Esci da questa schermata."},
             {"chkInVendita", "Spunta questa casella per annotare che il modellino è in vendita."},
         };
@@ -596,7 +596,7 @@ private slots:
         openSheetForPointer();
         QVERIFY(pointAt(named<TPictureButton>(sheet, "cmdNuovo")));
         QCOMPARE(named<QLabel>(sheet, "panInfo")->text(),
-                 QStringLiteral("Prepara la schermata per l'inserimento di una nuova scheda."));
+                 QStringLiteral("Prepara la schermata per l'inserimento di una nuova scheda. (Ctrl+N)"));
         QVERIFY(pointAt(named<QLabel>(sheet, label.toLatin1().constData()), QPoint(3, 3)));
         QCOMPARE(named<QLabel>(sheet, "panInfo")->text(), QString());
     }

@@ -1,5 +1,6 @@
 // Keys the windows must not take: Escape in the per-use windows, which close
 // only through their own commands, and Tab around the record sheet's fields.
+// The standard keys the windows do take: each does what its command does.
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
@@ -11,6 +12,9 @@
 #include <iterator>
 
 #include "TestSupport.h"
+#include "core/archive/Archivio.h"
+#include "gui/catalogue/frmApriCatalogo.h"
+#include "gui/catalogue/frmCreaCatalogo.h"
 #include "gui/output/frmExpCartoline.h"
 #include "gui/output/frmSlideshow_Euro_01.h"
 #include "gui/output/frmStampaCartolina.h"
@@ -23,6 +27,7 @@
 #include "gui/sheet/frmZoom.h"
 #include "gui/shell/frmGuida.h"
 #include "gui/shell/frmInfo.h"
+#include "gui/shell/frmPassword.h"
 #include "gui/shell/frmSplash.h"
 #include "gui/widgets/PictureButton.h"
 
@@ -73,6 +78,36 @@ class TestWindowKeys : public QObject, private SheetProgramTest {
         sheet->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(sheet));
     }
+
+    // Presses `key` on whatever has the focus, and tells the objectName of
+    // the modal window the key opened over `owner` (closing it again), or
+    // empty when none opened.
+    QString pressOpening(QWidget* owner, QKeyCombination key)
+    {
+        QString opened;
+        QTimer::singleShot(0, owner, [&] {
+            QDialog* window = nullptr;
+            (void)QTest::qWaitFor(
+                [&] {
+                    const QList<QDialog*> dialogs = owner->findChildren<QDialog*>();
+                    for (QDialog* d : dialogs)
+                        if (d->isVisible())
+                            window = d;
+                    return window != nullptr;
+                },
+                2000);
+            if (window) {
+                opened = window->objectName();
+                window->close();
+            }
+        });
+        QWidget* focus = QApplication::focusWidget();
+        QWidget* target = focus && focus->window() == owner->window() ? focus : owner;
+        QTest::keyClick(target, key.key(), key.keyboardModifiers());
+        return opened;
+    }
+
+    QString position() const { return named<QLabel>(sheet, "lblPosizione")->text(); }
 
     QString focusName() const
     {
@@ -129,6 +164,157 @@ private slots:
         Dialogs::takeShown();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(focusName(), QStringLiteral("txtNome"));
+    }
+
+    // From card 2 of 3, with the focus in a field that would otherwise use
+    // the key itself (Ctrl+Home moves a field's cursor).
+    void navigationKeys_data()
+    {
+        QTest::addColumn<QKeyCombination>("key");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("PgDn") << QKeyCombination(Qt::Key_PageDown) << "txtNome"
+                              << "3";
+        QTest::newRow("PgUp") << QKeyCombination(Qt::Key_PageUp) << "txtNome"
+                              << "1";
+        QTest::newRow("Ctrl+Home") << QKeyCombination(Qt::ControlModifier, Qt::Key_Home) << "txtNome"
+                                   << "1";
+        QTest::newRow("Ctrl+End") << QKeyCombination(Qt::ControlModifier, Qt::Key_End) << "txtDescrizione"
+                                  << "3";
+        QTest::newRow("Ctrl+End in the value field") << QKeyCombination(Qt::ControlModifier, Qt::Key_End) << "txtValore"
+                                                     << "3";
+        QTest::newRow("PgDn on the check box") << QKeyCombination(Qt::Key_PageDown) << "chkInVendita"
+                                               << "3";
+        QTest::newRow("Ctrl+N") << QKeyCombination(Qt::ControlModifier, Qt::Key_N) << "txtNote"
+                                << "";
+    }
+
+    void navigationKeys()
+    {
+        QFETCH(QKeyCombination, key);
+        QFETCH(QString, focus);
+        QFETCH(QString, expected);
+        const QString path = program->file(QStringLiteral("Navi.dbm"));
+        writeArchive(path, 3);
+        QVERIFY(openRecordSheet(*windows, path, QStringLiteral("Navi")));
+        sheet->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(sheet));
+        sheet->subMostraScheda(2);
+        QWidget* field = named<QWidget>(sheet, focus.toLatin1().constData());
+        field->setFocus();
+        QTest::keyClick(field, key.key(), key.keyboardModifiers());
+        QCOMPARE(position(), expected);
+        QCOMPARE(shownTexts(), QStringList());
+        if (expected.isEmpty()) {
+            // A new card, exactly as cmdNuovo leaves it.
+            QCOMPARE(named<QLineEdit>(sheet, "txtNome")->text(), QString());
+            QCOMPARE(focusName(), QStringLiteral("txtNome"));
+        } else {
+            QCOMPARE(named<QLineEdit>(sheet, "txtNome")->text(), QStringLiteral("Modello %1").arg(expected));
+        }
+    }
+
+    // Ctrl+S in the value field, mid-typing: the amount is normalised
+    // before it is read, as the focus move of "Salva" does, and the typing
+    // rule of the field lets no character of the key through.
+    void saveKeyStoresTheNormalisedAmount()
+    {
+        openSheet();
+        sheet->subNuovaScheda();
+        fillRequiredFields(sheet);
+        auto* txtValore = named<QLineEdit>(sheet, "txtValore");
+        txtValore->setFocus();
+        txtValore->clear();
+        QTest::keyClicks(txtValore, QStringLiteral("12,5"));
+        QTest::keyClick(txtValore, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(txtValore->text(), QStringLiteral("12,50"));
+        QCOMPARE(focusName(), QStringLiteral("btnFocus"));
+        QCOMPARE(shownTexts(), QStringList{QStringLiteral("La scheda corrente è stata inserita in archivio.")});
+        QCOMPARE(position(), QStringLiteral("3"));
+        TArchivio archive;
+        archive.ApriArchivio(program->file(QStringLiteral("Navi.dbm")));
+        QCOMPARE(archive.LeggiScheda(3).LeggiCampo(Campo::Valore), QStringLiteral("12,50"));
+        archive.ChiudiArchivio();
+
+        // Saved again: now it is card 3 that is overwritten.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(shownTexts(), QStringList{QStringLiteral(
+                                   "Le modifiche apportate alla scheda corrente sono state salvate in archivio.")});
+        QCOMPARE(QFileInfo(program->file(QStringLiteral("Navi.dbm"))).size(), 3 * qint64(sizeof(TScheda)));
+    }
+
+    void windowKeys_data()
+    {
+        QTest::addColumn<QKeyCombination>("key");
+        QTest::addColumn<QString>("window");
+        QTest::newRow("Ctrl+F") << QKeyCombination(Qt::ControlModifier, Qt::Key_F) << "frmTrovaCartoline";
+        QTest::newRow("Ctrl+P") << QKeyCombination(Qt::ControlModifier, Qt::Key_P) << "frmStampaCartolina";
+        QTest::newRow("F1") << QKeyCombination(Qt::Key_F1) << "frmGuida";
+    }
+
+    void windowKeys()
+    {
+        QFETCH(QKeyCombination, key);
+        QFETCH(QString, window);
+        openSheet();
+        named<QLineEdit>(sheet, "txtTipologia")->setFocus();
+        QCOMPARE(pressOpening(sheet, key), window);
+    }
+
+    // Under a modal window the sheet's keys do nothing; in the attachments
+    // window PgDn and Ctrl+S are that window's fields' own.
+    void keysSleepUnderAModalWindow()
+    {
+        openSheet();
+        sheet->subMostraScheda(1);
+        bool ran = false;
+        QVERIFY(whileModal<TfrmAllegaCartella>(
+            sheet, named<TPictureButton>(sheet, "cmdFile"), [&](TfrmAllegaCartella* window) {
+                QVERIFY(QTest::qWaitForWindowActive(window));
+                auto* description = named<QLineEdit>(window, "txtDesc01");
+                description->setFocus();
+                for (const QKeyCombination key :
+                     {QKeyCombination(Qt::Key_PageDown), QKeyCombination(Qt::ControlModifier, Qt::Key_S),
+                      QKeyCombination(Qt::ControlModifier, Qt::Key_N), QKeyCombination(Qt::Key_F1)})
+                    QTest::keyClick(description, key.key(), key.keyboardModifiers());
+                ran = true;
+            }));
+        QVERIFY(ran);
+        QCOMPARE(position(), QStringLiteral("1"));
+        QCOMPARE(shownTexts(), QStringList());
+        QVERIFY(!sheet->findChild<TfrmGuida*>());
+    }
+
+    // F1 in the other windows with a guide.
+    void helpKeyOpensTheGuide_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::newRow("frmAvvio") << "frmAvvio";
+        QTest::newRow("frmCreaCatalogo") << "frmCreaCatalogo";
+        QTest::newRow("frmApriCatalogo") << "frmApriCatalogo";
+        QTest::newRow("frmExpCartoline") << "frmExpCartoline";
+    }
+
+    void helpKeyOpensTheGuide()
+    {
+        QFETCH(QString, window);
+        QWidget* shown = nullptr;
+        std::unique_ptr<QDialog> exportWindow;
+        if (window == QLatin1String("frmExpCartoline")) {
+            openSheet();
+            exportWindow = std::make_unique<TfrmExpCartoline>(sheet, sheet->state().archivePath);
+            exportWindow->show();
+            QVERIFY(QTest::qWaitForWindowExposed(exportWindow.get()));
+            shown = exportWindow.get();
+        } else {
+            shown = window == QLatin1String("frmAvvio")          ? static_cast<QWidget*>(windows->frmAvvio)
+                    : window == QLatin1String("frmCreaCatalogo") ? static_cast<QWidget*>(windows->frmCreaCatalogo)
+                                                                 : static_cast<QWidget*>(windows->frmApriCatalogo);
+            TWindowSet::handOver(windows->frmPassword, shown);
+        }
+        shown->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), shown);
+        QCOMPARE(pressOpening(shown, QKeyCombination(Qt::Key_F1)), QStringLiteral("frmGuida"));
     }
 };
 

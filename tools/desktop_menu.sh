@@ -7,8 +7,9 @@
 #   desktop_menu.sh uninstall
 #
 # install writes the menu entry (its command line: the program folder's
-# executable), the icon in the hicolor theme (SVG and PNG sizes) and the
-# software-centre description, then refreshes the desktop database and the
+# executable, given the file to open), the icon in the hicolor theme (SVG and
+# PNG sizes), the software-centre description and the file type of a
+# collection, then refreshes the desktop database, the MIME database and the
 # icon cache where those tools exist. Running it again, for instance after
 # the program folder moved, rewrites the same files. uninstall removes those
 # files and the folders install had to create, nothing else.
@@ -21,6 +22,9 @@ SIZES="16 32 48 64 128 256"
 # uninstall knows it without any other file of ours.
 CREATED_KEY=X-Miniarca-Created
 CACHE=applications/mimeinfo.cache
+MIME_TYPE=application/x-miniarca-collection
+# What update-mime-database generates in a mime folder besides the packages.
+MIME_GENERATED="aliases generic-icons globs globs2 icons magic mime.cache subclasses treemagic types version XMLnamespaces"
 
 data=${XDG_DATA_HOME:-}
 case $data in
@@ -33,6 +37,7 @@ entry=$data/applications/$ID.desktop
 installed_files() {
     echo "applications/$ID.desktop"
     echo "metainfo/$ID.metainfo.xml"
+    echo "mime/packages/$ID.xml"
     echo "icons/hicolor/scalable/apps/$ID.svg"
     for size in $SIZES; do
         echo "icons/hicolor/${size}x$size/apps/$ID.png"
@@ -88,6 +93,12 @@ refresh() {
     if command -v update-desktop-database >/dev/null 2>&1 && [ -d "$data/applications" ]; then
         update-desktop-database -q "$data/applications" || true
     fi
+    # A database is built where there are packages, or rebuilt where one was
+    # built before; none is made where there is nothing to describe.
+    if command -v update-mime-database >/dev/null 2>&1 && [ -d "$data/mime/packages" ] \
+        && { [ -n "$(ls -A "$data/mime/packages")" ] || [ -f "$data/mime/mime.cache" ]; }; then
+        update-mime-database "$data/mime" >/dev/null 2>&1 || true
+    fi
     theme=$data/icons/hicolor
     if [ -d "$theme" ]; then
         touch "$theme" # a new time tells icon loaders to look again
@@ -116,7 +127,7 @@ do_install() {
     *'
 '*) echo "The program folder's path holds a line break; a menu entry cannot name it." >&2; exit 1 ;;
     esac
-    for f in "$ID.desktop.in" "$ID.metainfo.xml" $(installed_files | grep '^icons/'); do
+    for f in "$ID.desktop.in" "$ID.metainfo.xml" "$ID.mime.xml" $(installed_files | grep '^icons/'); do
         [ -f "$gathered/$f" ] || { echo "Missing $gathered/$f: build the program first." >&2; exit 1; }
     done
 
@@ -138,6 +149,7 @@ $CACHE"
         mv -f "$data/$2.new.$$" "$data/$2"
     }
     put "$gathered/$ID.metainfo.xml" "metainfo/$ID.metainfo.xml"
+    put "$gathered/$ID.mime.xml" "mime/packages/$ID.xml"
     put "$gathered/icons/hicolor/scalable/apps/$ID.svg" "icons/hicolor/scalable/apps/$ID.svg"
     for size in $SIZES; do
         png=icons/hicolor/${size}x$size/apps/$ID.png
@@ -146,7 +158,7 @@ $CACHE"
     # TryExec is a plain string, so only its backslashes are escaped.
     EXEC=$(exec_value "$program") TRYEXEC=$(printf '%s' "$program" | sed 's/\\/\\\\/g') CREATED=$created \
         awk -v key="$CREATED_KEY" '
-            $0 == "Exec=@EXEC@" { print "Exec=" ENVIRON["EXEC"]; next }
+            $0 == "Exec=@EXEC@" { print "Exec=" ENVIRON["EXEC"] " %f"; next }
             $0 == "TryExec=@TRYEXEC@" { print "TryExec=" ENVIRON["TRYEXEC"]; next }
             { print }
             END { if (ENVIRON["CREATED"] != "") print key "=" ENVIRON["CREATED"] }
@@ -163,6 +175,17 @@ do_uninstall() {
     for file in $(installed_files); do
         rm -f "$data/$file"
     done
+    # A MIME database that install brought about and that now holds no
+    # package goes with its generated files; one that still describes other
+    # types is rebuilt without ours by refresh.
+    if printf '%s\n' "$created" | grep -qx mime && [ -d "$data/mime" ] \
+        && [ -z "$(ls -A "$data/mime/packages" 2>/dev/null)" ]; then
+        for file in $MIME_GENERATED; do
+            rm -f "$data/mime/$file"
+        done
+        rm -f "$data/mime/$MIME_TYPE.xml"
+        rmdir "$data/mime/${MIME_TYPE%/*}" 2>/dev/null || true
+    fi
     refresh
     # The desktop database's cache that install brought about goes too, once
     # it names no file type.

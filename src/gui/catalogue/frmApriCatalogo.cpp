@@ -10,6 +10,7 @@
 #include "gui/shell/GuideTexts.h"
 #include "gui/shell/frmGuida.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/Keys.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
 
@@ -69,6 +70,10 @@ TfrmApriCatalogo::TfrmApriCatalogo(QWidget* parent)
     connect(btnElimina, &QAbstractButton::clicked, this, &TfrmApriCatalogo::btnEliminaClick);
     connect(btnAnnulla, &QAbstractButton::clicked, this, &QWidget::close);
     connect(imgGuida, &QAbstractButton::clicked, this, &TfrmApriCatalogo::imgGuidaClick);
+    Keys::bind(this, QKeySequence::HelpContents, imgGuida);
+    imgGuida->setAccessibleName(QStringLiteral("Guida"));
+    btnElimina->setAccessibleName(QStringLiteral("Elimina l'archivio selezionato"));
+    lstFiles->setAccessibleName(QStringLiteral("Archivi di modellini"));
 }
 
 QString TfrmApriCatalogo::countLine(int count)

@@ -11,6 +11,7 @@
 #include "gui/shell/GuideTexts.h"
 #include "gui/shell/frmGuida.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/Keys.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
 
@@ -59,6 +60,9 @@ TfrmCreaCatalogo::TfrmCreaCatalogo(QWidget* parent)
     connect(btnApplica, &QAbstractButton::clicked, this, &TfrmCreaCatalogo::btnApplicaClick);
     connect(btnAnnulla, &QAbstractButton::clicked, this, &QWidget::close);
     connect(imgGuida, &QAbstractButton::clicked, this, &TfrmCreaCatalogo::imgGuidaClick);
+    Keys::bind(this, QKeySequence::HelpContents, imgGuida);
+    imgGuida->setAccessibleName(QStringLiteral("Guida"));
+    txtFile->setAccessibleName(QStringLiteral("Nome del nuovo archivio di modellini"));
 }
 
 void TfrmCreaCatalogo::FormShow()

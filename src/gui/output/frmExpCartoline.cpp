@@ -15,9 +15,11 @@
 #include "gui/output/ExportModel.h"
 #include "gui/shell/GuideTexts.h"
 #include "gui/shell/frmGuida.h"
+#include "gui/widgets/Accessibility.h"
 #include "gui/widgets/Banner.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/Hints.h"
+#include "gui/widgets/Keys.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
 #include "gui/widgets/Pictures.h"
@@ -77,6 +79,7 @@ TfrmExpCartoline::TfrmExpCartoline(QWidget* owner, const QString& archivePath)
 
     grdRecords = new TExportGrid(panel);
     grdRecords->setObjectName(QStringLiteral("grdRecords"));
+    grdRecords->setAccessibleName(QStringLiteral("Schede dell'archivio"));
     grdRecords->setGeometry(8, 80, 821, 409);
     grdRecords->setFont(Look::tahoma(9));
     grdRecords->setAlternatingRowColors(true);
@@ -108,7 +111,7 @@ TfrmExpCartoline::TfrmExpCartoline(QWidget* owner, const QString& archivePath)
     statusBar->setGeometry(8, 493, 821, 32);
     statusBar->setStyleSheet(
         QStringLiteral("QFrame#shpInfo { background: %1; border-radius: 4px; }").arg(kSlateBlue.name()));
-    panInfo = new QLabel(QStringLiteral("Esportazione archivio in Microsoft Excel."), panel);
+    panInfo = new TStatusLine(QStringLiteral("Esportazione archivio in Microsoft Excel."), panel);
     panInfo->setObjectName(QStringLiteral("panInfo"));
     panInfo->setFont(Look::tahoma(12));
     panInfo->setStyleSheet(QStringLiteral("QLabel#panInfo { color: white; background: transparent; }"));
@@ -126,6 +129,7 @@ void TfrmExpCartoline::buildHints(QWidget* panel, QFrame* toolbar, QFrame* statu
     m_hints = new THints(panInfo, this);
     m_hints->addCommand(cmdEsporta, QStringLiteral("Esporta l'archivio in formato Microsoft Excel."));
     m_hints->addCommand(cmdGuida, QStringLiteral("Visualizza la pagina della guida sensibile al contesto."));
+    Keys::bind(this, QKeySequence::HelpContents, cmdGuida, m_hints);
     m_hints->addCommand(cmdEsci, QStringLiteral("Esci da questo ambiente di lavoro."));
     for (QWidget* background :
          {static_cast<QWidget*>(this), panel, static_cast<QWidget*>(toolbar), static_cast<QWidget*>(grdRecords),

@@ -57,6 +57,7 @@ TfrmRiepilogo::TfrmRiepilogo(QWidget* owner, const QString& archivePath, const Q
 
     lstRecords = new TSummaryList(QStringLiteral("lstRecords"), panContainer);
     lstRecords->setGeometry(0, 180, 833, 270);
+    lstRecords->setAccessibleName(QStringLiteral("Schede trovate"));
     lstRecords->setStyleSheet(QStringLiteral("QListView#lstRecords { background: white; border: 1px solid #87CEEB; }"));
 
     lblRigo03 = new QLabel(QStringLiteral("Fare doppio clic sulla voce in elenco per richiamare la scheda"),

@@ -6,6 +6,7 @@
 
 #include "gui/sheet/PhotoSaving.h"
 #include "gui/sheet/frmZoom.h"
+#include "gui/widgets/DropTarget.h"
 #include "gui/widgets/ImageView.h"
 #include "gui/widgets/PictureButton.h"
 #include "gui/widgets/Pictures.h"
@@ -81,6 +82,13 @@ TPhotoSlot::TPhotoSlot(int digit, int top, const TPhoto& placeholder, Dialogs::F
     }
 
     connect(imgFoto, &TImageView::photoChanged, this, [this] { m_unread = false; });
+
+    // A picture dropped from the file manager loads as one picked with the
+    // folder button: the same kinds of file, the same reading.
+    auto* drops = new TDropTarget(
+        [this](const QString& file) { return TDropTarget::matchesFilter(file, m_openDialog.filter); },
+        [this](const QString& file) { loadFile(file); }, this);
+    drops->addWidget(this);
 }
 
 QList<TPictureButton*> TPhotoSlot::buttons() const
@@ -123,6 +131,11 @@ void TPhotoSlot::btnCaricaFotoClick()
     const QString path = Dialogs::fileName(window(), m_openDialog);
     if (path.isEmpty())
         return;
+    loadFile(path);
+}
+
+void TPhotoSlot::loadFile(const QString& path)
+{
     const TPhoto photo = TPhoto::fromFile(path);
     const QImage shown = photo.decode(imgFoto->decodeSizeFor(photo));
     if (shown.isNull()) {

@@ -48,6 +48,8 @@ public:
     bool storeTo(const QString& path) const;
 
     void btnCaricaFotoClick();
+    // Reads a picture file into the slot, as the folder button does with the file picked.
+    void loadFile(const QString& path);
     void btnAcquisisciFotoClick();
     void btnSalvaFotoClick();
     void btnCancFotoClick();

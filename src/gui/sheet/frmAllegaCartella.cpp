@@ -13,6 +13,7 @@
 #include "core/formats/Text.h"
 #include "core/system/TMisc.h"
 #include "gui/widgets/Banner.h"
+#include "gui/widgets/DropTarget.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
 
@@ -241,6 +242,14 @@ void TfrmAllegaCartella::buildSlot(int index)
         break;
     }
     m_slots[index] = {name, description, browse, open};
+
+    // A file dropped anywhere on the slot's box is attached as one picked with "Sfoglia...".
+    auto* drops = new TDropTarget([](const QString&) { return true; },
+                                  [this, index](const QString& file) { attachFile(index, file); }, this);
+    for (QWidget* w : {static_cast<QWidget*>(box), static_cast<QWidget*>(nameCaption),
+                       static_cast<QWidget*>(descCaption), static_cast<QWidget*>(name), static_cast<QWidget*>(eraser),
+                       static_cast<QWidget*>(browse), static_cast<QWidget*>(open), static_cast<QWidget*>(description)})
+        drops->addWidget(w);
 }
 
 void TfrmAllegaCartella::pickAndCopy(int index)
@@ -248,6 +257,11 @@ void TfrmAllegaCartella::pickAndCopy(int index)
     const QString source = Dialogs::fileName(this, dlgFile);
     if (source.isEmpty())
         return;
+    attachFile(index, source);
+}
+
+void TfrmAllegaCartella::attachFile(int index, const QString& source)
+{
     if (isUnspellableName(source)) {
         Dialogs::warning(this, unspellableNameMessage());
         return;

@@ -97,6 +97,9 @@ private:
     };
     void buildSlot(int index);
     void pickAndCopy(int index);
+    // Copies `source` into the attachments folder for slot `index`: what
+    // "Sfoglia..." does with the file picked, and a drop on the slot too.
+    void attachFile(int index, const QString& source);
     void openAttachment(int index);
     void clearName(int index);
     Slot m_slots[3];

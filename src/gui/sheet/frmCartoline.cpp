@@ -23,6 +23,7 @@
 #include "gui/sheet/frmAllegaCartella.h"
 #include "gui/shell/GuideTexts.h"
 #include "gui/shell/frmGuida.h"
+#include "gui/widgets/Accessibility.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/Hints.h"
 #include "gui/widgets/ImageView.h"
@@ -108,7 +109,7 @@ TfrmCartoline::TfrmCartoline(QWidget* parent) : TGradientWindow(Look::steelBlue,
     lblDesc03 = hiddenLabel(p, QStringLiteral("lblDesc03"));
 
     // The status line runs along the bottom of the window.
-    panInfo = new QLabel(QStringLiteral("Pronto per archiviare una nuova scheda..."), this);
+    panInfo = new TStatusLine(QStringLiteral("Pronto per archiviare una nuova scheda..."), this);
     panInfo->setObjectName(QStringLiteral("panInfo"));
     panInfo->setFont(Look::arial(12));
     panInfo->setStyleSheet(QStringLiteral("QLabel#panInfo { background: #1F5C99; color: white; padding-left: 10px; }"));
@@ -132,6 +133,7 @@ TfrmCartoline::TfrmCartoline(QWidget* parent) : TGradientWindow(Look::steelBlue,
     btnFocus->setFocusPolicy(Qt::NoFocus);
 
     buildHints();
+    bindKeys();
     buildSecondCommandBar(p);
     mirrorState();
 }
@@ -277,6 +279,10 @@ void TfrmCartoline::buildSecondCommandBar(QWidget* p)
                                      QStringLiteral("Statistiche"),
                                      QStringLiteral("Valore e composizione della collezione, con i grafici."), 80);
     connect(cmdStatistiche, &QAbstractButton::clicked, this, &TfrmCartoline::cmdStatisticheClick);
+    cmdDuplica = addSheetCommand(
+        QStringLiteral("cmdDuplica"), QStringLiteral("duplicate"), QStringLiteral("Duplica"),
+        QStringLiteral("Crea una nuova scheda uguale a quella corrente, da completare e salvare."), 80);
+    connect(cmdDuplica, &QAbstractButton::clicked, this, &TfrmCartoline::cmdDuplicaClick);
     bar->setVisible(!bar->findChildren<TPictureButton*>().isEmpty());
 }
 

@@ -74,6 +74,8 @@ public:
     void cmdGuidaClick();
     // The sheet's own commands.
     void cmdStatisticheClick();
+    // Turns the card on screen into a new, unsaved card with the same fields and photos.
+    void cmdDuplicaClick();
 
 signals:
     // The sheet was closed, by its exit command or its close box.
@@ -153,10 +155,9 @@ private:
     TPictureButton* cmdGuida;
     TPictureButton* cmdEsci;
     // Second command bar.
-    TPictureButton* cmdGalleria;
-
-    // Second command bar.
+    TPictureButton* cmdGalleria = nullptr;
     TPictureButton* cmdStatistiche = nullptr;
+    TPictureButton* cmdDuplica = nullptr;
 
     QLabel* panInfo;
 
@@ -180,6 +181,8 @@ private:
     void buildFields(QWidget* panel);
     void buildPhotoSlots(QWidget* panel);
     void buildHints();
+    // Ctrl+S, PgDn and the other standard keys, each clicking its command.
+    void bindKeys();
     void addPhotoHints();
     void showUnreadPhotos();
     QList<QString> photoPathsOf(int n) const;

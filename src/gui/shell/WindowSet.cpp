@@ -2,14 +2,17 @@
 
 #include <QApplication>
 #include <QThread>
+#include <QTimer>
 
 #include "core/archive/Archivio.h"
 #include "gui/catalogue/frmApriCatalogo.h"
 #include "gui/catalogue/frmCreaCatalogo.h"
 #include "gui/sheet/frmCartoline.h"
+#include "gui/shell/OpenFromOutside.h"
 #include "gui/shell/frmAvvio.h"
 #include "gui/shell/frmCambiaPassword.h"
 #include "gui/shell/frmPassword.h"
+#include "gui/widgets/DropTarget.h"
 #include "gui/widgets/Look.h"
 
 TWindowSet::TWindowSet()
@@ -36,14 +39,25 @@ TWindowSet::TWindowSet()
     frmCartoline = new TfrmCartoline;
     frmCreaCatalogo = new TfrmCreaCatalogo;
     connectHandOvers();
+
+    // A collection dropped on the start window opens as one named on the command line.
+    auto* drops = new TDropTarget(
+        [](const QString& path) { return path.endsWith(QLatin1String(".dbm"), Qt::CaseInsensitive); },
+        [this](const QString& path) { openFile(path); }, frmAvvio);
+    drops->addWidget(frmAvvio);
 }
 
 void TWindowSet::connectHandOvers()
 {
     // Each connection runs at once, inside the emitting window's handler, so
     // the next window is on screen before that handler returns.
-    QObject::connect(frmPassword, &TfrmPassword::accessGranted, frmPassword,
-                     [this] { handOver(frmPassword, frmAvvio); });
+    QObject::connect(frmPassword, &TfrmPassword::accessGranted, frmPassword, [this] {
+        m_loggedIn = true;
+        handOver(frmPassword, frmAvvio);
+        // A collection named while the login was open opens now.
+        if (!m_pendingFile.isEmpty())
+            QTimer::singleShot(0, frmAvvio, [this] { openPendingFile(); });
+    });
     QObject::connect(frmPassword, &TfrmPassword::changePasswordRequested, frmPassword,
                      [this] { handOver(frmPassword, frmCambiaPassword); });
     QObject::connect(frmPassword, &TfrmPassword::exitRequested, frmPassword, [this] { terminate(); });
@@ -96,6 +110,54 @@ void TWindowSet::handOver(QWidget* from, QWidget* to)
         to->show();
     if (from != to)
         from->hide();
+}
+
+QWidget* TWindowSet::currentWindow() const
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{frmPassword, frmCambiaPassword, frmAvvio, frmCreaCatalogo,
+                                                      frmApriCatalogo, frmCartoline}) {
+        if (w->isVisible())
+            return w;
+    }
+    return frmPassword;
+}
+
+void TWindowSet::bringForward()
+{
+    QWidget* window = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : currentWindow();
+    if (window->isMinimized())
+        window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window->raise();
+    window->activateWindow();
+}
+
+void TWindowSet::openFile(const QString& path)
+{
+    m_pendingFile = path;
+    bringForward();
+    if (m_loggedIn)
+        openPendingFile();
+}
+
+void TWindowSet::openPendingFile()
+{
+    if (m_pendingFile.isEmpty())
+        return;
+    // A window open over the current one finishes first; the collection
+    // waits for it rather than being pulled from under it.
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(250, frmAvvio, [this] { openPendingFile(); });
+        return;
+    }
+    const QString path = std::exchange(m_pendingFile, QString());
+    QWidget* from = currentWindow();
+    const std::optional<OpenFromOutside::Archive> archive = OpenFromOutside::prepare(from, path);
+    if (!archive)
+        return;
+    frmCartoline->openArchive(archive->path, archive->name);
+    if (from == frmCartoline)
+        frmCartoline->subNuovaScheda(); // shown already: it clears itself as when it is shown
+    handOver(from, frmCartoline);
 }
 
 void TWindowSet::terminate()

@@ -1,4 +1,6 @@
 #pragma once
+#include <QString>
+
 #include <functional>
 
 class QWidget;
@@ -28,6 +30,15 @@ public:
     // the one way a long-lived window takes the place of another.
     static void handOver(QWidget* from, QWidget* to);
 
+    // Opens a collection named from outside (command line, a second start,
+    // a drop on the start window) in the record sheet, as if chosen in the
+    // open window. Before the login it waits for the login.
+    void openFile(const QString& path);
+    // Brings the program's window in use to the front, over other programs.
+    void bringForward();
+    // The long-lived window on screen (the login at start).
+    QWidget* currentWindow() const;
+
     // Ends the program; tests replace it to watch for the end.
     void terminate();
     std::function<void()> onTerminate;
@@ -41,4 +52,8 @@ public:
 
 private:
     void connectHandOvers();
+    void openPendingFile();
+
+    bool m_loggedIn = false;
+    QString m_pendingFile;
 };

@@ -9,6 +9,7 @@
 #include "gui/shell/frmGuida.h"
 #include "gui/shell/frmInfo.h"
 #include "gui/shell/frmSplash.h"
+#include "gui/widgets/Keys.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
 #include "gui/widgets/Pictures.h"
@@ -104,6 +105,14 @@ TfrmAvvio::TfrmAvvio(QWidget* parent) : TGradientWindow(Look::steelBlue, Qt::whi
     connect(btnApp02, &QAbstractButton::clicked, this, &TfrmAvvio::imgApp02Click);
     connect(imgInfo, &QAbstractButton::clicked, this, &TfrmAvvio::imgInfoClick);
     connect(imgGuida, &QAbstractButton::clicked, this, &TfrmAvvio::imgGuidaClick);
+    Keys::bind(this, QKeySequence::HelpContents, imgGuida);
+    // The pictures without a caption, as a screen reader reads them.
+    imgInfo->setAccessibleName(QStringLiteral("Informazioni su Miniarca Pro"));
+    imgGuida->setAccessibleName(QStringLiteral("Guida"));
+    imgApp01->setAccessibleName(QStringLiteral("Crea nuovo archivio"));
+    imgApp02->setAccessibleName(QStringLiteral("Apri archivio esistente"));
+    imgMarchio->setAccessibleName(QStringLiteral("Riconoscimenti"));
+    imgEsci->setAccessibleName(QStringLiteral("Esci dal programma"));
     connect(imgMarchio, &QAbstractButton::clicked, this, &TfrmAvvio::imgMarchioClick);
     connect(imgSito, &QAbstractButton::clicked, this, &TfrmAvvio::imgSitoClick);
     connect(imgEsci, &QAbstractButton::clicked, this, &TfrmAvvio::imgEsciClick);

@@ -52,6 +52,7 @@ TfrmGuida::TfrmGuida(QWidget* owner)
 
     connect(lnkWeb, &TLinkLabel::clicked, this, &TfrmGuida::lnkWebClick);
     connect(imgPDF, &QAbstractButton::clicked, this, &TfrmGuida::lnkWebClick);
+    imgPDF->setAccessibleName(QStringLiteral("Apri la guida completa in PDF"));
     connect(btnChiudi, &QPushButton::clicked, this, &QDialog::accept);
 }
 

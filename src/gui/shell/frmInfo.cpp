@@ -59,6 +59,7 @@ TfrmInfo::TfrmInfo(QWidget* owner)
 
     connect(lnkWeb, &TLinkLabel::clicked, this, &TfrmInfo::lnkWebClick);
     connect(imgEmail, &QAbstractButton::clicked, this, &TfrmInfo::lnkWebClick);
+    imgEmail->setAccessibleName(QStringLiteral("Scrivi all'assistenza"));
     connect(btnChiudi, &QPushButton::clicked, this, &QDialog::accept);
 }
 

@@ -41,6 +41,7 @@ TfrmSplash::TfrmSplash(QWidget* owner)
 
     connect(lnkWeb, &TLinkLabel::clicked, this, &TfrmSplash::lnkWebClick);
     connect(imgWeb, &QAbstractButton::clicked, this, &TfrmSplash::lnkWebClick);
+    imgWeb->setAccessibleName(QStringLiteral("Visita il sito web"));
     connect(btnChiudi, &QPushButton::clicked, this, &QDialog::accept);
 }
 

@@ -1,5 +1,7 @@
 #include "gui/widgets/FixedWindow.h"
 
+#include "gui/widgets/Accessibility.h"
+
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLinearGradient>
@@ -39,6 +41,12 @@ void centreOnOwner(QWidget* window)
 }
 
 } // namespace FixedWindow
+
+void TModalWindow::showEvent(QShowEvent* event)
+{
+    Accessibility::nameControls(this);
+    QDialog::showEvent(event);
+}
 
 void TModalWindow::keyPressEvent(QKeyEvent* event)
 {

@@ -20,6 +20,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // Names the controls for screen readers before the window appears.
+    void showEvent(QShowEvent* event) override;
 };
 
 // A per-use fixed-size window with a gradient background, shown modally.

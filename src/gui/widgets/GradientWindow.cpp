@@ -1,5 +1,7 @@
 #include "gui/widgets/GradientWindow.h"
 
+#include "gui/widgets/Accessibility.h"
+
 #include <QCloseEvent>
 #include <QLinearGradient>
 #include <QPainter>
@@ -60,6 +62,12 @@ void TGradientWindow::closeEvent(QCloseEvent* event)
 {
     event->accept();
     FormClose();
+}
+
+void TGradientPanel::showEvent(QShowEvent* event)
+{
+    Accessibility::nameControls(this);
+    QWidget::showEvent(event);
 }
 
 void TGradientWindow::showEvent(QShowEvent* event)

@@ -11,6 +11,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Names the controls for screen readers before the window appears.
+    void showEvent(QShowEvent* event) override;
 
 private:
     QColor m_top;
