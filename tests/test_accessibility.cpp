@@ -12,8 +12,10 @@
 #include "gui/catalogue/frmApriCatalogo.h"
 #include "gui/catalogue/frmCreaCatalogo.h"
 #include "gui/output/frmExpCartoline.h"
+#include "gui/output/frmGalleria.h"
 #include "gui/output/frmSlideshow_Euro_01.h"
 #include "gui/output/frmStampaCartolina.h"
+#include "gui/output/frmStatistiche.h"
 #include "gui/search/frmInVendita.h"
 #include "gui/search/frmTrovaCartoline.h"
 #include "gui/sheet/FrameSource.h"
@@ -90,7 +92,7 @@ private slots:
     void everyControlHasAName_data()
     {
         QTest::addColumn<int>("index");
-        for (int i = 0; i < 18; ++i)
+        for (int i = 0; i < 20; ++i)
             QTest::newRow(qPrintable(QString::number(i))) << i;
     }
 
@@ -116,6 +118,8 @@ private slots:
             [&] { return new TfrmStampaCartolina(sheet, sheet->shownCard()); },
             [&] { return new TfrmAnteprimaCartolina(sheet, sheet->shownCard()); },
             [&] { return new TfrmExpCartoline(sheet, sheet->state().archivePath); },
+            [&] { return new TfrmGalleria(sheet, sheet->state().archivePath, sheet->state().archiveName); },
+            [&] { return new TfrmStatistiche(sheet, sheet->state().archivePath, sheet->state().archiveName); },
         };
         QWidget* window = windowsOfTheProgram[index]();
         std::unique_ptr<QWidget> perUse(qobject_cast<QDialog*>(window) ? window : nullptr);

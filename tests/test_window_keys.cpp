@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
 #include <functional>
 #include <iterator>
 
@@ -82,7 +83,9 @@ class TestWindowKeys : public QObject, private SheetProgramTest {
     // Presses `key` on whatever has the focus, and tells the objectName of
     // the modal window the key opened over `owner` (closing it again), or
     // empty when none opened.
-    QString pressOpening(QWidget* owner, QKeyCombination key)
+    // The name of the window `key` opens over `owner`, closed at once; and
+    // its title, for a guide.
+    QString pressOpening(QWidget* owner, QKeyCombination key, QString* title = nullptr)
     {
         QString opened;
         QTimer::singleShot(0, owner, [&] {
@@ -98,6 +101,8 @@ class TestWindowKeys : public QObject, private SheetProgramTest {
                 2000);
             if (window) {
                 opened = window->objectName();
+                if (auto* label = window->findChild<QLabel*>(QStringLiteral("lblTitolo")); label && title)
+                    *title = label->text();
                 window->close();
             }
         });
@@ -275,7 +280,7 @@ private slots:
                 description->setFocus();
                 for (const QKeyCombination key :
                      {QKeyCombination(Qt::Key_PageDown), QKeyCombination(Qt::ControlModifier, Qt::Key_S),
-                      QKeyCombination(Qt::ControlModifier, Qt::Key_N), QKeyCombination(Qt::Key_F1)})
+                      QKeyCombination(Qt::ControlModifier, Qt::Key_N)})
                     QTest::keyClick(description, key.key(), key.keyboardModifiers());
                 ran = true;
             }));
@@ -315,6 +320,65 @@ private slots:
         shown->activateWindow();
         QTRY_COMPARE(QApplication::activeWindow(), shown);
         QCOMPARE(pressOpening(shown, QKeyCombination(Qt::Key_F1)), QStringLiteral("frmGuida"));
+    }
+
+    // F1 in a window without a guide of its own: the guide of the window it
+    // was opened from, over it; before the start window, the start window's.
+    void helpKeyEverywhere_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("title");
+        const QString sheetGuide = QStringLiteral("Raz Iroraraz Odurorazu");
+        QTest::newRow("frmTrovaCartoline") << "frmTrovaCartoline" << sheetGuide;
+        QTest::newRow("frmAllegaCartella") << "frmAllegaCartella" << sheetGuide;
+        QTest::newRow("frmSlideshow_Euro_01") << "frmSlideshow_Euro_01" << sheetGuide;
+        QTest::newRow("frmPassword") << "frmPassword"
+                                     << "Uno sguardo a Miniarca Pro";
+    }
+
+    void helpKeyEverywhere()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, title);
+        QWidget* shown = windows->frmPassword;
+        std::unique_ptr<QDialog> perUse;
+        if (window == QLatin1String("frmPassword")) {
+            windows->frmPassword->show();
+        } else {
+            openSheet();
+            const auto* entry = std::find_if(std::begin(kWindows), std::end(kWindows),
+                                             [&](const auto& w) { return window == QLatin1String(w.first); });
+            perUse.reset(entry->second(sheet));
+            perUse->show();
+            shown = perUse.get();
+        }
+        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        shown->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), shown);
+        QString guideTitle;
+        QCOMPARE(pressOpening(shown, QKeyCombination(Qt::Key_F1), &guideTitle), QStringLiteral("frmGuida"));
+        QCOMPARE(guideTitle, title);
+    }
+
+    // F1 in the guide opens no second guide over it.
+    void helpKeyInTheGuide()
+    {
+        openSheet();
+        TfrmGuida guide(sheet);
+        guide.show();
+        guide.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &guide);
+        bool second = false;
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, &guide, [&] {
+            for (TfrmGuida* other : guide.findChildren<TfrmGuida*>()) {
+                second = true;
+                other->close();
+            }
+        });
+        closer.start(20);
+        QTest::keyClick(&guide, Qt::Key_F1);
+        QVERIFY(!second);
     }
 };
 

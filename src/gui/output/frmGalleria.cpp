@@ -159,6 +159,8 @@ TfrmGalleria::TfrmGalleria(QWidget* owner, const QString& archivePath, const QSt
     sldDimensione->setPageStep(48);
     sldDimensione->setValue(kInitialSide);
     sldDimensione->setFixedWidth(180);
+    // A screen reader names the size control by its caption.
+    sizeCaption->setBuddy(sldDimensione);
 
     cmdChiudi = new TPictureButton(QStringLiteral("cmdChiudi"), QStringLiteral(":/icons/exit.svg"),
                                    QStringLiteral("Chiudi"), TPictureButton::Style::Flat, this);

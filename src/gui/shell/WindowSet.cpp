@@ -8,11 +8,14 @@
 #include "gui/catalogue/frmApriCatalogo.h"
 #include "gui/catalogue/frmCreaCatalogo.h"
 #include "gui/sheet/frmCartoline.h"
+#include "gui/shell/GuideTexts.h"
 #include "gui/shell/OpenFromOutside.h"
 #include "gui/shell/frmAvvio.h"
 #include "gui/shell/frmCambiaPassword.h"
+#include "gui/shell/frmGuida.h"
 #include "gui/shell/frmPassword.h"
 #include "gui/widgets/DropTarget.h"
+#include "gui/widgets/Keys.h"
 #include "gui/widgets/Look.h"
 
 TWindowSet::TWindowSet()
@@ -39,12 +42,27 @@ TWindowSet::TWindowSet()
     frmCartoline = new TfrmCartoline;
     frmCreaCatalogo = new TfrmCreaCatalogo;
     connectHandOvers();
+    bindGuideKey();
 
     // A collection dropped on the start window opens as one named on the command line.
     auto* drops = new TDropTarget(
         [](const QString& path) { return path.endsWith(QLatin1String(".dbm"), Qt::CaseInsensitive); },
         [this](const QString& path) { openFile(path); }, frmAvvio);
     drops->addWidget(frmAvvio);
+}
+
+void TWindowSet::bindGuideKey()
+{
+    // The windows opened over these offer their guide; the login and the
+    // change-password window, before anything else, the start window's.
+    const auto guide = [](GuideText (*text)()) {
+        return [text](QWidget* owner) { TfrmGuida::showGuide(owner, text()); };
+    };
+    Keys::installGuideKey(guide(&GuideTexts::startWindow));
+    Keys::setGuide(frmAvvio, guide(&GuideTexts::startWindow));
+    Keys::setGuide(frmCreaCatalogo, guide(&GuideTexts::catalogue));
+    Keys::setGuide(frmApriCatalogo, guide(&GuideTexts::catalogue));
+    Keys::setGuide(frmCartoline, guide(&GuideTexts::recordSheet));
 }
 
 void TWindowSet::connectHandOvers()

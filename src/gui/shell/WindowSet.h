@@ -52,6 +52,7 @@ public:
 
 private:
     void connectHandOvers();
+    void bindGuideKey();
     void openPendingFile();
 
     bool m_loggedIn = false;

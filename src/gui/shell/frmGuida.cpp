@@ -8,6 +8,7 @@
 #include "core/system/TMisc.h"
 #include "gui/shell/GuideTexts.h"
 #include "gui/widgets/Banner.h"
+#include "gui/widgets/Keys.h"
 #include "gui/widgets/LinkLabel.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
@@ -16,6 +17,8 @@ TfrmGuida::TfrmGuida(QWidget* owner)
     : TFixedDialog(owner, QStringLiteral("frmGuida"), QStringLiteral(" Guida all'utilizzo del software"),
                    QSize(670, 572), Qt::white, QColor(0xBF, 0xD8, 0xEF))
 {
+    // The guide key opens no second guide over this one.
+    Keys::setGuide(this, {});
     imgLogo = new TBanner(QStringLiteral("imgLogo"), QStringLiteral(":/pictures/guide_banner.svg"),
                           {QStringLiteral("Guida all'utilizzo del software")}, this);
     imgLogo->setGeometry(0, 0, 670, 70);

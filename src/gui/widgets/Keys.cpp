@@ -3,7 +3,9 @@
 #include "gui/widgets/Hints.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QEvent>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QShortcut>
@@ -51,9 +53,64 @@ TWindowKeys* keysOf(QWidget* window)
     return keys ? keys : new TWindowKeys(window);
 }
 
+QHash<const QWidget*, Keys::GuideOpener>& guides()
+{
+    static QHash<const QWidget*, Keys::GuideOpener> all;
+    return all;
+}
+
+// Sees F1 only where no shortcut of the window took it: a window's own guide
+// command always comes first.
+class TGuideKey : public QObject {
+public:
+    explicit TGuideKey(QObject* parent) : QObject(parent) {}
+    Keys::GuideOpener fallback;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->isAutoRepeat()
+            || !QKeySequence(key->keyCombination()).matches(QKeySequence(QKeySequence::HelpContents)))
+            return false;
+        QWidget* window = static_cast<QWidget*>(watched)->window();
+        for (const QWidget* w = window; w; w = w->parentWidget()) {
+            const auto found = guides().constFind(w);
+            if (found != guides().constEnd()) {
+                if (*found)
+                    (*found)(window);
+                return true;
+            }
+        }
+        if (fallback)
+            fallback(window);
+        return true;
+    }
+};
+
 } // namespace
 
 namespace Keys {
+
+void setGuide(QWidget* window, GuideOpener open)
+{
+    if (!guides().contains(window))
+        QObject::connect(window, &QObject::destroyed, [window] { guides().remove(window); });
+    guides().insert(window, std::move(open));
+}
+
+void installGuideKey(GuideOpener fallback)
+{
+    static TGuideKey* filter = nullptr;
+    if (!filter) {
+        filter = new TGuideKey(qApp);
+        qApp->installEventFilter(filter);
+        QObject::connect(filter, &QObject::destroyed, [] { filter = nullptr; });
+    }
+    filter->fallback = std::move(fallback);
+}
 
 QShortcut* bind(QWidget* window, QKeySequence::StandardKey key, QAbstractButton* command)
 {

@@ -2,6 +2,8 @@
 #include <QKeySequence>
 #include <QString>
 
+#include <functional>
+
 class QAbstractButton;
 class QShortcut;
 class QWidget;
@@ -23,5 +25,14 @@ QShortcut* bind(QWidget* window, QKeySequence::StandardKey key, QAbstractButton*
 QString text(QKeySequence::StandardKey key);
 // A command's hint with its key after it: "Salva la scheda in archivio. (Ctrl+S)".
 QString hintWithKey(const QString& hint, QKeySequence::StandardKey key);
+
+// The guide key everywhere: F1 in a window with no guide command of its own
+// opens the guide of the nearest window it was opened from that has one (the
+// sheet's guide over the find window, say), or the `fallback` where none has.
+// `open` shows the guide over the window it is given.
+using GuideOpener = std::function<void(QWidget* owner)>;
+void setGuide(QWidget* window, GuideOpener open);
+// Installed once for the whole program; a later call only changes the fallback.
+void installGuideKey(GuideOpener fallback);
 
 } // namespace Keys
