@@ -15,6 +15,9 @@ DEBS = cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev \
        qt6-image-formats-plugins libgl-dev libbenchmark-dev \
        fonts-liberation2 fonts-dejavu-core xvfb xauth \
        libpoppler-qt6-dev qt6-translations-l10n
+# The import reads zipped workbooks (.xlsx, .ods) through QuaZip and old
+# binary Excel files through FreeXL.
+DEBS += libquazip1-qt6-dev libfreexl-dev
 # The desktop menu's files are checked by the freedesktop.org tools.
 DEBS += desktop-file-utils appstream
 

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstring>
 #include <fcntl.h>
 #include <limits>
 #include <mutex>
@@ -347,6 +348,77 @@ bool combacia(const Diario& d, off_t ora)
     return ora >= d.prima && ora <= fine;
 }
 
+// The journal of a batch append, little-endian:
+//   0  8  mark "MINIJRNB"
+//   8  8  archive size before the batch
+//  16  4  L, the count of old bytes that follow
+//  20  L  a partial record at the end of the archive, which the batch
+//         writes over from its start (usually nothing)
+//  20+L 4 CRC-32 of everything before
+// A batch is put back whole unless it got as far as removing its journal:
+// until then nobody has been told it is stored.
+constexpr char kMarcaLotto[8] = {'M', 'I', 'N', 'I', 'J', 'R', 'N', 'B'};
+constexpr qsizetype kTestataLotto = 20;
+
+struct DiarioLotto {
+    off_t prima = 0;
+    QByteArray vecchi;
+};
+
+off_t inizioLotto(off_t prima)
+{
+    return prima / kDim * kDim;
+}
+
+QByteArray componiLotto(const DiarioLotto& d)
+{
+    QByteArray b;
+    b.append(kMarcaLotto, sizeof kMarcaLotto);
+    aggiungi(b, quint64(d.prima), 8);
+    aggiungi(b, quint32(d.vecchi.size()), 4);
+    b += d.vecchi;
+    aggiungi(b, crc32(b.constData(), b.size()), 4);
+    return b;
+}
+
+std::optional<DiarioLotto> interpretaLotto(const QByteArray& b)
+{
+    if (b.size() < kTestataLotto + kCoda || !b.startsWith(QByteArrayView(kMarcaLotto, sizeof kMarcaLotto)))
+        return std::nullopt;
+    const char* p = b.constData();
+    const quint64 prima = estrai(p + 8, 8);
+    const quint64 quanti = estrai(p + 16, 4);
+    if (quanti != quint64(b.size() - kTestataLotto - kCoda) || quanti >= quint64(kDim)
+        || estrai(p + kTestataLotto + quanti, 4) != crc32(p, kTestataLotto + qsizetype(quanti))
+        || prima > quint64(std::numeric_limits<off_t>::max()) || qint64(prima % kDim) != qint64(quanti))
+        return std::nullopt;
+    DiarioLotto d;
+    d.prima = off_t(prima);
+    d.vecchi = b.sliced(kTestataLotto, qsizetype(quanti));
+    return d;
+}
+
+void tronca(int fd, off_t dimensioneVoluta)
+{
+    int t;
+    do
+        t = ftruncate(fd, dimensioneVoluta);
+    while (t == -1 && errno == EINTR);
+    if (t == -1)
+        fallisci();
+}
+
+// The archive as it was before the batch: its old tail back and nothing after.
+void rimettiLotto(int fd, const DiarioLotto& d)
+{
+    if (dimensione(fd) < inizioLotto(d.prima))
+        return; // not what this batch left
+    if (!d.vecchi.isEmpty())
+        scriviTutto(fd, d.vecchi.constData(), size_t(d.vecchi.size()), inizioLotto(d.prima));
+    tronca(fd, d.prima);
+    svuota(fd);
+}
+
 // Under the exclusive lock: puts the archive back as it was before the
 // write that left the journal at `percorsoDiario`, then removes the journal.
 // A write found complete (the record is whole and is the new one, so only
@@ -377,6 +449,10 @@ bool ripristina(int fd, const QByteArray& percorsoDiario)
             if (!byte.isEmpty())
                 leggi(jfd, byte.data(), size_t(byte.size()), 0);
             diario = interpreta(byte);
+            if (!diario) {
+                if (const std::optional<DiarioLotto> lotto = interpretaLotto(byte))
+                    rimettiLotto(fd, *lotto);
+            }
         }
     }
     if (diario && combacia(*diario, dimensione(fd))) {
@@ -682,4 +758,169 @@ qint32 TArchivio::AccodaScheda(const TScheda& scheda)
         fallisci();
     scrivi(m_fd, m_journal, scheda, n + 1);
     return n + 1;
+}
+
+namespace {
+
+// A cheap fingerprint of whole records, four lanes at a time: enough to tell
+// whether the bytes a batch appended are still the same.
+quint64 improntaSchede(const char* p, qsizetype quanti, quint64 h)
+{
+    constexpr quint64 kMolt = 0x9E3779B97F4A7C15ull;
+    quint64 corsie[4] = {h, h ^ 0x1234567u, h + kMolt, h * 3 + 1};
+    qsizetype i = 0;
+    for (; i + 32 <= quanti; i += 32) {
+        for (int c = 0; c < 4; ++c) {
+            quint64 w;
+            std::memcpy(&w, p + i + 8 * c, 8);
+            corsie[c] = (corsie[c] ^ w) * kMolt;
+            corsie[c] ^= corsie[c] >> 29;
+        }
+    }
+    quint64 r = corsie[0] ^ (corsie[1] << 1) ^ (corsie[2] << 2) ^ (corsie[3] << 3);
+    for (; i < quanti; ++i)
+        r = (r ^ quint8(p[i])) * kMolt;
+    return r ^ (r >> 31);
+}
+
+qint64 modificaNs(int fd)
+{
+    struct stat st {};
+    if (fstat(fd, &st) == -1)
+        fallisci();
+    return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+// The batch's journal, whole and flushed before the archive is touched.
+void scriviDiarioLotto(int fd, const QByteArray& percorsoDiario, const DiarioLotto& d)
+{
+    using Passo = TArchivio::WriteStep;
+    const QByteArray diario = componiLotto(d);
+    const Descrittore file(creaDiario(fd, percorsoDiario));
+    try {
+        if (const std::optional<qint64> taglio = fermata(Passo::JournalPartlyWritten)) {
+            scriviTutto(file.fd(), diario.constData(), finoA(taglio, diario.size()), 0);
+            throw TArchivio::WriteInterrupted();
+        }
+        scriviTutto(file.fd(), diario.constData(), size_t(diario.size()), 0);
+        svuota(file.fd());
+        svuotaCartella(percorsoDiario);
+    } catch (const EArchivioError&) {
+        ::unlink(percorsoDiario.constData()); // the archive is as it was
+        throw;
+    }
+    if (fermata(Passo::JournalWritten))
+        throw TArchivio::WriteInterrupted();
+}
+
+} // namespace
+
+TArchivio::Accodamento TArchivio::AccodaSchede(const std::function<bool(TScheda&)>& prossima)
+{
+    using Passo = WriteStep;
+    if (m_fd < 0)
+        fallisci();
+    Blocco blocco(m_fd, F_WRLCK);
+    DiarioLotto d;
+    d.prima = dimensione(m_fd);
+    const off_t inizio = inizioLotto(d.prima);
+    d.vecchi = QByteArray(qsizetype(d.prima - inizio), '\0');
+    if (!d.vecchi.isEmpty())
+        leggi(m_fd, d.vecchi.data(), size_t(d.vecchi.size()), inizio);
+    if (inizio / kDim >= INT32_MAX)
+        fallisci();
+    scriviDiarioLotto(m_fd, m_journal, d);
+
+    Accodamento esito;
+    esito.primo = qint32(inizio / kDim) + 1;
+    esito.dimensionePrima = d.prima;
+    esito.codaPrima = d.vecchi;
+    try {
+        // Written a block at a time; the journal covers all of them.
+        constexpr qsizetype kBlocco = 256;
+        QByteArray pronte;
+        pronte.reserve(kBlocco * kDim);
+        off_t posizione = inizio;
+        quint64 impronta = 0;
+        auto scarica = [&] {
+            if (pronte.isEmpty())
+                return;
+            impronta = improntaSchede(pronte.constData(), pronte.size(), impronta);
+            scriviTutto(m_fd, pronte.constData(), size_t(pronte.size()), posizione);
+            posizione += off_t(pronte.size());
+            pronte.resize(0);
+        };
+        TScheda scheda;
+        for (;;) {
+            scheda = TScheda();
+            if (!prossima(scheda))
+                break;
+            if (esito.quante == INT32_MAX - esito.primo)
+                fallisci();
+            if (const std::optional<qint64> taglio = fermata(Passo::RecordPartlyWritten)) {
+                pronte.append(scheda.dati(), qsizetype(finoA(taglio, kDim)));
+                scarica();
+                throw WriteInterrupted();
+            }
+            pronte.append(scheda.dati(), kDim);
+            ++esito.quante;
+            if (pronte.size() >= kBlocco * kDim)
+                scarica();
+        }
+        scarica();
+        if (fermata(Passo::RecordWritten))
+            throw WriteInterrupted();
+        svuota(m_fd);
+        esito.impronta = impronta;
+        esito.dimensioneDopo = posizione;
+        esito.modificaNs = modificaNs(m_fd);
+    } catch (const WriteInterrupted&) {
+        throw; // as after a cut: the journal puts it back at the next opening
+    } catch (...) {
+        try {
+            rimettiLotto(m_fd, d);
+            ::unlink(m_journal.constData());
+        } catch (const EArchivioError&) {
+            // The journal stays and puts it back at the next opening.
+        }
+        throw;
+    }
+    if (fermata(Passo::JournalNotRemoved))
+        throw WriteInterrupted();
+    if (::unlink(m_journal.constData()) == -1 && errno != ENOENT)
+        fallisci();
+    return esito;
+}
+
+bool TArchivio::AnnullaAccodamento(const Accodamento& accodamento)
+{
+    if (m_fd < 0)
+        fallisci();
+    Blocco blocco(m_fd, F_WRLCK);
+    const off_t inizio = inizioLotto(off_t(accodamento.dimensionePrima));
+    if (accodamento.quante <= 0 || dimensione(m_fd) != off_t(accodamento.dimensioneDopo)
+        || modificaNs(m_fd) != accodamento.modificaNs
+        || accodamento.dimensioneDopo - inizio != qint64(accodamento.quante) * kDim)
+        return false;
+    // The appended bytes are read back a block at a time to be sure they are the same.
+    quint64 impronta = 0;
+    QByteArray letti;
+    constexpr qint64 kBlocco = 256 * kDim;
+    for (off_t p = inizio; p < off_t(accodamento.dimensioneDopo); p += off_t(kBlocco)) {
+        letti.resize(qsizetype(std::min<qint64>(kBlocco, accodamento.dimensioneDopo - p)));
+        leggi(m_fd, letti.data(), size_t(letti.size()), p);
+        impronta = improntaSchede(letti.constData(), letti.size(), impronta);
+    }
+    if (impronta != accodamento.impronta)
+        return false;
+    DiarioLotto d;
+    d.prima = off_t(accodamento.dimensionePrima);
+    d.vecchi = accodamento.codaPrima;
+    scriviDiarioLotto(m_fd, m_journal, d);
+    rimettiLotto(m_fd, d);
+    if (fermata(WriteStep::JournalNotRemoved))
+        throw WriteInterrupted();
+    if (::unlink(m_journal.constData()) == -1 && errno != ENOENT)
+        fallisci();
+    return true;
 }
