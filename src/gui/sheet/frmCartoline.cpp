@@ -252,6 +252,11 @@ void TfrmCartoline::buildSecondCommandBar(QWidget* p)
     m_secondBar = bar;
     m_hints->addBackground(bar);
     // Each command of the sheet's own is added here, left to right.
+    cmdImporta = addSheetCommand(QStringLiteral("cmdImporta"), QStringLiteral("import"), QStringLiteral("Importa"),
+                                 QStringLiteral("Aggiunge all'archivio le schede di un foglio di calcolo o di un file "
+                                                "CSV."),
+                                 80);
+    connect(cmdImporta, &QAbstractButton::clicked, this, &TfrmCartoline::cmdImportaClick);
     bar->setVisible(!bar->findChildren<TPictureButton*>().isEmpty());
 }
 

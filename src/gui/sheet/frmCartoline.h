@@ -68,6 +68,11 @@ public:
     void cmdSlideShowClick();
     void cmdGuidaClick();
 
+    // The second bar's import: asks for a file, then imports it.
+    void cmdImportaClick();
+    // Opens the import window on `filePath` over the open archive.
+    void importFrom(const QString& filePath);
+
 signals:
     // The sheet was closed, by its exit command or its close box.
     void closed();
@@ -145,6 +150,8 @@ private:
     TPictureButton* cmdSlideShow;
     TPictureButton* cmdGuida;
     TPictureButton* cmdEsci;
+
+    TPictureButton* cmdImporta = nullptr;
 
     QLabel* panInfo;
 

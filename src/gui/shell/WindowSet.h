@@ -1,4 +1,6 @@
 #pragma once
+#include <QString>
+
 #include <functional>
 
 class QWidget;
@@ -41,4 +43,10 @@ public:
 
 private:
     void connectHandOvers();
+
+    // A new archive made from a spreadsheet: the file chosen at the start
+    // window, then the archive the create window made for it.
+    QString m_importFile;
+    QString m_importArchivePath;
+    QString m_importArchiveName;
 };
