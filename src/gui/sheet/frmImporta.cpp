@@ -11,11 +11,11 @@
 #include <QTableWidget>
 
 #include "core/archive/Archivio.h"
-#include "gui/widgets/Banner.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/Hints.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
+#include "gui/widgets/Pictures.h"
 
 using namespace Importazione;
 
@@ -56,10 +56,15 @@ TfrmImporta::TfrmImporta(QWidget* owner, const QString& filePath, const QString&
     options->setObjectName(QStringLiteral("shpOpzioni"));
     options->setGeometry(8, 8, 940, 92);
     options->setStyleSheet(QStringLiteral("QFrame#shpOpzioni { background: white; border-radius: 10px; }"));
-    auto* banner = new TBanner(QStringLiteral("imgLogo"), QStringLiteral(":/pictures/export_banner.svg"),
-                               {QStringLiteral("IMPORTAZIONE DA FOGLIO DI CALCOLO")}, options);
-    banner->setGeometry(6, 6, 420, 48);
-    banner->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto* icon = new QLabel(options);
+    icon->setObjectName(QStringLiteral("icoImporta"));
+    icon->setGeometry(12, 8, 44, 44);
+    icon->setPixmap(Pictures::pixmap(QStringLiteral(":/icons/import.svg"), icon->size(), devicePixelRatioF()));
+    auto* title = new QLabel(QStringLiteral("IMPORTAZIONE DA FOGLIO DI CALCOLO"), options);
+    title->setObjectName(QStringLiteral("lblTitolo"));
+    title->setGeometry(64, 8, 370, 44);
+    title->setFont(Look::verdana(13, true));
+    title->setStyleSheet(QStringLiteral("color: #1F3A5F;"));
     lblFile = new QLabel(options);
     lblFile->setObjectName(QStringLiteral("lblFile"));
     lblFile->setGeometry(440, 8, 490, 44);
