@@ -62,12 +62,12 @@ TfrmImporta::TfrmImporta(QWidget* owner, const QString& filePath, const QString&
     icon->setPixmap(Pictures::pixmap(QStringLiteral(":/icons/import.svg"), icon->size(), devicePixelRatioF()));
     auto* title = new QLabel(QStringLiteral("IMPORTAZIONE DA FOGLIO DI CALCOLO"), options);
     title->setObjectName(QStringLiteral("lblTitolo"));
-    title->setGeometry(64, 8, 370, 44);
-    title->setFont(Look::verdana(13, true));
+    title->setGeometry(64, 8, 410, 44);
+    title->setFont(Look::verdana(11, true));
     title->setStyleSheet(QStringLiteral("color: #1F3A5F;"));
     lblFile = new QLabel(options);
     lblFile->setObjectName(QStringLiteral("lblFile"));
-    lblFile->setGeometry(440, 8, 490, 44);
+    lblFile->setGeometry(490, 8, 440, 44);
     lblFile->setFont(Look::tahoma(9));
     lblFile->setWordWrap(true);
     lblFile->setText(QStringLiteral("File: ") + QFileInfo(filePath).fileName() + QStringLiteral("\nArchivio: ")
