@@ -10,24 +10,45 @@ JOBS  ?= $(shell nproc 2>/dev/null || echo 2)
 WERROR ?=
 WERROR_VALUE := $(if $(filter 1 ON On on YES Yes yes TRUE True true,$(WERROR)),ON,OFF)
 
-DEBS = cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev \
-       qt6-multimedia-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good \
-       qt6-image-formats-plugins libgl-dev libbenchmark-dev \
-       fonts-liberation2 fonts-dejavu-core xvfb xauth \
-       libpoppler-qt6-dev qt6-translations-l10n
-# The import reads zipped workbooks (.xlsx, .ods) through QuaZip and old
-# binary Excel files through FreeXL.
-DEBS += libquazip1-qt6-dev libfreexl-dev
-# The desktop menu's files are checked by the freedesktop.org tools.
-DEBS += desktop-file-utils appstream
+# Every Debian package `make run` and `make test` need, one a line, with who
+# needs it. A Debian minbase system has the rest (sh, sed, awk, coreutils,
+# dpkg, apt); `make newcomer` proves the list on exactly that plus git, make,
+# ca-certificates and sudo. Add a package on a line of its own.
+DEBS :=
+DEBS += make                       # these very commands
+DEBS += cmake                      # the build; ctest runs the tests
+DEBS += gcc                        # the C compiler the project names (cc)
+DEBS += g++                        # the C++20 compiler
+DEBS += pkg-config                 # tests: finds poppler-qt6
+DEBS += qt6-base-dev               # Qt Core, Gui, Widgets, Concurrent, PrintSupport, Test
+DEBS += qt6-base-dev-tools         # moc and rcc (automoc, autorcc)
+DEBS += libgl-dev                  # Qt Gui's CMake package asks for OpenGL
+DEBS += qt6-svg-dev                # Qt Svg: every picture of the program, the icon's PNG sizes
+DEBS += qt6-multimedia-dev         # Qt Multimedia: the webcam window
+DEBS += gstreamer1.0-plugins-base  # Qt Multimedia's media back end at run time
+DEBS += gstreamer1.0-plugins-good  # the same, for cameras (v4l2)
+DEBS += qt6-image-formats-plugins  # TIFF and WebP pictures beyond Qt Gui's own formats; no test needs them
+DEBS += qt6-translations-l10n      # Qt's own dialogs and buttons in Italian
+DEBS += fonts-dejavu-core          # the windows' faces (DejaVu Sans), the tests' proportional face
+DEBS += fonts-liberation2          # the printed reports' fixed-pitch face (Liberation Mono)
+DEBS += libpoppler-qt6-dev         # tests: printed output read back from PDF
+DEBS += libjpeg-dev                # the photo fuzz target asks libjpeg itself (replayed by make test)
+DEBS += libbenchmark-dev           # bench/: Google Benchmark
+DEBS += desktop-file-utils         # tests: the menu entry checked; make desktop refreshes the menu
+DEBS += appstream                  # tests: the software-centre description checked
+DEBS += xvfb                       # xvfb-run: looking at the windows on a virtual screen
+DEBS += xauth                      # xvfb-run needs it
+DEBS += zlib1g-dev                 # the photo reader measures what a PNG's compressed text unpacks to
+DEBS += libquazip1-qt6-dev         # the import: zipped workbooks (.xlsx, .ods)
+DEBS += libfreexl-dev              # the import: old binary Excel files (.xls)
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all run test deps build install bench clean fuzz format format-check
+.PHONY: all run test deps build install bench clean fuzz format format-check newcomer
 .DEFAULT_GOAL := all
 
 deps:
-	@missing=""; for p in $(DEBS); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	@missing=""; for p in $(strip $(DEBS)); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$missing"; \
 	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
@@ -152,3 +173,11 @@ test-calc: build
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends libreoffice-calc-nogui; }
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -R 'test_export'
 # ------------------------------------------------------------------------------
+
+# --- the newcomer's commands on a fresh system --------------------------------
+# `make newcomer` bootstraps a minimal Debian 12 (cached outside the clone, in
+# /var/cache/miniarca-newcomer), clones this checkout's HEAD commit into it
+# and runs `make test`, then `make run` until the program is up, there. Needs
+# root (or sudo) and a Debian mirror; CI runs it last.
+newcomer:
+	@tools/newcomer.sh

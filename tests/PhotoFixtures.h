@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <zlib.h>
+
 #include "core/archive/CompanionFiles.h"
 
 namespace PhotoFixtures {
@@ -98,6 +100,9 @@ struct HandMadeJpeg {
     bool progressive = false;   // a DC scan, then one scan of the other coefficients (all 0) per component
     bool separateScans = false; // sequential, but its first scan holds one component
     bool headerOnly = false;    // the headers and an empty first scan: the few hundred bytes of a bomb
+    // Progressive: how many times the scans of the other coefficients come, each round one scan per
+    // component. libjpeg takes a repeated scan without complaint, and works through every one.
+    int acRounds = 1;
     // The component samples of the left and of the right half.
     std::array<int, 4> left{76, 85, 255, 255};   // red in YCbCr
     std::array<int, 4> right{29, 255, 107, 255}; // blue in YCbCr
@@ -177,7 +182,8 @@ inline QByteArray handMadeJpeg(const HandMadeJpeg& shape)
     }
     out += jpegSegment(shape.progressive ? 0xC2 : 0xC0, frame);
 
-    // DC: category 0 is "0", categories 1..11 five bits each. AC: end of block only, "0".
+    // DC: category 0 is "0", categories 1..11 five bits each. AC: end of block "0", and runs of
+    // 2..32767 ends of block (progressive only) five bits each.
     QByteArray dc(1, '\x00');
     QByteArray counts(16, '\0');
     counts[0] = 1;
@@ -188,7 +194,10 @@ inline QByteArray handMadeJpeg(const HandMadeJpeg& shape)
     QByteArray ac(1, '\x10');
     QByteArray acCounts(16, '\0');
     acCounts[0] = 1;
-    ac += acCounts + QByteArray(1, '\0');
+    acCounts[4] = 14;
+    ac += acCounts;
+    for (int r = 0; r <= 14; ++r)
+        ac += char(r << 4);
     out += jpegSegment(0xC4, dc + ac);
 
     const int inScan = shape.separateScans ? 1 : n;
@@ -255,24 +264,175 @@ inline QByteArray handMadeJpeg(const HandMadeJpeg& shape)
         // Then, for each component, the scan of its other 63 coefficients:
         // every block "0", an end of block. With every coefficient known,
         // libjpeg does not smooth the blocks, as with an encoder's files.
-        for (int c = 0; c < n; ++c) {
-            const int factor = halfChroma && c == 0 ? 2 : 1;
-            const int across = (shape.size.width() * factor / (halfChroma ? 2 : 1) + 7) / 8;
-            const int down = (shape.size.height() * factor / (halfChroma ? 2 : 1) + 7) / 8;
-            QByteArray acScan;
-            acScan += char(1);
-            acScan += char(c + 1);
-            acScan += char(0x00);
-            acScan += char(1);
-            acScan += char(63);
-            acScan += char(0);
-            out += jpegSegment(0xDA, acScan);
-            JpegBits eob;
-            eob.zeros(qint64(across) * down);
-            out += eob.finish();
+        for (int round = 0; round < shape.acRounds; ++round) {
+            for (int c = 0; c < n; ++c) {
+                const int factor = halfChroma && c == 0 ? 2 : 1;
+                const int across = (shape.size.width() * factor / (halfChroma ? 2 : 1) + 7) / 8;
+                const int down = (shape.size.height() * factor / (halfChroma ? 2 : 1) + 7) / 8;
+                QByteArray acScan;
+                acScan += char(1);
+                acScan += char(c + 1);
+                acScan += char(0x00);
+                acScan += char(1);
+                acScan += char(63);
+                acScan += char(0);
+                out += jpegSegment(0xDA, acScan);
+                // Every block in runs of ends of block: a few bytes a scan, whatever the picture's size.
+                JpegBits eob;
+                for (qint64 left = qint64(across) * down; left > 0;) {
+                    const qint64 run = std::min<qint64>(left, 32767);
+                    int r = 0;
+                    while ((qint64(2) << r) <= run)
+                        ++r;
+                    if (r == 0) {
+                        eob.put(0, 1);
+                    } else {
+                        eob.put(quint32(0x10 + r - 1), 5);
+                        eob.put(quint32(run - (qint64(1) << r)), r);
+                    }
+                    left -= run;
+                }
+                out += eob.finish();
+            }
         }
     }
     return out + QByteArray("\xFF\xD9", 2);
+}
+
+// A progressive JPEG of `size` whose other coefficients come in `scans`
+// scans in all (one DC scan, then rounds of one scan per colour), as an
+// encoder asked for thousands of scans writes it: a photo that shows right,
+// at the cost of a pass over the picture for each scan.
+inline QByteArray manyScanJpeg(QSize size, int scans)
+{
+    HandMadeJpeg shape;
+    shape.size = size;
+    shape.progressive = true;
+    shape.acRounds = (scans - 1) / 3;
+    return handMadeJpeg(shape);
+}
+
+// `head`, `count` copies of `fill`, then `tail`, compressed with zlib in
+// the given wrapper (15 + 16: gzip, 15: zlib, -15: raw), never held whole.
+inline QByteArray deflated(const QByteArray& head, char fill, qint64 count, const QByteArray& tail, int windowBits)
+{
+    z_stream stream{};
+    deflateInit2(&stream, 9, Z_DEFLATED, windowBits, 9, Z_DEFAULT_STRATEGY);
+    QByteArray out;
+    QByteArray chunk(1 << 16, '\0');
+    const QByteArray block(1 << 20, fill);
+    auto feed = [&](const char* data, qint64 size, int flush) {
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+        stream.avail_in = uInt(size);
+        do {
+            stream.next_out = reinterpret_cast<Bytef*>(chunk.data());
+            stream.avail_out = uInt(chunk.size());
+            deflate(&stream, flush);
+            out.append(chunk.constData(), chunk.size() - qsizetype(stream.avail_out));
+        } while (stream.avail_out == 0);
+    };
+    feed(head.constData(), head.size(), Z_NO_FLUSH);
+    for (qint64 left = count; left > 0; left -= block.size())
+        feed(block.constData(), std::min<qint64>(left, block.size()), Z_NO_FLUSH);
+    feed(tail.constData(), tail.size(), Z_FINISH);
+    deflateEnd(&stream);
+    return out;
+}
+
+// A compressed SVG of 10 x 10 pixels whose comment unpacks to `commentBytes`.
+inline QByteArray compressedSvg(qint64 commentBytes)
+{
+    return deflated("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"><!--", 'x', commentBytes,
+                    "--><rect width=\"10\" height=\"10\" fill=\"red\"/></svg>", 15 + 16);
+}
+
+// ---- PNG, GIF and TIFF headers made by hand --------------------------------------
+
+inline void appendBigEndian(QByteArray& out, quint32 value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out += char((value >> shift) & 0xFF);
+}
+
+inline QByteArray pngChunk(const char* type, const QByteArray& data)
+{
+    QByteArray chunk;
+    appendBigEndian(chunk, quint32(data.size()));
+    const QByteArray typed = QByteArray(type, 4) + data;
+    chunk += typed;
+    appendBigEndian(chunk, quint32(crc32(0, reinterpret_cast<const Bytef*>(typed.constData()), uInt(typed.size()))));
+    return chunk;
+}
+
+struct HandMadePng {
+    QSize size;
+    int bitDepth = 8;
+    int colourType = 2; // 0 grey, 2 RGB, 6 RGBA
+    // zTXt chunks, each a comment unpacking to `textBytes`.
+    int texts = 0;
+    qint64 textBytes = 0;
+    bool black = false; // a black picture, otherwise none at all (its data is empty)
+};
+
+// The chunks up to the picture's data, then the picture: what decides what
+// the decode costs, in a few hundred bytes.
+inline QByteArray handMadePng(const HandMadePng& shape)
+{
+    QByteArray header;
+    appendBigEndian(header, quint32(shape.size.width()));
+    appendBigEndian(header, quint32(shape.size.height()));
+    header += char(shape.bitDepth);
+    header += char(shape.colourType);
+    header += QByteArray(3, '\0');
+    QByteArray out("\x89PNG\r\n\x1A\n", 8);
+    out += pngChunk("IHDR", header);
+    const QByteArray text = deflated({}, 'x', shape.textBytes, {}, 15);
+    for (int i = 0; i < shape.texts; ++i)
+        out += pngChunk("zTXt", QByteArray("Comment\0\0", 9) + text);
+    const int channels = shape.colourType == 6 ? 4 : shape.colourType == 2 ? 3 : 1;
+    const qint64 rowBytes = 1 + qint64(shape.size.width()) * channels * shape.bitDepth / 8;
+    out += pngChunk("IDAT", deflated({}, '\0', shape.black ? rowBytes * shape.size.height() : 0, {}, 15));
+    return out + pngChunk("IEND", {});
+}
+
+// A GIF whose screen is `screen` and whose first picture is `picture`.
+inline QByteArray handMadeGif(QSize screen, QSize picture)
+{
+    QByteArray out("GIF89a");
+    auto le = [&out](int v) {
+        out += char(v & 0xFF);
+        out += char((v >> 8) & 0xFF);
+    };
+    le(screen.width());
+    le(screen.height());
+    out += QByteArray("\x80\0\0", 3);           // a global map of two colours
+    out += QByteArray("\0\0\0\xFF\xFF\xFF", 6); // black, white
+    out += char(0x2C);                          // the first picture
+    le(0);
+    le(0);
+    le(picture.width());
+    le(picture.height());
+    out += char(0);
+    out += QByteArray("\x02\x02\x44\x01\x00", 5); // its data: a clear code and an end
+    return out + char(0x3B);
+}
+
+// `tiff` (little-endian, as written here) with the size in its first
+// directory changed to `size`: the header of a picture that big.
+inline QByteArray withTiffSize(QByteArray tiff, QSize size)
+{
+    auto u16 = [&tiff](qsizetype at) { return quint16(quint8(tiff[at]) | quint8(tiff[at + 1]) << 8); };
+    const qsizetype directory = qsizetype(quint8(tiff[4]) | quint8(tiff[5]) << 8 | quint8(tiff[6]) << 16);
+    for (int e = 0; e < u16(directory); ++e) {
+        const qsizetype entry = directory + 2 + 12 * e;
+        const int tag = u16(entry);
+        if (tag != 256 && tag != 257)
+            continue;
+        const quint32 value = quint32(tag == 256 ? size.width() : size.height());
+        for (int b = 0; b < 4; ++b)
+            tiff[entry + 8 + b] = char((value >> (8 * b)) & 0xFF);
+    }
+    return tiff;
 }
 
 // The peak of this process's resident memory (VmHWM), counted from the

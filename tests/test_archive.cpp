@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -12,14 +13,18 @@
 #include "FilePermissions.h"
 #include "FileSizeLimit.h"
 
+#include <atomic>
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <future>
 #include <iostream>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -179,6 +184,60 @@ QString diarioDi(const QString& archivio)
     return TArchivio::JournalPath(archivio);
 }
 
+QString messoDaParte(const QString& archivio)
+{
+    return TArchivio::SetAsideJournalPath(archivio, 1);
+}
+
+// The journal's length: a header naming the archive, the bytes the write
+// changes, the new record, a checksum.
+qsizetype lunghezzaDiario(const QString& archivio, qsizetype vecchi)
+{
+    return 16 + 2 + QFileInfo(archivio).fileName().toUtf8().size() + 16 + vecchi + kDim + 4;
+}
+
+// CRC-32 as zip computes it, for journals made by hand.
+quint32 crc32(const QByteArray& byte)
+{
+    quint32 c = 0xFFFFFFFFu;
+    for (const char b : byte) {
+        c ^= quint8(b);
+        for (int k = 0; k < 8; ++k)
+            c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    }
+    return ~c;
+}
+
+QByteArray piccoloEndian(quint64 v, int byte)
+{
+    QByteArray b;
+    for (int i = 0; i < byte; ++i)
+        b += char(quint8(v >> (8 * i)));
+    return b;
+}
+
+// A program that knows nothing of journals (an older copy of this one, at
+// another workstation) writes `byte` at `posizione` as it always did.
+bool scriveUnAltroProgramma(const QString& archivio, qint64 posizione, const QByteArray& byte)
+{
+    QFile f(archivio);
+    return f.open(QIODevice::ReadWrite) && f.seek(posizione) && f.write(byte) == byte.size();
+}
+
+// Makes the archive's next `quante` flushes fail as on a failing disk.
+class FlushFails {
+public:
+    explicit FlushFails(int quante)
+        : m_previous(TArchivio::SetFlushFailure([left = std::make_shared<int>(quante)] { return (*left)-- > 0; }))
+    {}
+    ~FlushFails() { TArchivio::SetFlushFailure(m_previous); }
+    FlushFails(const FlushFails&) = delete;
+    FlushFails& operator=(const FlushFails&) = delete;
+
+private:
+    TArchivio::FlushFailure m_previous;
+};
+
 // The journal a write of nuova() over record 2 of `archivio` leaves when
 // it is cut right after writing it; the archive is left as it was.
 QByteArray diarioLasciato(const QString& archivio)
@@ -201,6 +260,49 @@ QByteArray strappato(const QByteArray& prima)
 {
     QByteArray byte = prima;
     byte.replace(kDim, kDim / 2, nuova().Byte().left(kDim / 2));
+    return byte;
+}
+
+// The cards of the batch the tests append: nuova() first.
+QList<TScheda> lotto()
+{
+    return {nuova(), scheda(QStringLiteral("Lotto 2")), scheda(QStringLiteral("Lotto 3"))};
+}
+
+QByteArray byteDi(const QList<TScheda>& schede)
+{
+    QByteArray byte;
+    for (const TScheda& s : schede)
+        byte += s.Byte();
+    return byte;
+}
+
+TArchivio::Accodamento accodaLotto(TArchivio& a)
+{
+    const QList<TScheda> schede = lotto();
+    qsizetype i = 0;
+    return a.AccodaSchede([&](TScheda& s) {
+        if (i == schede.size())
+            return false;
+        s = schede[i++];
+        return true;
+    });
+}
+
+// The journal a batch appended to `archivio` leaves when it is cut right
+// after writing it; the archive is left as it was.
+QByteArray diarioLasciatoDaUnLotto(const QString& archivio)
+{
+    {
+        const WriteStops taglio(TArchivio::WriteStep::JournalWritten, 0);
+        TArchivio a;
+        a.ApriArchivio(archivio);
+        try {
+            accodaLotto(a);
+        } catch (const TArchivio::WriteInterrupted&) {}
+    }
+    const QByteArray byte = leggiFile(diarioDi(archivio));
+    QFile::remove(diarioDi(archivio));
     return byte;
 }
 
@@ -287,12 +389,20 @@ private slots:
     void journalOnlyWhileWriting();
     void crashPoints_data();
     void crashPoints();
+    void batchFailures_data();
+    void batchFailures();
+    void batchUndoCut_data();
+    void batchUndoCut();
     void damagedJournal_data();
     void damagedJournal();
     void leftoverJournalReadOnly_data();
     void leftoverJournalReadOnly();
     void journalCannotBeWritten_data();
     void journalCannotBeWritten();
+    void journalNotRemovable_data();
+    void journalNotRemovable();
+    void notAJournal_data();
+    void notAJournal();
     void journalName_data();
     void journalName();
     void concurrentSavesWithJournal();
@@ -732,8 +842,7 @@ void TestArchive::journalOnlyWhileWriting()
     QVERIFY(scriviFile(file, prima));
     const QByteArray dopo = accoda ? prima.left(3 * kDim) + nuova().Byte()
                                    : QByteArray(prima).replace(kDim, kDim, nuova().Byte());
-    // The journal: a 28-byte header, the bytes the write changes, a checksum.
-    const qsizetype diario = 28 + (accoda ? coda : kDim) + 4;
+    const qsizetype diario = lunghezzaDiario(file, accoda ? coda : kDim);
 
     using Passo = TArchivio::WriteStep;
     QList<int> passi;
@@ -781,6 +890,7 @@ void TestArchive::crashPoints_data()
     QTest::addColumn<QString>("op");
     QTest::addColumn<int>("passo");
     QTest::addColumn<bool>("nuovaAttesa");
+    QTest::addColumn<QString>("poi"); // what happens before the archive is opened again
 
     using Passo = TArchivio::WriteStep;
     const std::pair<Passo, const char*> passi[] = {
@@ -788,48 +898,84 @@ void TestArchive::crashPoints_data()
         {Passo::RecordPartlyWritten, "record half written"},   {Passo::RecordWritten, "record written"},
         {Passo::JournalNotRemoved, "journal not yet removed"},
     };
-    for (const char* op : {"overwrite", "append", "append over a partial record"})
-        for (const auto& [passo, nome] : passi)
-            QTest::addRow("%s, %s", op, nome)
-                << QString::fromLatin1(op) << int(passo) << (passo >= Passo::RecordWritten);
-    // FAT and exFAT grow the file, zero-filled, before its bytes arrive.
-    QTest::newRow("append, file grown with zeros")
-        << QStringLiteral("append grown with zeros") << int(Passo::RecordPartlyWritten) << false;
+    const char* poi[] = {"", "opened while another workstation reads", "an older program saves card 2",
+                         "an older program appends a card"};
+    for (const char* dopo : poi) {
+        const QString suffisso = *dopo ? QStringLiteral(", then %1").arg(QLatin1String(dopo)) : QString();
+        for (const char* op : {"overwrite", "append", "append over a partial record"})
+            for (const auto& [passo, nome] : passi)
+                QTest::addRow("%s, %s%s", op, nome, qPrintable(suffisso))
+                    << QString::fromLatin1(op) << int(passo) << (passo >= Passo::RecordWritten)
+                    << QString::fromLatin1(dopo);
+        // FAT and exFAT grow the file, zero-filled, before its bytes arrive.
+        QTest::addRow("append, file grown with zeros%s", qPrintable(suffisso))
+            << QStringLiteral("append grown with zeros") << int(Passo::RecordPartlyWritten) << false
+            << QString::fromLatin1(dopo);
+        // A batch's cards are not in its journal: a card that a program
+        // knowing nothing of journals appends over a cut batch cannot be told
+        // from the batch's own, and goes back with them.
+        if (QLatin1String(dopo).contains(QLatin1String("appends")))
+            continue;
+        // A batch is stored only once its journal is gone: it goes back
+        // from every step.
+        for (const char* op : {"batch", "batch over a partial record"})
+            for (const auto& [passo, nome] : passi)
+                QTest::addRow("%s, %s%s", op, nome, qPrintable(suffisso))
+                    << QString::fromLatin1(op) << int(passo) << false << QString::fromLatin1(dopo);
+        QTest::addRow("batch, file grown with zeros%s", qPrintable(suffisso))
+            << QStringLiteral("batch grown with zeros") << int(Passo::RecordPartlyWritten) << false
+            << QString::fromLatin1(dopo);
+    }
 }
 
 // A write cut after any of its steps, then the archive opened again: the
 // card is wholly the old one or wholly the new one (new once the record is
-// all in the archive), every other byte as it was, the journal gone.
+// all in the archive), every other byte as it was, the journal gone. When
+// the opening cannot have the lock to put it right, reads see it so all the
+// same, and the next write puts it right first. A program that knows
+// nothing of journals may write in between: where it wrote over what the
+// cut write touched, its write stands and the journal is set aside.
 void TestArchive::crashPoints()
 {
     QFETCH(QString, op);
     QFETCH(int, passo);
     QFETCH(bool, nuovaAttesa);
+    QFETCH(QString, poi);
     using Passo = TArchivio::WriteStep;
-    const bool accoda = op.startsWith(QLatin1String("append"));
+    const bool inLotto = op.startsWith(QLatin1String("batch"));
+    const bool accoda = op.startsWith(QLatin1String("append")) || inLotto;
     const int coda = op.contains(QLatin1String("partial")) ? 1000 : 0;
 
     const QString file = percorso(QStringLiteral("Interrotto.dbm"));
     const QByteArray prima = archivio(3, coda);
     QVERIFY(scriviFile(file, prima));
-    const QByteArray dopo = accoda ? prima.left(3 * kDim) + nuova().Byte()
-                                   : QByteArray(prima).replace(kDim, kDim, nuova().Byte());
-    const qint64 diario = 28 + (accoda ? coda : kDim) + 4;
+    const QByteArray dopo = inLotto  ? prima.left(3 * kDim) + byteDi(lotto())
+                            : accoda ? prima.left(3 * kDim) + nuova().Byte()
+                                     : QByteArray(prima).replace(kDim, kDim, nuova().Byte());
+    // A batch's journal holds no new card.
+    const qint64 diario = lunghezzaDiario(file, accoda ? coda : kDim) - (inLotto ? kDim : 0);
 
     bool interrotta = false;
     {
+        int schede = 0;
         const WriteStops taglio([&](Passo a) -> std::optional<qint64> {
             if (int(a) != passo)
                 return std::nullopt;
+            // A batch is cut inside its second card.
+            if (inLotto && a == Passo::RecordPartlyWritten && ++schede < 2)
+                return std::nullopt;
             // By name: a descriptor of the archive closed here would drop the write's lock.
-            if (op.contains(QLatin1String("zeros")) && truncate(QFile::encodeName(file).constData(), 4 * kDim) != 0)
+            if (op.contains(QLatin1String("zeros"))
+                && truncate(QFile::encodeName(file).constData(), (inLotto ? 5 : 4) * kDim) != 0)
                 return std::nullopt;
             return a == Passo::JournalPartlyWritten ? diario / 2 : kDim / 2;
         });
         TArchivio a;
         a.ApriArchivio(file);
         try {
-            if (accoda)
+            if (inLotto)
+                accodaLotto(a);
+            else if (accoda)
                 a.AccodaScheda(nuova());
             else
                 a.ScriviScheda(2, nuova());
@@ -844,49 +990,202 @@ void TestArchive::crashPoints()
         QVERIFY(leggiFile(file) != prima);
         QVERIFY(leggiFile(file) != dopo);
     }
+    const QByteArray rimesso = nuovaAttesa ? dopo : prima; // the archive put right
 
+    if (poi.startsWith(QLatin1String("an older program"))) {
+        const bool salva = poi.contains(QLatin1String("saves"));
+        const QByteArray altra = scheda(QStringLiteral("Vecchio programma")).Byte();
+        const qint64 dove = salva ? kDim : QFileInfo(file).size() / kDim * kDim;
+        QVERIFY(scriveUnAltroProgramma(file, dove, altra));
+        const QByteArray lasciato = leggiFile(file);
+        // Only where it wrote over what the cut write touched is the journal
+        // no longer this archive's.
+        const bool sopraIlTaglio = salva != accoda;
+        QByteArray atteso = lasciato;
+        if (!sopraIlTaglio) {
+            atteso = rimesso;
+            atteso.resize(std::max<qsizetype>(atteso.size(), dove + kDim));
+            atteso.replace(dove, kDim, altra);
+        }
+        TArchivio b;
+        b.ApriArchivio(file);
+        QVERIFY(!QFileInfo::exists(diarioDi(file)));
+        QCOMPARE(leggiFile(file), atteso);
+        // A journal cut while it was being written is only removed.
+        const bool messo = sopraIlTaglio && passo != int(Passo::JournalPartlyWritten);
+        QCOMPARE(QFileInfo::exists(messoDaParte(file)), messo);
+        return;
+    }
+
+    TArchivio b;
+    if (poi.isEmpty()) {
+        b.ApriArchivio(file);
+        QVERIFY(!QFileInfo::exists(diarioDi(file)));
+        QCOMPARE(leggiFile(file), rimesso);
+    } else {
+        OtherWorkstationLock lettore(file, false);
+        QVERIFY(lettore.held());
+        b.ApriArchivio(file);
+        QVERIFY(QFileInfo::exists(diarioDi(file)));
+        const qint32 conta = b.ContaSchede();
+        QCOMPARE(conta, nuovaAttesa && accoda ? 4 : 3);
+        QCOMPARE(b.LeggiScheda(2).Byte(), rimesso.mid(kDim, kDim));
+        QByteArray lette;
+        for (const TScheda& s : b.LeggiSchede(1, conta))
+            lette += s.Byte();
+        QCOMPARE(lette, rimesso.left(conta * kDim));
+    }
+    QCOMPARE(b.ContaSchede(), nuovaAttesa && accoda ? 4 : 3);
+    // And the write, done again, gives what it would have given.
+    if (inLotto)
+        QCOMPARE(accodaLotto(b).primo, 4);
+    else if (accoda && !nuovaAttesa)
+        QCOMPARE(b.AccodaScheda(nuova()), 4);
+    else if (!nuovaAttesa || !poi.isEmpty())
+        b.ScriviScheda(accoda ? 4 : 2, nuova());
+    QCOMPARE(leggiFile(file), dopo);
+    QVERIFY(!QFileInfo::exists(diarioDi(file)));
+    QVERIFY(!QFileInfo::exists(messoDaParte(file)));
+}
+
+void TestArchive::batchFailures_data()
+{
+    QTest::addColumn<qint64>("limite");  // file size limit of this process, 0 for none
+    QTest::addColumn<int>("svuotature"); // the archive's flushes that fail
+    QTest::addColumn<bool>("chiusa");    // the folder turns read-only once the cards are flushed
+    QTest::addColumn<bool>("resta");     // the journal stays for the next opening
+
+    QTest::newRow("disk full inside the batch") << qint64(3 * kDim + 5000) << 0 << false << false;
+    QTest::newRow("the batch's flush fails") << qint64(0) << 1 << false << false;
+    // The cards may be in the cache: they are taken off and the archive
+    // flushed again; when that fails too, the next opening does it.
+    QTest::newRow("the batch's flush fails, then the put-back's") << qint64(0) << 2 << false << true;
+    // Whoever finds the journal takes the batch back, so a batch whose
+    // journal stays is not stored.
+    QTest::newRow("its journal cannot be removed") << qint64(0) << 0 << true << true;
+}
+
+// A batch that fails anywhere fails with the access message and leaves the
+// archive as it was, whatever the failure left for the next opening.
+void TestArchive::batchFailures()
+{
+    QFETCH(qint64, limite);
+    QFETCH(int, svuotature);
+    QFETCH(bool, chiusa);
+    QFETCH(bool, resta);
+
+    const QString cartella = percorso(QStringLiteral("Lotto"));
+    QVERIFY(QDir().mkpath(cartella));
+    const QString file = cartella + QStringLiteral("/Lotto.dbm");
+    const QByteArray prima = archivio(3, 100);
+    QVERIFY(scriviFile(file, prima));
+    const QFile::Permissions permessi = QFile::permissions(cartella);
+    {
+        const ObeyFilePermissions obbedisci;
+        QVERIFY(obbedisci.holds());
+        std::optional<FileSizeLimit> pieno;
+        if (limite > 0)
+            pieno.emplace(rlim_t(limite));
+        const FlushFails guasto(svuotature);
+        const WriteStops chiudi([&](TArchivio::WriteStep passo) -> std::optional<qint64> {
+            if (chiusa && passo == TArchivio::WriteStep::JournalNotRemoved)
+                QFile::setPermissions(cartella, QFile::ReadOwner | QFile::ExeOwner);
+            return std::nullopt;
+        });
+        if (chiusa)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("could not be removed")));
+        TArchivio a;
+        a.ApriArchivio(file);
+        QVERIFY_THROWS_ARCHIVIO(accodaLotto(a));
+        QCOMPARE(leggiFile(file), prima);
+        QCOMPARE(a.ContaSchede(), 3);
+    }
+    QVERIFY(QFile::setPermissions(cartella, permessi));
+    QCOMPARE(QFileInfo::exists(diarioDi(file)), resta);
     TArchivio b;
     b.ApriArchivio(file);
     QVERIFY(!QFileInfo::exists(diarioDi(file)));
-    QCOMPARE(leggiFile(file), nuovaAttesa ? dopo : prima);
-    QCOMPARE(b.ContaSchede(), nuovaAttesa && accoda ? 4 : 3);
-    // And the write, done again, gives what it would have given.
-    if (!nuovaAttesa) {
-        if (accoda)
-            QCOMPARE(b.AccodaScheda(nuova()), 4);
-        else
-            b.ScriviScheda(2, nuova());
-    }
+    QCOMPARE(leggiFile(file), prima);
+}
+
+void TestArchive::batchUndoCut_data()
+{
+    QTest::addColumn<int>("passo");
+    QTest::addColumn<bool>("annullato"); // the batch is gone after the next opening
+    using Passo = TArchivio::WriteStep;
+    QTest::newRow("journal half written") << int(Passo::JournalPartlyWritten) << false;
+    QTest::newRow("journal written") << int(Passo::JournalWritten) << true;
+    QTest::newRow("cards taken off, not flushed") << int(Passo::RecordWritten) << true;
+    QTest::newRow("journal not yet removed") << int(Passo::JournalNotRemoved) << true;
+}
+
+// Taking a batch back writes the journal of that batch first, so that a cut
+// of the undo is finished by the next opening, or had not begun.
+void TestArchive::batchUndoCut()
+{
+    QFETCH(int, passo);
+    QFETCH(bool, annullato);
+    const QString file = percorso(QStringLiteral("Annullo.dbm"));
+    const QByteArray prima = archivio(3, 100);
+    QVERIFY(scriviFile(file, prima));
+    const QByteArray dopo = prima.left(3 * kDim) + byteDi(lotto());
+    TArchivio a;
+    a.ApriArchivio(file);
+    const TArchivio::Accodamento accodamento = accodaLotto(a);
+    QCOMPARE(accodamento.primo, 4);
+    QCOMPARE(accodamento.quante, 3);
     QCOMPARE(leggiFile(file), dopo);
+    {
+        const WriteStops taglio(TArchivio::WriteStep(passo), 10);
+        QVERIFY_THROWS_EXCEPTION(TArchivio::WriteInterrupted, a.AnnullaAccodamento(accodamento));
+    }
+    a.ChiudiArchivio();
+    TArchivio b;
+    b.ApriArchivio(file);
     QVERIFY(!QFileInfo::exists(diarioDi(file)));
+    QCOMPARE(leggiFile(file), annullato ? prima : dopo);
+    // Not taken back twice; an undo that had not begun can still be done.
+    QCOMPARE(b.AnnullaAccodamento(accodamento), !annullato);
+    QCOMPARE(leggiFile(file), prima);
 }
 
 void TestArchive::damagedJournal_data()
 {
     QTest::addColumn<QString>("danno");
     QTest::addColumn<bool>("ripara");
-    QTest::newRow("whole: puts the card back") << QString() << true;
-    QTest::newRow("bad mark") << QStringLiteral("mark") << false;
-    QTest::newRow("bad checksum") << QStringLiteral("checksum") << false;
-    QTest::newRow("cut short") << QStringLiteral("short") << false;
-    QTest::newRow("only its header") << QStringLiteral("header") << false;
-    QTest::newRow("empty") << QStringLiteral("empty") << false;
-    QTest::newRow("from another archive's size") << QStringLiteral("other") << false;
-    QTest::newRow("longer than any journal") << QStringLiteral("long") << false;
+    QTest::addColumn<bool>("messo"); // set aside rather than removed
+    QTest::newRow("whole: puts the card back") << QString() << true << false;
+    QTest::newRow("bad mark") << QStringLiteral("mark") << false << false;
+    QTest::newRow("bad checksum") << QStringLiteral("checksum") << false << false;
+    QTest::newRow("cut short") << QStringLiteral("short") << false << false;
+    QTest::newRow("only its header") << QStringLiteral("header") << false << false;
+    QTest::newRow("empty") << QStringLiteral("empty") << false << false;
+    QTest::newRow("another archive's") << QStringLiteral("other") << false << true;
+    QTest::newRow("longer than any journal") << QStringLiteral("long") << false << true;
+    QTest::newRow("a copy's, same cards under another name") << QStringLiteral("copy") << false << true;
+    QTest::newRow("another folder's archive of the same name and size") << QStringLiteral("same name") << false << true;
+    QTest::newRow("another version") << QStringLiteral("version") << false << true;
+    QTest::newRow("the layout before versions") << QStringLiteral("first layout") << false << true;
+    QTest::newRow("a batch's, whole: takes the batch back") << QStringLiteral("batch") << true << false;
+    QTest::newRow("a batch of another archive's") << QStringLiteral("batch other") << false << true;
+    QTest::newRow("a batch's, the archive shorter than before") << QStringLiteral("batch shorter") << false << true;
 }
 
-// A journal that is not whole, or is not this archive's, is removed and the
-// archive left exactly as it is, torn card included.
+// A journal that is not whole was cut before the archive was touched: it is
+// removed. A whole one that is not this archive's, or that this program
+// cannot judge, is set aside untouched. Either way the archive is left
+// exactly as it is, torn card included.
 void TestArchive::damagedJournal()
 {
     QFETCH(QString, danno);
     QFETCH(bool, ripara);
+    QFETCH(bool, messo);
 
     const QString file = percorso(QStringLiteral("Danni.dbm"));
     const QByteArray prima = archivio(3, 0);
     QVERIFY(scriviFile(file, prima));
     QByteArray diario = diarioLasciato(file);
-    QCOMPARE(diario.size(), 28 + kDim + 4);
+    QCOMPARE(diario.size(), lunghezzaDiario(file, kDim));
     if (danno == QLatin1String("mark"))
         diario[0] = 'X';
     else if (danno == QLatin1String("checksum"))
@@ -899,18 +1198,57 @@ void TestArchive::damagedJournal()
         diario.clear();
     else if (danno == QLatin1String("long"))
         diario += QByteArray(kDim, 'x');
-    else if (danno == QLatin1String("other")) {
+    else if (danno == QLatin1String("version")) {
+        diario[8] = char(3);
+        diario = diario.chopped(4) + piccoloEndian(crc32(diario.chopped(4)), 4);
+    } else if (danno == QLatin1String("first layout")) {
+        // Mark, size before, number, old bytes' count, the new record's CRC,
+        // the old bytes, the CRC of all before.
+        diario = QByteArrayLiteral("MINIJRNL") + piccoloEndian(3 * kDim, 8) + piccoloEndian(2, 4)
+                 + piccoloEndian(kDim, 4) + piccoloEndian(crc32(nuova().Byte()), 4) + prima.mid(kDim, kDim);
+        diario += piccoloEndian(crc32(diario), 4);
+    } else if (danno == QLatin1String("other")) {
         const QString altro = percorso(QStringLiteral("Altro.dbm"));
         QVERIFY(scriviFile(altro, archivio(5, 0)));
         diario = diarioLasciato(altro);
+    } else if (danno == QLatin1String("copy")) {
+        const QString copia = percorso(QStringLiteral("Copia.dbm"));
+        QVERIFY(scriviFile(copia, prima));
+        diario = diarioLasciato(copia);
+    } else if (danno == QLatin1String("batch") || danno == QLatin1String("batch shorter")) {
+        diario = diarioLasciatoDaUnLotto(file);
+    } else if (danno == QLatin1String("batch other")) {
+        const QString altro = percorso(QStringLiteral("Altro.dbm"));
+        QVERIFY(scriviFile(altro, prima));
+        diario = diarioLasciatoDaUnLotto(altro);
+    } else if (danno == QLatin1String("same name")) {
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("altrove")));
+        const QString omonimo = percorso(QStringLiteral("altrove/Danni.dbm"));
+        QByteArray altre;
+        for (int i = 1; i <= 3; ++i) {
+            TScheda s = scheda(QStringLiteral("R%1").arg(i));
+            s.ScriviCampo(Campo::Desc03, QStringLiteral("altrove"));
+            altre += s.Byte();
+        }
+        QVERIFY(scriviFile(omonimo, altre));
+        diario = diarioLasciato(omonimo);
     }
-    QVERIFY(scriviFile(file, strappato(prima)));
+    // As a cut leaves it: a card torn, or a batch cut inside its second card.
+    QByteArray guasto = strappato(prima);
+    if (danno.startsWith(QLatin1String("batch")))
+        guasto = prima + byteDi(lotto()).left(kDim * 3 / 2);
+    if (danno == QLatin1String("batch shorter"))
+        guasto = prima.left(2 * kDim + kDim / 2);
+    QVERIFY(scriviFile(file, guasto));
     QVERIFY(scriviFile(diarioDi(file), diario));
 
     TArchivio a;
     a.ApriArchivio(file);
     QVERIFY(!QFileInfo::exists(diarioDi(file)));
-    QCOMPARE(leggiFile(file), ripara ? prima : strappato(prima));
+    QCOMPARE(leggiFile(file), ripara ? prima : guasto);
+    QCOMPARE(QFileInfo::exists(messoDaParte(file)), messo);
+    if (messo)
+        QCOMPARE(leggiFile(messoDaParte(file)), diario);
 }
 
 void TestArchive::leftoverJournalReadOnly_data()
@@ -921,8 +1259,9 @@ void TestArchive::leftoverJournalReadOnly_data()
 }
 
 // A leftover journal where nothing may be written: the archive opens as it
-// always has (a read-only archive not at all), both files stay as they are,
-// and a write fails before it touches anything.
+// always has (a read-only archive not at all), reads see the card as it was
+// before the cut write, both files stay as they are, and a write fails
+// before it touches anything.
 void TestArchive::leftoverJournalReadOnly()
 {
     QFETCH(bool, archivioBloccato);
@@ -947,7 +1286,7 @@ void TestArchive::leftoverJournalReadOnly()
         } else {
             a.ApriArchivio(file);
             QCOMPARE(a.ContaSchede(), 3);
-            QCOMPARE(a.LeggiScheda(2).Byte(), strappato(prima).mid(kDim, kDim)); // what is there
+            QCOMPARE(a.LeggiScheda(2).Byte(), prima.mid(kDim, kDim));
             QVERIFY_THROWS_ARCHIVIO(a.ScriviScheda(2, scheda(QStringLiteral("Altra"))));
             QVERIFY_THROWS_ARCHIVIO(a.AccodaScheda(scheda(QStringLiteral("Altra"))));
         }
@@ -961,26 +1300,39 @@ void TestArchive::journalCannotBeWritten_data()
 {
     QTest::addColumn<QString>("ostacolo");
     QTest::addColumn<bool>("accoda");
-    QTest::addColumn<qint64>("limite"); // file size limit of this process, 0 for none
+    QTest::addColumn<int>("numero");     // the record overwritten
+    QTest::addColumn<qint64>("limite");  // file size limit of this process, 0 for none
+    QTest::addColumn<int>("svuotature"); // the archive's flushes that fail
+    QTest::addColumn<bool>("resta");     // the journal stays for the next opening
 
-    QTest::newRow("read-only folder, overwrite") << QStringLiteral("folder") << false << qint64(0);
-    QTest::newRow("read-only folder, append") << QStringLiteral("folder") << true << qint64(0);
-    QTest::newRow("a folder in its place") << QStringLiteral("name taken") << false << qint64(0);
+    QTest::newRow("read-only folder, overwrite") << QStringLiteral("folder") << false << 2 << qint64(0) << 0 << false;
+    QTest::newRow("read-only folder, append") << QStringLiteral("folder") << true << 0 << qint64(0) << 0 << false;
+    QTest::newRow("a folder in its place") << QStringLiteral("name taken") << false << 2 << qint64(0) << 0 << false;
     // The limit cuts the journal; without it, record 1 would be cut instead.
-    QTest::newRow("disk full inside the journal") << QString() << false << qint64(2000);
-    // The journal fits, the record does not.
-    QTest::newRow("disk full inside the record") << QString() << false << qint64(5000);
-    QTest::newRow("disk full inside the appended record") << QString() << true << qint64(12000);
+    QTest::newRow("disk full inside the journal") << QString() << false << 1 << qint64(2000) << 0 << false;
+    // The journal fits, the record does not; nor, for the same reason, does
+    // the old card put back, so the next opening does that.
+    QTest::newRow("disk full inside the record") << QString() << false << 3 << qint64(8000) << 0 << true;
+    QTest::newRow("disk full inside the appended record") << QString() << true << 0 << qint64(12000) << 0 << false;
+    // The new card may be in the cache and not on the disk: the old one goes
+    // back and is flushed.
+    QTest::newRow("the record's flush fails") << QString() << false << 2 << qint64(0) << 1 << false;
+    QTest::newRow("the appended record's flush fails") << QString() << true << 0 << qint64(0) << 1 << false;
+    QTest::newRow("the record's flush fails, then the old card's") << QString() << false << 2 << qint64(0) << 2 << true;
 }
 
 // When the journal cannot be written, or the write fails after it, the save
 // fails with the access message and the archive is as it was, with no
-// journal left behind (unless one was there already).
+// journal left behind (unless one was there already, or the old card could
+// not be made sure on the disk: then the next opening puts it back).
 void TestArchive::journalCannotBeWritten()
 {
     QFETCH(QString, ostacolo);
     QFETCH(bool, accoda);
+    QFETCH(int, numero);
     QFETCH(qint64, limite);
+    QFETCH(int, svuotature);
+    QFETCH(bool, resta);
 
     const QString cartella = percorso(QStringLiteral("Scrittura"));
     QVERIFY(QDir().mkpath(cartella));
@@ -1000,26 +1352,147 @@ void TestArchive::journalCannotBeWritten()
         std::optional<FileSizeLimit> pieno;
         if (limite > 0)
             pieno.emplace(rlim_t(limite));
+        const FlushFails guasto(svuotature);
         TArchivio a;
         a.ApriArchivio(file);
         if (accoda)
             QVERIFY_THROWS_ARCHIVIO(a.AccodaScheda(nuova()));
         else
-            QVERIFY_THROWS_ARCHIVIO(a.ScriviScheda(limite == 2000 ? 1 : 2, nuova()));
+            QVERIFY_THROWS_ARCHIVIO(a.ScriviScheda(numero, nuova()));
+        // What any reader sees now, through the cache.
+        QCOMPARE(leggiFile(file), prima);
     }
     QVERIFY(QFile::setPermissions(cartella, permessi));
-    if (ostacolo == QLatin1String("name taken")) {
+    if (ostacolo == QLatin1String("name taken"))
         QVERIFY(QFileInfo(diarioDi(file)).isDir());
-    } else if (QFileInfo::exists(diarioDi(file))) {
-        // The limit kept even the old card from going back; the next
-        // opening puts it back.
-        QCOMPARE(limite, qint64(5000));
+    else
+        QCOMPARE(QFileInfo::exists(diarioDi(file)), resta);
+    if (resta) {
         TArchivio b;
         b.ApriArchivio(file);
     }
     QCOMPARE(leggiFile(file), prima);
     if (ostacolo != QLatin1String("name taken"))
         QVERIFY(!QFileInfo::exists(diarioDi(file)));
+}
+
+void TestArchive::journalNotRemovable_data()
+{
+    QTest::addColumn<bool>("accoda");
+    QTest::newRow("overwrite") << false;
+    QTest::newRow("append") << true;
+}
+
+// Once the record is flushed the write is done: a journal that cannot be
+// removed then does not make the save fail (the sheet would take the card
+// for a new one and append it again). The next opening finds the new card
+// whole and only removes the journal.
+void TestArchive::journalNotRemovable()
+{
+    QFETCH(bool, accoda);
+    const QString cartella = percorso(QStringLiteral("Chiusa dopo"));
+    QVERIFY(QDir().mkpath(cartella));
+    const QString file = cartella + QStringLiteral("/Salvato.dbm");
+    const QByteArray prima = archivio(3, 0);
+    QVERIFY(scriviFile(file, prima));
+    const QByteArray dopo = accoda ? prima + nuova().Byte() : QByteArray(prima).replace(kDim, kDim, nuova().Byte());
+    const QFile::Permissions permessi = QFile::permissions(cartella);
+    {
+        const ObeyFilePermissions obbedisci;
+        QVERIFY(obbedisci.holds());
+        const WriteStops chiudi([&](TArchivio::WriteStep passo) -> std::optional<qint64> {
+            if (passo == TArchivio::WriteStep::JournalNotRemoved)
+                QFile::setPermissions(cartella, QFile::ReadOwner | QFile::ExeOwner);
+            return std::nullopt;
+        });
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("could not be removed")));
+        TArchivio a;
+        a.ApriArchivio(file);
+        if (accoda)
+            QCOMPARE(a.AccodaScheda(nuova()), 4);
+        else
+            a.ScriviScheda(2, nuova());
+    }
+    QVERIFY(QFile::setPermissions(cartella, permessi));
+    QVERIFY(QFileInfo::exists(diarioDi(file)));
+    QCOMPARE(leggiFile(file), dopo);
+
+    TArchivio b;
+    b.ApriArchivio(file);
+    QVERIFY(!QFileInfo::exists(diarioDi(file)));
+    QCOMPARE(leggiFile(file), dopo);
+    QCOMPARE(b.ContaSchede(), accoda ? 4 : 3);
+}
+
+void TestArchive::notAJournal_data()
+{
+    QTest::addColumn<QString>("cosa");
+    QTest::newRow("FIFO") << QStringLiteral("fifo");
+    QTest::newRow("folder") << QStringLiteral("folder");
+    QTest::newRow("link to a whole journal") << QStringLiteral("link");
+    QTest::newRow("link to nothing") << QStringLiteral("dangling");
+}
+
+// Anything but a regular file at the journal's path is not a journal of
+// ours: opening does not wait on it, reads see the archive as it is, writes
+// fail with the access message and say why on standard error, and the thing
+// itself is neither read nor removed.
+void TestArchive::notAJournal()
+{
+    QFETCH(QString, cosa);
+    const QString file = percorso(QStringLiteral("Bloccato.dbm"));
+    const QByteArray prima = archivio(3, 0);
+    QVERIFY(scriviFile(file, prima));
+    const QByteArray diario = diarioLasciato(file);
+    QVERIFY(scriviFile(file, strappato(prima)));
+    const QByteArray nome = QFile::encodeName(diarioDi(file));
+    if (cosa == QLatin1String("fifo"))
+        QCOMPARE(mkfifo(nome.constData(), 0666), 0);
+    else if (cosa == QLatin1String("folder"))
+        QVERIFY(QDir().mkdir(diarioDi(file)));
+    else if (cosa == QLatin1String("link")) {
+        QVERIFY(scriviFile(percorso(QStringLiteral("altrove")), diario));
+        QVERIFY(QFile::link(percorso(QStringLiteral("altrove")), diarioDi(file)));
+    } else {
+        QVERIFY(QFile::link(percorso(QStringLiteral("nessuno")), diarioDi(file)));
+    }
+    struct stat prime {};
+    QCOMPARE(lstat(nome.constData(), &prime), 0);
+
+    // Should the opening wait on the FIFO after all, a writer lets it go, so
+    // that the test fails rather than hangs.
+    std::promise<void> finito;
+    std::atomic<bool> sbloccato{false};
+    std::thread soccorso([&, fatto = finito.get_future()] {
+        if (cosa == QLatin1String("fifo") && fatto.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+            sbloccato = true;
+            const int fd = ::open(nome.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        }
+    });
+    {
+        // The opening tells it too, trying to deal with it.
+        for (int i = 0; i < 3; ++i)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("is not a regular file")));
+        TArchivio a;
+        a.ApriArchivio(file);
+        finito.set_value();
+        soccorso.join();
+        QVERIFY2(!sbloccato, "the opening waited on the FIFO");
+        QCOMPARE(a.ContaSchede(), 3);
+        QCOMPARE(a.LeggiScheda(2).Byte(), strappato(prima).mid(kDim, kDim));
+        QVERIFY_THROWS_ARCHIVIO(a.ScriviScheda(2, nuova()));
+        QVERIFY_THROWS_ARCHIVIO(a.AccodaScheda(nuova()));
+    }
+    QCOMPARE(leggiFile(file), strappato(prima));
+    struct stat dopo {};
+    QCOMPARE(lstat(nome.constData(), &dopo), 0);
+    QCOMPARE(dopo.st_ino, prime.st_ino);
+    QCOMPARE(dopo.st_mode, prime.st_mode);
+    if (cosa == QLatin1String("link"))
+        QCOMPARE(leggiFile(percorso(QStringLiteral("altrove"))), diario);
+    QVERIFY(!QFileInfo::exists(messoDaParte(file)));
 }
 
 void TestArchive::journalName_data()

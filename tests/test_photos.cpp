@@ -20,6 +20,9 @@
 #include <functional>
 #include <thread>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
 #include "core/archive/Archivio.h"
@@ -700,31 +703,50 @@ private slots:
     void aPhotoFileDeclaringGigabytesIsAnUnreadablePhoto_data()
     {
         QTest::addColumn<QByteArray>("bomb");
+        QTest::addColumn<qint64>("fileSize"); // the file made that long with zeros (sparse), or as it is
         QTest::addColumn<bool>("pickedWithTheButton");
         const QByteArray bomb30 = progressiveBomb(30000, false);
         const QByteArray bomb45 = progressiveBomb(45000, true);
-        QTest::newRow("30000² progressive, card photo A") << bomb30 << false;
-        QTest::newRow("45000² progressive, card photo A") << bomb45 << false;
-        QTest::newRow("30000² progressive, photo button") << bomb30 << true;
-        QTest::newRow("45000² progressive, photo button") << bomb45 << true;
+        const QByteArray svgz = compressedSvg(qint64(1) << 30);
+        const QByteArray scans = manyScanJpeg(QSize(4608, 3456), 2113);
+        const QByteArray padded = encoded(halves(QSize(640, 480)), "jpg");
+        const qint64 gigabytes = qint64(3) << 30;
+        QTest::newRow("30000² progressive, card photo A") << bomb30 << qint64(0) << false;
+        QTest::newRow("45000² progressive, card photo A") << bomb45 << qint64(0) << false;
+        QTest::newRow("30000² progressive, photo button") << bomb30 << qint64(0) << true;
+        QTest::newRow("45000² progressive, photo button") << bomb45 << qint64(0) << true;
+        QTest::newRow("compressed SVG unpacking to 1 GB, card photo A") << svgz << qint64(0) << false;
+        QTest::newRow("compressed SVG unpacking to 1 GB, photo button") << svgz << qint64(0) << true;
+        QTest::newRow("16 MP progressive in 2113 scans, card photo A") << scans << qint64(0) << false;
+        QTest::newRow("16 MP progressive in 2113 scans, photo button") << scans << qint64(0) << true;
+        QTest::newRow("a JPEG followed by 3 GB of zeros, card photo A") << padded << gigabytes << false;
+        QTest::newRow("a JPEG followed by 3 GB of zeros, photo button") << padded << gigabytes << true;
     }
 
     void aPhotoFileDeclaringGigabytesIsAnUnreadablePhoto()
     {
         QFETCH(QByteArray, bomb);
+        QFETCH(qint64, fileSize);
         QFETCH(bool, pickedWithTheButton);
+        QVERIFY(bomb.size() < 1024 * 1024); // small on disk, or sparse
         openSheet(1);
         QVERIFY(CompanionFiles::ensurePhotoFolder());
+        auto writeBomb = [&](const QString& path) {
+            QFile file(path);
+            return file.open(QIODevice::WriteOnly) && file.write(bomb) == bomb.size()
+                   && (fileSize == 0 || file.resize(fileSize));
+        };
         const QByteArray photoA = pickedWithTheButton ? encoded(halves(QSize(640, 480)), "jpg") : bomb;
-        QVERIFY(writeFile(photoFile(Photo::A, 1), photoA));
+        QVERIFY(pickedWithTheButton ? writeFile(photoFile(Photo::A, 1), photoA) : writeBomb(photoFile(Photo::A, 1)));
         QVERIFY(writeFile(photoFile(Photo::B, 1), encoded(halves(QSize(480, 640)), "jpg")));
 
         const PeakMemoryWatch memory;
         if (pickedWithTheButton) {
             QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
             QVERIFY(!showsPlaceholders());
-            clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"),
-                              picture(QStringLiteral("enorme.jpg"), bomb));
+            const QString picked = program->file(QStringLiteral("enorme.jpg"));
+            QVERIFY(writeBomb(picked));
+            clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"), picked);
             QVERIFY(named<TImageView>(sheet, "imgFoto")
                         ->photo()
                         .sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
@@ -744,7 +766,131 @@ private slots:
         fillRequiredFields(sheet);
         save();
         shownTexts();
-        QCOMPARE(readFile(photoFile(Photo::A, 1)), photoA); // the collector's file, untouched
+        // The collector's file, untouched.
+        QFile kept(photoFile(Photo::A, 1));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.size(), pickedWithTheButton || fileSize == 0 ? qint64(photoA.size()) : fileSize);
+        QCOMPARE(kept.read(photoA.size()), photoA);
+    }
+
+    // Read only as the raster pictures a photo is (JPEG, PNG, BMP, GIF, WebP,
+    // TIFF), each judged by its header before any pixel is decoded: the
+    // memory its format decodes to, the scans of a JPEG, the text a PNG
+    // unpacks. Nothing is decoded to refuse a file.
+    void aPhotoIsReadOnlyAsARasterPictureWithinTheBounds_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QSize>("size"); // as read; empty when refused
+        const QImage small = halves(QSize(300, 200));
+        QTest::newRow("SVG") << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"/>")
+                             << QSize();
+        QTest::newRow("compressed SVG unpacking to 64 MB") << compressedSvg(64 << 20) << QSize();
+        QTest::newRow("progressive JPEG in 100 scans") << manyScanJpeg(QSize(1600, 1200), 100) << QSize(1600, 1200);
+        QTest::newRow("progressive JPEG in 103 scans") << manyScanJpeg(QSize(1600, 1200), 103) << QSize();
+        QTest::newRow("16 MP progressive JPEG in 2113 scans") << manyScanJpeg(QSize(4608, 3456), 2113) << QSize();
+        HandMadePng png;
+        png.size = QSize(60000, 60000);
+        QTest::newRow("PNG declaring 60000² (14 GB)") << handMadePng(png) << QSize();
+        png.size = QSize(10000, 10000);
+        png.bitDepth = 16;
+        png.colourType = 6;
+        QTest::newRow("PNG 10000² of 16-bit RGBA (800 MB decoded, 400 MB kept)") << handMadePng(png) << QSize();
+        png.size = QSize(10, 10);
+        png.bitDepth = 8;
+        png.colourType = 2;
+        png.texts = 20;
+        png.textBytes = 2 << 20;
+        QTest::newRow("PNG 10² whose comments unpack to 40 MB") << handMadePng(png) << QSize();
+        png.texts = 1;
+        png.textBytes = 100;
+        QByteArray cut = handMadePng(png);
+        cut.truncate(33); // the signature and the header, then a comment declaring 2 GB, and the end
+        cut += QByteArray("\x79\0\0\x15zTXtComment", 15);
+        QTest::newRow("PNG whose comment declares 2 GB") << cut << QSize();
+        QTest::newRow("GIF: 1 pixel on a 60000² screen") << handMadeGif(QSize(60000, 60000), QSize(1, 1)) << QSize();
+        QImage floats(QSize(8, 8), QImage::Format_RGBA32FPx4);
+        floats.fill(Qt::red);
+        QTest::newRow("TIFF 9000² of 32-bit float RGBA (1.3 GB)")
+            << withTiffSize(encoded(floats, "tiff"), QSize(9000, 9000)) << QSize();
+
+        // What a photo is, in every format, still reads.
+        QTest::newRow("PNG") << encoded(small, "png") << small.size();
+        QTest::newRow("16-bit PNG") << encoded(small.convertToFormat(QImage::Format_RGBA64), "png") << small.size();
+        png.texts = 3;
+        png.textBytes = 1000;
+        png.black = true;
+        QTest::newRow("PNG 10² with comments") << handMadePng(png) << QSize(10, 10);
+        QTest::newRow("BMP") << encoded(small, "bmp") << small.size();
+        QTest::newRow("GIF") << handMadeGif(QSize(40, 30), QSize(40, 30)) << QSize(40, 30);
+        QTest::newRow("WebP") << encoded(small, "webp") << small.size();
+        QTest::newRow("TIFF") << encoded(small, "tiff") << small.size();
+        QTest::newRow("TIFF of 32-bit floats") << encoded(floats, "tiff") << floats.size();
+    }
+
+    void aPhotoIsReadOnlyAsARasterPictureWithinTheBounds()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QSize, size);
+        const bool webp = QTest::currentDataTag() == QByteArray("WebP");
+        if ((webp && !QImageReader::supportedImageFormats().contains("webp"))
+            || (QByteArray(QTest::currentDataTag()).contains("TIFF")
+                && !QImageReader::supportedImageFormats().contains("tiff")))
+            QSKIP("no plugin for this format here");
+        QVERIFY(bytes.size() < 1024 * 1024);
+        const PeakMemoryWatch memory;
+        const int decodes = TPhoto::counters().decodes;
+        const TPhoto photo = TPhoto::fromBytes(bytes);
+        QCOMPARE(photo.size(), size);
+        if (size.isEmpty())
+            QCOMPARE(TPhoto::counters().decodes, decodes);
+        else
+            QCOMPARE(photo.decode(displayDecodeSize(size, QSize(366, 260))).size(),
+                     displayDecodeSize(size, QSize(366, 260)));
+        QVERIFY2(memory.risenMb() < 100, qPrintable(QStringLiteral("%1 MB").arg(memory.risenMb())));
+    }
+
+    // A photo file is judged by what it is before a byte is read: only a
+    // file (not a pipe, not a folder), and no longer than any photo is.
+    void aPhotoFileIsJudgedBeforeItIsRead_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("readable");
+        QTest::newRow("a JPEG") << "jpeg" << true;
+        QTest::newRow("a JPEG followed by zeros to 256 MB") << "256 MB" << true;
+        QTest::newRow("a JPEG followed by zeros past 256 MB") << "256 MB + 1" << false;
+        QTest::newRow("a JPEG followed by 10 GB of zeros") << "10 GB" << false;
+        QTest::newRow("a named pipe") << "pipe" << false;
+        QTest::newRow("a folder") << "folder" << false;
+    }
+
+    void aPhotoFileIsJudgedBeforeItIsRead()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, readable);
+        const QString path = program->file(QStringLiteral("foto.jpg"));
+        const QByteArray jpeg = encoded(halves(QSize(640, 480)), "jpg");
+        const QMap<QString, qint64> lengths{{QStringLiteral("jpeg"), 0},
+                                            {QStringLiteral("256 MB"), qint64(256) << 20},
+                                            {QStringLiteral("256 MB + 1"), (qint64(256) << 20) + 1},
+                                            {QStringLiteral("10 GB"), qint64(10) << 30}};
+        if (lengths.contains(kind)) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(jpeg), qint64(jpeg.size()));
+            if (lengths[kind] > 0)
+                QVERIFY(file.resize(lengths[kind])); // sparse: nothing written
+        } else if (kind == QLatin1String("pipe")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0); // nobody writes to it
+        } else {
+            QVERIFY(QDir().mkpath(path));
+        }
+        const PeakMemoryWatch memory;
+        const TPhoto photo = TPhoto::fromFile(path);
+        QCOMPARE(photo.isNull(), !readable);
+        if (readable)
+            QCOMPARE(photo.size(), QSize(640, 480));
+        if (kind != QLatin1String("256 MB"))
+            QVERIFY2(memory.risenMb() < 100, qPrintable(QStringLiteral("%1 MB").arg(memory.risenMb())));
     }
 
     // Real photos of every kind the bound must let through show in their
@@ -997,14 +1143,19 @@ private slots:
     // one that was read.
     void aPhotoFileReplacedAfterItWasReadAheadShowsTheNewPicture_data()
     {
-        QTest::addColumn<bool>("sameLength");
-        QTest::newRow("other bytes, other length") << false;
-        QTest::newRow("other bytes, same length, newer time") << true;
+        QTest::addColumn<QString>("how");
+        QTest::newRow("other bytes, other length") << "longer";
+        QTest::newRow("other bytes, same length, newer time") << "newer";
+        // As `cp -p` leaves it: the same file written again, its time put back.
+        QTest::newRow("other bytes, same length, same time, written over") << "written over";
+        // As `rsync -t` or an unzip leave it: another file put in its place.
+        QTest::newRow("other bytes, same length, same time, put in its place") << "put in place";
     }
 
     void aPhotoFileReplacedAfterItWasReadAheadShowsTheNewPicture()
     {
-        QFETCH(bool, sameLength);
+        QFETCH(QString, how);
+        const bool sameLength = how != QLatin1String("longer");
         openSheet(2);
         writeCards(2);
         // A bitmap of the same size has the same length, whatever it shows.
@@ -1018,15 +1169,35 @@ private slots:
         TPhotoPreparer::waitUntilIdle();
 
         const QString path = photoFile(Photo::A, 2);
-        if (sameLength) {
+        const QByteArray native = QFile::encodeName(path);
+        struct stat was {};
+        QCOMPARE(::stat(native.constData(), &was), 0);
+        if (how == QLatin1String("newer")) {
             const QDateTime time = QFileInfo(path).lastModified();
             QVERIFY(writeFile(path, encoded(after, "bmp")));
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadWrite));
             QVERIFY(file.setFileTime(time.addSecs(2), QFileDevice::FileModificationTime));
-        } else {
+        } else if (how == QLatin1String("longer")) {
             after = halves(QSize(320, 111));
             QVERIFY(writeFile(path, encoded(after, "jpg")));
+        } else {
+            const QString written = how == QLatin1String("put in place") ? path + QStringLiteral(".new") : path;
+            const timespec times[2] = {was.st_atim, was.st_mtim};
+            struct stat now {};
+            // Until the system's clock has moved on from the first writing,
+            // which it does within a few milliseconds.
+            do {
+                QVERIFY(writeFile(written, encoded(after, "bmp")));
+                QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(written).constData(), times, 0), 0);
+                QCOMPARE(::stat(QFile::encodeName(written).constData(), &now), 0);
+            } while (now.st_ctim.tv_sec == was.st_ctim.tv_sec && now.st_ctim.tv_nsec == was.st_ctim.tv_nsec);
+            if (written != path)
+                QCOMPARE(::rename(QFile::encodeName(written).constData(), native.constData()), 0);
+            QCOMPARE(::stat(native.constData(), &now), 0);
+            QCOMPARE(now.st_size, was.st_size);
+            QCOMPARE(now.st_mtim.tv_sec, was.st_mtim.tv_sec);
+            QCOMPARE(now.st_mtim.tv_nsec, was.st_mtim.tv_nsec);
         }
         const int stale = TPhotoPreparer::counters().stale;
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton);
@@ -1034,6 +1205,10 @@ private slots:
         auto* image = named<TImageView>(sheet, "imgFoto");
         QCOMPARE(image->photo().size(), after.size());
         QVERIFY(difference(image->photo().image(), after) < 5);
+        if (sameLength) { // and drawn so: blue, not the red read ahead
+            const QRgb drawn = frameOf(image).pixel(image->drawnRect().center() + QPoint(4, 4));
+            QVERIFY2(near(drawn, Qt::blue), qPrintable(QColor(drawn).name()));
+        }
         QCOMPARE(named<TImageView>(sheet, "imgFoto02")->photo().size(), sizeOfB(2));
     }
 

@@ -1,4 +1,5 @@
-// The photo loader on any bytes, damaged JPEGs and bitmaps above all.
+// The photo loader on any bytes, damaged JPEGs and bitmaps above all: what
+// it accepts, what a decode reserves, and how long a decode takes.
 //
 // Input: the file's bytes, whole.
 #include "FuzzSupport.h"
@@ -11,6 +12,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <ctime>
 #include <optional>
 
 #include <jpeglib.h>
@@ -76,6 +78,85 @@ std::optional<qint64> libjpegWholeImageBytes(const QByteArray& bytes)
     return total;
 }
 
+// The scans libjpeg itself reads from `bytes` before their end (or its
+// first error), in buffered-image mode, which only takes the scans in:
+// nothing when it reads no header, or when holding the picture's
+// coefficients would take more than `most` bytes.
+std::optional<int> libjpegScans(const QByteArray& bytes, qint64 most)
+{
+    const std::optional<DecodeCost::JpegLayout> layout = DecodeCost::readJpegLayout(bytes);
+    if (!layout)
+        return std::nullopt;
+    DecodeCost::JpegLayout buffered = *layout;
+    buffered.wholeImageBuffers = true;
+    if (DecodeCost::wholeImageBytes(buffered) > most)
+        return std::nullopt;
+    jpeg_decompress_struct info{};
+    JpegErrors errors{};
+    info.err = jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = [](j_common_ptr common) {
+        std::longjmp(reinterpret_cast<JpegErrors*>(common->err)->jump, 1);
+    };
+    errors.manager.output_message = [](j_common_ptr) {};
+    bool started = false;
+    if (setjmp(errors.jump)) {
+        const int scans = info.input_scan_number;
+        jpeg_destroy_decompress(&info);
+        return started ? std::optional<int>(scans) : std::nullopt;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.constData()),
+                 static_cast<unsigned long>(bytes.size()));
+    if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) {
+        jpeg_destroy_decompress(&info);
+        return std::nullopt;
+    }
+    info.buffered_image = TRUE;
+    jpeg_start_decompress(&info);
+    started = true;
+    int status = JPEG_SUSPENDED;
+    do
+        status = jpeg_consume_input(&info);
+    while (status != JPEG_REACHED_EOI && status != JPEG_SUSPENDED);
+    const int scans = info.input_scan_number;
+    jpeg_destroy_decompress(&info);
+    return scans;
+}
+
+// Only the raster formats a photo may be: their first bytes.
+bool startsAsAPhotoFormat(const QByteArray& bytes)
+{
+    return bytes.startsWith("\xFF\xD8") || bytes.startsWith("\x89PNG") || bytes.startsWith("BM")
+           || bytes.startsWith("GIF8") || (bytes.startsWith("RIFF") && bytes.mid(8, 4) == "WEBP")
+           || bytes.startsWith(QByteArray("II*\0", 4)) || bytes.startsWith(QByteArray("MM\0*", 4));
+}
+
+double threadSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// The processor time a decode may take: a fixed part, and a part for each
+// byte the decode costs, as its work grows with the picture it holds. A
+// JPEG in thousands of scans needs many times that.
+constexpr double kDecodeSeconds = 2.0;
+constexpr double kDecodeSecondsPerGiB = 20.0;
+
+QImage decodeInTime(const TPhoto& photo, QSize target)
+{
+    const double allowed = kDecodeSeconds + kDecodeSecondsPerGiB * double(photo.decodeCost(target)) / double(1 << 30);
+    const double start = threadSeconds();
+    QImage decoded = photo.decode(target);
+    const double taken = threadSeconds() - start;
+    if (taken > allowed)
+        std::fprintf(stderr, "decode to %dx%d took %.2f s, allowed %.2f s\n", target.width(), target.height(), taken,
+                     allowed);
+    FUZZ_CHECK(taken <= allowed);
+    return decoded;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -101,6 +182,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(photo.size().isEmpty() && photo.image().isNull() && photo.jpegBytes().isEmpty());
         return 0;
     }
+    // Read only as a raster picture, and a JPEG only in as many scans as an
+    // encoder writes, as libjpeg counts them.
+    FUZZ_CHECK(startsAsAPhotoFormat(bytes));
+    if (photo.isJpeg()) {
+        if (const std::optional<int> scans = libjpegScans(bytes, 64 << 20))
+            FUZZ_CHECK(*scans <= DecodeCost::kMaxScans);
+    }
 
     const QSize full = photo.size();
     FUZZ_CHECK(sane(photo));
@@ -115,7 +203,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // never exceeds the size asked nor the photo's own.
     const qint64 area = qint64(full.width()) * full.height();
     if (area <= (1 << 22)) {
-        const QImage whole = photo.image();
+        const QImage whole = decodeInTime(photo, full);
         if (!whole.isNull())
             FUZZ_CHECK(whole.size() == full);
     }
@@ -129,7 +217,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& view : views) {
         const QSize target = displayDecodeSize(full, view.area, view.ratio);
         FUZZ_CHECK(!target.isEmpty() && target.width() <= full.width() && target.height() <= full.height());
-        const QImage reduced = photo.decode(target);
+        const QImage reduced = decodeInTime(photo, target);
         if (!reduced.isNull())
             FUZZ_CHECK(reduced.size() == target);
     }

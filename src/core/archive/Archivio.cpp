@@ -1,6 +1,7 @@
 #include "core/archive/Archivio.h"
 
 #include <QFile>
+#include <QLoggingCategory>
 
 #include <algorithm>
 #include <array>
@@ -18,6 +19,8 @@
 #include <unistd.h>
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcArchivio, "miniarca.archive")
 
 constexpr qsizetype kMaxPercorso = 259;
 constexpr off_t kDim = TScheda::Dimensione;
@@ -262,26 +265,52 @@ quint32 crc32(const char* dati, qsizetype quanti)
     return ~c;
 }
 
-// The journal of one write, little-endian:
-//   0  8  mark "MINIJRNL"
-//   8  8  archive size before the write
-//  16  4  record number written
-//  20  4  L, the count of old bytes that follow
-//  24  4  CRC-32 of the new record
-//  28  L  the archive's bytes from the record's start to the end of the
-//         record or of the file, whichever comes first: the whole old
-//         record for an overwrite, a partial record at the end (usually
-//         nothing) for an append
-//  28+L 4 CRC-32 of everything before
+// The journal of one write, little-endian. Every version after the first
+// starts with the same 16 bytes and ends with the same checksum, so that any
+// of them can tell a whole journal of another version from one cut while it
+// was being written:
+//    0  8  mark "MINIJRNL"
+//    8  4  format version
+//   12  4  J, the journal's whole length
+//  J-4  4  CRC-32 of everything before
+// Version 2 holds between them:
+//   16  2  N, the length of the archive's file name in UTF-8
+//   18  N  the archive's file name: a journal put beside another archive is
+//          not that archive's
+//       8  archive size before the write
+//       4  record number written, or 0 for a batch append
+//       4  L, the count of old bytes that follow
+//       L  the archive's bytes from the record's start to the end of the
+//          record or of the file, whichever comes first: the whole old
+//          record for an overwrite, a partial record at the end (usually
+//          nothing) for an append or a batch
+//    3446  the new record; a batch has none, its cards being too many to
+//          keep twice
+// Version 1 had no version field: the mark, the size, the number, L, the
+// new record's CRC, the old bytes and the closing checksum.
 constexpr char kMarca[8] = {'M', 'I', 'N', 'I', 'J', 'R', 'N', 'L'};
-constexpr qsizetype kTestata = 28;
+constexpr quint32 kVersione = 2;
+constexpr qsizetype kTestata = 16;
 constexpr qsizetype kCoda = 4;
+// Room for any file name a file system allows, and to spare.
+constexpr qsizetype kNomeMassimo = 1024;
+constexpr qsizetype kDiarioMassimo = kTestata + 2 + kNomeMassimo + 16 + 2 * kDim + kCoda;
 
+// One write as its journal tells it. The card's bytes before and after the
+// write are both here, whole for an overwrite. A batch appends any number of
+// cards from the first after the last whole record; only what it wrote over
+// is kept.
 struct Diario {
-    off_t prima = 0;
-    qint32 numero = 0;
+    QByteArray nome;   // the archive's file name, UTF-8
+    off_t prima = 0;   // the archive's size before the write
+    qint32 numero = 0; // of a batch, its first card's
     QByteArray vecchi;
-    quint32 crcNuova = 0;
+    QByteArray nuovi; // the new record, kDim bytes; empty for a batch
+    bool lotto = false;
+
+    off_t inizio() const { return off_t(numero - 1) * kDim; }
+    off_t fine() const { return inizio() + kDim; }
+    bool accoda() const { return prima < fine(); }
 };
 
 void aggiungi(QByteArray& b, quint64 v, int byte)
@@ -301,184 +330,326 @@ quint64 estrai(const char* p, int byte)
 QByteArray componi(const Diario& d)
 {
     QByteArray b;
-    b.reserve(kTestata + d.vecchi.size() + kCoda);
+    b.reserve(kTestata + 2 + d.nome.size() + 16 + d.vecchi.size() + d.nuovi.size() + kCoda);
     b.append(kMarca, sizeof kMarca);
+    aggiungi(b, kVersione, 4);
+    aggiungi(b, 0, 4); // the length, once known
+    aggiungi(b, quint64(d.nome.size()), 2);
+    b += d.nome;
     aggiungi(b, quint64(d.prima), 8);
-    aggiungi(b, quint32(d.numero), 4);
+    aggiungi(b, d.lotto ? 0 : quint32(d.numero), 4);
     aggiungi(b, quint32(d.vecchi.size()), 4);
-    aggiungi(b, d.crcNuova, 4);
     b += d.vecchi;
+    b += d.nuovi;
+    const quint32 lunghezza = quint32(b.size() + kCoda);
+    for (int i = 0; i < 4; ++i)
+        b[12 + i] = char(quint8(lunghezza >> (8 * i)));
     aggiungi(b, crc32(b.constData(), b.size()), 4);
     return b;
 }
 
-// A journal whose writing was cut short, or any other file, reads as none.
-std::optional<Diario> interpreta(const QByteArray& b)
-{
-    if (b.size() < kTestata + kCoda || !b.startsWith(QByteArrayView(kMarca, sizeof kMarca)))
-        return std::nullopt;
-    const char* p = b.constData();
-    Diario d;
-    const quint64 prima = estrai(p + 8, 8);
-    const quint64 numero = estrai(p + 16, 4);
-    const quint64 quanti = estrai(p + 20, 4);
-    if (quanti != quint64(b.size() - kTestata - kCoda) || quanti > quint64(kDim)
-        || estrai(p + kTestata + quanti, 4) != crc32(p, kTestata + qsizetype(quanti))
-        || prima > quint64(std::numeric_limits<off_t>::max()) || numero < 1 || numero > quint64(INT32_MAX))
-        return std::nullopt;
-    d.prima = off_t(prima);
-    d.numero = qint32(numero);
-    d.vecchi = b.sliced(kTestata, qsizetype(quanti));
-    d.crcNuova = quint32(estrai(p + 24, 4));
-    return d;
-}
-
-// Whether the archive, now `ora` bytes long, can be what the write told by
-// `d` left: an overwrite never changes the size; an append only adds, up to
-// the end of its record. Anything else belongs to another archive or
-// another time.
-bool combacia(const Diario& d, off_t ora)
-{
-    const off_t inizio = off_t(d.numero - 1) * kDim;
-    const off_t fine = inizio + kDim;
-    if (inizio > d.prima || d.vecchi.size() != std::min(fine, d.prima) - inizio)
-        return false;
-    if (d.prima >= fine)
-        return ora == d.prima;
-    return ora >= d.prima && ora <= fine;
-}
-
-// The journal of a batch append, little-endian:
-//   0  8  mark "MINIJRNB"
-//   8  8  archive size before the batch
-//  16  4  L, the count of old bytes that follow
-//  20  L  a partial record at the end of the archive, which the batch
-//         writes over from its start (usually nothing)
-//  20+L 4 CRC-32 of everything before
-// A batch is put back whole unless it got as far as removing its journal:
-// until then nobody has been told it is stored.
-constexpr char kMarcaLotto[8] = {'M', 'I', 'N', 'I', 'J', 'R', 'N', 'B'};
-constexpr qsizetype kTestataLotto = 20;
-
-struct DiarioLotto {
-    off_t prima = 0;
-    QByteArray vecchi;
+// What a regular file at the journal's path holds.
+enum class Contenuto {
+    Incompleto, // cut while it was being written, before the archive was touched
+    Estraneo,   // whole, but of another version, or not a write this program makes
+    Valido,     // a whole journal of this version
 };
 
-off_t inizioLotto(off_t prima)
+Contenuto interpreta(const QByteArray& b, Diario& d)
 {
-    return prima / kDim * kDim;
-}
-
-QByteArray componiLotto(const DiarioLotto& d)
-{
-    QByteArray b;
-    b.append(kMarcaLotto, sizeof kMarcaLotto);
-    aggiungi(b, quint64(d.prima), 8);
-    aggiungi(b, quint32(d.vecchi.size()), 4);
-    b += d.vecchi;
-    aggiungi(b, crc32(b.constData(), b.size()), 4);
-    return b;
-}
-
-std::optional<DiarioLotto> interpretaLotto(const QByteArray& b)
-{
-    if (b.size() < kTestataLotto + kCoda || !b.startsWith(QByteArrayView(kMarcaLotto, sizeof kMarcaLotto)))
-        return std::nullopt;
     const char* p = b.constData();
-    const quint64 prima = estrai(p + 8, 8);
-    const quint64 quanti = estrai(p + 16, 4);
-    if (quanti != quint64(b.size() - kTestataLotto - kCoda) || quanti >= quint64(kDim)
-        || estrai(p + kTestataLotto + quanti, 4) != crc32(p, kTestataLotto + qsizetype(quanti))
-        || prima > quint64(std::numeric_limits<off_t>::max()) || qint64(prima % kDim) != qint64(quanti))
-        return std::nullopt;
-    DiarioLotto d;
+    if (b.size() < kTestata + kCoda || !b.startsWith(QByteArrayView(kMarca, sizeof kMarca))
+        || estrai(p + b.size() - kCoda, 4) != crc32(p, b.size() - kCoda))
+        return Contenuto::Incompleto;
+    if (estrai(p + 8, 4) != kVersione || estrai(p + 12, 4) != quint64(b.size()))
+        return Contenuto::Estraneo;
+    const qsizetype corpo = b.size() - kCoda;
+    qsizetype q = kTestata;
+    if (q + 2 > corpo)
+        return Contenuto::Estraneo;
+    const qsizetype n = qsizetype(estrai(p + q, 2));
+    q += 2;
+    if (n > kNomeMassimo || q + n + 16 > corpo)
+        return Contenuto::Estraneo;
+    d.nome = b.sliced(q, n);
+    q += n;
+    const quint64 prima = estrai(p + q, 8);
+    const quint64 numero = estrai(p + q + 8, 4);
+    const quint64 quanti = estrai(p + q + 12, 4);
+    q += 16;
+    if (numero == 0) {
+        // A batch: the partial record it wrote over from its start.
+        if (quanti >= quint64(kDim) || q + qsizetype(quanti) != corpo
+            || prima > quint64(std::numeric_limits<off_t>::max() - kDim) || prima % quint64(kDim) != quanti
+            || prima / quint64(kDim) >= quint64(INT32_MAX))
+            return Contenuto::Estraneo;
+        d.lotto = true;
+        d.prima = off_t(prima);
+        d.numero = qint32(prima / quint64(kDim)) + 1;
+        d.vecchi = b.sliced(q, qsizetype(quanti));
+        return Contenuto::Valido;
+    }
+    if (quanti > quint64(kDim) || q + qsizetype(quanti) + kDim != corpo
+        || prima > quint64(std::numeric_limits<off_t>::max() - kDim) || numero < 1 || numero > quint64(INT32_MAX))
+        return Contenuto::Estraneo;
     d.prima = off_t(prima);
-    d.vecchi = b.sliced(kTestataLotto, qsizetype(quanti));
-    return d;
+    d.numero = qint32(numero);
+    d.vecchi = b.sliced(q, qsizetype(quanti));
+    d.nuovi = b.sliced(q + qsizetype(quanti), kDim);
+    // What a write of ours would have kept: the record's bytes up to its end
+    // or the file's, and an append always right after the last whole record.
+    if (d.inizio() > d.prima || off_t(quanti) != std::min(d.fine(), d.prima) - d.inizio()
+        || (d.accoda() && d.inizio() != d.prima / kDim * kDim))
+        return Contenuto::Estraneo;
+    return Contenuto::Valido;
 }
 
-void tronca(int fd, off_t dimensioneVoluta)
+// Whether `t`, the archive's bytes from the record's start to the end of the
+// file, is what a cut of the write can have left: the new record's first k
+// bytes (any k) over the old bytes, then zeros where a file system grew the
+// file before the bytes arrived. That takes in wholly old and wholly new.
+bool lasciatoDaUnTaglio(QByteArrayView t, QByteArrayView vecchi, QByteArrayView nuovi)
 {
-    int t;
+    const qsizetype l = vecchi.size();
+    if (t.size() < l || t.size() > nuovi.size())
+        return false;
+    qsizetype comeNuovi = 0; // t starts with this much of the new record
+    while (comeNuovi < t.size() && t[comeNuovi] == nuovi[comeNuovi])
+        ++comeNuovi;
+    qsizetype comeVecchi = l; // t's old part ends with the old bytes from here
+    while (comeVecchi > 0 && t[comeVecchi - 1] == vecchi[comeVecchi - 1])
+        --comeVecchi;
+    qsizetype zeri = t.size(); // t ends with zeros from here
+    while (zeri > 0 && t[zeri - 1] == '\0')
+        --zeri;
+    // The cut inside the old bytes, or past them.
+    return (zeri <= l && comeVecchi <= std::min(comeNuovi, l)) || (comeNuovi > l && comeNuovi >= zeri);
+}
+
+enum class Esito {
+    Completa,   // the new record is whole where it goes; only the journal's removal was lost
+    Interrotta, // what a cut of the write leaves: the old bytes go back
+    Estranea,   // written over by someone else since, or another archive's
+};
+
+// What the archive holds of the write `d` tells. Only the bytes that write
+// touched are judged: from the record's start to its end for an overwrite,
+// to the end of the file for an append. A batch's cards are not in its
+// journal, so all that tells what a cut of it left is a file no shorter than
+// before; and since nobody was told it was stored before its journal went, a
+// batch is never found complete.
+Esito giudica(int fd, const Diario& d, const QByteArray& nome)
+{
+    if (d.nome != nome)
+        return Esito::Estranea;
+    const off_t ora = dimensione(fd);
+    if (d.lotto)
+        return ora >= d.prima ? Esito::Interrotta : Esito::Estranea;
+    off_t fine = d.fine();
+    if (d.accoda()) {
+        // An append only grows the file, up to its record's end.
+        if (ora < d.prima || ora > d.fine())
+            return Esito::Estranea;
+        fine = ora;
+    } else if (ora < d.fine()) {
+        return Esito::Estranea;
+    }
+    QByteArray byte(qsizetype(fine - d.inizio()), '\0');
+    if (!byte.isEmpty())
+        leggi(fd, byte.data(), size_t(byte.size()), d.inizio());
+    if (byte == d.nuovi)
+        return Esito::Completa;
+    return lasciatoDaUnTaglio(byte, d.vecchi, d.nuovi) ? Esito::Interrotta : Esito::Estranea;
+}
+
+QByteArray nomeNelDiario(const QString& archivio)
+{
+    return archivio.mid(archivio.lastIndexOf(QLatin1Char('/')) + 1).toUtf8();
+}
+
+// Where one archive's journal is, and what the archive is called in it.
+struct Luoghi {
+    QString archivio;
+    QByteArray diario; // encoded for the file system
+    QByteArray nome;
+};
+
+// What is at the journal's path.
+struct Trovato {
+    enum Tipo {
+        Nessuno,   // nothing
+        NonUnFile, // a FIFO, a folder, a link, a device: not a journal of ours
+        Illeggibile,
+        Incompleto,
+        Estraneo,
+        Valido,
+    } tipo = Nessuno;
+    Diario diario;
+};
+
+// Looks without side effects: nothing but a regular file is opened, and it
+// is opened so that even a FIFO put there in the meantime cannot block.
+Trovato trova(const QByteArray& percorsoDiario)
+{
+    Trovato t;
+    struct stat st {};
+    if (::lstat(percorsoDiario.constData(), &st) == -1) {
+        t.tipo = errno == ENOENT ? Trovato::Nessuno : Trovato::Illeggibile;
+        return t;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        t.tipo = Trovato::NonUnFile;
+        return t;
+    }
+    int jfd;
     do
-        t = ftruncate(fd, dimensioneVoluta);
-    while (t == -1 && errno == EINTR);
-    if (t == -1)
-        fallisci();
+        jfd = ::open(percorsoDiario.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    while (jfd == -1 && errno == EINTR);
+    if (jfd == -1) {
+        t.tipo = errno == ENOENT ? Trovato::Nessuno : errno == ELOOP ? Trovato::NonUnFile : Trovato::Illeggibile;
+        return t;
+    }
+    const Descrittore file(jfd);
+    if (fstat(jfd, &st) == -1) {
+        t.tipo = Trovato::Illeggibile;
+        return t;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        t.tipo = Trovato::NonUnFile;
+        return t;
+    }
+    // Longer than any journal: not read at all.
+    if (st.st_size > kDiarioMassimo) {
+        t.tipo = Trovato::Estraneo;
+        return t;
+    }
+    QByteArray byte(qsizetype(st.st_size), '\0');
+    try {
+        if (!byte.isEmpty())
+            leggi(jfd, byte.data(), size_t(byte.size()), 0);
+    } catch (const EArchivioError&) {
+        t.tipo = Trovato::Illeggibile;
+        return t;
+    }
+    switch (interpreta(byte, t.diario)) {
+    case Contenuto::Incompleto: t.tipo = Trovato::Incompleto; break;
+    case Contenuto::Estraneo: t.tipo = Trovato::Estraneo; break;
+    case Contenuto::Valido: t.tipo = Trovato::Valido; break;
+    }
+    return t;
 }
 
-// The archive as it was before the batch: its old tail back and nothing after.
-void rimettiLotto(int fd, const DiarioLotto& d)
+std::mutex g_svuotaturaMutex;
+TArchivio::FlushFailure g_svuotaturaFallita;
+
+// The archive's own flushes, which a test may make fail.
+void svuotaArchivio(int fd)
 {
-    if (dimensione(fd) < inizioLotto(d.prima))
-        return; // not what this batch left
-    if (!d.vecchi.isEmpty())
-        scriviTutto(fd, d.vecchi.constData(), size_t(d.vecchi.size()), inizioLotto(d.prima));
-    tronca(fd, d.prima);
+    TArchivio::FlushFailure fallita;
+    {
+        const std::lock_guard<std::mutex> guardia(g_svuotaturaMutex);
+        fallita = g_svuotaturaFallita;
+    }
+    if (fallita && fallita())
+        fallisci();
     svuota(fd);
 }
 
-// Under the exclusive lock: puts the archive back as it was before the
-// write that left the journal at `percorsoDiario`, then removes the journal.
-// A write found complete (the record is whole and is the new one, so only
-// the journal's removal was lost) is kept. A journal that is not whole was
-// cut while it was being written, before the archive was touched, and is
-// only removed; so is one that does not fit this archive. In a folder that
-// cannot be written, nothing is touched. Returns whether the journal is gone.
-bool ripristina(int fd, const QByteArray& percorsoDiario)
+// The archive's bytes as they were before the write `d` tells: the old
+// bytes back in place, and an append's record taken off again.
+void rimettiVecchi(int fd, const Diario& d)
 {
-    std::optional<Diario> diario;
-    {
-        int jfd;
+    if (!d.vecchi.isEmpty())
+        scriviTutto(fd, d.vecchi.constData(), size_t(d.vecchi.size()), d.inizio());
+    if (d.accoda() && dimensione(fd) != d.prima) {
+        int r;
         do
-            jfd = ::open(percorsoDiario.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-        while (jfd == -1 && errno == EINTR);
-        if (jfd == -1)
-            return errno == ENOENT;
-        const Descrittore file(jfd);
-        // What could not be removed afterwards is left alone from the start.
-        if (!cartellaScrivibile(percorsoDiario))
-            return false;
-        struct stat st {};
-        if (fstat(jfd, &st) == -1)
+            r = ftruncate(fd, d.prima);
+        while (r == -1 && errno == EINTR);
+        if (r == -1)
             fallisci();
-        // Anything longer is not a journal of ours; its bytes are not needed.
-        if (S_ISREG(st.st_mode) && st.st_size <= kTestata + kDim + kCoda) {
-            QByteArray byte(qsizetype(st.st_size), '\0');
-            if (!byte.isEmpty())
-                leggi(jfd, byte.data(), size_t(byte.size()), 0);
-            diario = interpreta(byte);
-            if (!diario) {
-                if (const std::optional<DiarioLotto> lotto = interpretaLotto(byte))
-                    rimettiLotto(fd, *lotto);
-            }
+    }
+}
+
+// A whole journal that does not tell this archive's cut write is kept, under
+// a name of its own, for whoever looks into it; the archive is not touched.
+bool metteDaParte(const Luoghi& luoghi, const char* perche)
+{
+    for (int i = 1; i <= 999; ++i) {
+        const QString altro = TArchivio::SetAsideJournalPath(luoghi.archivio, i);
+        const QByteArray nome = QFile::encodeName(altro);
+        struct stat st {};
+        if (::lstat(nome.constData(), &st) == 0)
+            continue;
+        if (errno != ENOENT || ::rename(luoghi.diario.constData(), nome.constData()) == -1)
+            break;
+        qCWarning(lcArchivio).noquote() << QFile::decodeName(luoghi.diario) << perche << "- set aside as" << altro;
+        return true;
+    }
+    qCWarning(lcArchivio).noquote() << QFile::decodeName(luoghi.diario) << perche
+                                    << "- could not be set aside:" << qt_error_string(errno);
+    return false;
+}
+
+// Under the exclusive lock, deals with what is at the journal's path so that
+// a write may create its own. A cut write of this archive is put back and
+// its journal removed; a write found complete (only the journal's removal
+// was lost) is kept. A journal cut while it was being written, before the
+// archive was touched, is removed. A whole journal that does not fit is set
+// aside, the archive left as it is. Anything but a regular file is left
+// alone, and so is everything in a folder that cannot be written. Returns
+// whether the path is free.
+bool ripristina(int fd, const Luoghi& luoghi)
+{
+    const Trovato t = trova(luoghi.diario);
+    if (t.tipo == Trovato::Nessuno)
+        return true;
+    if (t.tipo == Trovato::NonUnFile) {
+        qCWarning(lcArchivio).noquote() << QFile::decodeName(luoghi.diario)
+                                        << "is not a regular file: left alone, and the archive is not written";
+        return false;
+    }
+    if (t.tipo == Trovato::Illeggibile) {
+        qCWarning(lcArchivio).noquote() << QFile::decodeName(luoghi.diario) << "could not be read";
+        return false;
+    }
+    // What could not be removed afterwards is left alone from the start.
+    if (!cartellaScrivibile(luoghi.diario))
+        return false;
+    if (t.tipo == Trovato::Estraneo)
+        return metteDaParte(luoghi, "is not a journal this program can judge");
+    if (t.tipo == Trovato::Valido) {
+        const Diario& d = t.diario;
+        switch (giudica(fd, d, luoghi.nome)) {
+        case Esito::Estranea: return metteDaParte(luoghi, "does not fit the archive as it is");
+        case Esito::Interrotta:
+            rimettiVecchi(fd, d);
+            svuotaArchivio(fd);
+            break;
+        case Esito::Completa: svuotaArchivio(fd); break;
         }
     }
-    if (diario && combacia(*diario, dimensione(fd))) {
-        const off_t inizio = off_t(diario->numero - 1) * kDim;
-        const off_t ora = dimensione(fd);
-        bool completa = false;
-        if (ora >= inizio + kDim && (diario->prima >= inizio + kDim || ora == inizio + kDim)) {
-            TScheda scheda;
-            leggi(fd, scheda.dati(), size_t(kDim), inizio);
-            completa = crc32(scheda.dati(), kDim) == diario->crcNuova;
-        }
-        if (!completa) {
-            if (!diario->vecchi.isEmpty())
-                scriviTutto(fd, diario->vecchi.constData(), size_t(diario->vecchi.size()), inizio);
-            if (ora != diario->prima) {
-                int t;
-                do
-                    t = ftruncate(fd, diario->prima);
-                while (t == -1 && errno == EINTR);
-                if (t == -1)
-                    fallisci();
-            }
-        }
-        svuota(fd);
-    }
-    return ::unlink(percorsoDiario.constData()) == 0 || errno == ENOENT;
+    return ::unlink(luoghi.diario.constData()) == 0 || errno == ENOENT;
+}
+
+// A journal that is still here under the shared lock was left by a cut write
+// that no opening or write could deal with yet (another workstation held a
+// lock, or the folder cannot be written). Readers see the archive as it was
+// before that write. Anything else there is no concern of theirs.
+std::optional<Diario> taglioInSospeso(int fd, const Luoghi& luoghi)
+{
+    try {
+        Trovato t = trova(luoghi.diario);
+        if (t.tipo == Trovato::Valido && giudica(fd, t.diario, luoghi.nome) == Esito::Interrotta)
+            return std::move(t.diario);
+    } catch (const EArchivioError&) {}
+    return std::nullopt;
+}
+
+// The record count readers see.
+qint32 contaVista(int fd, const std::optional<Diario>& taglio)
+{
+    return taglio && taglio->accoda() ? taglio->numero - 1 : conta(fd);
 }
 
 std::mutex g_interruzioneMutex;
@@ -499,41 +670,32 @@ size_t finoA(std::optional<qint64> taglio, qsizetype tutti)
     return size_t(std::clamp<qint64>(*taglio, 0, tutti));
 }
 
-// Under the exclusive lock. The journal is created, never reused: one found
-// in its place was left by a cut write, here or at another workstation, and
-// the archive is put back first.
-int creaDiario(int fd, const QByteArray& percorsoDiario)
+// After the record's write or flush failed: the old bytes go back from the
+// journal and are flushed, since what is in the cache is not known to be on
+// the disk. Only once they are there does the journal go; otherwise it stays
+// for the next opening or write, which puts them back.
+void rimetti(int fd, const Diario& d, const QByteArray& percorsoDiario)
 {
-    for (bool ripristinato = false;;) {
-        const int jfd = ::open(percorsoDiario.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (jfd >= 0)
-            return jfd;
-        if (errno == EINTR)
-            continue;
-        if (errno != EEXIST || ripristinato || !ripristina(fd, percorsoDiario))
-            fallisci();
-        ripristinato = true;
-    }
+    try {
+        rimettiVecchi(fd, d);
+        svuotaArchivio(fd);
+        ::unlink(percorsoDiario.constData());
+    } catch (const EArchivioError&) {}
 }
 
-// Record n written under the exclusive lock with its journal: the journal
-// whole on the disk before the archive is touched, removed once the record
-// is there too. Success means the record is stored.
-void scrivi(int fd, const QByteArray& percorsoDiario, const TScheda& scheda, qint32 n)
+// The journal `diario`, created at its path and whole on the disk, before
+// the archive is touched.
+void scriviDiario(const QByteArray& percorsoDiario, const QByteArray& diario)
 {
     using Passo = TArchivio::WriteStep;
-    const off_t inizio = off_t(n - 1) * kDim;
-    Diario d;
-    d.prima = dimensione(fd);
-    d.numero = n;
-    d.vecchi = QByteArray(qsizetype(std::clamp<off_t>(d.prima - inizio, 0, kDim)), '\0');
-    d.crcNuova = crc32(scheda.dati(), kDim);
-    if (!d.vecchi.isEmpty())
-        leggi(fd, d.vecchi.data(), size_t(d.vecchi.size()), inizio);
-    const QByteArray diario = componi(d);
-
     {
-        const Descrittore file(creaDiario(fd, percorsoDiario));
+        int jfd;
+        do
+            jfd = ::open(percorsoDiario.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        while (jfd == -1 && errno == EINTR);
+        if (jfd == -1)
+            fallisci();
+        const Descrittore file(jfd);
         try {
             if (const std::optional<qint64> taglio = fermata(Passo::JournalPartlyWritten)) {
                 scriviTutto(file.fd(), diario.constData(), finoA(taglio, diario.size()), 0);
@@ -549,36 +711,116 @@ void scrivi(int fd, const QByteArray& percorsoDiario, const TScheda& scheda, qin
     }
     if (fermata(Passo::JournalWritten))
         throw TArchivio::WriteInterrupted();
+}
+
+// Record n (0 for an append) written under the exclusive lock with its
+// journal: the journal whole on the disk before the archive is touched,
+// removed once the record is there too. Returns the record's number; success
+// means the record is stored.
+qint32 scrivi(int fd, const Luoghi& luoghi, const TScheda& scheda, qint32 n)
+{
+    using Passo = TArchivio::WriteStep;
+    // A cut write is put back before anything is read for this one: that
+    // may change the count and the bytes this journal keeps.
+    if (!ripristina(fd, luoghi))
+        fallisci();
+    const qint32 totale = conta(fd);
+    if (n == 0) {
+        if (totale == INT32_MAX)
+            fallisci();
+        n = totale + 1;
+    } else if (n < 1 || n > totale) {
+        fallisci();
+    }
+
+    // The card before and after this write, as the journal keeps them.
+    Diario d;
+    d.nome = luoghi.nome;
+    d.prima = dimensione(fd);
+    d.numero = n;
+    d.vecchi = QByteArray(qsizetype(std::clamp<off_t>(d.prima - d.inizio(), 0, kDim)), '\0');
+    if (!d.vecchi.isEmpty())
+        leggi(fd, d.vecchi.data(), size_t(d.vecchi.size()), d.inizio());
+    d.nuovi = scheda.Byte();
+
+    scriviDiario(luoghi.diario, componi(d));
 
     try {
         if (const std::optional<qint64> taglio = fermata(Passo::RecordPartlyWritten)) {
-            scriviTutto(fd, scheda.dati(), finoA(taglio, kDim), inizio);
+            scriviTutto(fd, d.nuovi.constData(), finoA(taglio, kDim), d.inizio());
             throw TArchivio::WriteInterrupted();
         }
-        scriviTutto(fd, scheda.dati(), size_t(kDim), inizio);
+        scriviTutto(fd, d.nuovi.constData(), size_t(kDim), d.inizio());
         if (fermata(Passo::RecordWritten))
             throw TArchivio::WriteInterrupted();
-        svuota(fd);
+        svuotaArchivio(fd);
     } catch (const EArchivioError&) {
-        // Put back now what can be; otherwise the journal waits for the
-        // next opening.
-        try {
-            ripristina(fd, percorsoDiario);
-        } catch (const EArchivioError&) {}
+        rimetti(fd, d, luoghi.diario);
         throw;
     }
     if (fermata(Passo::JournalNotRemoved))
         throw TArchivio::WriteInterrupted();
-    if (::unlink(percorsoDiario.constData()) == -1 && errno != ENOENT)
-        fallisci();
+    // The record is on the disk: the write is done. A journal that cannot be
+    // removed is found whole by the next opening or write, which only
+    // removes it.
+    if (::unlink(luoghi.diario.constData()) == -1 && errno != ENOENT)
+        qCWarning(lcArchivio).noquote() << QFile::decodeName(luoghi.diario)
+                                        << "could not be removed after the write:" << qt_error_string(errno);
+    return n;
 }
 
-} // namespace
+// The journal of a batch appended to the archive as it is now: its size and
+// the partial record at its end, which the batch writes over.
+Diario diarioDiLotto(int fd, const QByteArray& nome)
+{
+    Diario d;
+    d.lotto = true;
+    d.nome = nome;
+    d.prima = dimensione(fd);
+    if (d.prima / kDim >= INT32_MAX)
+        fallisci();
+    d.numero = qint32(d.prima / kDim) + 1;
+    d.vecchi = QByteArray(qsizetype(d.prima - d.inizio()), '\0');
+    if (!d.vecchi.isEmpty())
+        leggi(fd, d.vecchi.data(), size_t(d.vecchi.size()), d.inizio());
+    return d;
+}
 
-QString TArchivio::JournalPath(const QString& archivePath)
+// A cheap fingerprint of whole records, four lanes at a time: enough to tell
+// whether the bytes a batch appended are still the same.
+quint64 improntaSchede(const char* p, qsizetype quanti, quint64 h)
+{
+    constexpr quint64 kMolt = 0x9E3779B97F4A7C15ull;
+    quint64 corsie[4] = {h, h ^ 0x1234567u, h + kMolt, h * 3 + 1};
+    qsizetype i = 0;
+    for (; i + 32 <= quanti; i += 32) {
+        for (int c = 0; c < 4; ++c) {
+            quint64 w;
+            std::memcpy(&w, p + i + 8 * c, 8);
+            corsie[c] = (corsie[c] ^ w) * kMolt;
+            corsie[c] ^= corsie[c] >> 29;
+        }
+    }
+    quint64 r = corsie[0] ^ (corsie[1] << 1) ^ (corsie[2] << 2) ^ (corsie[3] << 3);
+    for (; i < quanti; ++i)
+        r = (r ^ quint8(p[i])) * kMolt;
+    return r ^ (r >> 31);
+}
+
+qint64 modificaNs(int fd)
+{
+    struct stat st {};
+    if (fstat(fd, &st) == -1)
+        fallisci();
+    return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+// A file beside the archive named after it and `coda`. A name too long for
+// that is cut, and told apart from others cut alike by a checksum of the
+// whole name.
+QString accanto(const QString& archivePath, const QString& coda)
 {
     constexpr qsizetype kNomePiuLungo = 255; // bytes, as the file systems count
-    const QString coda = QStringLiteral("-journal");
     const qsizetype barra = archivePath.lastIndexOf(QLatin1Char('/'));
     const QString nome = archivePath.mid(barra + 1);
     if (QFile::encodeName(nome).size() + coda.size() <= kNomePiuLungo)
@@ -589,6 +831,25 @@ QString TArchivio::JournalPath(const QString& archivePath)
     while (!taglio.isEmpty() && QFile::encodeName(taglio).size() + segno.size() + coda.size() > kNomePiuLungo)
         taglio.chop(taglio.size() >= 2 && taglio.back().isLowSurrogate() ? 2 : 1);
     return archivePath.left(barra + 1) + taglio + segno + coda;
+}
+
+} // namespace
+
+QString TArchivio::JournalPath(const QString& archivePath)
+{
+    return accanto(archivePath, QStringLiteral("-journal"));
+}
+
+QString TArchivio::SetAsideJournalPath(const QString& archivePath, int n)
+{
+    return accanto(archivePath, QStringLiteral("-journal.%1").arg(n));
+}
+
+TArchivio::FlushFailure TArchivio::SetFlushFailure(FlushFailure failure)
+{
+    const std::lock_guard<std::mutex> guardia(g_svuotaturaMutex);
+    std::swap(g_svuotaturaFallita, failure);
+    return failure;
 }
 
 TArchivio::WriteInterruption TArchivio::SetWriteInterruption(WriteInterruption interruption)
@@ -660,20 +921,23 @@ void TArchivio::ApriArchivio(const QString& percorso)
         fallisci();
     }
     m_fd = fd;
+    m_percorso = percorso;
     m_journal = QFile::encodeName(JournalPath(percorso));
+    m_nome = nomeNelDiario(percorso);
 
     // A journal is here while a write is in progress, at another workstation
     // that then holds the exclusive lock, or after a write was cut. It is
     // only read or removed under that lock, and asked for briefly: a lock
-    // held elsewhere means its own write, which that workstation finishes.
-    // A folder that cannot be written leaves the archive as it is.
+    // held elsewhere means its own write, which that workstation finishes,
+    // or a reader's; the next write here deals with the journal then. A
+    // folder that cannot be written leaves the archive as it is.
     struct stat js {};
     if (::lstat(m_journal.constData(), &js) == -1 || !cartellaScrivibile(m_journal))
         return;
     try {
         const Blocco blocco(m_fd, F_WRLCK, std::min(AttesaBlocco(), kAttesaRipristino));
         if (blocco.Preso())
-            ripristina(m_fd, m_journal);
+            ripristina(m_fd, Luoghi{m_percorso, m_journal, m_nome});
     } catch (const EArchivioError&) {
         // Left for the next opening; the archive reads as it is.
     }
@@ -694,7 +958,7 @@ qint32 TArchivio::ContaSchede() const
     if (m_fd < 0)
         fallisci();
     Blocco blocco(m_fd, F_RDLCK);
-    return conta(m_fd);
+    return contaVista(m_fd, taglioInSospeso(m_fd, Luoghi{m_percorso, m_journal, m_nome}));
 }
 
 TScheda TArchivio::LeggiScheda(qint32 n) const
@@ -702,10 +966,14 @@ TScheda TArchivio::LeggiScheda(qint32 n) const
     if (m_fd < 0)
         fallisci();
     Blocco blocco(m_fd, F_RDLCK);
-    if (n < 1 || n > conta(m_fd))
+    const std::optional<Diario> taglio = taglioInSospeso(m_fd, Luoghi{m_percorso, m_journal, m_nome});
+    if (n < 1 || n > contaVista(m_fd, taglio))
         fallisci();
     TScheda scheda;
-    leggi(m_fd, scheda.dati(), size_t(kDim), off_t(n - 1) * kDim);
+    if (taglio && !taglio->accoda() && taglio->numero == n)
+        scheda.ImpostaByte(taglio->vecchi);
+    else
+        leggi(m_fd, scheda.dati(), size_t(kDim), off_t(n - 1) * kDim);
     return scheda;
 }
 
@@ -714,12 +982,15 @@ std::vector<TScheda> TArchivio::LeggiSchede(qint32 primo, qint32 quante) const
     if (m_fd < 0)
         fallisci();
     Blocco blocco(m_fd, F_RDLCK);
-    const qint32 totale = conta(m_fd);
+    const std::optional<Diario> taglio = taglioInSospeso(m_fd, Luoghi{m_percorso, m_journal, m_nome});
+    const qint32 totale = contaVista(m_fd, taglio);
     if (quante < 0 || primo < 1 || primo > totale + 1 || quante > totale - (primo - 1))
         fallisci();
     std::vector<TScheda> schede(static_cast<size_t>(quante));
     if (quante > 0)
         leggi(m_fd, reinterpret_cast<char*>(schede.data()), size_t(quante) * size_t(kDim), off_t(primo - 1) * kDim);
+    if (taglio && !taglio->accoda() && taglio->numero >= primo && taglio->numero - primo < quante)
+        schede[size_t(taglio->numero - primo)].ImpostaByte(taglio->vecchi);
     return schede;
 }
 
@@ -741,9 +1012,9 @@ void TArchivio::ScriviScheda(qint32 n, const TScheda& scheda)
     if (m_fd < 0)
         fallisci();
     Blocco blocco(m_fd, F_WRLCK);
-    if (n < 1 || n > conta(m_fd))
+    if (n < 1)
         fallisci();
-    scrivi(m_fd, m_journal, scheda, n);
+    scrivi(m_fd, Luoghi{m_percorso, m_journal, m_nome}, scheda, n);
 }
 
 qint32 TArchivio::AccodaScheda(const TScheda& scheda)
@@ -753,67 +1024,8 @@ qint32 TArchivio::AccodaScheda(const TScheda& scheda)
     // The count is taken under the exclusive lock, so two workstations
     // appending at once get different numbers.
     Blocco blocco(m_fd, F_WRLCK);
-    const qint32 n = conta(m_fd);
-    if (n == INT32_MAX)
-        fallisci();
-    scrivi(m_fd, m_journal, scheda, n + 1);
-    return n + 1;
+    return scrivi(m_fd, Luoghi{m_percorso, m_journal, m_nome}, scheda, 0);
 }
-
-namespace {
-
-// A cheap fingerprint of whole records, four lanes at a time: enough to tell
-// whether the bytes a batch appended are still the same.
-quint64 improntaSchede(const char* p, qsizetype quanti, quint64 h)
-{
-    constexpr quint64 kMolt = 0x9E3779B97F4A7C15ull;
-    quint64 corsie[4] = {h, h ^ 0x1234567u, h + kMolt, h * 3 + 1};
-    qsizetype i = 0;
-    for (; i + 32 <= quanti; i += 32) {
-        for (int c = 0; c < 4; ++c) {
-            quint64 w;
-            std::memcpy(&w, p + i + 8 * c, 8);
-            corsie[c] = (corsie[c] ^ w) * kMolt;
-            corsie[c] ^= corsie[c] >> 29;
-        }
-    }
-    quint64 r = corsie[0] ^ (corsie[1] << 1) ^ (corsie[2] << 2) ^ (corsie[3] << 3);
-    for (; i < quanti; ++i)
-        r = (r ^ quint8(p[i])) * kMolt;
-    return r ^ (r >> 31);
-}
-
-qint64 modificaNs(int fd)
-{
-    struct stat st {};
-    if (fstat(fd, &st) == -1)
-        fallisci();
-    return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-}
-
-// The batch's journal, whole and flushed before the archive is touched.
-void scriviDiarioLotto(int fd, const QByteArray& percorsoDiario, const DiarioLotto& d)
-{
-    using Passo = TArchivio::WriteStep;
-    const QByteArray diario = componiLotto(d);
-    const Descrittore file(creaDiario(fd, percorsoDiario));
-    try {
-        if (const std::optional<qint64> taglio = fermata(Passo::JournalPartlyWritten)) {
-            scriviTutto(file.fd(), diario.constData(), finoA(taglio, diario.size()), 0);
-            throw TArchivio::WriteInterrupted();
-        }
-        scriviTutto(file.fd(), diario.constData(), size_t(diario.size()), 0);
-        svuota(file.fd());
-        svuotaCartella(percorsoDiario);
-    } catch (const EArchivioError&) {
-        ::unlink(percorsoDiario.constData()); // the archive is as it was
-        throw;
-    }
-    if (fermata(Passo::JournalWritten))
-        throw TArchivio::WriteInterrupted();
-}
-
-} // namespace
 
 TArchivio::Accodamento TArchivio::AccodaSchede(const std::function<bool(TScheda&)>& prossima)
 {
@@ -821,18 +1033,14 @@ TArchivio::Accodamento TArchivio::AccodaSchede(const std::function<bool(TScheda&
     if (m_fd < 0)
         fallisci();
     Blocco blocco(m_fd, F_WRLCK);
-    DiarioLotto d;
-    d.prima = dimensione(m_fd);
-    const off_t inizio = inizioLotto(d.prima);
-    d.vecchi = QByteArray(qsizetype(d.prima - inizio), '\0');
-    if (!d.vecchi.isEmpty())
-        leggi(m_fd, d.vecchi.data(), size_t(d.vecchi.size()), inizio);
-    if (inizio / kDim >= INT32_MAX)
+    const Luoghi luoghi{m_percorso, m_journal, m_nome};
+    if (!ripristina(m_fd, luoghi))
         fallisci();
-    scriviDiarioLotto(m_fd, m_journal, d);
+    const Diario d = diarioDiLotto(m_fd, luoghi.nome);
+    scriviDiario(luoghi.diario, componi(d));
 
     Accodamento esito;
-    esito.primo = qint32(inizio / kDim) + 1;
+    esito.primo = d.numero;
     esito.dimensionePrima = d.prima;
     esito.codaPrima = d.vecchi;
     try {
@@ -840,7 +1048,7 @@ TArchivio::Accodamento TArchivio::AccodaSchede(const std::function<bool(TScheda&
         constexpr qsizetype kBlocco = 256;
         QByteArray pronte;
         pronte.reserve(kBlocco * kDim);
-        off_t posizione = inizio;
+        off_t posizione = d.inizio();
         quint64 impronta = 0;
         auto scarica = [&] {
             if (pronte.isEmpty())
@@ -870,57 +1078,74 @@ TArchivio::Accodamento TArchivio::AccodaSchede(const std::function<bool(TScheda&
         scarica();
         if (fermata(Passo::RecordWritten))
             throw WriteInterrupted();
-        svuota(m_fd);
+        svuotaArchivio(m_fd);
         esito.impronta = impronta;
         esito.dimensioneDopo = posizione;
         esito.modificaNs = modificaNs(m_fd);
     } catch (const WriteInterrupted&) {
         throw; // as after a cut: the journal puts it back at the next opening
     } catch (...) {
-        try {
-            rimettiLotto(m_fd, d);
-            ::unlink(m_journal.constData());
-        } catch (const EArchivioError&) {
-            // The journal stays and puts it back at the next opening.
-        }
+        rimetti(m_fd, d, luoghi.diario);
         throw;
     }
     if (fermata(Passo::JournalNotRemoved))
         throw WriteInterrupted();
-    if (::unlink(m_journal.constData()) == -1 && errno != ENOENT)
+    // Whoever finds the journal puts the batch back, so it is stored only
+    // once the journal is gone; until then it is taken back here.
+    if (::unlink(luoghi.diario.constData()) == -1 && errno != ENOENT) {
+        qCWarning(lcArchivio).noquote() << QFile::decodeName(luoghi.diario)
+                                        << "could not be removed after a batch:" << qt_error_string(errno);
+        rimetti(m_fd, d, luoghi.diario);
         fallisci();
+    }
     return esito;
 }
 
 bool TArchivio::AnnullaAccodamento(const Accodamento& accodamento)
 {
+    using Passo = WriteStep;
     if (m_fd < 0)
         fallisci();
     Blocco blocco(m_fd, F_WRLCK);
-    const off_t inizio = inizioLotto(off_t(accodamento.dimensionePrima));
-    if (accodamento.quante <= 0 || dimensione(m_fd) != off_t(accodamento.dimensioneDopo)
+    const Luoghi luoghi{m_percorso, m_journal, m_nome};
+    if (!ripristina(m_fd, luoghi))
+        fallisci();
+    // Taken back as the cut of that very batch would be: the same journal.
+    Diario d;
+    d.lotto = true;
+    d.nome = luoghi.nome;
+    d.prima = off_t(accodamento.dimensionePrima);
+    d.numero = accodamento.primo;
+    d.vecchi = accodamento.codaPrima;
+    if (accodamento.quante <= 0 || d.prima < 0 || d.inizio() != d.prima / kDim * kDim
+        || d.vecchi.size() != d.prima - d.inizio() || dimensione(m_fd) != off_t(accodamento.dimensioneDopo)
         || modificaNs(m_fd) != accodamento.modificaNs
-        || accodamento.dimensioneDopo - inizio != qint64(accodamento.quante) * kDim)
+        || accodamento.dimensioneDopo - d.inizio() != qint64(accodamento.quante) * kDim)
         return false;
     // The appended bytes are read back a block at a time to be sure they are the same.
     quint64 impronta = 0;
     QByteArray letti;
     constexpr qint64 kBlocco = 256 * kDim;
-    for (off_t p = inizio; p < off_t(accodamento.dimensioneDopo); p += off_t(kBlocco)) {
+    for (off_t p = d.inizio(); p < off_t(accodamento.dimensioneDopo); p += off_t(kBlocco)) {
         letti.resize(qsizetype(std::min<qint64>(kBlocco, accodamento.dimensioneDopo - p)));
         leggi(m_fd, letti.data(), size_t(letti.size()), p);
         impronta = improntaSchede(letti.constData(), letti.size(), impronta);
     }
     if (impronta != accodamento.impronta)
         return false;
-    DiarioLotto d;
-    d.prima = off_t(accodamento.dimensionePrima);
-    d.vecchi = accodamento.codaPrima;
-    scriviDiarioLotto(m_fd, m_journal, d);
-    rimettiLotto(m_fd, d);
-    if (fermata(WriteStep::JournalNotRemoved))
+
+    scriviDiario(luoghi.diario, componi(d));
+    // A failure from here on leaves the journal, which finishes the undo at
+    // the next opening or write.
+    rimettiVecchi(m_fd, d);
+    if (fermata(Passo::RecordWritten))
         throw WriteInterrupted();
-    if (::unlink(m_journal.constData()) == -1 && errno != ENOENT)
-        fallisci();
+    svuotaArchivio(m_fd);
+    if (fermata(Passo::JournalNotRemoved))
+        throw WriteInterrupted();
+    // Found later, the journal only puts back what is already back.
+    if (::unlink(luoghi.diario.constData()) == -1 && errno != ENOENT)
+        qCWarning(lcArchivio).noquote() << QFile::decodeName(luoghi.diario)
+                                        << "could not be removed after an undo:" << qt_error_string(errno);
     return true;
 }

@@ -39,12 +39,17 @@ private:
 // this one for good.
 //
 // A record is written in place, and a power cut in the middle of that write
-// could leave it part old and part new. So every write first puts what it
-// is about to change into a journal beside the archive (JournalPath()),
-// flushed, and removes it once the archive is flushed; the journal exists
-// only while a write is in progress. Opening an archive that has one left
-// over by a cut puts the archive back as it was before that write. The
-// archive file itself never holds anything but its records.
+// could leave it part old and part new. So every write first puts the
+// record's bytes before and after it into a journal beside the archive
+// (JournalPath()), flushed, and removes it once the archive is flushed; the
+// journal exists only while a write is in progress. Opening an archive that
+// has one left over by a cut, or the next write to it, puts the archive back
+// as it was before that write, and reads meanwhile see it so. That happens
+// only where the archive holds what a cut of that very write can leave: a
+// journal of another archive, or one whose card was saved since by a program
+// that knows nothing of journals, is set aside (SetAsideJournalPath()) and
+// the archive left as it is. The archive file itself never holds anything
+// but its records.
 class TArchivio {
 public:
     static constexpr std::chrono::milliseconds AttesaBloccoPredefinita{5000};
@@ -63,6 +68,8 @@ public:
     // followed by "-journal". A file name too long for that is cut, and told
     // apart from others cut alike by a checksum of the whole name.
     static QString JournalPath(const QString& archivePath);
+    // Where the n-th journal (from 1) that did not fit the archive is kept.
+    static QString SetAsideJournalPath(const QString& archivePath, int n);
 
     // Test seam: the steps of a write, in order. A power cut can stop a
     // write after any of them.
@@ -84,6 +91,12 @@ public:
         const char* what() const noexcept override { return "write interrupted"; }
     };
 
+    // Test seam: asked before each flush of the archive file itself,
+    // process-wide; true makes that flush fail as on a failing disk. Returns
+    // the one it replaces; tests alone install one.
+    using FlushFailure = std::function<bool()>;
+    static FlushFailure SetFlushFailure(FlushFailure failure);
+
     TArchivio() = default;
     ~TArchivio(); // closes, never throws
     TArchivio(const TArchivio&) = delete;
@@ -93,7 +106,9 @@ public:
     // existing one is never truncated). Paths over 259 characters fail.
     // A journal left by an interrupted write is dealt with first, when the
     // exclusive lock can be had within a moment and the folder may be
-    // written; otherwise the archive is opened as it is.
+    // written; otherwise the archive is opened as it is. Anything at the
+    // journal's path that is not a regular file is left alone, and every
+    // write fails while it is there.
     void ApriArchivio(const QString& percorso);
 
     // Whole records in the file; a partial record at the end is not counted.
@@ -129,8 +144,10 @@ public:
     // returns false: all under one exclusive lock and one journal, so either
     // every card is stored or none is. Anything thrown on the way (by
     // `prossima` too, e.g. to cancel) puts the archive back as it was and
-    // is thrown on; a cut does the same at the next opening. `prossima` runs
-    // while the lock is held.
+    // is thrown on; a cut does the same at the next opening or write, and
+    // reads meanwhile see only the cards before the batch. `prossima` runs
+    // while the lock is held. The write steps are those of a single write,
+    // RecordPartlyWritten asked once per card.
     Accodamento AccodaSchede(const std::function<bool(TScheda& scheda)>& prossima);
 
     // Takes back a batch append, under the exclusive lock and with a
@@ -145,5 +162,7 @@ public:
 
 private:
     int m_fd = -1;
+    QString m_percorso;
     QByteArray m_journal; // the journal's path, encoded for the file system
+    QByteArray m_nome;    // the archive's file name as its journal records it
 };

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+
+#include <zlib.h>
 
 namespace DecodeCost {
 
@@ -119,9 +122,147 @@ qint64 wholeImageBytes(const JpegLayout& layout)
     return blocks * kBlockBytes;
 }
 
+int jpegScanCount(const QByteArray& jpeg, int most)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(jpeg.constData());
+    const qsizetype n = jpeg.size();
+    int scans = 0;
+    qsizetype i = 2;
+    while (i < n && scans <= most) {
+        // The coded data between markers is skipped whole: 0xFF there is
+        // followed by a zero or a restart marker, which have no length.
+        const void* mark = std::memchr(p + i, 0xFF, size_t(n - i));
+        if (!mark)
+            break;
+        i = static_cast<const unsigned char*>(mark) - p;
+        while (i < n && p[i] == 0xFF)
+            ++i;
+        if (i >= n)
+            break;
+        const unsigned char marker = p[i++];
+        if (marker == 0xD9) // end of image
+            break;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x00)
+            continue;
+        if (i + 2 > n)
+            break;
+        const int length = (p[i] << 8) | p[i + 1];
+        if (length < 2)
+            break;
+        if (marker == 0xDA)
+            ++scans;
+        i += length;
+    }
+    return scans;
+}
+
 qint64 pictureBytes(QSize size)
 {
     return size.isEmpty() ? 0 : qint64(size.width()) * size.height() * 4;
+}
+
+qint64 rasterDecodeBytes(QSize size, int bytesPerPixel, bool turned)
+{
+    if (size.isEmpty())
+        return 0;
+    const qint64 area = qint64(size.width()) * size.height();
+    return area * bytesPerPixel * (turned ? 2 : 1) + area * 4;
+}
+
+std::optional<QSize> gifCanvas(const QByteArray& gif)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(gif.constData());
+    const qsizetype n = gif.size();
+    if (n < 13 || !gif.startsWith("GIF8"))
+        return std::nullopt;
+    auto word = [p](qsizetype at) { return p[at] | p[at + 1] << 8; };
+    const QSize screen(word(6), word(8));
+    qsizetype i = 13;
+    if (p[10] & 0x80) // a global colour map
+        i += 3 * (2 << (p[10] & 0x07));
+    while (i < n) {
+        if (p[i] == 0x2C) { // the first picture
+            if (i + 9 > n)
+                return std::nullopt;
+            return QSize(std::max(screen.width(), word(i + 1) + word(i + 5)),
+                         std::max(screen.height(), word(i + 3) + word(i + 7)));
+        }
+        if (p[i] != 0x21) // not an extension: the end, or damage
+            return std::nullopt;
+        i += 2; // introducer and label, then blocks up to an empty one
+        while (i < n && p[i] != 0)
+            i += p[i] + 1;
+        ++i;
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+// What a zlib stream unpacks to, counted up to just past `most` without
+// keeping any of it. A broken stream counts what came before the damage.
+qint64 unpackedBytes(const unsigned char* data, qsizetype size, qint64 most)
+{
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK)
+        return 0;
+    stream.next_in = const_cast<Bytef*>(data);
+    stream.avail_in = uInt(size);
+    unsigned char scratch[16384];
+    qint64 total = 0;
+    int result = Z_OK;
+    while (result == Z_OK && total <= most) {
+        stream.next_out = scratch;
+        stream.avail_out = sizeof scratch;
+        result = inflate(&stream, Z_NO_FLUSH);
+        total += qint64(sizeof scratch - stream.avail_out);
+        if (result == Z_BUF_ERROR || (result == Z_OK && stream.avail_out != 0 && stream.avail_in == 0))
+            break;
+    }
+    inflateEnd(&stream);
+    return total;
+}
+
+} // namespace
+
+std::optional<qint64> pngTextBytes(const QByteArray& png, qint64 most)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(png.constData());
+    const qsizetype n = png.size();
+    qint64 total = 0;
+    qsizetype i = 8; // the signature
+    while (i + 8 <= n && total <= most) {
+        const quint32 length = quint32(p[i]) << 24 | quint32(p[i + 1]) << 16 | quint32(p[i + 2]) << 8 | p[i + 3];
+        const QByteArray type(reinterpret_cast<const char*>(p + i + 4), 4);
+        const qsizetype body = i + 8;
+        if (length > quint32(n - body)) {
+            if (type == "IDAT") // read a little at a time: a cut picture is the reader's to judge
+                break;
+            return std::nullopt;
+        }
+        const unsigned char* data = p + body;
+        const auto* keywordEnd = static_cast<const unsigned char*>(std::memchr(data, 0, length));
+        const qsizetype afterKeyword = keywordEnd ? keywordEnd - data + 1 : qsizetype(length);
+        if (type == "tEXt") {
+            total += length;
+        } else if ((type == "zTXt" || type == "iCCP") && afterKeyword + 1 <= qsizetype(length)) {
+            // keyword or profile name, method, then the compressed data
+            total += unpackedBytes(data + afterKeyword + 1, qsizetype(length) - afterKeyword - 1, most - total);
+        } else if (type == "iTXt" && afterKeyword + 2 <= qsizetype(length)) {
+            // keyword, compressed or not, method, language, translated keyword, text
+            qsizetype at = afterKeyword + 2;
+            for (int skip = 0; skip < 2 && at < qsizetype(length); ++skip) {
+                const void* end = std::memchr(data + at, 0, size_t(qsizetype(length) - at));
+                at = end ? static_cast<const unsigned char*>(end) - data + 1 : qsizetype(length);
+            }
+            const qsizetype text = qsizetype(length) - at;
+            total += data[afterKeyword] != 0 ? unpackedBytes(data + at, text, most - total) : text;
+        } else if (type == "IEND") {
+            break;
+        }
+        i = body + qsizetype(length) + 4; // and the check sum
+    }
+    return total;
 }
 
 qint64 jpegDecodeBytes(const JpegLayout& layout, QSize target, bool turned)

@@ -25,6 +25,19 @@ namespace DecodeCost {
 // declare 30 000² (5.4 GB) or 45 000² pixels (6.1 GB) do not.
 constexpr qint64 kBound = qint64(1) << 30;
 
+// The most scans a photo's JPEG may come in. Encoders write one to a dozen;
+// libjpeg works through the whole picture once for each, so a file of a
+// thousand scans costs seconds at any size it is shown.
+constexpr int kMaxScans = 100;
+
+// The longest photo file read: 256 MiB, beyond any camera's photo. Longer
+// ones are not read at all.
+constexpr qint64 kMaxFileBytes = qint64(256) << 20;
+
+// The most the text and colour profile of a PNG may unpack to, together:
+// Qt unpacks them all while reading the header.
+constexpr qint64 kMaxPngTextBytes = qint64(8) << 20;
+
 // The layout a JPEG header declares, as far as the cost depends on it.
 struct JpegLayout {
     QSize stored; // as stored, before any orientation turn
@@ -46,8 +59,28 @@ std::optional<JpegLayout> readJpegLayout(const QByteArray& jpeg);
 // decodes in one pass).
 qint64 wholeImageBytes(const JpegLayout& layout);
 
+// The scans of `jpeg` up to its end, as libjpeg reads them; counting stops
+// once past `most`.
+int jpegScanCount(const QByteArray& jpeg, int most);
+
 // A 32-bit picture of `size`.
 qint64 pictureBytes(QSize size);
+
+// Bytes a decode of any other raster format to a picture of `size` costs:
+// the picture the reader writes, at `bytesPerPixel` (its format's, 16 for
+// 32-bit float RGBA), once more when it is turned upright, and the 32-bit
+// picture kept.
+qint64 rasterDecodeBytes(QSize size, int bytesPerPixel, bool turned);
+
+// The picture a GIF decodes to: its screen, or its first picture where that
+// reaches further. Nothing when no picture is found.
+std::optional<QSize> gifCanvas(const QByteArray& gif);
+
+// What the text and colour profile chunks of `png` unpack to, in bytes;
+// counting stops once past `most`. Nothing when a chunk other than the
+// picture's data declares more bytes than the file holds: libpng sets aside
+// what a chunk declares (up to 2 GB) before reading it.
+std::optional<qint64> pngTextBytes(const QByteArray& png, qint64 most);
 
 // Bytes a decode of the stored picture to `target` (stored orientation;
 // the full size when equal to it) costs: the whole-picture coefficients,

@@ -12,6 +12,11 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <array>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "core/archive/SaveFile.h"
 #include "core/photos/DecodeCost.h"
@@ -34,9 +39,44 @@ QImage fittingJpeg(const QImage& pixels)
     return pixels.scaled(fit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-bool isJpegFormat(const QByteArray& format)
+// The raster formats a photo is read as, the only ones asked to recognise
+// a file. A vector format's reader is never asked: Qt's SVG plugin claims
+// any gzip file as a compressed SVG and unpacks and parses all of it just to
+// tell a size.
+constexpr std::array<const char*, 6> kPhotoFormats{"jpeg", "png", "bmp", "gif", "webp", "tiff"};
+
+// The photo format of what `device` holds, as that format's reader
+// recognises it from the first bytes; empty for anything else. Formats whose
+// plugin is missing here are not asked.
+QByteArray photoFormatOf(QIODevice* device)
 {
-    return format == "jpeg" || format == "jpg";
+    static const QList<QByteArray> present = QImageReader::supportedImageFormats();
+    for (const char* format : kPhotoFormats) {
+        if (!present.contains(format))
+            continue;
+        QImageReader reader(device, format);
+        reader.setAutoDetectImageFormat(false);
+        const bool recognised = reader.canRead();
+        device->seek(0);
+        if (recognised)
+            return format;
+    }
+    return {};
+}
+
+// A reader of `device` as `format` and nothing else.
+void readOnlyAs(QImageReader& reader, QIODevice* device, const QByteArray& format)
+{
+    reader.setDevice(device);
+    reader.setFormat(format);
+    reader.setAutoDetectImageFormat(false);
+}
+
+// Bytes a pixel of `format` takes; where the reader cannot tell before
+// decoding, the most its formats take but for floating point.
+int bytesPerPixel(QImage::Format format)
+{
+    return format == QImage::Format_Invalid ? 8 : std::max(1, QImage::toPixelFormat(format).bitsPerPixel() / 8);
 }
 
 bool isJpegSuffix(const QString& suffix)
@@ -93,10 +133,25 @@ TPhoto::Counters& TPhoto::counters()
 
 TPhoto TPhoto::fromFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Judged before it is read: only a plain file (opening a named pipe
+    // would wait for a writer), no longer than a photo is, whose first
+    // bytes are those of a photo format.
+    const int handle = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (handle < 0)
         return {};
-    return fromBytes(file.readAll());
+    struct stat info {};
+    QFile file;
+    if (::fstat(handle, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > DecodeCost::kMaxFileBytes
+        || !file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(handle);
+        return {};
+    }
+    if (photoFormatOf(&file).isEmpty())
+        return {};
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() > DecodeCost::kMaxFileBytes) // grown since
+        return {};
+    return fromBytes(bytes);
 }
 
 TPhoto TPhoto::fromBytes(const QByteArray& bytes)
@@ -106,15 +161,36 @@ TPhoto TPhoto::fromBytes(const QByteArray& bytes)
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setDecideFormatFromContent(true);
-    if (!isJpegFormat(reader.format())) {
-        // Decoded whole right here: judged by the size its header declares.
-        const qint64 cost = DecodeCost::pictureBytes(reader.size()) * 2;
+    const QByteArray format = photoFormatOf(&buffer);
+    if (format.isEmpty())
+        return {};
+    QImageReader reader;
+    readOnlyAs(reader, &buffer, format);
+    if (format != "jpeg") {
+        // Decoded whole right here: judged by what its header declares,
+        // before the reader unpacks anything.
+        if (format == "png") {
+            const std::optional<qint64> text = DecodeCost::pngTextBytes(bytes, DecodeCost::kMaxPngTextBytes);
+            if (!text || *text > DecodeCost::kMaxPngTextBytes)
+                return {};
+        }
+        QSize declared = reader.size();
+        if (format == "gif") {
+            // The reader tells the first picture's size, but decodes onto the screen.
+            const std::optional<QSize> canvas = DecodeCost::gifCanvas(bytes);
+            if (!canvas)
+                return {};
+            declared = declared.expandedTo(*canvas);
+        }
+        if (declared.isEmpty())
+            return {};
+        reader.setAutoTransform(true);
+        const qint64 cost = DecodeCost::rasterDecodeBytes(declared, bytesPerPixel(reader.imageFormat()),
+                                                          reader.transformation()
+                                                              != QImageIOHandler::TransformationNone);
         const DecodeCost::Budget::Hold hold(DecodeCost::photoBudget(), cost);
         if (!hold.held())
             return {};
-        reader.setAutoTransform(true);
         counters().decodes++;
         return fromImage(reader.read());
     }
@@ -125,10 +201,12 @@ TPhoto TPhoto::fromBytes(const QByteArray& bytes)
     data->storedSize = reader.size();
     if (data->storedSize.isEmpty())
         return {};
-    // A file whose every decode would take more than the bound is one that
-    // cannot be read, however few bytes it has.
+    // A file whose every decode would take more than the bound, in memory
+    // or in passes over the picture, is one that cannot be read, however
+    // few bytes it has.
     const std::optional<DecodeCost::JpegLayout> layout = DecodeCost::readJpegLayout(bytes);
-    if (!layout || layout->stored != data->storedSize || DecodeCost::leastJpegDecodeBytes(*layout) > DecodeCost::kBound)
+    if (!layout || layout->stored != data->storedSize || DecodeCost::leastJpegDecodeBytes(*layout) > DecodeCost::kBound
+        || DecodeCost::jpegScanCount(bytes, DecodeCost::kMaxScans) > DecodeCost::kMaxScans)
         return {};
     data->layout = *layout;
     data->turn = reader.transformation();
@@ -193,7 +271,8 @@ QImage TPhoto::decode(QSize target) const
     QBuffer buffer;
     buffer.setData(d->jpeg);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "jpeg");
+    QImageReader reader;
+    readOnlyAs(reader, &buffer, "jpeg");
     reader.setAutoTransform(true);
     if (target != d->size) {
         // The reader scales the stored picture (libjpeg decodes straight at

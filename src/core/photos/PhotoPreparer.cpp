@@ -1,11 +1,13 @@
 #include "core/photos/PhotoPreparer.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
+#include <QFile>
 #include <QRunnable>
 #include <QThread>
 #include <QThreadPool>
 #include <QWaitCondition>
+
+#include <sys/stat.h>
 
 #ifdef Q_OS_LINUX
 #include <sys/resource.h>
@@ -15,13 +17,17 @@
 
 TFileStamp TFileStamp::of(const QString& path)
 {
-    const QFileInfo info(path);
     TFileStamp stamp;
-    stamp.exists = info.exists();
-    if (stamp.exists) {
-        stamp.size = info.size();
-        stamp.modified = info.lastModified();
-    }
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return stamp;
+    auto ns = [](const timespec& t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; };
+    stamp.exists = true;
+    stamp.size = info.st_size;
+    stamp.device = info.st_dev;
+    stamp.inode = info.st_ino;
+    stamp.modifiedNs = ns(info.st_mtim);
+    stamp.changedNs = ns(info.st_ctim);
     return stamp;
 }
 

@@ -1,5 +1,4 @@
 #pragma once
-#include <QDateTime>
 #include <QImage>
 #include <QList>
 #include <QMutex>
@@ -11,20 +10,21 @@
 
 #include "core/photos/Photo.h"
 
-// What tells one state of a photo file from another: a file replaced or
-// rewritten (here or by another workstation on a shared folder) has another
-// size or another modification time.
+// What tells one state of a photo file from another: a file rewritten or
+// replaced (here or by another workstation on a shared folder) has another
+// size or modification time, or, when a copy keeps both (`cp -p`,
+// `rsync -t`, an unzip), another inode or status-change time, which no
+// tool can set.
 struct TFileStamp {
     bool exists = false;
     qint64 size = -1;
-    QDateTime modified;
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
 
     static TFileStamp of(const QString& path);
-    bool operator==(const TFileStamp& other) const
-    {
-        return exists == other.exists && size == other.size && modified == other.modified;
-    }
-    bool operator!=(const TFileStamp& other) const { return !(*this == other); }
+    bool operator==(const TFileStamp& other) const = default;
 };
 
 // Photo files read ahead for drawing, so that the window showing them finds

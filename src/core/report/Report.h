@@ -41,7 +41,7 @@ QFont fixedPitchFont(const QString& family, double points, bool bold = false);
 
 class TReportObject {
 public:
-    enum class Kind { Text, Shape, Picture };
+    enum class Kind { Text, Shape, Picture, Chart };
 
     TReportObject(Kind kind, const QString& name, const QRectF& rectMm);
     virtual ~TReportObject();

@@ -5,17 +5,8 @@
 #include <array>
 
 #include "core/archive/Scheda.h"
+#include "core/card/Card.h"
 #include "core/photos/Photo.h"
-
-// One attached file of a card: its name in the attachments folder and what
-// the collector wrote about it.
-struct TAttachment {
-    QString name;
-    QString description;
-    friend bool operator==(const TAttachment&, const TAttachment&) = default;
-};
-
-using TAttachments = std::array<TAttachment, 3>;
 
 // What the record sheet holds besides what its fields and photo slots show:
 // the open archive and where the card on screen stands in it. The sheet's

@@ -65,8 +65,8 @@ void TfrmCartoline::buildPhotoSlots(QWidget* p)
         connect(slot->image(), &TImageView::photoChanged, this, [this] {
             if (m_showingCard)
                 return;
-            if (!m_state.isNewCard())
-                m_preparer->drop(photoPathsOf(m_state.number));
+            if (!m_collection.isNewCard())
+                m_preparer->drop(photoPathsOf(m_collection.current()));
         });
     }
 }
@@ -109,9 +109,8 @@ void TfrmCartoline::showUnreadPhotos()
 
 void TfrmCartoline::subApriFotoScheda()
 {
-    const QString archive = m_state.archiveName;
-    const qint32 number = m_state.number;
-    if (m_state.isNewCard()) {
+    const qint32 number = m_collection.current();
+    if (m_collection.isNewCard()) {
         subMostraSegnaposto();
         return;
     }
@@ -119,8 +118,8 @@ void TfrmCartoline::subApriFotoScheda()
         showUnreadPhotos();
         return;
     }
-    const QString pathA = CompanionFiles::photoPath(CompanionFiles::Photo::A, archive, number);
-    const QString pathB = CompanionFiles::photoPath(CompanionFiles::Photo::B, archive, number);
+    const QString pathA = m_collection.photoPath(CompanionFiles::Photo::A, number);
+    const QString pathB = m_collection.photoPath(CompanionFiles::Photo::B, number);
     const QSize area = m_photoA->image()->size();
     const qreal ratio = m_photoA->image()->devicePixelRatioF();
 
@@ -153,20 +152,18 @@ bool TfrmCartoline::subSalvaFotoScheda()
 {
     // On failure the slots keep their pictures, so that saving again can
     // still write them; the caller tells the user.
-    const QString archive = m_state.archiveName;
-    const qint32 number = m_state.number;
-    if (!m_state.isNewCard())
+    const qint32 number = m_collection.current();
+    if (!m_collection.isNewCard())
         m_preparer->drop(photoPathsOf(number));
-    if (m_state.isNewCard() || !CompanionFiles::ensurePhotoFolder())
+    if (m_collection.isNewCard() || !CompanionFiles::ensurePhotoFolder())
         return false;
-    return m_photoA->storeTo(CompanionFiles::photoPath(CompanionFiles::Photo::A, archive, number))
-           && m_photoB->storeTo(CompanionFiles::photoPath(CompanionFiles::Photo::B, archive, number));
+    return m_photoA->storeTo(m_collection.photoPath(CompanionFiles::Photo::A, number))
+           && m_photoB->storeTo(m_collection.photoPath(CompanionFiles::Photo::B, number));
 }
 
 QList<QString> TfrmCartoline::photoPathsOf(int n) const
 {
-    return {CompanionFiles::photoPath(CompanionFiles::Photo::A, m_state.archiveName, n),
-            CompanionFiles::photoPath(CompanionFiles::Photo::B, m_state.archiveName, n)};
+    return {m_collection.photoPath(CompanionFiles::Photo::A, n), m_collection.photoPath(CompanionFiles::Photo::B, n)};
 }
 
 // After card n is shown: its photos were just read; the neighbours' are read

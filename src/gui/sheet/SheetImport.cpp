@@ -18,7 +18,7 @@ void TfrmCartoline::cmdImportaClick()
 
 void TfrmCartoline::importFrom(const QString& filePath)
 {
-    TfrmImporta frmImporta(this, filePath, m_state.archivePath, m_state.archiveName);
+    TfrmImporta frmImporta(this, filePath, m_collection.path(), m_collection.name());
     if (!frmImporta.load())
         return;
     connect(&frmImporta, &TfrmImporta::imported, this, [this](qint32 first, qint32) {
@@ -32,7 +32,7 @@ void TfrmCartoline::importFrom(const QString& filePath)
         qint32 count = 0;
         try {
             TArchivio archive;
-            archive.ApriArchivio(m_state.archivePath);
+            archive.ApriArchivio(m_collection.path());
             count = archive.ContaSchede();
             archive.ChiudiArchivio();
         } catch (const EArchivioError&) {}

@@ -14,6 +14,7 @@
 #include "gui/output/frmExpCartoline.h"
 #include "gui/output/frmSlideshow_Euro_01.h"
 #include "gui/output/frmStampaCartolina.h"
+#include "gui/output/frmStatistiche.h"
 #include "gui/search/frmInVendita.h"
 #include "gui/search/frmTrovaCartoline.h"
 #include "gui/sheet/FieldEntry.h"
@@ -92,10 +93,10 @@ TfrmCartoline::TfrmCartoline(QWidget* parent) : TGradientWindow(Look::steelBlue,
 
     // Until an archive is opened and a card shown, the state holds what the
     // labels show at design time.
-    m_state.archiveName = QStringLiteral("NOME ARCHIVIO MODELLINI");
-    m_state.attachments = {TAttachment{QStringLiteral("File01"), QStringLiteral("Desc01")},
-                           TAttachment{QStringLiteral("File02"), QStringLiteral("Desc02")},
-                           TAttachment{QStringLiteral("File03"), QStringLiteral("Desc03")}};
+    m_collection = TOpenCollection(QString(), QStringLiteral("NOME ARCHIVIO MODELLINI"));
+    m_attachments = {TAttachment{QStringLiteral("File01"), QStringLiteral("Desc01")},
+                     TAttachment{QStringLiteral("File02"), QStringLiteral("Desc02")},
+                     TAttachment{QStringLiteral("File03"), QStringLiteral("Desc03")}};
 
     lblFile = hiddenLabel(p, QStringLiteral("lblFile"));
     lblFile01 = hiddenLabel(p, QStringLiteral("lblFile01"));
@@ -136,34 +137,50 @@ TfrmCartoline::TfrmCartoline(QWidget* parent) : TGradientWindow(Look::steelBlue,
 
 void TfrmCartoline::mirrorState()
 {
-    lblFile->setText(m_state.archivePath);
-    lblNome->setText(m_state.archiveName);
-    lblPosizione->setText(m_state.isNewCard() ? QString() : QString::number(m_state.number));
+    lblFile->setText(m_collection.path());
+    lblNome->setText(m_collection.name());
+    lblPosizione->setText(m_collection.isNewCard() ? QString() : QString::number(m_collection.current()));
     const std::array<QLabel*, 3> names = {lblFile01, lblFile02, lblFile03};
     const std::array<QLabel*, 3> descriptions = {lblDesc01, lblDesc02, lblDesc03};
-    for (size_t i = 0; i < m_state.attachments.size(); ++i) {
-        names[i]->setText(m_state.attachments[i].name);
-        descriptions[i]->setText(m_state.attachments[i].description);
+    for (size_t i = 0; i < m_attachments.size(); ++i) {
+        names[i]->setText(m_attachments[i].name);
+        descriptions[i]->setText(m_attachments[i].description);
     }
-}
-
-void TfrmCartoline::setNumber(qint32 number)
-{
-    m_state.number = number;
-    mirrorState();
 }
 
 void TfrmCartoline::openArchive(const QString& path, const QString& name)
 {
-    m_state.archivePath = Text::trimmed(path);
-    m_state.archiveName = name;
+    // The card number stays until the sheet clears itself on showing, as
+    // the labels always did.
+    m_collection = TOpenCollection(path, name, m_collection.current());
     mirrorState();
+}
+
+void TfrmCartoline::showCard(const TCard& card)
+{
+    for (const Field& f : m_fields)
+        f.edit->setText(card.text(f.recordField));
+    // A marker of no known kind leaves the box as it was.
+    if (card.forSale)
+        chkInVendita->setChecked(*card.forSale);
+    m_attachments = card.attachments;
+    mirrorState();
+}
+
+TCard TfrmCartoline::cardOnScreen() const
+{
+    TCard card;
+    for (const Field& f : m_fields)
+        card.setText(f.recordField, f.edit->text());
+    card.forSale = chkInVendita->isChecked();
+    card.attachments = m_attachments;
+    return card;
 }
 
 TShownCard TfrmCartoline::shownCard() const
 {
     TShownCard card;
-    card.archiveName = m_state.archiveName;
+    card.archiveName = m_collection.name();
     for (const Field& f : m_fields)
         card.texts.insert(f.recordField, f.edit->text());
     card.photoA = m_photoA->photo();
@@ -257,6 +274,10 @@ void TfrmCartoline::buildSecondCommandBar(QWidget* p)
                                                 "CSV."),
                                  80);
     connect(cmdImporta, &QAbstractButton::clicked, this, &TfrmCartoline::cmdImportaClick);
+    cmdStatistiche = addSheetCommand(QStringLiteral("cmdStatistiche"), QStringLiteral("statistics"),
+                                     QStringLiteral("Statistiche"),
+                                     QStringLiteral("Valore e composizione della collezione, con i grafici."), 80);
+    connect(cmdStatistiche, &QAbstractButton::clicked, this, &TfrmCartoline::cmdStatisticheClick);
     bar->setVisible(!bar->findChildren<TPictureButton*>().isEmpty());
 }
 
@@ -394,10 +415,10 @@ void TfrmCartoline::subNuovaScheda()
         f.edit->clear();
     txtValore->setText(QStringLiteral("0,00"));
     chkInVendita->setChecked(false);
-    m_state.attachments = {};
+    m_attachments = {};
+    m_collection.startNewCard();
     mirrorState();
     subMostraSegnaposto();
-    setNumber(0);
     txtNome->setFocus();
     forgetPreparedPhotos();
 }
@@ -418,51 +439,30 @@ bool TfrmCartoline::subMostraScheda(int n)
 
 bool TfrmCartoline::subRichiamaScheda(int n)
 {
-    try {
-        TArchivio archive;
-        archive.ApriArchivio(m_state.archivePath);
-        const TScheda record = archive.LeggiScheda(n);
-        for (const Field& f : m_fields)
-            f.edit->setText(Text::trimmed(record.LeggiCampo(f.recordField)));
-        switch (record.LeggiInVendita()) {
-        case StatoVendita::InVendita: chkInVendita->setChecked(true); break;
-        case StatoVendita::NonInVendita: chkInVendita->setChecked(false); break;
-        case StatoVendita::Assente: break; // a marker of no known kind leaves the box as it was
-        }
-        const Campo names[] = {Campo::File01, Campo::File02, Campo::File03};
-        const Campo descriptions[] = {Campo::Desc01, Campo::Desc02, Campo::Desc03};
-        for (size_t i = 0; i < m_state.attachments.size(); ++i)
-            m_state.attachments[i] = {Text::trimmed(record.LeggiCampo(names[i])),
-                                      Text::trimmed(record.LeggiCampo(descriptions[i]))};
-        m_state.number = n;
-        mirrorState();
-        archive.ChiudiArchivio();
-    } catch (const EArchivioError&) {
+    const auto loaded = m_collection.load(n);
+    if (!loaded)
         return false;
-    }
+    showCard(loaded.value());
     subApriFotoScheda();
     prepareNeighbours(n);
     return true;
 }
 
-// Runs one navigation command with the record count of the current archive;
-// the command returns the record to show, or 0 to show nothing.
-template <typename Action> void TfrmCartoline::navigate(Action action)
+// Moves through the archive from the card on screen, as its command says.
+void TfrmCartoline::navigate(TOpenCollection::Move move)
 {
-    int target = 0;
-    int current = 0;
-    try {
-        TArchivio archive;
-        archive.ApriArchivio(m_state.archivePath);
-        const int count = archive.ContaSchede();
-        archive.ChiudiArchivio();
-        current = m_state.number;
-        target = action(count, current);
-        m_knownCount = count;
-    } catch (const EArchivioError&) {
+    const int current = m_collection.current();
+    const auto step = m_collection.step(move);
+    if (!step) {
         Dialogs::error(this, ArchiveAccessMessage());
         return;
     }
+    m_knownCount = m_collection.knownCount();
+    if (step.value().empty) {
+        mirrorState();
+        Dialogs::information(this, kEmptyArchive);
+    }
+    const int target = step.value().target;
     if (target > 0 && current > 0 && target != current)
         m_lastStep = target > current ? 1 : -1;
     if (target > 0)
@@ -471,49 +471,22 @@ template <typename Action> void TfrmCartoline::navigate(Action action)
 
 void TfrmCartoline::cmdPrimoClick()
 {
-    navigate([this](int count, int) {
-        if (count == 0)
-            Dialogs::information(this, kEmptyArchive);
-        return count == 0 ? 0 : 1;
-    });
+    navigate(TOpenCollection::Move::First);
 }
 
 void TfrmCartoline::cmdUltimoClick()
 {
-    navigate([this](int count, int) {
-        if (count == 0)
-            Dialogs::information(this, kEmptyArchive);
-        return count;
-    });
+    navigate(TOpenCollection::Move::Last);
 }
 
 void TfrmCartoline::cmdAvantiClick()
 {
-    navigate([this](int count, int n) {
-        if (count == 0) {
-            setNumber(0);
-            Dialogs::information(this, kEmptyArchive);
-            return 0;
-        }
-        if (n == 0)
-            return 1;
-        return n < count ? n + 1 : 0;
-    });
+    navigate(TOpenCollection::Move::Next);
 }
 
 void TfrmCartoline::cmdIndietroClick()
 {
-    navigate([this](int count, int n) {
-        if (n == 1)
-            return 0;
-        if (count == 0) {
-            Dialogs::information(this, kEmptyArchive);
-            return 0;
-        }
-        if (n == 0)
-            return 1;
-        return n - 1;
-    });
+    navigate(TOpenCollection::Move::Previous);
 }
 
 void TfrmCartoline::cmdSalvaClick()
@@ -538,37 +511,18 @@ void TfrmCartoline::cmdSalvaClick()
         }
     }
 
-    bool appended = false;
-    try {
-        TArchivio archive;
-        archive.ApriArchivio(m_state.archivePath);
-        TScheda record;
-        for (const Field& f : m_fields)
-            record.ScriviCampo(f.recordField, f.edit->text());
-        record.ImpostaInVendita(chkInVendita->isChecked());
-        const Campo names[] = {Campo::File01, Campo::File02, Campo::File03};
-        const Campo descriptions[] = {Campo::Desc01, Campo::Desc02, Campo::Desc03};
-        for (size_t i = 0; i < m_state.attachments.size(); ++i) {
-            record.ScriviCampo(names[i], m_state.attachments[i].name);
-            record.ScriviCampo(descriptions[i], m_state.attachments[i].description);
-        }
-        if (!m_state.isNewCard()) {
-            archive.ScriviScheda(m_state.number, record);
-        } else {
-            setNumber(archive.AccodaScheda(record));
-            appended = true;
-        }
-        archive.ChiudiArchivio();
-    } catch (const EArchivioError&) {
+    const bool appended = m_collection.isNewCard();
+    const auto saved = m_collection.save(cardOnScreen());
+    mirrorState();
+    if (!saved) {
         Dialogs::error(this, ArchiveAccessMessage());
         return;
     }
 
     const bool photosWritten = subSalvaFotoScheda();
-    const int saved = m_state.number;
     if (appended)
-        m_knownCount = qMax(m_knownCount, saved);
-    prepareNeighbours(saved);
+        m_knownCount = qMax(m_knownCount, saved.value());
+    prepareNeighbours(saved.value());
     QString message = appended ? QStringLiteral("La scheda corrente è stata inserita in archivio.")
                                : QStringLiteral(
                                    "Le modifiche apportate alla scheda corrente sono state salvate in archivio.");
@@ -586,9 +540,9 @@ void TfrmCartoline::cmdSalvaClick()
 
 void TfrmCartoline::cmdFileClick()
 {
-    TfrmAllegaCartella attachments(this, m_state.attachments);
+    TfrmAllegaCartella attachments(this, m_attachments);
     connect(&attachments, &TfrmAllegaCartella::applied, this, [this](const TAttachments& applied) {
-        m_state.attachments = applied;
+        m_attachments = applied;
         mirrorState();
     });
     attachments.exec();
@@ -608,28 +562,35 @@ void TfrmCartoline::cmdStampaClick()
 
 void TfrmCartoline::cmdEsportaClick()
 {
-    TfrmExpCartoline frmExpCartoline(this, m_state.archivePath);
+    TfrmExpCartoline frmExpCartoline(this, m_collection.path());
     frmExpCartoline.exec();
 }
 
 void TfrmCartoline::cmdSlideShowClick()
 {
-    TfrmSlideshow_Euro_01 slideshow(this, m_state.archivePath, m_state.archiveName);
+    TfrmSlideshow_Euro_01 slideshow(this, m_collection.path(), m_collection.name());
     slideshow.exec();
 }
 
 void TfrmCartoline::cmdTrovaClick()
 {
-    TfrmTrovaCartoline frmTrovaCartoline(this, m_state.archivePath);
+    TfrmTrovaCartoline frmTrovaCartoline(this, m_collection.path());
     connect(&frmTrovaCartoline, &TfrmRiepilogo::recordChosen, this, &TfrmCartoline::subRichiamaScheda);
     frmTrovaCartoline.exec();
 }
 
 void TfrmCartoline::cmdCercaDisponibiliClick()
 {
-    TfrmInVendita frmInVendita(this, m_state.archivePath);
+    TfrmInVendita frmInVendita(this, m_collection.path());
     connect(&frmInVendita, &TfrmRiepilogo::recordChosen, this, &TfrmCartoline::subRichiamaScheda);
     frmInVendita.exec();
+}
+
+void TfrmCartoline::cmdStatisticheClick()
+{
+    TfrmStatistiche frmStatistiche(this, m_collection.path(), m_collection.name());
+    connect(&frmStatistiche, &TfrmStatistiche::recordChosen, this, &TfrmCartoline::subRichiamaScheda);
+    frmStatistiche.exec();
 }
 
 void TfrmCartoline::cmdGuidaClick()

@@ -5,6 +5,7 @@
 
 #include "core/archive/CompanionFiles.h"
 #include "core/archive/Scheda.h"
+#include "core/card/OpenCollection.h"
 #include "gui/sheet/CardState.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/GradientWindow.h"
@@ -22,10 +23,10 @@ class TPhotoSlot;
 class TPhotoPreparer;
 
 // Record sheet: the main working window over one open archive, one card at a
-// time. It is the single holder of the current archive and of the card on
-// screen (TSheetState); the labels lblNome and lblPosizione and the hidden
-// lblFile, lblFile01-03 and lblDesc01-03 mirror that state and are written
-// from it in one place. The windows it opens get what they need when they are made and
+// time. It binds its fields to a TCard and leaves opening, reading, writing
+// and moving through the archive to its TOpenCollection; the labels lblNome
+// and lblPosizione and the hidden lblFile, lblFile01-03 and lblDesc01-03
+// mirror that state and are written from it in one place. The windows it opens get what they need when they are made and
 // give their result back by signal.
 class TfrmCartoline : public TGradientWindow {
     Q_OBJECT
@@ -36,7 +37,10 @@ public:
     // Takes the archive the open window chose; the window set shows the sheet next.
     void openArchive(const QString& path, const QString& name);
 
-    const TSheetState& state() const { return m_state; }
+    TSheetState state() const
+    {
+        return {m_collection.path(), m_collection.name(), m_collection.current(), m_attachments};
+    }
     // The card as it stands on screen, unsaved edits and photo A included.
     TShownCard shownCard() const;
 
@@ -67,6 +71,8 @@ public:
     void cmdEsportaClick();
     void cmdSlideShowClick();
     void cmdGuidaClick();
+    // The sheet's own commands.
+    void cmdStatisticheClick();
 
     // The second bar's import: asks for a file, then imports it.
     void cmdImportaClick();
@@ -98,7 +104,7 @@ private:
         Campo recordField;
     };
 
-    // The labels mirroring m_state.
+    // The labels mirroring the collection and the card's attachments.
     QLabel* lblFile;
     QLabel* lblNome;
     QLabel* lblPosizione;
@@ -151,14 +157,19 @@ private:
     TPictureButton* cmdGuida;
     TPictureButton* cmdEsci;
 
+    // Second command bar.
     TPictureButton* cmdImporta = nullptr;
+    TPictureButton* cmdStatistiche = nullptr;
 
     QLabel* panInfo;
 
-    // Writes m_state into the labels that mirror it; the only place they
-    // are written.
+    // Writes the collection and the attachments into the labels that mirror
+    // them; the only place they are written.
     void mirrorState();
-    void setNumber(qint32 number);
+    // The fields, the for-sale box and the attachments, both ways.
+    void showCard(const TCard& card);
+    TCard cardOnScreen() const;
+    void navigate(TOpenCollection::Move move);
 
     // Photo A above photo B.
     TPhotoSlot* photoSlot(CompanionFiles::Photo which) const;
@@ -177,9 +188,9 @@ private:
     QList<QString> photoPathsOf(int n) const;
     void prepareNeighbours(int n);
     void forgetPreparedPhotos();
-    template <typename Action> void navigate(Action action);
 
-    TSheetState m_state;
+    TOpenCollection m_collection;
+    TAttachments m_attachments;
     QList<Field> m_fields;
     THints* m_hints = nullptr;
     TFieldEntry* m_fieldEntry = nullptr;

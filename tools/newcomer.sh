@@ -1,0 +1,283 @@
+#!/usr/bin/env bash
+# Tries the README's two commands as a newcomer would, on a freshly
+# bootstrapped Debian 12 that holds nothing but minbase, git, make,
+# ca-certificates and sudo: a clone of the commit under test, then
+# `make test`, then `make run` under the offscreen platform until the program
+# is up. Anything the set-up forgets to install fails here, not on a
+# newcomer's machine.
+#
+#   tools/newcomer.sh          (as root, or it asks sudo; `make newcomer`)
+#
+# The bootstrapped system is cached in $NEWCOMER_CACHE (outside the clone) and
+# made again when the mirror or the package set changes, or after
+# $NEWCOMER_MAX_AGE_DAYS; every run works on a fresh copy of it, as a user
+# with sudo rights, and the packages apt downloads are kept there for the next
+# run. The mirror is the one this machine's own apt sources name for the suite
+# ($NEWCOMER_MIRROR overrides it). Each step's output goes to a log folder
+# (printed); a failing step shows its last lines. The run happens in a mount
+# namespace of its own, so the chroot's mounts are never seen outside it and
+# cannot outlive it; on the way out, even after a failure or an interrupt,
+# everything is unmounted and, once nothing is mounted any more, removed.
+set -euo pipefail
+
+SUITE=bookworm
+RELEASE="Debian 12 ($SUITE)"
+INCLUDE=git,make,ca-certificates,sudo
+CACHE=${NEWCOMER_CACHE:-/var/cache/miniarca-newcomer}
+MAX_AGE_DAYS=${NEWCOMER_MAX_AGE_DAYS:-30}
+TEST_TIMEOUT=${NEWCOMER_TEST_TIMEOUT:-5400} # seconds for `make test`: CI's own limit
+START_TIMEOUT=${NEWCOMER_START_TIMEOUT:-900} # seconds for `make run` to start the program
+UP_SECONDS=5                                 # how long the program must stay up
+USER_NAME=newcomer
+PROGRAM=miniarca
+TAIL_LINES=60
+
+say() { printf 'newcomer: %s\n' "$*"; }
+die() {
+    say "$*" >&2
+    exit 1
+}
+
+if [ "$(id -u)" != 0 ]; then
+    exec sudo --preserve-env=NEWCOMER_CACHE,NEWCOMER_MIRROR,NEWCOMER_MAX_AGE_DAYS,NEWCOMER_TEST_TIMEOUT,NEWCOMER_START_TIMEOUT \
+        "$0" "$@"
+fi
+# A private mount namespace: the chroot's mounts stay invisible to the host
+# and vanish with the run even if it is killed outright.
+if [ -z "${NEWCOMER_NAMESPACE:-}" ]; then
+    NEWCOMER_NAMESPACE=1 exec unshare --mount --propagation private -- "$0" "$@"
+fi
+
+repo=$(git -C "$(dirname "$0")/.." rev-parse --show-toplevel)
+commit=$(git -C "$repo" rev-parse HEAD)
+
+# The first http(s) mirror this machine's apt sources name for the suite, in
+# one-line (.list) or deb822 (.sources) form.
+host_mirror() {
+    local f
+    for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        [ -f "$f" ] || continue
+        awk -v suite="$SUITE" '
+            $1 == "deb" {
+                i = 2
+                if ($2 ~ /^\[/) { while (i <= NF && $i !~ /\]$/) i++; i++ }
+                if ($(i + 1) == suite && $i ~ /^https?:\/\//) { print $i; exit }
+            }' "$f"
+    done
+    for f in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$f" ] || continue
+        awk -v suite="$SUITE" '
+            function check() {
+                if (types ~ /(^| )deb( |$)/ && (" " suites " ") ~ (" " suite " ") && enabled != "no")
+                    for (n = split(uris, u, " "); n > 0; n--) found = u[n] ~ /^https?:\/\// ? u[n] : found
+                if (found != "") { print found; done = 1; exit }
+                types = suites = uris = ""; enabled = "yes"
+            }
+            BEGIN { enabled = "yes" }
+            /^[ \t]*$/ { check(); next }
+            /^#/ { next }
+            {
+                key = tolower($1); sub(/:$/, "", key)
+                value = $0; sub(/^[^:]*:[ \t]*/, "", value)
+                if (key == "types") types = value
+                else if (key == "uris") uris = value
+                else if (key == "suites") suites = value
+                else if (key == "enabled") enabled = tolower(value)
+            }
+            END { if (!done) check() }' "$f"
+    done
+}
+
+mirror=${NEWCOMER_MIRROR:-$(host_mirror | head -n 1)}
+[ -n "$mirror" ] || die "no http(s) mirror for $SUITE in /etc/apt/sources.list{,.d/}; set NEWCOMER_MIRROR"
+
+mkdir -p "$CACHE/archives" "$CACHE/debootstrap" "$CACHE/logs"
+logs=$CACHE/logs/$(date -u +%Y%m%dT%H%M%SZ)-${commit:0:8}-$$
+mkdir -p "$logs"
+# Old logs and the folders of runs that were killed outright (their process
+# is gone, so is their namespace and every mount in it).
+find "$CACHE/logs" -mindepth 1 -maxdepth 1 -type d -mtime +14 -exec rm -rf {} +
+for stale in "$CACHE"/run.*; do
+    [ -d "$stale" ] || continue
+    owner=$(cat "$stale/pid" 2>/dev/null || true)
+    if [ -z "$owner" ] || ! kill -0 "$owner" 2>/dev/null; then
+        rm -rf --one-file-system "$stale"
+    fi
+done
+
+# Prints the step's last lines and fails the run.
+fail_step() {
+    local step=$1 log=$2
+    say "FAILED: $step; its last $TAIL_LINES lines ($log):" >&2
+    tail -n "$TAIL_LINES" "$log" | sed 's/^/  | /' >&2
+    exit 1
+}
+
+if ! command -v debootstrap >/dev/null 2>&1; then
+    say "installing debootstrap on this machine"
+    { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap; } \
+        >"$logs/host-debootstrap.log" 2>&1 || fail_step "installing debootstrap" "$logs/host-debootstrap.log"
+fi
+
+# --- the way out -----------------------------------------------------------------
+mounted() { awk -v root="$root" 'index($5, root) == 1 { print $5 }' /proc/self/mountinfo; }
+
+chroot_pids() {
+    local p
+    for p in /proc/[0-9]*; do
+        [ "$(readlink "$p/root" 2>/dev/null)" = "$root" ] && echo "${p#/proc/}"
+    done
+    return 0
+}
+
+stop_chroot() {
+    local pids tries
+    pids=$(chroot_pids)
+    [ -n "$pids" ] || return 0
+    kill -TERM $pids 2>/dev/null || true
+    for tries in 1 2 3 4 5 6 7 8 9 10; do
+        sleep 0.5
+        [ -n "$(chroot_pids)" ] || return 0
+    done
+    pids=$(chroot_pids)
+    [ -z "$pids" ] || kill -KILL $pids 2>/dev/null || true
+    sleep 0.5
+}
+
+# The packages apt downloaded, kept for the next run (hard links: the same
+# file system).
+keep_downloads() {
+    local deb
+    for deb in "$root"/var/cache/apt/archives/*.deb; do
+        [ -f "$deb" ] || continue
+        [ -e "$CACHE/archives/${deb##*/}" ] || ln "$deb" "$CACHE/archives/" 2>/dev/null ||
+            cp "$deb" "$CACHE/archives/" || true
+    done
+}
+
+cleanup() {
+    local rc=$? target
+    trap - EXIT INT TERM
+    set +e
+    stop_chroot
+    [ -d "$root/var/cache/apt/archives" ] && keep_downloads
+    # Deepest first; a lazy unmount only when a plain one is refused.
+    for target in $(mounted | sort -r); do
+        umount "$target" 2>/dev/null || umount -l "$target"
+    done
+    if [ -n "$(mounted)" ]; then
+        say "still mounted, left in place: $(mounted | tr '\n' ' ')" >&2
+        exit 1
+    fi
+    rm -rf --one-file-system "$scratch"
+    exit "$rc"
+}
+
+# --- the cached base system ---------------------------------------------------
+base=$CACHE/base
+wanted="$SUITE minbase $INCLUDE $mirror"
+scratch=$(mktemp -d "$CACHE/run.XXXXXX")
+echo $$ >"$scratch/pid"
+root=$scratch/root
+trap cleanup EXIT
+trap 'say "interrupted"; exit 130' INT
+trap 'say "terminated"; exit 143' TERM
+
+started=$(date +%s)
+{
+    flock 9
+    if [ ! -f "$base.stamp" ] || [ "$(cat "$base.stamp")" != "$wanted" ] ||
+        [ -n "$(find "$base.stamp" -mtime +"$MAX_AGE_DAYS")" ]; then
+        say "bootstrapping $RELEASE minbase from $mirror (cached in $CACHE)"
+        rm -rf --one-file-system "$base" "$base.new" "$base.stamp"
+        debootstrap --variant=minbase --include="$INCLUDE" --cache-dir="$CACHE/debootstrap" \
+            "$SUITE" "$base.new" "$mirror" >"$logs/debootstrap.log" 2>&1 ||
+            fail_step "debootstrap" "$logs/debootstrap.log"
+        rm -f "$base.new"/var/cache/apt/archives/*.deb
+        mv "$base.new" "$base"
+        echo "$wanted" >"$base.stamp"
+    fi
+    cp -a "$base" "$root"
+} 9>"$CACHE/lock"
+say "fresh copy of the cached $RELEASE minbase ($(($(date +%s) - started)) s)"
+
+mount -t proc proc "$root/proc"
+mount --bind /dev "$root/dev"
+mount --make-rslave "$root/dev"
+mount -t devpts -o newinstance,ptmxmode=0666,mode=0620,gid=5 devpts "$root/dev/pts"
+mount -t tmpfs -o mode=1777,nosuid,nodev tmpfs "$root/dev/shm"
+
+# Network names, and a user of the kind the README addresses: sudo rights, no
+# root shell.
+cp -L /etc/resolv.conf "$root/etc/resolv.conf"
+printf '127.0.0.1 localhost\n127.0.1.1 %s\n::1 localhost ip6-localhost ip6-loopback\n' "$(hostname)" >"$root/etc/hosts"
+chroot "$root" useradd --create-home --shell /bin/bash "$USER_NAME"
+echo "$USER_NAME ALL=(ALL) NOPASSWD: ALL" >"$root/etc/sudoers.d/$USER_NAME"
+chmod 0440 "$root/etc/sudoers.d/$USER_NAME"
+ln "$CACHE"/archives/*.deb "$root/var/cache/apt/archives/" 2>/dev/null || true
+
+# The commit under test (committed work only), as the newcomer's own clone.
+home=$root/home/$USER_NAME
+git clone --quiet --no-local "$repo" "$home/miniarca"
+[ "$(git -C "$home/miniarca" rev-parse HEAD)" = "$commit" ] ||
+    git -C "$home/miniarca" checkout --quiet --detach "$commit"
+chroot "$root" chown -R "$USER_NAME:$USER_NAME" "/home/$USER_NAME"
+say "cloned $commit into a fresh $RELEASE"
+
+# A command in the newcomer's clone, as the newcomer, with a clean
+# environment (no compiler cache, no settings of this machine), stopped after
+# the given number of seconds.
+as_newcomer() {
+    timeout --kill-after=30 "$1" chroot "$root" /usr/sbin/runuser -u "$USER_NAME" -- /usr/bin/env -i \
+        HOME="/home/$USER_NAME" USER="$USER_NAME" LOGNAME="$USER_NAME" SHELL=/bin/bash \
+        PATH=/usr/local/bin:/usr/bin:/bin LANG=C.UTF-8 \
+        bash -c "cd ~/miniarca && $2"
+}
+
+# --- make test ------------------------------------------------------------------
+say "make test ..."
+started=$(date +%s)
+# In the background, so that an interrupt is handled at once.
+as_newcomer "$TEST_TIMEOUT" 'make test' >"$logs/make-test.log" 2>&1 &
+test_rc=0
+wait $! || test_rc=$?
+test_seconds=$(($(date +%s) - started))
+[ "$test_rc" = 0 ] || fail_step "make test (exit $test_rc after $test_seconds s)" "$logs/make-test.log"
+say "make test passed in $test_seconds s: $(grep -E 'tests passed' "$logs/make-test.log" | tail -n 1)"
+
+# --- make run -------------------------------------------------------------------
+program_pids() {
+    local p
+    for p in $(chroot_pids); do
+        [ "$(cat "/proc/$p/comm" 2>/dev/null)" = "$PROGRAM" ] && echo "$p"
+    done
+    return 0
+}
+
+say "make run (QT_QPA_PLATFORM=offscreen) ..."
+started=$(date +%s)
+as_newcomer "$((START_TIMEOUT + 60))" 'QT_QPA_PLATFORM=offscreen make run' >"$logs/make-run.log" 2>&1 &
+run_job=$!
+up_since=
+while :; do
+    now=$(date +%s)
+    if [ -n "$(program_pids)" ]; then
+        [ -n "$up_since" ] || up_since=$now
+        if [ $((now - up_since)) -ge "$UP_SECONDS" ]; then
+            break
+        fi
+    elif [ -n "$up_since" ]; then
+        fail_step "make run: the program started and ended within $((now - up_since)) s" "$logs/make-run.log"
+    elif ! kill -0 "$run_job" 2>/dev/null; then
+        fail_step "make run ended without starting the program" "$logs/make-run.log"
+    elif [ $((now - started)) -ge "$START_TIMEOUT" ]; then
+        fail_step "make run: no program after $START_TIMEOUT s" "$logs/make-run.log"
+    fi
+    sleep 1 &
+    wait $!
+done
+run_seconds=$((up_since - started))
+kill -TERM $(program_pids) 2>/dev/null || true
+wait "$run_job" 2>/dev/null || true
+say "make run started the program in $run_seconds s; it stayed up $UP_SECONDS s and was stopped"
+say "proven on a fresh $RELEASE: make test ${test_seconds} s, make run ${run_seconds} s (logs: $logs)"
