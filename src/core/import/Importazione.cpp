@@ -9,6 +9,7 @@
 #include <QImageReader>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/archive/CompanionFiles.h"
@@ -200,12 +201,22 @@ bool immagineLeggibile(const QString& percorso)
 void adatta(Campo campo, Cella& cella)
 {
     const QString t = Text::trimmed(cella.testo);
+    const int capacita = descrizione(campo).capacita;
+    // Plain ASCII, most cells, takes a byte per character and always fits the code page.
+    if (std::all_of(t.cbegin(), t.cend(), [](QChar c) { return c.unicode() < 0x80; })) {
+        if (t.size() > capacita) {
+            cella.problemi |= TroppoLungo;
+            cella.testo = t.left(capacita);
+        } else {
+            cella.testo = t;
+        }
+        return;
+    }
     bool fuori = false;
     CodePage::forEachCharacter(QStringView(t).left(255), [&fuori](char32_t c) { fuori |= CodePage::byteOf(c) < 0; });
     if (fuori)
         cella.problemi |= FuoriCodifica;
     const QByteArray byte = CodePage::encode(QStringView(t).left(255));
-    const int capacita = descrizione(campo).capacita;
     if (byte.size() > capacita || t.size() > 255)
         cella.problemi |= TroppoLungo;
     if (fuori || byte.size() > capacita || t.size() > 255) {

@@ -27,6 +27,15 @@ const QHash<QString, char32_t>& entitaNominate()
 // reader; those written as references stay as they are.
 QString testoCella(const QString& grezzo)
 {
+    // Most cells have neither references nor blanks to fold.
+    bool semplice = true;
+    for (qsizetype i = 0; i < grezzo.size() && semplice; ++i) {
+        const char16_t c = grezzo[i].unicode();
+        semplice = c != u'&' && c != u'\t' && c != u'\n' && c != u'\r'
+                   && (c != u' ' || i == 0 || grezzo[i - 1] != u' ');
+    }
+    if (semplice)
+        return grezzo;
     QString out;
     out.reserve(grezzo.size());
     bool bianco = false;
@@ -134,28 +143,29 @@ protected:
             const qsizetype chiude = trova('>');
             if (chiude < 0)
                 return errore() ? false : fallisci(ErroreLettura::Danneggiato);
-            const QByteArray tag = nomeTag(QByteArrayView(m_buf).sliced(m_pos + 1, chiude - m_pos - 1));
+            const QByteArrayView tag = nomeTag(QByteArrayView(m_buf).sliced(m_pos + 1, chiude - m_pos - 1));
             m_pos = chiude + 1;
-            if (tag == "tr") {
+            auto e = [&tag](const char* nome) { return tag.compare(QByteArrayView(nome), Qt::CaseInsensitive) == 0; };
+            if (e("tr")) {
                 if (inRiga) // an unclosed row ends where the next begins
                     break;
                 inRiga = true;
-            } else if (tag == "/tr" || tag == "/table") {
+            } else if (e("/tr") || e("/table")) {
                 if (inRiga)
                     break;
-            } else if (tag == "td" || tag == "th") {
+            } else if (e("td") || e("th")) {
                 if (inCella)
                     celle.append(decodifica(cella));
                 cella.clear();
                 inRiga = inCella = true;
-            } else if (tag == "/td" || tag == "/th") {
+            } else if (e("/td") || e("/th")) {
                 if (inCella)
                     celle.append(decodifica(cella));
                 cella.clear();
                 inCella = false;
-            } else if (inCella && (tag == "br" || tag == "br/")) {
+            } else if (inCella && (e("br") || e("br/"))) {
                 cella += "&#10;";
-            } else if (inCella && tag == "/p") {
+            } else if (inCella && e("/p")) {
                 cella += "&#10;";
             }
         }
@@ -165,13 +175,13 @@ protected:
     }
 
 private:
-    static QByteArray nomeTag(QByteArrayView interno)
+    static QByteArrayView nomeTag(QByteArrayView interno)
     {
         qsizetype n = 0;
         while (n < interno.size() && interno[n] != ' ' && interno[n] != '\t' && interno[n] != '\n'
                && interno[n] != '\r')
             ++n;
-        return interno.first(n).toByteArray().toLower();
+        return interno.first(n);
     }
 
     QString decodifica(const QByteArray& byte) const
