@@ -86,6 +86,7 @@ private slots:
 
     void previewImportAndUndo();
     void choosersAndHeaders();
+    void largeFileCountedWhileShown();
     void badFileLeavesArchive();
     void undoRefusedAfterAnotherSave();
     void newArchiveFromStartWindow();
@@ -156,6 +157,41 @@ void TestImportWindow::choosersAndHeaders()
         QTest::mouseClick(headers, Qt::LeftButton);
         QCOMPARE(grid->rowCount(), 4); // the header row is now a card
         QVERIFY(named<QLabel>(w, "lblRiepilogo")->text().contains(QStringLiteral("3 schede")));
+        QTest::mouseClick(named<TPictureButton>(w, "cmdAnnulla"), Qt::LeftButton);
+    }));
+    QCOMPARE(countOf(archive), 1);
+}
+
+// A file of many rows shows its preview at once; the summary comes once the
+// rest is read, and "Importa" waits for it. A change of destination counts again.
+void TestImportWindow::largeFileCountedWhileShown()
+{
+    const QString archive = program->file(QStringLiteral("Treni.dbm"));
+    writeArchive(archive, 1);
+    QVERIFY(openRecordSheet(*windows, archive, QStringLiteral("Treni")));
+    QByteArray many("Modello;Prezzo\n");
+    const int rows = 3 * Importazione::TConteggio::RighePerPasso + 10;
+    for (int i = 0; i < rows; ++i)
+        many += "Modello " + QByteArray::number(i) + (i % 2 ? ";12,50\n" : ";molto\n");
+    Dialogs::setNextFileName(writeFile(program->folder(), QStringLiteral("molti.csv"), many));
+    QVERIFY(whileModal<TfrmImporta>(sheet, named<TPictureButton>(sheet, "cmdImporta"), [&](TfrmImporta* w) {
+        auto* summary = named<QLabel>(w, "lblRiepilogo");
+        auto* confirm = named<TPictureButton>(w, "cmdConferma");
+        QCOMPARE(named<QTableWidget>(w, "grdAnteprima")->rowCount(), Importazione::TImportazione::RighePreviste + 1);
+        const QString counted = QStringLiteral("Verranno aggiunte %1 schede").arg(rows);
+        if (!summary->text().contains(counted)) {
+            QVERIFY2(summary->text().startsWith(QStringLiteral("Lettura del file in corso")),
+                     qPrintable(summary->text()));
+            QVERIFY(!confirm->isEnabled());
+        }
+        QTRY_VERIFY2(summary->text().contains(counted), qPrintable(summary->text()));
+        QVERIFY(summary->text().contains(QStringLiteral("%1 valori che non sono importi").arg(rows / 2)));
+        QVERIFY(confirm->isEnabled());
+        // The value column left out: nothing is wrong any more.
+        auto* chooser = qobject_cast<QComboBox*>(named<QTableWidget>(w, "grdAnteprima")->cellWidget(0, 1));
+        chooser->setCurrentIndex(chooser->findData(int(Importazione::NonImportare)));
+        emit chooser->activated(chooser->currentIndex());
+        QTRY_VERIFY2(summary->text().contains(QStringLiteral("Nessun problema")), qPrintable(summary->text()));
         QTest::mouseClick(named<TPictureButton>(w, "cmdAnnulla"), Qt::LeftButton);
     }));
     QCOMPARE(countOf(archive), 1);

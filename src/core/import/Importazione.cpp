@@ -497,29 +497,55 @@ TScheda TImportazione::Scheda(const QStringList& riga) const
 
 Riepilogo TImportazione::Conta(const std::function<bool(int)>& avanzamento)
 {
-    Riepilogo r;
-    if (!m_lettore || !m_lettore->ApriFoglio(m_foglio))
-        return r;
-    QStringList riga;
-    bool prima = m_intestazioni;
-    while (m_lettore->RigaSuccessiva(riga)) {
-        if (prima) {
-            prima = false;
+    TConteggio conteggio(*this);
+    while (conteggio.Avanza(512))
+        if (avanzamento && !avanzamento(conteggio.Avanzamento()))
+            break;
+    return conteggio.Risultato();
+}
+
+TConteggio::TConteggio(const TImportazione& importazione)
+    : m_cartella(importazione.Cartella()), m_saltaPrima(importazione.Intestazioni())
+{
+    for (int c = 0; c < importazione.Colonne(); ++c)
+        m_destinazioni.push_back(importazione.DestinazioneColonna(c));
+    m_lettore = ApriLettore(importazione.Percorso(), m_errore);
+    if (m_lettore && importazione.Foglio() != 0 && !m_lettore->ApriFoglio(importazione.Foglio())) {
+        m_errore = m_lettore->Errore();
+        m_lettore.reset();
+    }
+    m_finito = !m_lettore;
+}
+
+bool TConteggio::Avanza(int righe)
+{
+    for (int letta = 0; !m_finito && letta < righe; ++letta) {
+        if (!m_lettore->RigaSuccessiva(m_riga)) {
+            m_errore = m_lettore->Errore();
+            m_finito = true;
+            break;
+        }
+        if (m_saltaPrima) {
+            m_saltaPrima = false;
             continue;
         }
-        ++r.righe;
-        for (int c = 0; c < Colonne() && c < riga.size(); ++c) {
+        ++m_riepilogo.righe;
+        const qsizetype colonne = std::min<qsizetype>(qsizetype(m_destinazioni.size()), m_riga.size());
+        for (qsizetype c = 0; c < colonne; ++c) {
             const int d = m_destinazioni[size_t(c)];
             if (d == NonImportare)
                 continue;
-            const unsigned problemi = Normalizza(d, riga[c], m_cartella).problemi;
+            const unsigned problemi = Normalizza(d, m_riga[c], m_cartella).problemi;
             for (int b = 0; b < NumeroProblemi; ++b)
-                r.problemi[size_t(b)] += (problemi >> b) & 1u;
+                m_riepilogo.problemi[size_t(b)] += (problemi >> b) & 1u;
         }
-        if (avanzamento && r.righe % 512 == 0 && !avanzamento(m_lettore->Avanzamento()))
-            break;
     }
-    return r;
+    return !m_finito;
+}
+
+int TConteggio::Avanzamento() const
+{
+    return m_finito ? 1000 : m_lettore->Avanzamento();
 }
 
 namespace {

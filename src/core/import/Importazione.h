@@ -83,6 +83,9 @@ public:
     // Errore() set, when the file cannot be read or holds nothing.
     bool Apri(const QString& percorso);
     ErroreLettura Errore() const { return m_errore; }
+    const QString& Percorso() const { return m_percorso; }
+    // Where relative photo and attachment paths are taken from.
+    const QString& Cartella() const { return m_cartella; }
 
     QStringList Fogli() const;
     int Foglio() const { return m_foglio; }
@@ -103,7 +106,8 @@ public:
     Cella CellaAnteprima(int riga, int colonna) const;
 
     // Every data row of the sheet, read once more: how many cards, and what
-    // is wrong with their cells.
+    // is wrong with their cells. A window counts through TConteggio instead,
+    // a slice at a time.
     Riepilogo Conta(const std::function<bool(int avanzamento)>& avanzamento = {});
 
     // Appends a card per data row to the archive at `percorsoArchivio` named
@@ -130,6 +134,37 @@ private:
     QStringList m_primaRiga;
     std::vector<QStringList> m_righe; // the first rows after the first
     std::vector<int> m_destinazioni;
+};
+
+// The summary's count over every data row of an import's sheet, with the
+// columns' destinations as they were when it began. It reads with a reader of
+// its own a slice at a time, so that the import window shows the preview at
+// once and stays responsive while a large file is read to its end.
+class TConteggio {
+public:
+    // Rows a window reads between two turns of its event loop.
+    static constexpr int RighePerPasso = 2000;
+
+    explicit TConteggio(const TImportazione& importazione);
+
+    // Reads up to `righe` more rows; false once the sheet is read to its end
+    // or the reading failed (Errore() says why).
+    bool Avanza(int righe);
+    bool Finito() const { return m_finito; }
+    const Riepilogo& Risultato() const { return m_riepilogo; }
+    ErroreLettura Errore() const { return m_errore; }
+    // How far it has got, from 0 to 1000.
+    int Avanzamento() const;
+
+private:
+    std::unique_ptr<LettoreTabella> m_lettore;
+    std::vector<int> m_destinazioni;
+    QString m_cartella;
+    bool m_saltaPrima = false;
+    bool m_finito = false;
+    ErroreLettura m_errore = ErroreLettura::Nessuno;
+    Riepilogo m_riepilogo;
+    QStringList m_riga;
 };
 
 // Takes back an import while no other write has touched the archive since:

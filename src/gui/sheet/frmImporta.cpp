@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QProgressDialog>
 #include <QTableWidget>
+#include <QTimer>
 
 #include "core/archive/Archivio.h"
 #include "gui/widgets/Dialogs.h"
@@ -223,36 +224,49 @@ void TfrmImporta::fillPreview()
 
 void TfrmImporta::refreshSummary()
 {
-    QProgressDialog progress(QStringLiteral("Lettura del file in corso..."), QStringLiteral("Annulla"), 0, 1000, this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(kProgressAfterMs);
-    bool stopped = false;
-    const Riepilogo summary = m_import.Conta([&](int done) {
-        progress.setValue(done);
-        QCoreApplication::processEvents();
-        stopped = progress.wasCanceled();
-        return !stopped;
-    });
-    QString text;
-    if (stopped) {
-        text = QStringLiteral("Il conteggio delle righe è stato interrotto: il riepilogo non è disponibile.");
-    } else {
-        text = summary.righe == 1 ? QStringLiteral("Verrà aggiunta 1 scheda all'archivio.")
-                                  : QStringLiteral("Verranno aggiunte %1 schede all'archivio.").arg(summary.righe);
-        QStringList problems;
-        for (int b = 0; b < NumeroProblemi; ++b)
-            if (summary.problemi[size_t(b)] > 0)
-                problems << QStringLiteral("%1 %2").arg(summary.problemi[size_t(b)]).arg(NomeProblema(b));
-        text += problems.isEmpty() ? QStringLiteral("\nNessun problema rilevato.")
-                                   : QStringLiteral("\nDa controllare: ") + problems.join(QStringLiteral("; ")) + u'.';
+    m_count = std::make_unique<TConteggio>(m_import);
+    cmdConferma->setEnabled(false);
+    // A small file is counted before the window shows; a large one after,
+    // while the preview can already be looked at.
+    countSlice(++m_countRun);
+}
+
+void TfrmImporta::countSlice(int run)
+{
+    if (run != m_countRun || !m_count)
+        return;
+    if (m_count->Avanza(TConteggio::RighePerPasso)) {
+        lblRiepilogo->setText(QStringLiteral("Lettura del file in corso: %1%...").arg(m_count->Avanzamento() / 10));
+        QTimer::singleShot(0, this, [this, run] { countSlice(run); });
+        return;
     }
+    showSummary();
+}
+
+void TfrmImporta::showSummary()
+{
+    if (m_count->Errore() != ErroreLettura::Nessuno) {
+        lblRiepilogo->setText(MessaggioErrore(m_count->Errore()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        cmdConferma->setEnabled(false);
+        return;
+    }
+    const Riepilogo& summary = m_count->Risultato();
+    QString text = summary.righe == 1 ? QStringLiteral("Verrà aggiunta 1 scheda all'archivio.")
+                                      : QStringLiteral("Verranno aggiunte %1 schede all'archivio.").arg(summary.righe);
+    QStringList problems;
+    for (int b = 0; b < NumeroProblemi; ++b)
+        if (summary.problemi[size_t(b)] > 0)
+            problems << QStringLiteral("%1 %2").arg(summary.problemi[size_t(b)]).arg(NomeProblema(b));
+    text += problems.isEmpty() ? QStringLiteral("\nNessun problema rilevato.")
+                               : QStringLiteral("\nDa controllare: ") + problems.join(QStringLiteral("; ")) + u'.';
     lblRiepilogo->setText(text);
-    cmdConferma->setEnabled(m_import.QualcosaDaImportare() && (stopped || summary.righe > 0));
+    cmdConferma->setEnabled(m_import.QualcosaDaImportare() && summary.righe > 0);
 }
 
 void TfrmImporta::cmbFoglioChange()
 {
     if (!m_import.ScegliFoglio(cmbFoglio->currentIndex())) {
+        m_count.reset();
         Dialogs::warning(this, MessaggioErrore(m_import.Errore()));
         grdAnteprima->clear();
         grdAnteprima->setRowCount(0);
@@ -278,6 +292,7 @@ void TfrmImporta::destinationChosen(int column, int destination)
 
 void TfrmImporta::cmdConfermaClick()
 {
+    m_count.reset();
     QProgressDialog progress(QStringLiteral("Importazione delle schede in corso..."), QStringLiteral("Annulla"), 0,
                              1000, this);
     progress.setObjectName(QStringLiteral("dlgAvanzamento"));

@@ -39,7 +39,10 @@ signals:
 
 private:
     void fillPreview();
+    // Starts the summary's count over; it goes on a slice at a time.
     void refreshSummary();
+    void countSlice(int run);
+    void showSummary();
     void destinationChosen(int column, int destination);
     void showImported();
 
@@ -59,6 +62,8 @@ private:
     QString m_archivePath;
     QString m_archiveName;
     Importazione::TImportazione m_import;
+    std::unique_ptr<Importazione::TConteggio> m_count;
+    int m_countRun = 0; // tells a slice of an abandoned count from the running one's
     std::unique_ptr<Importazione::Esito> m_done;
     THints* m_hints = nullptr;
 };
