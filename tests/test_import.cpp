@@ -381,6 +381,11 @@ void TestImport::badInput_data()
     QTest::newRow("broken OLE file") << QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1rest", 12)
                                      << int(ErroreLettura::Danneggiato);
     QTest::newRow("zip bomb") << fileBytes(fixture(QStringLiteral("bomb.xlsx"))) << int(ErroreLettura::TroppoGrande);
+    // What keeps a file of gigabytes in bounded memory: it is read a row at
+    // a time, and a row past any sheet's length is refused.
+    QTest::newRow("a row longer than any sheet's")
+        << QByteArray("Nome;Scala\n") + QByteArray(kRigaMassima + 10, 'x') + QByteArray(";1:43\n")
+        << int(ErroreLettura::TroppoGrande);
     QTest::newRow("repeated-cell bomb") << fileBytes(fixture(QStringLiteral("cells.fods")))
                                         << int(ErroreLettura::TroppoGrande);
 }
