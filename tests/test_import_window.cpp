@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -46,8 +47,12 @@ qint32 countOf(const QString& path)
 void shoot(QWidget* window, const char* name)
 {
     const QString folder = qEnvironmentVariable("MINIARCA_SHOTS");
-    if (!folder.isEmpty())
-        window->grab().save(QDir(folder).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));
+    if (folder.isEmpty())
+        return;
+    window->grab().save(QDir(folder).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));
+    // And the whole screen, to see it in place over its owner.
+    if (QScreen* screen = window->screen())
+        screen->grabWindow(0).save(QDir(folder).filePath(QString::fromLatin1(name) + QStringLiteral("_screen.png")));
 }
 
 // Runs `work` on the import window once it is up over `owner`, whatever
@@ -249,6 +254,7 @@ void TestImportWindow::newArchiveFromStartWindow()
     bool ran = false;
     onImportWindow(sheet, ran, [&](TfrmImporta* w) {
         QVERIFY(sheet->isVisible());
+        shoot(w, "frmImporta_nuovo_archivio");
         QTest::mouseClick(named<TPictureButton>(w, "cmdConferma"), Qt::LeftButton);
         QVERIFY(named<QLabel>(w, "lblRiepilogo")->text().contains(QStringLiteral("dalla n. 1 alla n. 2")));
         QTest::mouseClick(named<TPictureButton>(w, "cmdChiudi"), Qt::LeftButton);
