@@ -219,13 +219,38 @@ BENCHMARK(BM_ImportCount)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterati
 
 } // namespace
 
+// `bench_import --import-once <file>` imports that one file into a fresh
+// archive and ends, so that a process's whole peak memory (/usr/bin/time -v)
+// is the import's; `--keep-files <folder>` leaves the files it imports there.
+int importOnce(const QString& source)
+{
+    QTemporaryDir folder;
+    ProgramFolder::setOverride(folder.path() + QLatin1Char('/'));
+    Importazione::TImportazione imp;
+    if (!imp.Apri(source))
+        return 1;
+    const Importazione::Esito esito = imp.Importa(folder.filePath(QStringLiteral("Importato.dbm")),
+                                                  QStringLiteral("Importato"));
+    std::printf("%d cards imported\n", esito.accodamento.quante);
+    ProgramFolder::setOverride({});
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() == 3 && args[1] == QLatin1String("--import-once"))
+        return importOnce(args[2]);
+    QString kept;
+    if (const qsizetype k = args.indexOf(QStringLiteral("--keep-files")); k > 0 && k + 1 < args.size()) {
+        kept = args[k + 1];
+        argc = int(k); // what follows is ours, not the benchmark library's
+    }
     if (!BenchSupport::initialise(argc, argv))
         return 1;
     QTemporaryDir folder;
-    g_folder = folder.path() + QLatin1Char('/');
+    g_folder = (kept.isEmpty() ? folder.path() : kept) + QLatin1Char('/');
     ProgramFolder::setOverride(g_folder);
     if (!creaArchivio(pathOf("Banco di prova.dbm")))
         return 1;
