@@ -42,6 +42,8 @@ DEBS += zlib1g-dev                 # the photo reader measures what a PNG's comp
 DEBS += shared-mime-info           # make desktop registers the collections' file type (update-mime-database)
 DEBS += xdg-utils                  # tests: xdg-mime asks which type a collection is
 DEBS += libfile-mimeinfo-perl      # xdg-mime's look-up outside a desktop session (mimetype)
+DEBS += libquazip1-qt6-dev         # the import: zipped workbooks (.xlsx, .ods)
+DEBS += libfreexl-dev              # the import: old binary Excel files (.xls)
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -263,6 +263,49 @@ QByteArray strappato(const QByteArray& prima)
     return byte;
 }
 
+// The cards of the batch the tests append: nuova() first.
+QList<TScheda> lotto()
+{
+    return {nuova(), scheda(QStringLiteral("Lotto 2")), scheda(QStringLiteral("Lotto 3"))};
+}
+
+QByteArray byteDi(const QList<TScheda>& schede)
+{
+    QByteArray byte;
+    for (const TScheda& s : schede)
+        byte += s.Byte();
+    return byte;
+}
+
+TArchivio::Accodamento accodaLotto(TArchivio& a)
+{
+    const QList<TScheda> schede = lotto();
+    qsizetype i = 0;
+    return a.AccodaSchede([&](TScheda& s) {
+        if (i == schede.size())
+            return false;
+        s = schede[i++];
+        return true;
+    });
+}
+
+// The journal a batch appended to `archivio` leaves when it is cut right
+// after writing it; the archive is left as it was.
+QByteArray diarioLasciatoDaUnLotto(const QString& archivio)
+{
+    {
+        const WriteStops taglio(TArchivio::WriteStep::JournalWritten, 0);
+        TArchivio a;
+        a.ApriArchivio(archivio);
+        try {
+            accodaLotto(a);
+        } catch (const TArchivio::WriteInterrupted&) {}
+    }
+    const QByteArray byte = leggiFile(diarioDi(archivio));
+    QFile::remove(diarioDi(archivio));
+    return byte;
+}
+
 QStringList nomi(const QByteArray& file)
 {
     QStringList risultato;
@@ -346,6 +389,10 @@ private slots:
     void journalOnlyWhileWriting();
     void crashPoints_data();
     void crashPoints();
+    void batchFailures_data();
+    void batchFailures();
+    void batchUndoCut_data();
+    void batchUndoCut();
     void damagedJournal_data();
     void damagedJournal();
     void leftoverJournalReadOnly_data();
@@ -864,6 +911,20 @@ void TestArchive::crashPoints_data()
         QTest::addRow("append, file grown with zeros%s", qPrintable(suffisso))
             << QStringLiteral("append grown with zeros") << int(Passo::RecordPartlyWritten) << false
             << QString::fromLatin1(dopo);
+        // A batch's cards are not in its journal: a card that a program
+        // knowing nothing of journals appends over a cut batch cannot be told
+        // from the batch's own, and goes back with them.
+        if (QLatin1String(dopo).contains(QLatin1String("appends")))
+            continue;
+        // A batch is stored only once its journal is gone: it goes back
+        // from every step.
+        for (const char* op : {"batch", "batch over a partial record"})
+            for (const auto& [passo, nome] : passi)
+                QTest::addRow("%s, %s%s", op, nome, qPrintable(suffisso))
+                    << QString::fromLatin1(op) << int(passo) << false << QString::fromLatin1(dopo);
+        QTest::addRow("batch, file grown with zeros%s", qPrintable(suffisso))
+            << QStringLiteral("batch grown with zeros") << int(Passo::RecordPartlyWritten) << false
+            << QString::fromLatin1(dopo);
     }
 }
 
@@ -881,30 +942,40 @@ void TestArchive::crashPoints()
     QFETCH(bool, nuovaAttesa);
     QFETCH(QString, poi);
     using Passo = TArchivio::WriteStep;
-    const bool accoda = op.startsWith(QLatin1String("append"));
+    const bool inLotto = op.startsWith(QLatin1String("batch"));
+    const bool accoda = op.startsWith(QLatin1String("append")) || inLotto;
     const int coda = op.contains(QLatin1String("partial")) ? 1000 : 0;
 
     const QString file = percorso(QStringLiteral("Interrotto.dbm"));
     const QByteArray prima = archivio(3, coda);
     QVERIFY(scriviFile(file, prima));
-    const QByteArray dopo = accoda ? prima.left(3 * kDim) + nuova().Byte()
-                                   : QByteArray(prima).replace(kDim, kDim, nuova().Byte());
-    const qint64 diario = lunghezzaDiario(file, accoda ? coda : kDim);
+    const QByteArray dopo = inLotto  ? prima.left(3 * kDim) + byteDi(lotto())
+                            : accoda ? prima.left(3 * kDim) + nuova().Byte()
+                                     : QByteArray(prima).replace(kDim, kDim, nuova().Byte());
+    // A batch's journal holds no new card.
+    const qint64 diario = lunghezzaDiario(file, accoda ? coda : kDim) - (inLotto ? kDim : 0);
 
     bool interrotta = false;
     {
+        int schede = 0;
         const WriteStops taglio([&](Passo a) -> std::optional<qint64> {
             if (int(a) != passo)
                 return std::nullopt;
+            // A batch is cut inside its second card.
+            if (inLotto && a == Passo::RecordPartlyWritten && ++schede < 2)
+                return std::nullopt;
             // By name: a descriptor of the archive closed here would drop the write's lock.
-            if (op.contains(QLatin1String("zeros")) && truncate(QFile::encodeName(file).constData(), 4 * kDim) != 0)
+            if (op.contains(QLatin1String("zeros"))
+                && truncate(QFile::encodeName(file).constData(), (inLotto ? 5 : 4) * kDim) != 0)
                 return std::nullopt;
             return a == Passo::JournalPartlyWritten ? diario / 2 : kDim / 2;
         });
         TArchivio a;
         a.ApriArchivio(file);
         try {
-            if (accoda)
+            if (inLotto)
+                accodaLotto(a);
+            else if (accoda)
                 a.AccodaScheda(nuova());
             else
                 a.ScriviScheda(2, nuova());
@@ -966,13 +1037,116 @@ void TestArchive::crashPoints()
     }
     QCOMPARE(b.ContaSchede(), nuovaAttesa && accoda ? 4 : 3);
     // And the write, done again, gives what it would have given.
-    if (accoda && !nuovaAttesa)
+    if (inLotto)
+        QCOMPARE(accodaLotto(b).primo, 4);
+    else if (accoda && !nuovaAttesa)
         QCOMPARE(b.AccodaScheda(nuova()), 4);
     else if (!nuovaAttesa || !poi.isEmpty())
         b.ScriviScheda(accoda ? 4 : 2, nuova());
     QCOMPARE(leggiFile(file), dopo);
     QVERIFY(!QFileInfo::exists(diarioDi(file)));
     QVERIFY(!QFileInfo::exists(messoDaParte(file)));
+}
+
+void TestArchive::batchFailures_data()
+{
+    QTest::addColumn<qint64>("limite");  // file size limit of this process, 0 for none
+    QTest::addColumn<int>("svuotature"); // the archive's flushes that fail
+    QTest::addColumn<bool>("chiusa");    // the folder turns read-only once the cards are flushed
+    QTest::addColumn<bool>("resta");     // the journal stays for the next opening
+
+    QTest::newRow("disk full inside the batch") << qint64(3 * kDim + 5000) << 0 << false << false;
+    QTest::newRow("the batch's flush fails") << qint64(0) << 1 << false << false;
+    // The cards may be in the cache: they are taken off and the archive
+    // flushed again; when that fails too, the next opening does it.
+    QTest::newRow("the batch's flush fails, then the put-back's") << qint64(0) << 2 << false << true;
+    // Whoever finds the journal takes the batch back, so a batch whose
+    // journal stays is not stored.
+    QTest::newRow("its journal cannot be removed") << qint64(0) << 0 << true << true;
+}
+
+// A batch that fails anywhere fails with the access message and leaves the
+// archive as it was, whatever the failure left for the next opening.
+void TestArchive::batchFailures()
+{
+    QFETCH(qint64, limite);
+    QFETCH(int, svuotature);
+    QFETCH(bool, chiusa);
+    QFETCH(bool, resta);
+
+    const QString cartella = percorso(QStringLiteral("Lotto"));
+    QVERIFY(QDir().mkpath(cartella));
+    const QString file = cartella + QStringLiteral("/Lotto.dbm");
+    const QByteArray prima = archivio(3, 100);
+    QVERIFY(scriviFile(file, prima));
+    const QFile::Permissions permessi = QFile::permissions(cartella);
+    {
+        const ObeyFilePermissions obbedisci;
+        QVERIFY(obbedisci.holds());
+        std::optional<FileSizeLimit> pieno;
+        if (limite > 0)
+            pieno.emplace(rlim_t(limite));
+        const FlushFails guasto(svuotature);
+        const WriteStops chiudi([&](TArchivio::WriteStep passo) -> std::optional<qint64> {
+            if (chiusa && passo == TArchivio::WriteStep::JournalNotRemoved)
+                QFile::setPermissions(cartella, QFile::ReadOwner | QFile::ExeOwner);
+            return std::nullopt;
+        });
+        if (chiusa)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("could not be removed")));
+        TArchivio a;
+        a.ApriArchivio(file);
+        QVERIFY_THROWS_ARCHIVIO(accodaLotto(a));
+        QCOMPARE(leggiFile(file), prima);
+        QCOMPARE(a.ContaSchede(), 3);
+    }
+    QVERIFY(QFile::setPermissions(cartella, permessi));
+    QCOMPARE(QFileInfo::exists(diarioDi(file)), resta);
+    TArchivio b;
+    b.ApriArchivio(file);
+    QVERIFY(!QFileInfo::exists(diarioDi(file)));
+    QCOMPARE(leggiFile(file), prima);
+}
+
+void TestArchive::batchUndoCut_data()
+{
+    QTest::addColumn<int>("passo");
+    QTest::addColumn<bool>("annullato"); // the batch is gone after the next opening
+    using Passo = TArchivio::WriteStep;
+    QTest::newRow("journal half written") << int(Passo::JournalPartlyWritten) << false;
+    QTest::newRow("journal written") << int(Passo::JournalWritten) << true;
+    QTest::newRow("cards taken off, not flushed") << int(Passo::RecordWritten) << true;
+    QTest::newRow("journal not yet removed") << int(Passo::JournalNotRemoved) << true;
+}
+
+// Taking a batch back writes the journal of that batch first, so that a cut
+// of the undo is finished by the next opening, or had not begun.
+void TestArchive::batchUndoCut()
+{
+    QFETCH(int, passo);
+    QFETCH(bool, annullato);
+    const QString file = percorso(QStringLiteral("Annullo.dbm"));
+    const QByteArray prima = archivio(3, 100);
+    QVERIFY(scriviFile(file, prima));
+    const QByteArray dopo = prima.left(3 * kDim) + byteDi(lotto());
+    TArchivio a;
+    a.ApriArchivio(file);
+    const TArchivio::Accodamento accodamento = accodaLotto(a);
+    QCOMPARE(accodamento.primo, 4);
+    QCOMPARE(accodamento.quante, 3);
+    QCOMPARE(leggiFile(file), dopo);
+    {
+        const WriteStops taglio(TArchivio::WriteStep(passo), 10);
+        QVERIFY_THROWS_EXCEPTION(TArchivio::WriteInterrupted, a.AnnullaAccodamento(accodamento));
+    }
+    a.ChiudiArchivio();
+    TArchivio b;
+    b.ApriArchivio(file);
+    QVERIFY(!QFileInfo::exists(diarioDi(file)));
+    QCOMPARE(leggiFile(file), annullato ? prima : dopo);
+    // Not taken back twice; an undo that had not begun can still be done.
+    QCOMPARE(b.AnnullaAccodamento(accodamento), !annullato);
+    QCOMPARE(leggiFile(file), prima);
 }
 
 void TestArchive::damagedJournal_data()
@@ -992,6 +1166,9 @@ void TestArchive::damagedJournal_data()
     QTest::newRow("another folder's archive of the same name and size") << QStringLiteral("same name") << false << true;
     QTest::newRow("another version") << QStringLiteral("version") << false << true;
     QTest::newRow("the layout before versions") << QStringLiteral("first layout") << false << true;
+    QTest::newRow("a batch's, whole: takes the batch back") << QStringLiteral("batch") << true << false;
+    QTest::newRow("a batch of another archive's") << QStringLiteral("batch other") << false << true;
+    QTest::newRow("a batch's, the archive shorter than before") << QStringLiteral("batch shorter") << false << true;
 }
 
 // A journal that is not whole was cut before the archive was touched: it is
@@ -1038,6 +1215,12 @@ void TestArchive::damagedJournal()
         const QString copia = percorso(QStringLiteral("Copia.dbm"));
         QVERIFY(scriviFile(copia, prima));
         diario = diarioLasciato(copia);
+    } else if (danno == QLatin1String("batch") || danno == QLatin1String("batch shorter")) {
+        diario = diarioLasciatoDaUnLotto(file);
+    } else if (danno == QLatin1String("batch other")) {
+        const QString altro = percorso(QStringLiteral("Altro.dbm"));
+        QVERIFY(scriviFile(altro, prima));
+        diario = diarioLasciatoDaUnLotto(altro);
     } else if (danno == QLatin1String("same name")) {
         QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("altrove")));
         const QString omonimo = percorso(QStringLiteral("altrove/Danni.dbm"));
@@ -1050,13 +1233,19 @@ void TestArchive::damagedJournal()
         QVERIFY(scriviFile(omonimo, altre));
         diario = diarioLasciato(omonimo);
     }
-    QVERIFY(scriviFile(file, strappato(prima)));
+    // As a cut leaves it: a card torn, or a batch cut inside its second card.
+    QByteArray guasto = strappato(prima);
+    if (danno.startsWith(QLatin1String("batch")))
+        guasto = prima + byteDi(lotto()).left(kDim * 3 / 2);
+    if (danno == QLatin1String("batch shorter"))
+        guasto = prima.left(2 * kDim + kDim / 2);
+    QVERIFY(scriviFile(file, guasto));
     QVERIFY(scriviFile(diarioDi(file), diario));
 
     TArchivio a;
     a.ApriArchivio(file);
     QVERIFY(!QFileInfo::exists(diarioDi(file)));
-    QCOMPARE(leggiFile(file), ripara ? prima : strappato(prima));
+    QCOMPARE(leggiFile(file), ripara ? prima : guasto);
     QCOMPARE(QFileInfo::exists(messoDaParte(file)), messo);
     if (messo)
         QCOMPARE(leggiFile(messoDaParte(file)), diario);

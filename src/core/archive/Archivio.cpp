@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstring>
 #include <fcntl.h>
 #include <limits>
 #include <mutex>
@@ -277,13 +278,14 @@ quint32 crc32(const char* dati, qsizetype quanti)
 //   18  N  the archive's file name: a journal put beside another archive is
 //          not that archive's
 //       8  archive size before the write
-//       4  record number written
+//       4  record number written, or 0 for a batch append
 //       4  L, the count of old bytes that follow
 //       L  the archive's bytes from the record's start to the end of the
 //          record or of the file, whichever comes first: the whole old
 //          record for an overwrite, a partial record at the end (usually
-//          nothing) for an append
-//    3446  the new record
+//          nothing) for an append or a batch
+//    3446  the new record; a batch has none, its cards being too many to
+//          keep twice
 // Version 1 had no version field: the mark, the size, the number, L, the
 // new record's CRC, the old bytes and the closing checksum.
 constexpr char kMarca[8] = {'M', 'I', 'N', 'I', 'J', 'R', 'N', 'L'};
@@ -295,13 +297,16 @@ constexpr qsizetype kNomeMassimo = 1024;
 constexpr qsizetype kDiarioMassimo = kTestata + 2 + kNomeMassimo + 16 + 2 * kDim + kCoda;
 
 // One write as its journal tells it. The card's bytes before and after the
-// write are both here, whole for an overwrite.
+// write are both here, whole for an overwrite. A batch appends any number of
+// cards from the first after the last whole record; only what it wrote over
+// is kept.
 struct Diario {
-    QByteArray nome; // the archive's file name, UTF-8
-    off_t prima = 0; // the archive's size before the write
-    qint32 numero = 0;
+    QByteArray nome;   // the archive's file name, UTF-8
+    off_t prima = 0;   // the archive's size before the write
+    qint32 numero = 0; // of a batch, its first card's
     QByteArray vecchi;
-    QByteArray nuovi; // the new record, kDim bytes
+    QByteArray nuovi; // the new record, kDim bytes; empty for a batch
+    bool lotto = false;
 
     off_t inizio() const { return off_t(numero - 1) * kDim; }
     off_t fine() const { return inizio() + kDim; }
@@ -332,7 +337,7 @@ QByteArray componi(const Diario& d)
     aggiungi(b, quint64(d.nome.size()), 2);
     b += d.nome;
     aggiungi(b, quint64(d.prima), 8);
-    aggiungi(b, quint32(d.numero), 4);
+    aggiungi(b, d.lotto ? 0 : quint32(d.numero), 4);
     aggiungi(b, quint32(d.vecchi.size()), 4);
     b += d.vecchi;
     b += d.nuovi;
@@ -372,6 +377,18 @@ Contenuto interpreta(const QByteArray& b, Diario& d)
     const quint64 numero = estrai(p + q + 8, 4);
     const quint64 quanti = estrai(p + q + 12, 4);
     q += 16;
+    if (numero == 0) {
+        // A batch: the partial record it wrote over from its start.
+        if (quanti >= quint64(kDim) || q + qsizetype(quanti) != corpo
+            || prima > quint64(std::numeric_limits<off_t>::max() - kDim) || prima % quint64(kDim) != quanti
+            || prima / quint64(kDim) >= quint64(INT32_MAX))
+            return Contenuto::Estraneo;
+        d.lotto = true;
+        d.prima = off_t(prima);
+        d.numero = qint32(prima / quint64(kDim)) + 1;
+        d.vecchi = b.sliced(q, qsizetype(quanti));
+        return Contenuto::Valido;
+    }
     if (quanti > quint64(kDim) || q + qsizetype(quanti) + kDim != corpo
         || prima > quint64(std::numeric_limits<off_t>::max() - kDim) || numero < 1 || numero > quint64(INT32_MAX))
         return Contenuto::Estraneo;
@@ -417,12 +434,17 @@ enum class Esito {
 
 // What the archive holds of the write `d` tells. Only the bytes that write
 // touched are judged: from the record's start to its end for an overwrite,
-// to the end of the file for an append.
+// to the end of the file for an append. A batch's cards are not in its
+// journal, so all that tells what a cut of it left is a file no shorter than
+// before; and since nobody was told it was stored before its journal went, a
+// batch is never found complete.
 Esito giudica(int fd, const Diario& d, const QByteArray& nome)
 {
     if (d.nome != nome)
         return Esito::Estranea;
     const off_t ora = dimensione(fd);
+    if (d.lotto)
+        return ora >= d.prima ? Esito::Interrotta : Esito::Estranea;
     off_t fine = d.fine();
     if (d.accoda()) {
         // An append only grows the file, up to its record's end.
@@ -661,6 +683,36 @@ void rimetti(int fd, const Diario& d, const QByteArray& percorsoDiario)
     } catch (const EArchivioError&) {}
 }
 
+// The journal `diario`, created at its path and whole on the disk, before
+// the archive is touched.
+void scriviDiario(const QByteArray& percorsoDiario, const QByteArray& diario)
+{
+    using Passo = TArchivio::WriteStep;
+    {
+        int jfd;
+        do
+            jfd = ::open(percorsoDiario.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        while (jfd == -1 && errno == EINTR);
+        if (jfd == -1)
+            fallisci();
+        const Descrittore file(jfd);
+        try {
+            if (const std::optional<qint64> taglio = fermata(Passo::JournalPartlyWritten)) {
+                scriviTutto(file.fd(), diario.constData(), finoA(taglio, diario.size()), 0);
+                throw TArchivio::WriteInterrupted();
+            }
+            scriviTutto(file.fd(), diario.constData(), size_t(diario.size()), 0);
+            svuota(file.fd());
+            svuotaCartella(percorsoDiario);
+        } catch (const EArchivioError&) {
+            ::unlink(percorsoDiario.constData()); // the archive is as it was
+            throw;
+        }
+    }
+    if (fermata(Passo::JournalWritten))
+        throw TArchivio::WriteInterrupted();
+}
+
 // Record n (0 for an append) written under the exclusive lock with its
 // journal: the journal whole on the disk before the archive is touched,
 // removed once the record is there too. Returns the record's number; success
@@ -690,31 +742,8 @@ qint32 scrivi(int fd, const Luoghi& luoghi, const TScheda& scheda, qint32 n)
     if (!d.vecchi.isEmpty())
         leggi(fd, d.vecchi.data(), size_t(d.vecchi.size()), d.inizio());
     d.nuovi = scheda.Byte();
-    const QByteArray diario = componi(d);
 
-    {
-        int jfd;
-        do
-            jfd = ::open(luoghi.diario.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        while (jfd == -1 && errno == EINTR);
-        if (jfd == -1)
-            fallisci();
-        const Descrittore file(jfd);
-        try {
-            if (const std::optional<qint64> taglio = fermata(Passo::JournalPartlyWritten)) {
-                scriviTutto(file.fd(), diario.constData(), finoA(taglio, diario.size()), 0);
-                throw TArchivio::WriteInterrupted();
-            }
-            scriviTutto(file.fd(), diario.constData(), size_t(diario.size()), 0);
-            svuota(file.fd());
-            svuotaCartella(luoghi.diario);
-        } catch (const EArchivioError&) {
-            ::unlink(luoghi.diario.constData()); // the archive is as it was
-            throw;
-        }
-    }
-    if (fermata(Passo::JournalWritten))
-        throw TArchivio::WriteInterrupted();
+    scriviDiario(luoghi.diario, componi(d));
 
     try {
         if (const std::optional<qint64> taglio = fermata(Passo::RecordPartlyWritten)) {
@@ -738,6 +767,52 @@ qint32 scrivi(int fd, const Luoghi& luoghi, const TScheda& scheda, qint32 n)
         qCWarning(lcArchivio).noquote() << QFile::decodeName(luoghi.diario)
                                         << "could not be removed after the write:" << qt_error_string(errno);
     return n;
+}
+
+// The journal of a batch appended to the archive as it is now: its size and
+// the partial record at its end, which the batch writes over.
+Diario diarioDiLotto(int fd, const QByteArray& nome)
+{
+    Diario d;
+    d.lotto = true;
+    d.nome = nome;
+    d.prima = dimensione(fd);
+    if (d.prima / kDim >= INT32_MAX)
+        fallisci();
+    d.numero = qint32(d.prima / kDim) + 1;
+    d.vecchi = QByteArray(qsizetype(d.prima - d.inizio()), '\0');
+    if (!d.vecchi.isEmpty())
+        leggi(fd, d.vecchi.data(), size_t(d.vecchi.size()), d.inizio());
+    return d;
+}
+
+// A cheap fingerprint of whole records, four lanes at a time: enough to tell
+// whether the bytes a batch appended are still the same.
+quint64 improntaSchede(const char* p, qsizetype quanti, quint64 h)
+{
+    constexpr quint64 kMolt = 0x9E3779B97F4A7C15ull;
+    quint64 corsie[4] = {h, h ^ 0x1234567u, h + kMolt, h * 3 + 1};
+    qsizetype i = 0;
+    for (; i + 32 <= quanti; i += 32) {
+        for (int c = 0; c < 4; ++c) {
+            quint64 w;
+            std::memcpy(&w, p + i + 8 * c, 8);
+            corsie[c] = (corsie[c] ^ w) * kMolt;
+            corsie[c] ^= corsie[c] >> 29;
+        }
+    }
+    quint64 r = corsie[0] ^ (corsie[1] << 1) ^ (corsie[2] << 2) ^ (corsie[3] << 3);
+    for (; i < quanti; ++i)
+        r = (r ^ quint8(p[i])) * kMolt;
+    return r ^ (r >> 31);
+}
+
+qint64 modificaNs(int fd)
+{
+    struct stat st {};
+    if (fstat(fd, &st) == -1)
+        fallisci();
+    return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
 
 // A file beside the archive named after it and `coda`. A name too long for
@@ -950,4 +1025,127 @@ qint32 TArchivio::AccodaScheda(const TScheda& scheda)
     // appending at once get different numbers.
     Blocco blocco(m_fd, F_WRLCK);
     return scrivi(m_fd, Luoghi{m_percorso, m_journal, m_nome}, scheda, 0);
+}
+
+TArchivio::Accodamento TArchivio::AccodaSchede(const std::function<bool(TScheda&)>& prossima)
+{
+    using Passo = WriteStep;
+    if (m_fd < 0)
+        fallisci();
+    Blocco blocco(m_fd, F_WRLCK);
+    const Luoghi luoghi{m_percorso, m_journal, m_nome};
+    if (!ripristina(m_fd, luoghi))
+        fallisci();
+    const Diario d = diarioDiLotto(m_fd, luoghi.nome);
+    scriviDiario(luoghi.diario, componi(d));
+
+    Accodamento esito;
+    esito.primo = d.numero;
+    esito.dimensionePrima = d.prima;
+    esito.codaPrima = d.vecchi;
+    try {
+        // Written a block at a time; the journal covers all of them.
+        constexpr qsizetype kBlocco = 256;
+        QByteArray pronte;
+        pronte.reserve(kBlocco * kDim);
+        off_t posizione = d.inizio();
+        quint64 impronta = 0;
+        auto scarica = [&] {
+            if (pronte.isEmpty())
+                return;
+            impronta = improntaSchede(pronte.constData(), pronte.size(), impronta);
+            scriviTutto(m_fd, pronte.constData(), size_t(pronte.size()), posizione);
+            posizione += off_t(pronte.size());
+            pronte.resize(0);
+        };
+        TScheda scheda;
+        for (;;) {
+            scheda = TScheda();
+            if (!prossima(scheda))
+                break;
+            if (esito.quante == INT32_MAX - esito.primo)
+                fallisci();
+            if (const std::optional<qint64> taglio = fermata(Passo::RecordPartlyWritten)) {
+                pronte.append(scheda.dati(), qsizetype(finoA(taglio, kDim)));
+                scarica();
+                throw WriteInterrupted();
+            }
+            pronte.append(scheda.dati(), kDim);
+            ++esito.quante;
+            if (pronte.size() >= kBlocco * kDim)
+                scarica();
+        }
+        scarica();
+        if (fermata(Passo::RecordWritten))
+            throw WriteInterrupted();
+        svuotaArchivio(m_fd);
+        esito.impronta = impronta;
+        esito.dimensioneDopo = posizione;
+        esito.modificaNs = modificaNs(m_fd);
+    } catch (const WriteInterrupted&) {
+        throw; // as after a cut: the journal puts it back at the next opening
+    } catch (...) {
+        rimetti(m_fd, d, luoghi.diario);
+        throw;
+    }
+    if (fermata(Passo::JournalNotRemoved))
+        throw WriteInterrupted();
+    // Whoever finds the journal puts the batch back, so it is stored only
+    // once the journal is gone; until then it is taken back here.
+    if (::unlink(luoghi.diario.constData()) == -1 && errno != ENOENT) {
+        qCWarning(lcArchivio).noquote() << QFile::decodeName(luoghi.diario)
+                                        << "could not be removed after a batch:" << qt_error_string(errno);
+        rimetti(m_fd, d, luoghi.diario);
+        fallisci();
+    }
+    return esito;
+}
+
+bool TArchivio::AnnullaAccodamento(const Accodamento& accodamento)
+{
+    using Passo = WriteStep;
+    if (m_fd < 0)
+        fallisci();
+    Blocco blocco(m_fd, F_WRLCK);
+    const Luoghi luoghi{m_percorso, m_journal, m_nome};
+    if (!ripristina(m_fd, luoghi))
+        fallisci();
+    // Taken back as the cut of that very batch would be: the same journal.
+    Diario d;
+    d.lotto = true;
+    d.nome = luoghi.nome;
+    d.prima = off_t(accodamento.dimensionePrima);
+    d.numero = accodamento.primo;
+    d.vecchi = accodamento.codaPrima;
+    if (accodamento.quante <= 0 || d.prima < 0 || d.inizio() != d.prima / kDim * kDim
+        || d.vecchi.size() != d.prima - d.inizio() || dimensione(m_fd) != off_t(accodamento.dimensioneDopo)
+        || modificaNs(m_fd) != accodamento.modificaNs
+        || accodamento.dimensioneDopo - d.inizio() != qint64(accodamento.quante) * kDim)
+        return false;
+    // The appended bytes are read back a block at a time to be sure they are the same.
+    quint64 impronta = 0;
+    QByteArray letti;
+    constexpr qint64 kBlocco = 256 * kDim;
+    for (off_t p = d.inizio(); p < off_t(accodamento.dimensioneDopo); p += off_t(kBlocco)) {
+        letti.resize(qsizetype(std::min<qint64>(kBlocco, accodamento.dimensioneDopo - p)));
+        leggi(m_fd, letti.data(), size_t(letti.size()), p);
+        impronta = improntaSchede(letti.constData(), letti.size(), impronta);
+    }
+    if (impronta != accodamento.impronta)
+        return false;
+
+    scriviDiario(luoghi.diario, componi(d));
+    // A failure from here on leaves the journal, which finishes the undo at
+    // the next opening or write.
+    rimettiVecchi(m_fd, d);
+    if (fermata(Passo::RecordWritten))
+        throw WriteInterrupted();
+    svuotaArchivio(m_fd);
+    if (fermata(Passo::JournalNotRemoved))
+        throw WriteInterrupted();
+    // Found later, the journal only puts back what is already back.
+    if (::unlink(luoghi.diario.constData()) == -1 && errno != ENOENT)
+        qCWarning(lcArchivio).noquote() << QFile::decodeName(luoghi.diario)
+                                        << "could not be removed after an undo:" << qt_error_string(errno);
+    return true;
 }

@@ -129,6 +129,32 @@ public:
     // time through LeggiSchede: the one way whole-archive scans read.
     void ScorriSchede(const std::function<void(const TScheda& scheda, qint32 numero)>& visita) const;
 
+    // What a batch append left behind: enough to take it back while no
+    // other write has touched the archive since.
+    struct Accodamento {
+        qint32 primo = 0;  // number of the first card appended
+        qint32 quante = 0; // cards appended
+        qint64 dimensionePrima = 0;
+        qint64 dimensioneDopo = 0;
+        QByteArray codaPrima;  // a partial record the append wrote over (usually none)
+        quint64 impronta = 0;  // of the appended bytes
+        qint64 modificaNs = 0; // the file's change time once the append was flushed
+    };
+    // Appends the cards that `prossima` fills in, one per call, until it
+    // returns false: all under one exclusive lock and one journal, so either
+    // every card is stored or none is. Anything thrown on the way (by
+    // `prossima` too, e.g. to cancel) puts the archive back as it was and
+    // is thrown on; a cut does the same at the next opening or write, and
+    // reads meanwhile see only the cards before the batch. `prossima` runs
+    // while the lock is held. The write steps are those of a single write,
+    // RecordPartlyWritten asked once per card.
+    Accodamento AccodaSchede(const std::function<bool(TScheda& scheda)>& prossima);
+
+    // Takes back a batch append, under the exclusive lock and with a
+    // journal, when the archive still ends with exactly those bytes and has
+    // not been written since; false, and nothing touched, otherwise.
+    bool AnnullaAccodamento(const Accodamento& accodamento);
+
     // Closes the file; nothing happens when it is closed already.
     void ChiudiArchivio();
 

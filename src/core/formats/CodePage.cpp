@@ -157,7 +157,26 @@ QString decode(QByteArrayView bytes)
 
 QByteArray encode(QStringView input)
 {
+    // Plain ASCII, the usual case by far, is its own encoding.
+    const qsizetype n = input.size();
+    const char16_t* units = input.utf16();
+    if (std::all_of(units, units + n, [](char16_t u) { return u < 0x80; })) {
+        QByteArray ascii(n, Qt::Uninitialized);
+        std::transform(units, units + n, ascii.data(), [](char16_t u) { return char(u); });
+        return ascii;
+    }
     const auto& toByte = tables().toByte;
+    // Below U+0300 nothing combines, so a text the code page holds whole
+    // maps a character to a byte.
+    if (std::all_of(units, units + n, [](char16_t u) { return u < 0x300; })) {
+        QByteArray direct(n, Qt::Uninitialized);
+        char* byte = direct.data();
+        qsizetype i = 0;
+        for (; i < n && toByte[units[i]] >= 0; ++i)
+            byte[i] = char(toByte[units[i]]);
+        if (i == n)
+            return direct;
+    }
     QByteArray out;
     out.reserve(input.size());
     std::optional<Transliterator> transliterator; // opened on the first character that needs it

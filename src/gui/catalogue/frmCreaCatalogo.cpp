@@ -129,6 +129,7 @@ void TfrmCreaCatalogo::btnApplicaClick()
     Dialogs::information(this, QStringLiteral("Il file relativo al nuovo archivio di modellini è stato creato "
                                               "con successo.\r\n\r\nE' ora possibile visualizzarlo nell'elenco "
                                               "degli archivi esistenti."));
+    emit created(path, name);
     close();
 }
 

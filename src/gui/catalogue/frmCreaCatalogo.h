@@ -17,6 +17,8 @@ public:
 
 signals:
     void closed();
+    // The archive at `path`, named `name`, was just created; closed() follows.
+    void created(const QString& path, const QString& name);
 
 protected:
     void FormShow() override;

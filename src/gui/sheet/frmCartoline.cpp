@@ -272,6 +272,11 @@ void TfrmCartoline::buildSecondCommandBar(QWidget* p)
     m_secondBar = bar;
     m_hints->addBackground(bar);
     // Each command of the sheet's own is added here, left to right.
+    cmdImporta = addSheetCommand(QStringLiteral("cmdImporta"), QStringLiteral("import"), QStringLiteral("Importa"),
+                                 QStringLiteral("Aggiunge all'archivio le schede di un foglio di calcolo o di un file "
+                                                "CSV."),
+                                 80);
+    connect(cmdImporta, &QAbstractButton::clicked, this, &TfrmCartoline::cmdImportaClick);
     cmdGalleria = addSheetCommand(QStringLiteral("cmdGalleria"), QStringLiteral("gallery"), QStringLiteral("Galleria"),
                                   QStringLiteral("Mostra le foto di tutti i modellini dell'archivio."), 80);
     connect(cmdGalleria, &QAbstractButton::clicked, this, &TfrmCartoline::cmdGalleriaClick);

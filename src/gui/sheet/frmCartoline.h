@@ -77,6 +77,11 @@ public:
     // Turns the card on screen into a new, unsaved card with the same fields and photos.
     void cmdDuplicaClick();
 
+    // The second bar's import: asks for a file, then imports it.
+    void cmdImportaClick();
+    // Opens the import window on `filePath` over the open archive.
+    void importFrom(const QString& filePath);
+
 signals:
     // The sheet was closed, by its exit command or its close box.
     void closed();
@@ -155,6 +160,7 @@ private:
     TPictureButton* cmdGuida;
     TPictureButton* cmdEsci;
     // Second command bar.
+    TPictureButton* cmdImporta = nullptr;
     TPictureButton* cmdGalleria = nullptr;
     TPictureButton* cmdStatistiche = nullptr;
     TPictureButton* cmdDuplica = nullptr;

@@ -4,6 +4,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <utility>
+
 #include "core/archive/Archivio.h"
 #include "gui/catalogue/frmApriCatalogo.h"
 #include "gui/catalogue/frmCreaCatalogo.h"
@@ -91,8 +93,31 @@ void TWindowSet::connectHandOvers()
     QObject::connect(frmAvvio, &TfrmAvvio::openRequested, frmAvvio, [this] { handOver(frmAvvio, frmApriCatalogo); });
     QObject::connect(frmAvvio, &TfrmAvvio::exitRequested, frmAvvio, [this] { terminate(); });
 
-    QObject::connect(frmCreaCatalogo, &TfrmCreaCatalogo::closed, frmCreaCatalogo,
-                     [this] { handOver(frmCreaCatalogo, frmAvvio); });
+    // From a spreadsheet: the file, the new archive's name through the create
+    // window with its rules, then the sheet on the new archive with the import
+    // window over it.
+    QObject::connect(frmAvvio, &TfrmAvvio::importRequested, frmAvvio, [this](const QString& file) {
+        m_importFile = file;
+        m_importArchivePath.clear();
+        handOver(frmAvvio, frmCreaCatalogo);
+    });
+    QObject::connect(frmCreaCatalogo, &TfrmCreaCatalogo::created, frmCreaCatalogo,
+                     [this](const QString& path, const QString& name) {
+                         m_importArchivePath = path;
+                         m_importArchiveName = name;
+                     });
+    QObject::connect(frmCreaCatalogo, &TfrmCreaCatalogo::closed, frmCreaCatalogo, [this] {
+        const QString file = std::exchange(m_importFile, QString());
+        const QString path = std::exchange(m_importArchivePath, QString());
+        if (file.isEmpty() || path.isEmpty()) {
+            handOver(frmCreaCatalogo, frmAvvio);
+            return;
+        }
+        frmCartoline->openArchive(path, m_importArchiveName);
+        handOver(frmCreaCatalogo, frmCartoline);
+        // Once the sheet is up and the create window's close is over.
+        QTimer::singleShot(0, frmCartoline, [this, file] { frmCartoline->importFrom(file); });
+    });
 
     QObject::connect(frmApriCatalogo, &TfrmApriCatalogo::closed, frmApriCatalogo,
                      [this] { handOver(frmApriCatalogo, frmAvvio); });

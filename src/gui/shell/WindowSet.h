@@ -57,4 +57,10 @@ private:
 
     bool m_loggedIn = false;
     QString m_pendingFile;
+
+    // A new archive made from a spreadsheet: the file chosen at the start
+    // window, then the archive the create window made for it.
+    QString m_importFile;
+    QString m_importArchivePath;
+    QString m_importArchiveName;
 };

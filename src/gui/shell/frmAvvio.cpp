@@ -9,6 +9,7 @@
 #include "gui/shell/frmGuida.h"
 #include "gui/shell/frmInfo.h"
 #include "gui/shell/frmSplash.h"
+#include "gui/widgets/Dialogs.h"
 #include "gui/widgets/Keys.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
@@ -76,6 +77,14 @@ TfrmAvvio::TfrmAvvio(QWidget* parent) : TGradientWindow(Look::steelBlue, Qt::whi
     btnApp01 = new TPictureButton(QStringLiteral("btnApp01"), QStringLiteral(":/icons/new.svg"),
                                   QStringLiteral("CREA NUOVO ARCHIVIO"), TPictureButton::Style::Captioned, shpApp01);
     btnApp01->setGeometry(95, 334, 300, 50);
+    // Beside the create button, in the area's free corner: a new archive
+    // from a spreadsheet.
+    cmdImportaArchivio = new TPictureButton(QStringLiteral("cmdImportaArchivio"), QStringLiteral(":/icons/import.svg"),
+                                            QStringLiteral("DA FOGLIO"), TPictureButton::Style::Flat, shpApp01);
+    cmdImportaArchivio->setFont(Look::verdana(7, true));
+    cmdImportaArchivio->setGeometry(8, 318, 80, 70);
+    cmdImportaArchivio->setToolTip(QStringLiteral("Crea un nuovo archivio con le schede di un foglio di calcolo o "
+                                                  "di un file CSV"));
     imgApp02 = new TPictureButton(QStringLiteral("imgApp02"), QStringLiteral(":/pictures/car_round2.svg"), {},
                                   TPictureButton::Style::Picture, shpApp02);
     imgApp02->setGeometry(95, 20, 300, 300);
@@ -116,11 +125,23 @@ TfrmAvvio::TfrmAvvio(QWidget* parent) : TGradientWindow(Look::steelBlue, Qt::whi
     connect(imgMarchio, &QAbstractButton::clicked, this, &TfrmAvvio::imgMarchioClick);
     connect(imgSito, &QAbstractButton::clicked, this, &TfrmAvvio::imgSitoClick);
     connect(imgEsci, &QAbstractButton::clicked, this, &TfrmAvvio::imgEsciClick);
+    connect(cmdImportaArchivio, &QAbstractButton::clicked, this, &TfrmAvvio::cmdImportaArchivioClick);
 }
 
 void TfrmAvvio::imgApp01Click()
 {
     emit createRequested();
+}
+
+void TfrmAvvio::cmdImportaArchivioClick()
+{
+    Dialogs::FileRequest request;
+    request.title = QStringLiteral("Scegliere il file da cui creare il nuovo archivio");
+    request.filter = QStringLiteral("Fogli di calcolo e file CSV|*.xls;*.xlsx;*.ods;*.fods;*.csv;*.txt|"
+                                    "Tutti i file|*");
+    const QString file = Dialogs::fileName(this, request);
+    if (!file.isEmpty())
+        emit importRequested(file);
 }
 
 void TfrmAvvio::imgApp02Click()

@@ -19,11 +19,15 @@ public:
     void imgMarchioClick();
     void imgSitoClick();
     void imgEsciClick();
+    // A new archive made from a spreadsheet: asks for the file first.
+    void cmdImportaArchivioClick();
 
 signals:
     // The create area or the open area was chosen.
     void createRequested();
     void openRequested();
+    // A new archive is to be made from the cards of `filePath`.
+    void importRequested(const QString& filePath);
     // The exit picture or the close box: the program ends.
     void exitRequested();
 
@@ -40,6 +44,7 @@ private:
     QFrame* shpApp02;
     TPictureButton* imgApp01;
     TPictureButton* btnApp01;
+    TPictureButton* cmdImportaArchivio;
     TPictureButton* imgApp02;
     TPictureButton* btnApp02;
     TPictureButton* imgSito;

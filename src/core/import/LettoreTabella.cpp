@@ -1,0 +1,97 @@
+#include "core/import/LettoreTabella.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace Importazione {
+
+QString MessaggioErrore(ErroreLettura errore)
+{
+    switch (errore) {
+    case ErroreLettura::Nessuno: return {};
+    case ErroreLettura::NonLeggibile:
+        return QStringLiteral("Attenzione: non è possibile leggere il file scelto.\r\n\r\n"
+                              "Verificare che il file esista e di avere i permessi per aprirlo.");
+    case ErroreLettura::NonFoglio:
+        return QStringLiteral(
+            "Attenzione: il file scelto non è un foglio di calcolo né un file di testo con colonne "
+            "separate (CSV).\r\n\r\nSi possono importare file .csv, .txt, .xls, .xlsx, .ods e .fods.");
+    case ErroreLettura::Danneggiato:
+        return QStringLiteral("Attenzione: il file scelto è danneggiato e non può essere letto.");
+    case ErroreLettura::VirgoletteAperte:
+        return QStringLiteral("Attenzione: nel file scelto un testo tra virgolette non viene mai chiuso.\r\n\r\n"
+                              "Correggere il file e ripetere l'importazione.");
+    case ErroreLettura::TroppoGrande:
+        return QStringLiteral("Attenzione: il file scelto è troppo grande o contiene troppe celle per essere "
+                              "importato.");
+    case ErroreLettura::FoglioVuoto:
+        return QStringLiteral("Attenzione: il foglio scelto non contiene dati da importare.");
+    }
+    return {};
+}
+
+bool LettoreTabella::RigaSuccessiva(QStringList& celle)
+{
+    for (;;) {
+        celle.clear();
+        if (!rigaGrezza(celle))
+            return false;
+        while (!celle.isEmpty() && celle.constLast().trimmed().isEmpty())
+            celle.removeLast();
+        if (celle.isEmpty())
+            continue;
+        if (celle.size() > kColonneMassime)
+            celle.resize(kColonneMassime);
+        m_celle += celle.size();
+        if (m_celle > kCelleMassime)
+            return fallisci(ErroreLettura::TroppoGrande);
+        return true;
+    }
+}
+
+std::unique_ptr<LettoreTabella> ApriLettore(const QString& percorso, ErroreLettura& errore)
+{
+    QFile file(percorso);
+    if (QFileInfo(percorso).isDir() || !file.open(QIODevice::ReadOnly)) {
+        errore = ErroreLettura::NonLeggibile;
+        return nullptr;
+    }
+    const QByteArray inizio = file.read(64 * 1024);
+    file.close();
+    std::unique_ptr<LettoreTabella> lettore;
+    if (inizio.isEmpty()) {
+        errore = ErroreLettura::FoglioVuoto;
+        return nullptr;
+    }
+    const QByteArray minuscolo = inizio.left(4096).toLower();
+    auto contiene = [&](const char* testo) { return minuscolo.contains(testo); };
+    if (inizio.startsWith("PK\x03\x04")) {
+        // A zip: the workbook kinds name their parts in the directory at the end.
+        if (inizio.contains("application/vnd.oasis.opendocument.spreadsheet") || inizio.contains("content.xml"))
+            lettore = LettoreOds(percorso, false);
+        else
+            lettore = LettoreXlsx(percorso);
+    } else if (inizio.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
+        lettore = LettoreXls(percorso);
+    } else if (contiene("<office:document") && contiene("spreadsheet")) {
+        lettore = LettoreOds(percorso, true);
+    } else if (contiene("<html") || contiene("<table")) {
+        lettore = LettoreHtml(percorso);
+    } else {
+        // Text of any kind, unless it holds bytes no text has.
+        const bool utf16 = inizio.startsWith("\xFF\xFE") || inizio.startsWith("\xFE\xFF");
+        if (!utf16 && inizio.contains('\0')) {
+            errore = ErroreLettura::NonFoglio;
+            return nullptr;
+        }
+        lettore = LettoreTesto(percorso);
+    }
+    if (!lettore || !lettore->ApriFoglio(0)) {
+        errore = lettore ? lettore->Errore() : ErroreLettura::NonFoglio;
+        return nullptr;
+    }
+    errore = ErroreLettura::Nessuno;
+    return lettore;
+}
+
+} // namespace Importazione
