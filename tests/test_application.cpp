@@ -15,8 +15,8 @@
 
 #include "TestSupport.h"
 #include "core/archive/Archivio.h"
+#include "gui/app/WindowSet.h"
 #include "gui/shell/Application.h"
-#include "gui/shell/WindowSet.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <QListWidget>
 
 #include "TestSupport.h"
+#include "gui/app/WindowSet.h"
 #include "gui/catalogue/frmApriCatalogo.h"
 #include "gui/catalogue/frmCreaCatalogo.h"
 #include "gui/sheet/frmCartoline.h"
-#include "gui/shell/WindowSet.h"
 #include "gui/shell/frmAvvio.h"
 #include "gui/shell/frmPassword.h"
 #include "gui/widgets/PictureButton.h"

@@ -20,10 +20,10 @@
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
 #include "core/photos/Photo.h"
-#include "gui/output/ReportOutput.h"
 #include "gui/output/frmStampaCartolina.h"
 #include "gui/widgets/ImageView.h"
 #include "gui/widgets/PictureButton.h"
+#include "gui/widgets/ReportOutput.h"
 
 using namespace PdfFixtures;
 using namespace PhotoFixtures;

@@ -13,8 +13,8 @@
 #include "core/archive/Archivio.h"
 #include "core/archive/CompanionFiles.h"
 #include "core/archive/ProgramFolder.h"
+#include "gui/app/WindowSet.h"
 #include "gui/sheet/frmCartoline.h"
-#include "gui/shell/WindowSet.h"
 #include "gui/shell/frmAvvio.h"
 
 namespace {

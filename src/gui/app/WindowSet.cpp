@@ -1,4 +1,4 @@
-#include "gui/shell/WindowSet.h"
+#include "gui/app/WindowSet.h"
 
 #include <QApplication>
 #include <QThread>
