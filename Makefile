@@ -47,7 +47,7 @@ DEBS += libfreexl-dev              # the import: old binary Excel files (.xls)
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all run test deps build install bench clean fuzz format format-check newcomer
+.PHONY: all run test deps build install bench clean fuzz format format-check lint newcomer
 .DEFAULT_GOAL := all
 
 deps:
@@ -155,6 +155,17 @@ format format-check:
 	@command -v clang-format >/dev/null 2>&1 || { \
 	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $(FORMAT_DEBS); }
 	clang-format $(if $(filter format,$@),-i,--dry-run -Werror) $(FORMAT_SOURCES)
+
+# Static analysis with clang-tidy and the checks in .clang-tidy, over the
+# program's sources (src/), with the build folder's compile commands.
+LINT_DEBS = clang-tidy
+
+lint: $(BUILD)/CMakeCache.txt
+	@command -v run-clang-tidy >/dev/null 2>&1 || { \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $(LINT_DEBS); }
+	@[ -f $(BUILD)/compile_commands.json ] || cmake -S . -B $(BUILD)
+	cmake --build $(BUILD) -j $(JOBS) --target miniarca_gui_autogen miniarca_core_autogen
+	run-clang-tidy -quiet -j $(JOBS) -p $(BUILD) '^$(CURDIR)/src/.*\.cpp$$'
 
 # --- desktop menu ---------------------------------------------------------------
 # `make desktop`, after `make run` or `make install` has laid out $(DIST)/, adds

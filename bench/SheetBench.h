@@ -9,8 +9,8 @@
 #include <memory>
 
 #include "core/archive/ProgramFolder.h"
+#include "gui/app/WindowSet.h"
 #include "gui/sheet/frmCartoline.h"
-#include "gui/shell/WindowSet.h"
 
 class SheetBench {
 public:

@@ -6,8 +6,8 @@
 
 #include "core/archive/ProgramFolder.h"
 #include "core/system/SingleInstance.h"
+#include "gui/app/WindowSet.h"
 #include "gui/shell/Application.h"
-#include "gui/shell/WindowSet.h"
 
 namespace {
 

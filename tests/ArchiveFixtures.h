@@ -10,8 +10,10 @@
 #include <chrono>
 #include <fcntl.h>
 #include <functional>
+#include <iostream>
 #include <optional>
 #include <poll.h>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -173,3 +175,20 @@ public:
 private:
     TArchivio::WriteInterruption m_previous;
 };
+
+// The frame of a child process in the concurrent archive tests: waits for
+// "go" on stdin, so that all children start together, then does `work` and
+// returns its exit code; 1 when an archive action failed.
+inline int childProcess(const std::function<int()>& work)
+{
+    std::string go;
+    std::getline(std::cin, go);
+    int code = 0;
+    try {
+        code = work();
+    } catch (const EArchivioError&) {
+        code = 1;
+    }
+    std::cout.flush();
+    return code;
+}

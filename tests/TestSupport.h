@@ -2,6 +2,7 @@
 // Shared fixtures of the GUI tests: a scratch program folder, scripted
 // dialogs, and widgets found by objectName.
 #include <QAbstractButton>
+#include <QApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QPointer>
@@ -14,8 +15,8 @@
 #include "core/archive/Archivio.h"
 #include "core/archive/ProgramFolder.h"
 #include "core/system/TMisc.h"
+#include "gui/app/WindowSet.h"
 #include "gui/sheet/frmCartoline.h"
-#include "gui/shell/WindowSet.h"
 #include "gui/shell/frmAvvio.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/Look.h"
@@ -186,3 +187,32 @@ template <typename W> bool whileModal(QObject* owner, QAbstractButton* command, 
     QTest::mouseClick(command, Qt::LeftButton);
     return ran && !owner->findChild<W*>();
 }
+
+// Acts on the top-level window named `name` as soon as it shows (a modal
+// window runs its own loop, so the test cannot act after opening it), then
+// closes it if it is still open, so that a failing test never hangs there.
+class OnWindow {
+public:
+    OnWindow(const QString& name, std::function<void(QWidget*)> act) : m_act(std::move(act))
+    {
+        m_poll.setInterval(5);
+        QObject::connect(&m_poll, &QTimer::timeout, [this, name] {
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                if (window->objectName() != name || !window->isVisible())
+                    continue;
+                m_poll.stop();
+                seen = true;
+                m_act(window);
+                if (window->isVisible())
+                    window->close();
+                return;
+            }
+        });
+        m_poll.start();
+    }
+    bool seen = false;
+
+private:
+    std::function<void(QWidget*)> m_act;
+    QTimer m_poll;
+};

@@ -13,10 +13,11 @@
 #include <new>
 #include <stdexcept>
 
+#include "DesktopEntry.h"
 #include "TestSupport.h"
 #include "core/archive/Archivio.h"
+#include "gui/app/WindowSet.h"
 #include "gui/shell/Application.h"
-#include "gui/shell/WindowSet.h"
 
 namespace {
 
@@ -34,24 +35,6 @@ public:
 private:
     std::function<void()> m_failure;
 };
-
-// The keys of a desktop entry's main group.
-QHash<QString, QString> entryKeys(const QString& path)
-{
-    QHash<QString, QString> keys;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return keys;
-    bool inMain = false;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
-        if (line.startsWith(QLatin1Char('[')))
-            inMain = line == QLatin1String("[Desktop Entry]");
-        else if (inMain && line.contains(QLatin1Char('=')) && !line.startsWith(QLatin1Char('#')))
-            keys.insert(line.section(QLatin1Char('='), 0, 0), line.section(QLatin1Char('='), 1));
-    }
-    return keys;
-}
 
 } // namespace
 

@@ -70,14 +70,12 @@ int descrittoriAperti()
         QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot).size());
 }
 
-// Child process of concurrentAppend: waits for "go" on stdin, then appends
-// records named <prefix>-<i>, each in its own open/append/close action as
-// the windows do, and prints the number each one got.
+// Child process of concurrentAppend: appends records named <prefix>-<i>,
+// each in its own open/append/close action as the windows do, and prints the
+// number each one got.
 int scrittore(const char* percorso, const char* prefisso, int quante)
 {
-    std::string riga;
-    std::getline(std::cin, riga);
-    try {
+    return childProcess([&] {
         for (int i = 0; i < quante; ++i) {
             TArchivio a;
             a.ApriArchivio(QString::fromLocal8Bit(percorso));
@@ -85,20 +83,15 @@ int scrittore(const char* percorso, const char* prefisso, int quante)
             a.ChiudiArchivio();
             std::cout << prefisso << '-' << i << ' ' << n << '\n';
         }
-    } catch (const EArchivioError&) {
-        return 1;
-    }
-    std::cout.flush();
-    return 0;
+        return 0;
+    });
 }
 
-// Child process of waitsForOtherWorkstation: after "go", one operation on
-// the archive; prints what it got.
+// Child process of waitsForOtherWorkstation: one operation on the archive;
+// prints what it got.
 int operazione(const char* percorso, const char* op)
 {
-    std::string riga;
-    std::getline(std::cin, riga);
-    try {
+    return childProcess([&] {
         TArchivio a;
         a.ApriArchivio(QString::fromLocal8Bit(percorso));
         const std::string o = op;
@@ -111,21 +104,16 @@ int operazione(const char* percorso, const char* op)
         else if (o == "accoda")
             std::cout << a.AccodaScheda(scheda(QStringLiteral("Figlio")));
         a.ChiudiArchivio();
-    } catch (const EArchivioError&) {
-        return 1;
-    }
-    std::cout.flush();
-    return 0;
+        return 0;
+    });
 }
 
-// Child process of concurrentSavesWithJournal: after "go", `quante` times
-// appends <prefix>-<i> and then saves it over record 1, each in its own
-// action; prints the number each append got.
+// Child process of concurrentSavesWithJournal: `quante` times appends
+// <prefix>-<i> and then saves it over record 1, each in its own action;
+// prints the number each append got.
 int salvatore(const char* percorso, const char* prefisso, int quante)
 {
-    std::string riga;
-    std::getline(std::cin, riga);
-    try {
+    return childProcess([&] {
         for (int i = 0; i < quante; ++i) {
             const TScheda s = scheda(QStringLiteral("%1-%2").arg(QLatin1String(prefisso)).arg(i));
             TArchivio a;
@@ -137,22 +125,17 @@ int salvatore(const char* percorso, const char* prefisso, int quante)
             a.ChiudiArchivio();
             std::cout << prefisso << '-' << i << ' ' << n << '\n';
         }
-    } catch (const EArchivioError&) {
-        return 1;
-    }
-    std::cout.flush();
-    return 0;
+        return 0;
+    });
 }
 
-// Child process of concurrentSavesWithJournal: after "go", opens the
-// archive `volte` times, as a window does for each action, and reads record
-// 1, which must be one of the cards the savers write. Opening while a saver
-// has its journal out must leave it be.
+// Child process of concurrentSavesWithJournal: opens the archive `volte`
+// times, as a window does for each action, and reads record 1, which must be
+// one of the cards the savers write (else exit 2). Opening while a saver has
+// its journal out must leave it be.
 int lettore(const char* percorso, int volte)
 {
-    std::string riga;
-    std::getline(std::cin, riga);
-    try {
+    return childProcess([&] {
         for (int i = 0; i < volte; ++i) {
             TArchivio a;
             a.ApriArchivio(QString::fromLocal8Bit(percorso));
@@ -162,10 +145,8 @@ int lettore(const char* percorso, int volte)
                 && !nome.startsWith(QLatin1String("B-")))
                 return 2;
         }
-    } catch (const EArchivioError&) {
-        return 1;
-    }
-    return 0;
+        return 0;
+    });
 }
 
 // A card unlike the R<n> cards from its first byte to its last, so that part

@@ -11,8 +11,8 @@
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
 #include "core/archive/Archivio.h"
+#include "gui/app/WindowSet.h"
 #include "gui/sheet/frmCartoline.h"
-#include "gui/shell/WindowSet.h"
 #include "gui/shell/frmAvvio.h"
 #include "gui/widgets/PictureButton.h"
 

@@ -9,10 +9,11 @@
 #include <QListWidget>
 
 #include "TestSupport.h"
+#include "core/archive/Archivio.h"
+#include "gui/app/WindowSet.h"
 #include "gui/catalogue/frmApriCatalogo.h"
 #include "gui/catalogue/frmCreaCatalogo.h"
 #include "gui/sheet/frmCartoline.h"
-#include "gui/shell/WindowSet.h"
 #include "gui/shell/frmAvvio.h"
 #include "gui/shell/frmPassword.h"
 #include "gui/widgets/PictureButton.h"
@@ -284,11 +285,20 @@ private slots:
 
     void openHandsTheArchiveToTheRecordSheet()
     {
-        touch(program->file(QStringLiteral("Auto.dbm")));
+        // The sheet still shows a card of the collection opened before.
+        {
+            TArchivio archive;
+            archive.ApriArchivio(program->file(QStringLiteral("Auto.dbm")));
+            TScheda card;
+            card.ScriviCampo(Campo::Nome, QStringLiteral("resto della sessione prima"));
+            archive.AccodaScheda(card);
+        }
         touch(program->file(QStringLiteral("Navi.dbm")));
         TfrmCartoline* sheet = windows->frmCartoline;
-        named<QLabel>(sheet, "lblPosizione")->setText(QStringLiteral("7"));
-        named<QLineEdit>(sheet, "txtNome")->setText(QStringLiteral("resto della sessione prima"));
+        sheet->openArchive(program->file(QStringLiteral("Auto.dbm")), QStringLiteral("Auto"));
+        sheet->cmdPrimoClick();
+        QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("1"));
+        QCOMPARE(named<QLineEdit>(sheet, "txtNome")->text(), QStringLiteral("resto della sessione prima"));
 
         TfrmApriCatalogo* open = showOpen();
         named<QListWidget>(open, "lstFiles")->setCurrentRow(1);

@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "DesktopEntry.h"
+
 namespace {
 
 const QString kId = QStringLiteral("org.miniarca.MiniarcaPro");
@@ -86,24 +88,6 @@ QStringList installedFiles()
         files << QStringLiteral("icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(kId);
     files.sort();
     return files;
-}
-
-// The keys of a desktop entry's main group, values as written.
-QHash<QString, QString> entryKeys(const QString& path)
-{
-    QHash<QString, QString> keys;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return keys;
-    bool inMain = false;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).chopped(1);
-        if (line.startsWith(QLatin1Char('[')))
-            inMain = line == QLatin1String("[Desktop Entry]");
-        else if (inMain && line.contains(QLatin1Char('=')) && !line.startsWith(QLatin1Char('#')))
-            keys.insert(line.section(QLatin1Char('='), 0, 0), line.section(QLatin1Char('='), 1));
-    }
-    return keys;
 }
 
 // A string value of an entry as a reader takes it: \s \n \t \r \\ undone.

@@ -13,8 +13,8 @@
 
 #include "TestSupport.h"
 #include "core/archive/Archivio.h"
+#include "gui/app/WindowSet.h"
 #include "gui/sheet/frmCartoline.h"
-#include "gui/shell/WindowSet.h"
 #include "gui/shell/frmAvvio.h"
 #include "gui/widgets/PictureButton.h"
 

@@ -14,10 +14,10 @@
 #include "TestSupport.h"
 #include "core/archive/Archivio.h"
 #include "core/import/LettoreTabella.h"
+#include "gui/app/WindowSet.h"
 #include "gui/catalogue/frmCreaCatalogo.h"
 #include "gui/sheet/frmCartoline.h"
 #include "gui/sheet/frmImporta.h"
-#include "gui/shell/WindowSet.h"
 #include "gui/shell/frmAvvio.h"
 #include "gui/widgets/PictureButton.h"
 

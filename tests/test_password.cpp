@@ -12,7 +12,7 @@
 #include "TestSupport.h"
 #include "core/access/Crypt.h"
 #include "core/access/PasswordStore.h"
-#include "gui/shell/WindowSet.h"
+#include "gui/app/WindowSet.h"
 #include "gui/shell/frmAvvio.h"
 #include "gui/shell/frmCambiaPassword.h"
 #include "gui/shell/frmPassword.h"

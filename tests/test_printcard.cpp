@@ -20,42 +20,15 @@
 #include "PhotoFixtures.h"
 #include "TestSupport.h"
 #include "core/photos/Photo.h"
-#include "gui/output/ReportOutput.h"
 #include "gui/output/frmStampaCartolina.h"
 #include "gui/widgets/ImageView.h"
 #include "gui/widgets/PictureButton.h"
+#include "gui/widgets/ReportOutput.h"
 
 using namespace PdfFixtures;
 using namespace PhotoFixtures;
 
 namespace {
-
-// Runs `act` on the window named `name` as soon as it is up.
-class OnWindow {
-public:
-    OnWindow(const QString& name, std::function<void(QWidget*)> act) : m_act(std::move(act))
-    {
-        m_poll.setInterval(5);
-        QObject::connect(&m_poll, &QTimer::timeout, [this, name] {
-            for (QWidget* window : QApplication::topLevelWidgets()) {
-                if (window->objectName() != name || !window->isVisible())
-                    continue;
-                m_poll.stop();
-                seen = true;
-                m_act(window);
-                if (window->isVisible()) // never leave a test hanging in a modal loop
-                    window->close();
-                return;
-            }
-        });
-        m_poll.start();
-    }
-    bool seen = false;
-
-private:
-    std::function<void(QWidget*)> m_act;
-    QTimer m_poll;
-};
 
 struct Box {
     double top;

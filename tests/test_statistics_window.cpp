@@ -22,34 +22,6 @@
 
 namespace {
 
-// Acts on the top-level window named `name` as soon as it shows, then closes
-// it if it is still open, so that a failing test never hangs in its modal loop.
-class OnWindow {
-public:
-    OnWindow(const QString& name, std::function<void(QWidget*)> act) : m_act(std::move(act))
-    {
-        m_poll.setInterval(5);
-        QObject::connect(&m_poll, &QTimer::timeout, [this, name] {
-            for (QWidget* window : QApplication::topLevelWidgets()) {
-                if (window->objectName() != name || !window->isVisible())
-                    continue;
-                m_poll.stop();
-                seen = true;
-                m_act(window);
-                if (window->isVisible())
-                    window->close();
-                return;
-            }
-        });
-        m_poll.start();
-    }
-    bool seen = false;
-
-private:
-    std::function<void(QWidget*)> m_act;
-    QTimer m_poll;
-};
-
 struct Card {
     const char* nome;
     const char* tipologia;

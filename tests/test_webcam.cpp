@@ -19,11 +19,11 @@
 #include "TestSupport.h"
 #include "core/archive/CompanionFiles.h"
 #include "core/photos/Photo.h"
+#include "gui/app/WindowSet.h"
 #include "gui/sheet/CameraFrameSource.h"
 #include "gui/sheet/FrameSource.h"
 #include "gui/sheet/frmCartoline.h"
 #include "gui/sheet/frmWebCam.h"
-#include "gui/shell/WindowSet.h"
 #include "gui/widgets/ImageView.h"
 #include "gui/widgets/PictureButton.h"
 

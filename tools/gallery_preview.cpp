@@ -18,9 +18,9 @@
 #include "core/archive/Archivio.h"
 #include "core/archive/CompanionFiles.h"
 #include "core/archive/ProgramFolder.h"
+#include "gui/app/WindowSet.h"
 #include "gui/output/frmGalleria.h"
 #include "gui/sheet/frmCartoline.h"
-#include "gui/shell/WindowSet.h"
 #include "gui/shell/frmAvvio.h"
 
 namespace {

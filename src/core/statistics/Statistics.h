@@ -20,9 +20,10 @@
 // one card is worth less than 10^12 whole euro, 10^14 cents; an archive holds
 // fewer than 2^31 cards. A sum is therefore below 2^31 x 10^14 < 2^78: too
 // much for 64 bits (100 000 cards of twelve nines already pass 2^63), well
-// within 128.
-__extension__ typedef __int128 Cents;
-__extension__ typedef unsigned __int128 UnsignedCents;
+// within 128. __extension__ keeps -Wpedantic quiet about __int128 and has no
+// form for 'using'.
+__extension__ typedef __int128 Cents;                  // NOLINT(modernize-use-using)
+__extension__ typedef unsigned __int128 UnsignedCents; // NOLINT(modernize-use-using)
 
 namespace Amounts {
 

@@ -7,8 +7,8 @@
 #include "core/archive/ProgramFolder.h"
 #include "core/formats/Text.h"
 #include "gui/catalogue/Instructions.h"
-#include "gui/shell/GuideTexts.h"
-#include "gui/shell/frmGuida.h"
+#include "gui/help/GuideTexts.h"
+#include "gui/help/frmGuida.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/Keys.h"
 #include "gui/widgets/Look.h"
@@ -94,9 +94,15 @@ void TfrmApriCatalogo::fillList()
     }
 }
 
+void TfrmApriCatalogo::setNext(Next next)
+{
+    m_next = next;
+    lblMemory->setText(next == Next::Avvio ? QStringLiteral("avvio") : QStringLiteral("cartoline"));
+}
+
 void TfrmApriCatalogo::FormShow()
 {
-    lblMemory->setText(QStringLiteral("avvio"));
+    setNext(Next::Avvio);
     lblFile->setText(ProgramFolder::path());
     fillList();
     if (lstFiles->count() > 0)
@@ -115,20 +121,20 @@ void TfrmApriCatalogo::btnApriClick()
         return;
     }
     lblFile->setText(ProgramFolder::path() + Text::trimmed(lstFiles->currentItem()->text()));
-    lblMemory->setText(QStringLiteral("cartoline"));
+    setNext(Next::Cartoline);
     close();
 }
 
 void TfrmApriCatalogo::FormClose()
 {
-    const QString memory = Text::trimmed(lblMemory->text());
-    if (memory == QLatin1String("avvio")) {
+    if (m_next == Next::Avvio) {
         emit closed();
-    } else if (memory == QLatin1String("cartoline")) {
-        const QString entry = lstFiles->currentItem() ? lstFiles->currentItem()->text() : QString();
-        lblFile->setText(ProgramFolder::path() + Text::trimmed(entry));
-        emit archiveChosen(Text::trimmed(lblFile->text()), Catalogue::nameOfEntry(entry));
+        return;
     }
+    const QString entry = lstFiles->currentItem() ? lstFiles->currentItem()->text() : QString();
+    const QString path = ProgramFolder::path() + Text::trimmed(entry);
+    lblFile->setText(path);
+    emit archiveChosen(Text::trimmed(path), Catalogue::nameOfEntry(entry));
 }
 
 void TfrmApriCatalogo::btnEliminaClick()
@@ -146,10 +152,11 @@ void TfrmApriCatalogo::btnEliminaClick()
                                                "che il file eliminato non potrà essere recuperato.\r\n\r\nSi conferma "
                                                "l'eliminazione dell'archivio?")))
         return;
-    lblFile->setText(ProgramFolder::path() + Text::trimmed(lstFiles->currentItem()->text()));
-    if (Catalogue::remove(lblFile->text()))
+    const QString path = ProgramFolder::path() + Text::trimmed(lstFiles->currentItem()->text());
+    lblFile->setText(path);
+    if (Catalogue::remove(path))
         Dialogs::information(this, QStringLiteral("L'archivio di modellini è stato eliminato con successo."));
-    lblMemory->setText(QStringLiteral("avvio"));
+    setNext(Next::Avvio);
     lblFile->clear();
     fillList();
     lblCreati->setText(countLine(lstFiles->count()));

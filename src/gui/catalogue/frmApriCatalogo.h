@@ -18,11 +18,15 @@ public:
 
     static QString countLine(int count);
 
+    // Where the window hands over when it closes; lblMemory mirrors it
+    // ("avvio", "cartoline").
+    enum class Next { Avvio, Cartoline };
+
 signals:
-    // Closed with the marker "avvio": back to where the window was reached from.
+    // Closed without a choice: back to where the window was reached from.
     void closed();
-    // Closed with the marker "cartoline": the archive at `path`, named `name`,
-    // is to be opened.
+    // Closed by "Apri archivio": the archive at `path`, named `name`, is to be
+    // opened.
     void archiveChosen(const QString& path, const QString& name);
 
 protected:
@@ -31,6 +35,9 @@ protected:
 
 private:
     void fillList();
+    void setNext(Next next);
+
+    Next m_next = Next::Avvio;
 
     QLabel* icoIstruzioni;
     QListWidget* lstFiles;

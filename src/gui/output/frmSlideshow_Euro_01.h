@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "core/photos/PhotoPreparer.h"
-#include "gui/sheet/frmZoom.h"
+#include "gui/photos/frmZoom.h"
 
 class QLabel;
 class QTimer;

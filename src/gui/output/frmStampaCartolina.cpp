@@ -7,11 +7,11 @@
 #include <exception>
 
 #include "core/formats/Text.h"
-#include "gui/output/ReportOutput.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/ImageView.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/Pictures.h"
+#include "gui/widgets/ReportOutput.h"
 
 namespace {
 

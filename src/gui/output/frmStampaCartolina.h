@@ -1,6 +1,6 @@
 #pragma once
+#include "core/card/ShownCard.h"
 #include "core/report/CardLayout.h"
-#include "gui/sheet/CardState.h"
 #include "gui/widgets/FixedWindow.h"
 
 class QLabel;

@@ -10,7 +10,6 @@
 
 #include "core/archive/Archivio.h"
 #include "core/formats/Text.h"
-#include "gui/output/ReportOutput.h"
 #include "gui/output/StatisticsChart.h"
 #include "gui/search/frmElencoSchede.h"
 #include "gui/widgets/Banner.h"
@@ -18,6 +17,7 @@
 #include "gui/widgets/Hints.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
+#include "gui/widgets/ReportOutput.h"
 
 namespace {
 

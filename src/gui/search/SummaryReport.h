@@ -2,7 +2,7 @@
 #include <QStringList>
 
 #include "core/report/SummaryLayout.h"
-#include "gui/output/ReportOutput.h"
+#include "gui/widgets/ReportOutput.h"
 
 class QWidget;
 

@@ -1,12 +1,10 @@
 #pragma once
-#include <QMap>
 #include <QString>
 
 #include <array>
 
 #include "core/archive/Scheda.h"
 #include "core/card/Card.h"
-#include "core/photos/Photo.h"
 
 // What the record sheet holds besides what its fields and photo slots show:
 // the open archive and where the card on screen stands in it. The sheet's
@@ -18,12 +16,4 @@ struct TSheetState {
     TAttachments attachments;
 
     bool isNewCard() const { return number == 0; }
-};
-
-// The card as the sheet shows it at one moment, unsaved edits included:
-// what the printed card is filled from.
-struct TShownCard {
-    QString archiveName;
-    QMap<Campo, QString> texts; // the 21 edit fields as typed
-    TPhoto photoA;              // as its slot holds it
 };

@@ -4,8 +4,8 @@
 #include <QFrame>
 #include <QLabel>
 
+#include "gui/photos/frmZoom.h"
 #include "gui/sheet/PhotoSaving.h"
-#include "gui/sheet/frmZoom.h"
 #include "gui/widgets/DropTarget.h"
 #include "gui/widgets/ImageView.h"
 #include "gui/widgets/PictureButton.h"

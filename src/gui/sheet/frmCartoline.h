@@ -6,6 +6,7 @@
 #include "core/archive/CompanionFiles.h"
 #include "core/archive/Scheda.h"
 #include "core/card/OpenCollection.h"
+#include "core/card/ShownCard.h"
 #include "gui/sheet/CardState.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/GradientWindow.h"

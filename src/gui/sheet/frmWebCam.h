@@ -14,8 +14,8 @@ class TImageView;
 
 // Photographs a model with the computer's camera: switch it on, watch the live
 // picture, capture a frame, save it to a file, import it into the photo slot
-// of the record sheet that opened it (the marker lblMemory shows which:
-// "foto01" for photo A, "foto02" for photo B). Per use: created by a slot
+// of the record sheet that opened it (given in its constructor; the marker
+// lblMemory mirrors it: "foto01" for photo A, "foto02" for photo B). Per use: created by a slot
 // button, shown modally, then discarded. The camera is off when it opens and
 // whenever it closes.
 class TfrmWebCam : public TFixedDialog {

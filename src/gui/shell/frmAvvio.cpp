@@ -4,9 +4,9 @@
 #include <QLabel>
 
 #include "core/system/TMisc.h"
-#include "gui/shell/GuideTexts.h"
+#include "gui/help/GuideTexts.h"
+#include "gui/help/frmGuida.h"
 #include "gui/shell/Maker.h"
-#include "gui/shell/frmGuida.h"
 #include "gui/shell/frmInfo.h"
 #include "gui/shell/frmSplash.h"
 #include "gui/widgets/Dialogs.h"

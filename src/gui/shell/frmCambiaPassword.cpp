@@ -166,15 +166,16 @@ void TfrmCambiaPassword::cmdOKClick()
         return;
     }
     lblMemory->setText(*value);
-    const std::optional<QString> plain = Crypt::Decrypt(lblMemory->text());
+    const std::optional<QString> plain = Crypt::Decrypt(*value);
     if (!plain) {
         Dialogs::plain(this, changeErrorMessage());
         return;
     }
-    lblMemory->setText(Text::trimmed(*plain));
+    const QString current = Text::trimmed(*plain);
+    lblMemory->setText(current);
 
     const QString old = PasswordStore::normalised(txtPasswordOld->text());
-    if (old.isEmpty() || old != lblMemory->text()) {
+    if (old.isEmpty() || old != current) {
         Dialogs::plain(this, wrongOldMessage());
         txtPasswordOld->clear();
         txtPasswordOld->setFocus();
@@ -200,8 +201,9 @@ void TfrmCambiaPassword::cmdOKClick()
         txtPasswordNew->setFocus();
         return;
     }
-    lblMemory->setText(Crypt::Encrypt(fresh));
-    if (!PasswordStore::writeValue(store, lblMemory->text())) {
+    const QString cipher = Crypt::Encrypt(fresh);
+    lblMemory->setText(cipher);
+    if (!PasswordStore::writeValue(store, cipher)) {
         Dialogs::plain(this, changeErrorMessage());
         return;
     }

@@ -121,7 +121,7 @@ void TfrmPassword::cmdOKClick()
     }
     lblMemory->setText(*stored);
     const QString typed = PasswordStore::normalised(txtPassword->text());
-    if (!typed.isEmpty() && typed == lblMemory->text()) {
+    if (!typed.isEmpty() && typed == *stored) {
         emit accessGranted();
         return;
     }

@@ -1,4 +1,4 @@
-#include "gui/shell/WindowSet.h"
+#include "gui/app/WindowSet.h"
 
 #include <QApplication>
 #include <QThread>
@@ -9,12 +9,12 @@
 #include "core/archive/Archivio.h"
 #include "gui/catalogue/frmApriCatalogo.h"
 #include "gui/catalogue/frmCreaCatalogo.h"
+#include "gui/help/GuideTexts.h"
+#include "gui/help/frmGuida.h"
 #include "gui/sheet/frmCartoline.h"
-#include "gui/shell/GuideTexts.h"
 #include "gui/shell/OpenFromOutside.h"
 #include "gui/shell/frmAvvio.h"
 #include "gui/shell/frmCambiaPassword.h"
-#include "gui/shell/frmGuida.h"
 #include "gui/shell/frmPassword.h"
 #include "gui/widgets/DropTarget.h"
 #include "gui/widgets/Keys.h"

@@ -1,4 +1,4 @@
-#include "gui/output/ReportOutput.h"
+#include "gui/widgets/ReportOutput.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "gui/shell/frmGuida.h"
+#include "gui/help/frmGuida.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -6,7 +6,7 @@
 
 #include "core/archive/ProgramFolder.h"
 #include "core/system/TMisc.h"
-#include "gui/shell/GuideTexts.h"
+#include "gui/help/GuideTexts.h"
 #include "gui/widgets/Banner.h"
 #include "gui/widgets/Keys.h"
 #include "gui/widgets/LinkLabel.h"

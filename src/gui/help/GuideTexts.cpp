@@ -1,4 +1,4 @@
-#include "gui/shell/GuideTexts.h"
+#include "gui/help/GuideTexts.h"
 
 // Every help text of the program, one function per window that offers it.
 // The guide window shows the paragraphs separated by CR LF CR LF.

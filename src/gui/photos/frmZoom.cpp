@@ -1,4 +1,4 @@
-#include "gui/sheet/frmZoom.h"
+#include "gui/photos/frmZoom.h"
 
 #include <QGuiApplication>
 #include <QLinearGradient>
