@@ -201,6 +201,7 @@ cleanup() {
     set +e
     stop_chroot
     [ -d "$root/var/cache/apt/archives" ] && keep_downloads
+    [ -f "$root/tmp/ccache-stats.log" ] && cp "$root/tmp/ccache-stats.log" "$logs/"
     # Deepest first; a lazy unmount only when a plain one is refused.
     for target in $(mounted | sort -r); do
         umount "$target" 2>/dev/null || umount -l "$target"
@@ -250,6 +251,8 @@ mount -t tmpfs -o mode=1777,nosuid,nodev tmpfs "$root/dev/shm"
 # Network names, and a user of the kind the README addresses: sudo rights, no
 # root shell.
 cp -L /etc/resolv.conf "$root/etc/resolv.conf"
+# A throw-away system: dpkg need not sync every file it unpacks.
+echo force-unsafe-io >"$root/etc/dpkg/dpkg.cfg.d/newcomer-unsafe-io"
 printf '127.0.0.1 localhost\n127.0.1.1 %s\n::1 localhost ip6-localhost ip6-loopback\n' "$(hostname)" >"$root/etc/hosts"
 chroot "$root" useradd --create-home --shell /bin/bash "$USER_NAME"
 echo "$USER_NAME ALL=(ALL) NOPASSWD: ALL" >"$root/etc/sudoers.d/$USER_NAME"
@@ -278,7 +281,7 @@ fi
 home=$root/home/$USER_NAME
 git clone --quiet --no-local "$repo" "$home/miniarca"
 [ "$(git -C "$home/miniarca" rev-parse HEAD)" = "$commit" ] ||
-    git -C "$home/miniarca" checkout --quiet --detach "$commit"
+    git -C "$home/miniarca" -c advice.detachedHead=false checkout --quiet --detach "$commit"
 chroot "$root" chown -R "$USER_NAME:$USER_NAME" "/home/$USER_NAME"
 say "cloned $commit into a fresh $RELEASE"
 
