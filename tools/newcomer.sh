@@ -259,6 +259,15 @@ echo "$USER_NAME ALL=(ALL) NOPASSWD: ALL" >"$root/etc/sudoers.d/$USER_NAME"
 chmod 0440 "$root/etc/sudoers.d/$USER_NAME"
 ln "$CACHE"/archives/*.deb "$root/var/cache/apt/archives/" 2>/dev/null || true
 
+# The newcomer's clone sits at this checkout's own path, so that even the
+# objects whose flags name their folder (QtTest's source and build folders)
+# are the ones this machine compiled; in the newcomer's home when this
+# checkout is under /root, where a user cannot go.
+case "$repo" in
+/root | /root/* | /home/"$USER_NAME" | /home/"$USER_NAME"/*) clone=/home/$USER_NAME/miniarca ;;
+*) clone=$repo ;;
+esac
+
 # The lent compiler cache: this machine's, read-only; ccache itself is not
 # one of the newcomer's packages, so it is installed on its own, first.
 ccache_env=
@@ -272,28 +281,28 @@ if [ -n "$lend_ccache" ]; then
     mount -o remount,bind,ro "$root/var/cache/lent-ccache"
     ccache_env="CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
         CCACHE_DIR=/var/cache/lent-ccache CCACHE_READONLY=1 CCACHE_TEMPDIR=/tmp/ccache
-        CCACHE_STATSLOG=/tmp/ccache-stats.log CCACHE_BASEDIR=/home/$USER_NAME/miniarca CCACHE_NOHASHDIR=1
+        CCACHE_STATSLOG=/tmp/ccache-stats.log CCACHE_BASEDIR=$clone CCACHE_NOHASHDIR=1
         CCACHE_SLOPPINESS=${NEWCOMER_CCACHE_SLOPPINESS// /} CCACHE_COMPILERCHECK=${NEWCOMER_CCACHE_COMPILERCHECK// /}"
     say "lent this machine's compiler cache $lend_ccache, read-only ($(($(date +%s) - started)) s)"
 fi
 
 # The commit under test (committed work only), as the newcomer's own clone.
-home=$root/home/$USER_NAME
-git clone --quiet --no-local "$repo" "$home/miniarca"
-[ "$(git -C "$home/miniarca" rev-parse HEAD)" = "$commit" ] ||
-    git -C "$home/miniarca" -c advice.detachedHead=false checkout --quiet --detach "$commit"
-chroot "$root" chown -R "$USER_NAME:$USER_NAME" "/home/$USER_NAME"
-say "cloned $commit into a fresh $RELEASE"
+mkdir -p "$root$(dirname "$clone")"
+git clone --quiet --no-local "$repo" "$root$clone"
+[ "$(git -C "$root$clone" rev-parse HEAD)" = "$commit" ] ||
+    git -C "$root$clone" -c advice.detachedHead=false checkout --quiet --detach "$commit"
+chroot "$root" chown -R "$USER_NAME:$USER_NAME" "/home/$USER_NAME" "$clone"
+say "cloned $commit into $clone on a fresh $RELEASE"
 
 # A command in the newcomer's clone, as the newcomer, with a clean
-# environment (no compiler cache, no settings of this machine), stopped after
+# environment (no settings of this machine but the lent cache), stopped after
 # the given number of seconds.
 as_newcomer() {
     # shellcheck disable=SC2086 # ccache_env: one word a setting
     timeout --kill-after=30 "$1" chroot "$root" /usr/sbin/runuser -u "$USER_NAME" -- /usr/bin/env -i \
         HOME="/home/$USER_NAME" USER="$USER_NAME" LOGNAME="$USER_NAME" SHELL=/bin/bash \
         PATH=/usr/local/bin:/usr/bin:/bin LANG=C.UTF-8 $ccache_env \
-        bash -c "cd ~/miniarca && $2"
+        bash -c "cd $(printf %q "$clone") && $2"
 }
 
 # --- make test ------------------------------------------------------------------
