@@ -322,6 +322,7 @@ say "make test passed in $test_seconds s: $(grep -E 'tests passed' "$log" | tail
 say "  packages ${at_configure:-?} s, configure $((${at_build:-0} - ${at_configure:-0})) s," \
     "build $((${at_tests:-0} - ${at_build:-0})) s, tests $((test_seconds - ${at_tests:-0})) s"
 if [ -n "$ccache_env" ] && [ -f "$root/tmp/ccache-stats.log" ]; then
+    cp "$root/tmp/ccache-stats.log" "$logs/" || true
     say "  compiler cache: $(chroot "$root" env CCACHE_STATSLOG=/tmp/ccache-stats.log ccache --show-log-stats |
         awk '/^ *(Hits|Misses):/ { $1 = tolower($1); printf "%s%s %s of %s", sep, $1, $2, $4; sep = ", " }')"
 fi
