@@ -191,7 +191,8 @@ test-calc: build
 # --- the newcomer's commands on a fresh system --------------------------------
 # `make newcomer` bootstraps a minimal Debian 12 (cached outside the clone, in
 # /var/cache/miniarca-newcomer), clones this checkout's HEAD commit into it
-# and runs `make test`, then `make run` until the program is up, there. Needs
-# root (or sudo) and a Debian mirror; CI runs it last.
+# and runs `make test`, then `make run` until the program is up, there, with
+# this machine's compiler cache lent read-only (NEWCOMER_CCACHE=off: none).
+# WERROR=1 passes on. Needs root (or sudo) and a Debian mirror; CI runs it last.
 newcomer:
-	@tools/newcomer.sh
+	@NEWCOMER_WERROR=$(WERROR_VALUE) tools/newcomer.sh

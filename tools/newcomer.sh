@@ -12,7 +12,16 @@
 # made again when the mirror or the package set changes, or after
 # $NEWCOMER_MAX_AGE_DAYS; every run works on a fresh copy of it, as a user
 # with sudo rights, and the packages apt downloads are kept there for the next
-# run. The mirror is the one this machine's own apt sources name for the suite
+# run. WERROR=1 (NEWCOMER_WERROR) runs `make test WERROR=1` there, as CI does.
+#
+# This machine's compiler cache is lent to the build read-only (ccache, when
+# this machine has it; NEWCOMER_CCACHE=off turns it off, or names another
+# cache folder), so that the objects this machine already compiled are not
+# compiled again. It cannot hide a missing package: CMake's checks run for
+# real, ccache takes an object only when every header it was made from is
+# there with the same contents (else it runs the preprocessor, which fails on
+# a missing header), and linking and the tests run for real. Nothing the
+# fresh system compiles goes back into the cache. The mirror is the one this machine's own apt sources name for the suite
 # ($NEWCOMER_MIRROR overrides it). Each step's output goes to a log folder
 # (printed); a failing step shows its last lines. The run happens in a mount
 # namespace of its own, so the chroot's mounts are never seen outside it and
@@ -39,9 +48,31 @@ die() {
 }
 
 if [ "$(id -u)" != 0 ]; then
-    exec sudo --preserve-env=NEWCOMER_CACHE,NEWCOMER_MIRROR,NEWCOMER_MAX_AGE_DAYS,NEWCOMER_TEST_TIMEOUT,NEWCOMER_START_TIMEOUT \
+    # The cache to lend is the calling user's, not root's.
+    if [ -z "${NEWCOMER_CCACHE:-}" ] && command -v ccache >/dev/null 2>&1; then
+        NEWCOMER_CCACHE=$(ccache -k cache_dir) && export NEWCOMER_CCACHE
+        NEWCOMER_CCACHE_SLOPPINESS=$(ccache -k sloppiness) && export NEWCOMER_CCACHE_SLOPPINESS
+        NEWCOMER_CCACHE_COMPILERCHECK=$(ccache -k compiler_check) && export NEWCOMER_CCACHE_COMPILERCHECK
+    fi
+    exec sudo --preserve-env=NEWCOMER_CACHE,NEWCOMER_MIRROR,NEWCOMER_MAX_AGE_DAYS,NEWCOMER_TEST_TIMEOUT,NEWCOMER_START_TIMEOUT,NEWCOMER_WERROR,NEWCOMER_CCACHE,NEWCOMER_CCACHE_SLOPPINESS,NEWCOMER_CCACHE_COMPILERCHECK \
         "$0" "$@"
 fi
+if [ -z "${NEWCOMER_CCACHE:-}" ] && command -v ccache >/dev/null 2>&1; then
+    NEWCOMER_CCACHE=$(ccache -k cache_dir)
+    NEWCOMER_CCACHE_SLOPPINESS=$(ccache -k sloppiness)
+    NEWCOMER_CCACHE_COMPILERCHECK=$(ccache -k compiler_check)
+fi
+NEWCOMER_CCACHE_SLOPPINESS=${NEWCOMER_CCACHE_SLOPPINESS:-}
+NEWCOMER_CCACHE_COMPILERCHECK=${NEWCOMER_CCACHE_COMPILERCHECK:-mtime}
+case "${NEWCOMER_CCACHE:-off}" in
+off | no | 0 | "") lend_ccache= ;;
+*) lend_ccache=$NEWCOMER_CCACHE ;;
+esac
+[ -z "$lend_ccache" ] || [ -d "$lend_ccache" ] || lend_ccache=
+case "${NEWCOMER_WERROR:-}" in
+1 | ON | On | on | YES | Yes | yes | TRUE | True | true) make_args=" WERROR=1" ;;
+*) make_args= ;;
+esac
 # A private mount namespace: the chroot's mounts stay invisible to the host
 # and vanish with the run even if it is killed outright.
 if [ -z "${NEWCOMER_NAMESPACE:-}" ]; then
@@ -105,6 +136,15 @@ for stale in "$CACHE"/run.*; do
     fi
 done
 
+# Each line of a step's log starts with the seconds since the step began.
+stamped() {
+    local line
+    SECONDS=0
+    while IFS= read -r line; do printf '[%4d] %s\n' "$SECONDS" "$line"; done
+}
+# The seconds at the first line of log $1 that matches $2 (empty if none).
+seconds_at() { sed -n -E "s/^\[ *([0-9]+)\] ($2).*/\1/p" "$1" | head -n 1; }
+
 # Prints the step's last lines and fails the run.
 fail_step() {
     local step=$1 log=$2
@@ -161,6 +201,7 @@ cleanup() {
     set +e
     stop_chroot
     [ -d "$root/var/cache/apt/archives" ] && keep_downloads
+    [ -f "$root/tmp/ccache-stats.log" ] && cp "$root/tmp/ccache-stats.log" "$logs/"
     # Deepest first; a lazy unmount only when a plain one is refused.
     for target in $(mounted | sort -r); do
         umount "$target" 2>/dev/null || umount -l "$target"
@@ -199,7 +240,7 @@ started=$(date +%s)
     fi
     cp -a "$base" "$root"
 } 9>"$CACHE/lock"
-say "fresh copy of the cached $RELEASE minbase ($(($(date +%s) - started)) s)"
+say "fresh copy of the cached $RELEASE minbase ($(($(date +%s) - started)) s, bootstrap included)"
 
 mount -t proc proc "$root/proc"
 mount --bind /dev "$root/dev"
@@ -210,40 +251,81 @@ mount -t tmpfs -o mode=1777,nosuid,nodev tmpfs "$root/dev/shm"
 # Network names, and a user of the kind the README addresses: sudo rights, no
 # root shell.
 cp -L /etc/resolv.conf "$root/etc/resolv.conf"
+# A throw-away system: dpkg need not sync every file it unpacks.
+echo force-unsafe-io >"$root/etc/dpkg/dpkg.cfg.d/newcomer-unsafe-io"
 printf '127.0.0.1 localhost\n127.0.1.1 %s\n::1 localhost ip6-localhost ip6-loopback\n' "$(hostname)" >"$root/etc/hosts"
 chroot "$root" useradd --create-home --shell /bin/bash "$USER_NAME"
 echo "$USER_NAME ALL=(ALL) NOPASSWD: ALL" >"$root/etc/sudoers.d/$USER_NAME"
 chmod 0440 "$root/etc/sudoers.d/$USER_NAME"
 ln "$CACHE"/archives/*.deb "$root/var/cache/apt/archives/" 2>/dev/null || true
 
+# The newcomer's clone sits at this checkout's own path, so that even the
+# objects whose flags name their folder (QtTest's source and build folders)
+# are the ones this machine compiled; in the newcomer's home when this
+# checkout is under /root, where a user cannot go.
+case "$repo" in
+/root | /root/* | /home/"$USER_NAME" | /home/"$USER_NAME"/*) clone=/home/$USER_NAME/miniarca ;;
+*) clone=$repo ;;
+esac
+
+# The lent compiler cache: this machine's, read-only; ccache itself is not
+# one of the newcomer's packages, so it is installed on its own, first.
+ccache_env=
+if [ -n "$lend_ccache" ]; then
+    started=$(date +%s)
+    { chroot "$root" apt-get update -qq &&
+        DEBIAN_FRONTEND=noninteractive chroot "$root" apt-get install -y -qq --no-install-recommends ccache; } \
+        >"$logs/ccache.log" 2>&1 || fail_step "installing ccache on the fresh system" "$logs/ccache.log"
+    mkdir -p "$root/var/cache/lent-ccache"
+    mount --bind "$lend_ccache" "$root/var/cache/lent-ccache"
+    mount -o remount,bind,ro "$root/var/cache/lent-ccache"
+    ccache_env="CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+        CCACHE_DIR=/var/cache/lent-ccache CCACHE_READONLY=1 CCACHE_TEMPDIR=/tmp/ccache
+        CCACHE_STATSLOG=/tmp/ccache-stats.log CCACHE_BASEDIR=$clone CCACHE_NOHASHDIR=1
+        CCACHE_SLOPPINESS=${NEWCOMER_CCACHE_SLOPPINESS// /} CCACHE_COMPILERCHECK=${NEWCOMER_CCACHE_COMPILERCHECK// /}"
+    say "lent this machine's compiler cache $lend_ccache, read-only ($(($(date +%s) - started)) s)"
+fi
+
 # The commit under test (committed work only), as the newcomer's own clone.
-home=$root/home/$USER_NAME
-git clone --quiet --no-local "$repo" "$home/miniarca"
-[ "$(git -C "$home/miniarca" rev-parse HEAD)" = "$commit" ] ||
-    git -C "$home/miniarca" checkout --quiet --detach "$commit"
-chroot "$root" chown -R "$USER_NAME:$USER_NAME" "/home/$USER_NAME"
-say "cloned $commit into a fresh $RELEASE"
+mkdir -p "$root$(dirname "$clone")"
+git clone --quiet --no-local "$repo" "$root$clone"
+[ "$(git -C "$root$clone" rev-parse HEAD)" = "$commit" ] ||
+    git -C "$root$clone" -c advice.detachedHead=false checkout --quiet --detach "$commit"
+chroot "$root" chown -R "$USER_NAME:$USER_NAME" "/home/$USER_NAME" "$clone"
+say "cloned $commit into $clone on a fresh $RELEASE"
 
 # A command in the newcomer's clone, as the newcomer, with a clean
-# environment (no compiler cache, no settings of this machine), stopped after
+# environment (no settings of this machine but the lent cache), stopped after
 # the given number of seconds.
 as_newcomer() {
+    # shellcheck disable=SC2086 # ccache_env: one word a setting
     timeout --kill-after=30 "$1" chroot "$root" /usr/sbin/runuser -u "$USER_NAME" -- /usr/bin/env -i \
         HOME="/home/$USER_NAME" USER="$USER_NAME" LOGNAME="$USER_NAME" SHELL=/bin/bash \
-        PATH=/usr/local/bin:/usr/bin:/bin LANG=C.UTF-8 \
-        bash -c "cd ~/miniarca && $2"
+        PATH=/usr/local/bin:/usr/bin:/bin LANG=C.UTF-8 $ccache_env \
+        bash -c "cd $(printf %q "$clone") && $2"
 }
 
 # --- make test ------------------------------------------------------------------
-say "make test ..."
+say "make test$make_args ..."
 started=$(date +%s)
 # In the background, so that an interrupt is handled at once.
-as_newcomer "$TEST_TIMEOUT" 'make test' >"$logs/make-test.log" 2>&1 &
+(as_newcomer "$TEST_TIMEOUT" "make test$make_args" 2>&1 | stamped >"$logs/make-test.log") &
 test_rc=0
 wait $! || test_rc=$?
 test_seconds=$(($(date +%s) - started))
 [ "$test_rc" = 0 ] || fail_step "make test (exit $test_rc after $test_seconds s)" "$logs/make-test.log"
-say "make test passed in $test_seconds s: $(grep -E 'tests passed' "$logs/make-test.log" | tail -n 1)"
+log=$logs/make-test.log
+at_configure=$(seconds_at "$log" 'cmake -S ')
+at_build=$(seconds_at "$log" 'cmake --build ')
+at_tests=$(seconds_at "$log" 'cd [^ ]+ && .*ctest ')
+say "make test passed in $test_seconds s: $(grep -E 'tests passed' "$log" | tail -n 1 | sed 's/^\[ *[0-9]*\] //')"
+say "  packages ${at_configure:-?} s, configure $((${at_build:-0} - ${at_configure:-0})) s," \
+    "build $((${at_tests:-0} - ${at_build:-0})) s, tests $((test_seconds - ${at_tests:-0})) s"
+if [ -n "$ccache_env" ] && [ -f "$root/tmp/ccache-stats.log" ]; then
+    cp "$root/tmp/ccache-stats.log" "$logs/" || true
+    say "  compiler cache: $(chroot "$root" env CCACHE_STATSLOG=/tmp/ccache-stats.log ccache --show-log-stats |
+        awk '/^ *(Hits|Misses):/ { $1 = tolower($1); printf "%s%s %s of %s", sep, $1, $2, $4; sep = ", " }')"
+fi
 
 # --- make run -------------------------------------------------------------------
 program_pids() {
@@ -254,9 +336,9 @@ program_pids() {
     return 0
 }
 
-say "make run (QT_QPA_PLATFORM=offscreen) ..."
+say "make run$make_args (QT_QPA_PLATFORM=offscreen) ..."
 started=$(date +%s)
-as_newcomer "$((START_TIMEOUT + 60))" 'QT_QPA_PLATFORM=offscreen make run' >"$logs/make-run.log" 2>&1 &
+(as_newcomer "$((START_TIMEOUT + 60))" "QT_QPA_PLATFORM=offscreen make run$make_args" 2>&1 | stamped >"$logs/make-run.log") &
 run_job=$!
 up_since=
 while :; do
