@@ -106,6 +106,11 @@ private:
 const QString kTable = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:table:1.0");
 const QString kOffice = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
 const QString kText = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
+const QString kNumberColumnsRepeated = QStringLiteral("number-columns-repeated");
+const QString kValueType = QStringLiteral("value-type");
+const QString kDateValue = QStringLiteral("date-value");
+const QString kTimeValue = QStringLiteral("time-value");
+const QString kValue = QStringLiteral("value");
 
 // An OpenDocument spreadsheet: content.xml of the zip, or the whole flat file.
 class LettoreOpenDocument : public LettoreTabella {
@@ -228,26 +233,36 @@ private:
             if (!m_xml.isStartElement() || m_xml.namespaceUri() != kTable
                 || (m_xml.name() != u"table-cell" && m_xml.name() != u"covered-table-cell"))
                 continue;
-            const QXmlStreamAttributes a = m_xml.attributes();
-            const qsizetype ripetuta = std::max(1, a.value(kTable, QStringLiteral("number-columns-repeated")).toInt());
-            const QString tipo = a.value(kOffice, QStringLiteral("value-type")).toString();
+            // The attributes wanted, read before the cell's text moves the
+            // reader on: a number, date or time is kept as stored, not in the
+            // saving machine's display format, since the import knows how to
+            // put them back.
+            const QXmlStreamAttributes& a = m_xml.attributes();
+            const qsizetype ripetuta = std::max(1, a.value(kTable, kNumberColumnsRepeated).toInt());
+            const QStringView tipo = a.value(kOffice, kValueType);
+            const bool durata = tipo == u"time";
+            const bool numero = tipo == u"float" || tipo == u"currency" || tipo == u"percentage";
+            const bool comeTesto = !durata && !numero && tipo != u"date";
+            QString valore;
+            if (durata)
+                valore = a.value(kOffice, kTimeValue).toString();
+            else if (numero)
+                valore = a.value(kOffice, kValue).toString();
+            else if (!comeTesto)
+                valore = a.value(kOffice, kDateValue).toString();
             QString testo = testoCella();
             if (m_xml.hasError())
                 break;
-            // Dates, times and numbers as stored, not in the saving machine's
-            // display format: the import knows how to put them back.
-            if (tipo == u"date") {
-                testo = a.value(kOffice, QStringLiteral("date-value")).toString();
-            } else if (tipo == u"time") {
-                static const QRegularExpression durata(QStringLiteral("^PT(\\d+)H(\\d+)M(\\d+)"));
-                const QRegularExpressionMatch m = durata.match(a.value(kOffice, QStringLiteral("time-value")));
+            if (durata) {
+                static const QRegularExpression formaDurata(QStringLiteral("^PT(\\d+)H(\\d+)M(\\d+)"));
+                const QRegularExpressionMatch m = formaDurata.match(valore);
                 if (m.hasMatch())
                     testo = QStringLiteral("%1:%2:%3")
                                 .arg(m.captured(1).toInt(), 2, 10, QLatin1Char('0'))
                                 .arg(m.captured(2).toInt(), 2, 10, QLatin1Char('0'))
                                 .arg(m.captured(3).toInt(), 2, 10, QLatin1Char('0'));
-            } else if (tipo == u"float" || tipo == u"currency" || tipo == u"percentage") {
-                testo = a.value(kOffice, QStringLiteral("value")).toString();
+            } else if (!comeTesto) {
+                testo = valore;
             }
             if (testo.isEmpty()) {
                 vuoteInSospeso += ripetuta;
@@ -291,7 +306,10 @@ private:
             } else if (m_xml.isEndElement()) {
                 --profondita;
             } else if (m_xml.isCharacters()) {
-                testo += m_xml.text();
+                if (testo.isEmpty())
+                    testo = m_xml.text().toString(); // most cells: one piece of text
+                else
+                    testo += m_xml.text();
                 if (testo.size() > kRigaMassima)
                     return testo;
             }
@@ -439,28 +457,47 @@ private:
                 return true;
             if (!m_xml.isStartElement() || m_xml.name() != u"c")
                 continue;
-            const QXmlStreamAttributes a = m_xml.attributes();
-            const QString tipo = a.value(QStringLiteral("t")).toString();
-            int colonna = colonnaDi(a.value(QStringLiteral("r")));
+            // Only the two attributes wanted, looked up once; views of them
+            // die with the next token, so the type is kept as a small tag.
+            const QXmlStreamAttributes& a = m_xml.attributes();
+            const QStringView t = a.value(QLatin1StringView("t"));
+            const char16_t tipo = t.isEmpty() ? u'n' : t == u"s" ? u's' : t == u"b" ? u'b' : t == u"e" ? u'e' : u'n';
+            int colonna = colonnaDi(a.value(QLatin1StringView("r")));
             if (colonna < 0)
                 colonna = int(celle.size());
             QString valore;
+            int livello = 0;
+            bool inTesto = false; // inside a <v>, or a <t> of an inline string
             while (!m_xml.atEnd()) {
-                m_xml.readNext();
-                if (m_xml.isEndElement() && m_xml.name() == u"c")
-                    break;
-                if (m_xml.isStartElement() && (m_xml.name() == u"v" || m_xml.name() == u"t"))
-                    valore += m_xml.readElementText();
-                else if (m_xml.isStartElement() && m_xml.name() == u"f")
-                    m_xml.skipCurrentElement();
+                const QXmlStreamReader::TokenType token = m_xml.readNext();
+                if (token == QXmlStreamReader::Characters) {
+                    if (!inTesto)
+                        continue;
+                    if (valore.isEmpty())
+                        valore = m_xml.text().toString();
+                    else
+                        valore += m_xml.text();
+                } else if (token == QXmlStreamReader::StartElement) {
+                    const QStringView nome = m_xml.name();
+                    if (nome == u"f") {
+                        m_xml.skipCurrentElement();
+                    } else {
+                        ++livello;
+                        inTesto = nome == u"v" || nome == u"t";
+                    }
+                } else if (token == QXmlStreamReader::EndElement) {
+                    if (livello-- == 0)
+                        break; // the end of the cell
+                    inTesto = false;
+                }
             }
-            if (tipo == u"s") {
+            if (tipo == u's') {
                 bool ok = false;
                 const int n = valore.toInt(&ok);
                 valore = ok && n >= 0 && n < m_condivise.size() ? m_condivise[n] : QString();
-            } else if (tipo == u"b") {
+            } else if (tipo == u'b') {
                 valore = valore == u"1" ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
-            } else if (tipo == u"e") {
+            } else if (tipo == u'e') {
                 valore.clear();
             }
             if (colonna >= kColonneMassime || valore.isEmpty())
