@@ -73,6 +73,7 @@ public:
     void cmdGuidaClick();
     // The sheet's own commands.
     void cmdStatisticheClick();
+    void cmdVersioniClick();
 
 signals:
     // The sheet was closed, by its exit command or its close box.
@@ -154,6 +155,7 @@ private:
 
     // Second command bar.
     TPictureButton* cmdStatistiche = nullptr;
+    TPictureButton* cmdVersioni = nullptr;
 
     QLabel* panInfo;
 
