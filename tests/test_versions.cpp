@@ -110,6 +110,7 @@ private slots:
             QTest::mouseClick(named<TPictureButton>(w, "cmdRipristina"), Qt::LeftButton);
         }));
         QCOMPARE(Dialogs::takeShown().size(), 1);
+        keepShot(sheet, QStringLiteral("frmCartoline"));
         QCOMPARE(named<QLineEdit>(sheet, "txtNome")->text(), QStringLiteral("Amerigo Vespucci"));
         QCOMPARE(named<QLineEdit>(sheet, "txtNote")->text(), QStringLiteral("Prima versione"));
         QCOMPARE(recordAt(archive, 1).Byte(),

@@ -997,6 +997,14 @@ void TArchivio::ConBloccoCondiviso(const std::function<void()>& fai) const
     fai();
 }
 
+void TArchivio::ConBloccoEsclusivo(const std::function<void()>& fai)
+{
+    if (m_fd < 0)
+        fallisci();
+    Blocco blocco(m_fd, F_WRLCK);
+    fai();
+}
+
 void TArchivio::ScriviScheda(qint32 n, const TScheda& scheda)
 {
     if (m_fd < 0)

@@ -141,6 +141,9 @@ public:
     // Runs `fai` under the shared lock, as a read does: what lies beside the
     // archive and is written only under its exclusive lock reads whole.
     void ConBloccoCondiviso(const std::function<void()>& fai) const;
+    // The same under the exclusive lock, as a write: for moving the archive
+    // and what lies beside it as one.
+    void ConBloccoEsclusivo(const std::function<void()>& fai);
 
     // Closes the file; nothing happens when it is closed already.
     void ChiudiArchivio();
