@@ -346,6 +346,7 @@ void TestHistory::damagedHistory_data()
     QTest::newRow("garbage after the last entry") << QStringLiteral("garbage") << true << 1;
     QTest::newRow("last entry cut short") << QStringLiteral("cut") << false << 3;
     QTest::newRow("empty file") << QStringLiteral("empty") << false << 1;
+    QTest::newRow("header cut short") << QStringLiteral("short") << false << 1;
 }
 
 // Damage never stops a save: a damaged history is set aside whole and
@@ -369,6 +370,8 @@ void TestHistory::damagedHistory()
         bytes += QByteArray(100, 'x');
     else if (damage == QLatin1String("cut"))
         bytes.chop(7);
+    else if (damage == QLatin1String("short"))
+        bytes.truncate(9);
     else
         bytes.clear();
     const QByteArray damaged = bytes;

@@ -551,8 +551,16 @@ TRecorder::TRecorder(const QString& archivePath) : d(std::make_unique<Private>()
         }
         const std::lock_guard<std::mutex> guard(g_indexMutex);
         Index& index = g_indexes[d->path];
-        if (refresh(fd, d->path, index, true))
+        if (refresh(fd, d->path, index, true)) {
+            // A header cut short by a cut was cut off with it.
+            if (index.end < kHeader) {
+                const QByteArray h = header();
+                if (::ftruncate(fd, 0) == -1 || !writeAt(fd, h.constData(), h.size(), 0) || !flush(fd))
+                    fail("cannot write the history", d->path);
+                index.end = kHeader;
+            }
             return;
+        }
         g_indexes.erase(d->path);
         d->fd.reset();
         // Damage never stops a save: the history starts afresh.
@@ -613,7 +621,7 @@ namespace {
 // Rewrites the history with its newest entries only: each card's last
 // MaxVersionsPerCard, and no more, oldest first, than fit `target` bytes
 // with the photos they keep. Photo files no entry keeps go.
-void bound(const QString& archive, const QString& path, const QString& photos, Index& index, qint64 target)
+void bound(const QString& path, const QString& photos, Index& index, qint64 target)
 {
     std::vector<bool> keepEntry(index.entries.size(), false);
     std::unordered_map<qint32, int> perCard;
@@ -671,7 +679,6 @@ void bound(const QString& archive, const QString& path, const QString& photos, I
     const Fd again(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
     if (again.get() < 0 || !refresh(again.get(), path, index, false))
         fail("cannot read the bounded history", path);
-    Q_UNUSED(archive);
 }
 
 } // namespace
@@ -721,9 +728,9 @@ void TRecorder::commit(std::optional<qint64> cutAfter)
     const qint64 limit = std::max(minimum, index.limit);
     const qint64 supersededBytes = index.superseded * (index.end / qint64(std::max<size_t>(1, index.entries.size())));
     if (size > limit)
-        bound(d->archive, d->path, d->photos, index, limit - limit / 10);
+        bound(d->path, d->photos, index, limit - limit / 10);
     else if (supersededBytes > std::max<qint64>(kSupersededSlack, index.end / 2))
-        bound(d->archive, d->path, d->photos, index, limit);
+        bound(d->path, d->photos, index, limit);
 }
 
 namespace {
