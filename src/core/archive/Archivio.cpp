@@ -1,7 +1,9 @@
 #include "core/archive/Archivio.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLoggingCategory>
+#include <QtEndian>
 
 #include <algorithm>
 #include <array>
@@ -591,6 +593,37 @@ bool metteDaParte(const Luoghi& luoghi, const char* perche)
     return false;
 }
 
+// The checksum that closes a journal: what its history entry is known by.
+quint32 segnoDelDiario(const QByteArray& diario)
+{
+    return qFromLittleEndian<quint32>(diario.constData() + diario.size() - 4);
+}
+
+// A write found complete was cut after its card reached the disk, perhaps
+// before its history entry did: the journal's old bytes are what that entry
+// keeps, so it is added now unless it is there. Where the history cannot
+// take it, the write is taken back instead: nothing stays in the archive
+// that history could not protect.
+void registraCompleta(int fd, const Luoghi& luoghi, const Diario& d)
+{
+    if (!CardHistory::enabled() || !QFileInfo::exists(CardHistory::historyPath(luoghi.archivio)))
+        return;
+    try {
+        CardHistory::TRecorder storia(luoghi.archivio);
+        const quint32 segno = segnoDelDiario(componi(d));
+        if (storia.endsWith(segno))
+            return;
+        storia.keep(CardHistory::Change{d.numero, d.accoda() ? QByteArray() : d.vecchi, segno},
+                    d.accoda() ? CardHistory::Kind::Added : CardHistory::Kind::Saved);
+        storia.commit();
+    } catch (const EArchivioError&) {
+        qCWarning(lcArchivio).noquote() << luoghi.archivio
+                                        << "- the history could not keep a finished write: taken back";
+        rimettiVecchi(fd, d);
+        svuotaArchivio(fd);
+    }
+}
+
 // Under the exclusive lock, deals with what is at the journal's path so that
 // a write may create its own. A cut write of this archive is put back and
 // its journal removed; a write found complete (only the journal's removal
@@ -626,7 +659,10 @@ bool ripristina(int fd, const Luoghi& luoghi)
             rimettiVecchi(fd, d);
             svuotaArchivio(fd);
             break;
-        case Esito::Completa: svuotaArchivio(fd); break;
+        case Esito::Completa:
+            svuotaArchivio(fd);
+            registraCompleta(fd, luoghi, d);
+            break;
         }
     }
     return ::unlink(luoghi.diario.constData()) == 0 || errno == ENOENT;
@@ -717,7 +753,7 @@ void scriviDiario(const QByteArray& percorsoDiario, const QByteArray& diario)
 // journal: the journal whole on the disk before the archive is touched,
 // removed once the record is there too. Returns the record's number; success
 // means the record is stored.
-qint32 scrivi(int fd, const Luoghi& luoghi, const TScheda& scheda, qint32 n)
+qint32 scrivi(int fd, const Luoghi& luoghi, const TScheda& scheda, qint32 n, std::optional<CardHistory::Kind> storia)
 {
     using Passo = TArchivio::WriteStep;
     // A cut write is put back before anything is read for this one: that
@@ -743,7 +779,19 @@ qint32 scrivi(int fd, const Luoghi& luoghi, const TScheda& scheda, qint32 n)
         leggi(fd, d.vecchi.data(), size_t(d.vecchi.size()), d.inizio());
     d.nuovi = scheda.Byte();
 
-    scriviDiario(luoghi.diario, componi(d));
+    const QByteArray diario = componi(d);
+
+    // The history is made ready, and the card's photos kept, before anything
+    // is written: a history that cannot be written leaves all as it was.
+    std::optional<CardHistory::TRecorder> registro;
+    if (storia && CardHistory::enabled()) {
+        registro.emplace(luoghi.archivio);
+        const bool accoda = d.accoda();
+        registro->keep(CardHistory::Change{n, accoda ? QByteArray() : d.vecchi, segnoDelDiario(diario)},
+                       accoda ? CardHistory::Kind::Added : *storia);
+    }
+
+    scriviDiario(luoghi.diario, diario);
 
     try {
         if (const std::optional<qint64> taglio = fermata(Passo::RecordPartlyWritten)) {
@@ -754,6 +802,17 @@ qint32 scrivi(int fd, const Luoghi& luoghi, const TScheda& scheda, qint32 n)
         if (fermata(Passo::RecordWritten))
             throw TArchivio::WriteInterrupted();
         svuotaArchivio(fd);
+        // What the journal holds is what the history keeps, flushed before
+        // the journal goes.
+        if (registro) {
+            if (const std::optional<qint64> taglio = fermata(Passo::HistoryPartlyWritten)) {
+                registro->commit(taglio);
+                throw TArchivio::WriteInterrupted();
+            }
+            registro->commit();
+            if (fermata(Passo::HistoryWritten))
+                throw TArchivio::WriteInterrupted();
+        }
     } catch (const EArchivioError&) {
         rimetti(fd, d, luoghi.diario);
         throw;
@@ -1007,6 +1066,22 @@ void TArchivio::ScorriSchede(const std::function<void(const TScheda&, qint32)>& 
     }
 }
 
+void TArchivio::ConBloccoCondiviso(const std::function<void()>& fai) const
+{
+    if (m_fd < 0)
+        fallisci();
+    Blocco blocco(m_fd, F_RDLCK);
+    fai();
+}
+
+void TArchivio::ConBloccoEsclusivo(const std::function<void()>& fai)
+{
+    if (m_fd < 0)
+        fallisci();
+    Blocco blocco(m_fd, F_WRLCK);
+    fai();
+}
+
 void TArchivio::ScriviScheda(qint32 n, const TScheda& scheda)
 {
     if (m_fd < 0)
@@ -1014,7 +1089,7 @@ void TArchivio::ScriviScheda(qint32 n, const TScheda& scheda)
     Blocco blocco(m_fd, F_WRLCK);
     if (n < 1)
         fallisci();
-    scrivi(m_fd, Luoghi{m_percorso, m_journal, m_nome}, scheda, n);
+    scrivi(m_fd, Luoghi{m_percorso, m_journal, m_nome}, scheda, n, m_storia);
 }
 
 qint32 TArchivio::AccodaScheda(const TScheda& scheda)
@@ -1024,7 +1099,7 @@ qint32 TArchivio::AccodaScheda(const TScheda& scheda)
     // The count is taken under the exclusive lock, so two workstations
     // appending at once get different numbers.
     Blocco blocco(m_fd, F_WRLCK);
-    return scrivi(m_fd, Luoghi{m_percorso, m_journal, m_nome}, scheda, 0);
+    return scrivi(m_fd, Luoghi{m_percorso, m_journal, m_nome}, scheda, 0, m_storia);
 }
 
 TArchivio::Accodamento TArchivio::AccodaSchede(const std::function<bool(TScheda&)>& prossima)
