@@ -81,6 +81,30 @@ void save(const QString& archive, qint32 n, const TScheda& record, const QByteAr
     }
 }
 
+// An import as the import makes it: `count` new cards in one batch.
+TArchivio::Accodamento importCards(const QString& archive, int count)
+{
+    TArchivio arch;
+    arch.ApriArchivio(archive);
+    arch.RegistraStoria(Kind::Added);
+    int made = 0;
+    return arch.AccodaSchede([&](TScheda& s) {
+        if (made == count)
+            return false;
+        ++made;
+        s = card(QStringLiteral("Importata %1").arg(made), 40 * made);
+        return true;
+    });
+}
+
+bool undoImport(const QString& archive, const TArchivio::Accodamento& batch)
+{
+    TArchivio arch;
+    arch.ApriArchivio(archive);
+    arch.RegistraStoria(Kind::Undone);
+    return arch.AnnullaAccodamento(batch);
+}
+
 int entryCount(const QString& archive)
 {
     return int(CardHistory::allEntries(archive).size());
@@ -132,6 +156,9 @@ private slots:
     void saveThenRestore();
     void cutAtEveryStep_data();
     void cutAtEveryStep();
+    void cutBatchAtEveryStep_data();
+    void cutBatchAtEveryStep();
+    void importThenUndo();
     void bounds_data();
     void bounds();
     void damagedHistory_data();
@@ -290,6 +317,139 @@ void TestHistory::cutAtEveryStep()
     QCOMPARE(entries.back().record, append ? QByteArray() : (written ? fresh.Byte() : before.mid(kDim, kDim)));
 }
 
+void TestHistory::cutBatchAtEveryStep_data()
+{
+    QTest::addColumn<bool>("undo");
+    QTest::addColumn<int>("step");
+    QTest::addColumn<bool>("batchStays"); // the imported cards are in the archive after the cut
+    QTest::addColumn<int>("newEntries");  // entries beyond those before the import
+
+    using Step = TArchivio::WriteStep;
+    const std::pair<Step, const char*> steps[] = {
+        {Step::JournalPartlyWritten, "journal half written"},         {Step::JournalWritten, "journal written"},
+        {Step::RecordPartlyWritten, "second card half written"},      {Step::RecordWritten, "cards written"},
+        {Step::HistoryPartlyWritten, "history entries half written"}, {Step::HistoryWritten, "history entries written"},
+        {Step::JournalNotRemoved, "journal not yet removed"},
+    };
+    // A cut import is taken back, and its entries with it.
+    for (const auto& [step, name] : steps)
+        QTest::addRow("import, %s", name) << false << int(step) << false << 0;
+    // A cut undo: finished from its journal; its own entries stay once they
+    // are whole, otherwise the import leaves the history as if it had never been.
+    QTest::newRow("undo, journal half written") << true << int(Step::JournalPartlyWritten) << true << 2;
+    QTest::newRow("undo, journal written") << true << int(Step::JournalWritten) << false << 0;
+    QTest::newRow("undo, cards taken back") << true << int(Step::RecordWritten) << false << 0;
+    QTest::newRow("undo, history entries half written") << true << int(Step::HistoryPartlyWritten) << false << 0;
+    QTest::newRow("undo, history entries written") << true << int(Step::HistoryWritten) << false << 4;
+    QTest::newRow("undo, journal not yet removed") << true << int(Step::JournalNotRemoved) << false << 4;
+}
+
+// An import of two cards, or its undo, cut after any step, then the archive
+// opened again: archive and history agree, no entry of a card that is not
+// there, none twice, none of a card 0; the next import adds its two.
+void TestHistory::cutBatchAtEveryStep()
+{
+    QFETCH(bool, undo);
+    QFETCH(int, step);
+    QFETCH(bool, batchStays);
+    QFETCH(int, newEntries);
+    const QString archive = path(QStringLiteral("CutBatch.dbm"));
+    for (int i = 1; i <= 3; ++i)
+        save(archive, 0, card(QStringLiteral("R%1").arg(i)), photoBytes(1000, quint32(i)));
+    save(archive, 2, card(QStringLiteral("R2 changed")));
+    const QByteArray before = readAll(archive);
+    const int entriesBefore = entryCount(archive);
+    QCOMPARE(entriesBefore, 4);
+    TArchivio::Accodamento batch;
+    if (undo) {
+        batch = importCards(archive, 2);
+        QCOMPARE(entryCount(archive), entriesBefore + 2);
+    }
+    const QByteArray withBatch = undo ? readAll(archive) : QByteArray();
+
+    bool cut = false;
+    {
+        const WriteStops stop([&](TArchivio::WriteStep at) -> std::optional<qint64> {
+            if (int(at) != step)
+                return std::nullopt;
+            return at == TArchivio::WriteStep::RecordPartlyWritten ? kDim + kDim / 2 : 40;
+        });
+        try {
+            if (undo)
+                undoImport(archive, batch);
+            else
+                importCards(archive, 2);
+        } catch (const TArchivio::WriteInterrupted&) {
+            cut = true;
+        }
+    }
+    QVERIFY(cut);
+
+    TArchivio b;
+    b.ApriArchivio(archive);
+    b.ChiudiArchivio();
+    QVERIFY(!QFileInfo::exists(TArchivio::JournalPath(archive)));
+    QVERIFY(!QFileInfo::exists(CardHistory::setAsidePath(archive, 1)));
+    QCOMPARE(readAll(archive), batchStays ? withBatch : before);
+    std::vector<CardHistory::TVersion> entries = CardHistory::allEntries(archive);
+    QCOMPARE(int(entries.size()), entriesBefore + newEntries);
+    for (size_t i = size_t(entriesBefore); i < entries.size(); ++i) {
+        const bool undone = i >= size_t(entriesBefore) + 2;
+        QCOMPARE(entries[i].kind, undone ? Kind::Undone : Kind::Added);
+        if (undone)
+            QCOMPARE(entries[i].record, withBatch.mid(qsizetype(3 + i - size_t(entriesBefore) - 2) * kDim, kDim));
+    }
+
+    // Imported again: two more entries, numbered after the cards there are.
+    const int count = int(readAll(archive).size() / kDim);
+    importCards(archive, 2);
+    entries = CardHistory::allEntries(archive);
+    QCOMPARE(int(entries.size()), entriesBefore + newEntries + 2);
+    QCOMPARE(entries[entries.size() - 2].kind, Kind::Added);
+    QCOMPARE(entries[entries.size() - 2].record, QByteArray());
+    for (const qint32 n : {count + 1, count + 2}) {
+        const std::vector<CardHistory::TVersion> v = CardHistory::versions(archive, n);
+        QVERIFY(!v.empty());
+        QCOMPARE(v[0].kind, Kind::Added);
+    }
+    QVERIFY(CardHistory::versions(archive, 0).empty());
+}
+
+// An import and its undo are versions of each card like any other: the new
+// card first, then what the undo took away, photo included, put back by a
+// restore.
+void TestHistory::importThenUndo()
+{
+    const QString archive = path(QStringLiteral("Import.dbm"));
+    save(archive, 0, card(QStringLiteral("Before")));
+    const TArchivio::Accodamento batch = importCards(archive, 3);
+    QCOMPARE(batch.primo, 2);
+    const QByteArray imported = readAll(archive);
+    // Photos are copied in after the cards, as the import does.
+    QDir().mkpath(QFileInfo(archive).absolutePath() + QStringLiteral("/Foto_Modellini"));
+    const QByteArray photo = photoBytes(30000, 9);
+    QVERIFY(writeAll(CardHistory::cardPhotoPath(archive, false, 3), photo));
+    for (qint32 n = 2; n <= 4; ++n) {
+        const std::vector<CardHistory::TVersion> v = CardHistory::versions(archive, n);
+        QCOMPARE(v.size(), size_t(1));
+        QCOMPARE(v[0].kind, Kind::Added);
+    }
+
+    QVERIFY(undoImport(archive, batch));
+    QFile::remove(CardHistory::cardPhotoPath(archive, false, 3));
+    QCOMPARE(readAll(archive).size(), qsizetype(kDim));
+    for (qint32 n = 2; n <= 4; ++n) {
+        const std::vector<CardHistory::TVersion> v = CardHistory::versions(archive, n);
+        QCOMPARE(v.size(), size_t(2));
+        QCOMPARE(v[0].kind, Kind::Undone);
+        QCOMPARE(v[0].record, imported.mid(qsizetype(n - 1) * kDim, kDim));
+        QCOMPARE(v[0].photoA.isEmpty(), n != 3);
+        QCOMPARE(v[1].kind, Kind::Added);
+    }
+    QCOMPARE(readAll(CardHistory::versions(archive, 3)[0].photoA), photo);
+    QCOMPARE(entryCount(archive), 1 + 3 + 3);
+}
+
 void TestHistory::bounds_data()
 {
     QTest::addColumn<int>("saves");
@@ -393,10 +553,13 @@ void TestHistory::damagedHistory()
 void TestHistory::historyCannotBeWritten_data()
 {
     QTest::addColumn<QString>("how");
-    QTest::newRow("read-only history file") << QStringLiteral("file");
-    QTest::newRow("read-only folder, no history yet") << QStringLiteral("folder");
-    QTest::newRow("disk full while the entry is written") << QStringLiteral("full");
-    QTest::newRow("history path is a folder") << QStringLiteral("notafile");
+    QTest::addColumn<bool>("import");
+    QTest::newRow("read-only history file") << QStringLiteral("file") << false;
+    QTest::newRow("read-only folder, no history yet") << QStringLiteral("folder") << false;
+    QTest::newRow("disk full while the entry is written") << QStringLiteral("full") << false;
+    QTest::newRow("history path is a folder") << QStringLiteral("notafile") << false;
+    QTest::newRow("import, read-only history file") << QStringLiteral("file") << true;
+    QTest::newRow("import, disk full while the entries are written") << QStringLiteral("full") << true;
 }
 
 // Nothing is written to the archive that history could not protect: the
@@ -405,6 +568,7 @@ void TestHistory::historyCannotBeWritten_data()
 void TestHistory::historyCannotBeWritten()
 {
     QFETCH(QString, how);
+    QFETCH(bool, import);
     const QString folder = path(QStringLiteral("sub"));
     QVERIFY(QDir().mkpath(folder));
     const QString archive = folder + QStringLiteral("/Locked.dbm");
@@ -447,7 +611,15 @@ void TestHistory::historyCannotBeWritten()
         TArchivio a;
         a.ApriArchivio(archive);
         a.RegistraStoria(Kind::Saved);
-        a.ScriviScheda(1, card(QStringLiteral("Lost?")));
+        if (import) {
+            int made = 0;
+            a.AccodaSchede([&](TScheda& s) {
+                s = card(QStringLiteral("Lost?"));
+                return made++ < 2;
+            });
+        } else {
+            a.ScriviScheda(1, card(QStringLiteral("Lost?")));
+        }
     } catch (const EArchivioError& e) {
         failed = true;
         QCOMPARE(e.Messaggio(), ArchiveAccessMessage());

@@ -1,4 +1,5 @@
 #include "core/archive/Archivio.h"
+#include "core/history/BatchHistory.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -606,7 +607,8 @@ quint32 segnoDelDiario(const QByteArray& diario)
 // that history could not protect.
 void registraCompleta(int fd, const Luoghi& luoghi, const Diario& d)
 {
-    if (!CardHistory::enabled() || !QFileInfo::exists(CardHistory::historyPath(luoghi.archivio)))
+    // A batch is never found complete; this is for single writes alone.
+    if (d.lotto || !CardHistory::enabled() || !QFileInfo::exists(CardHistory::historyPath(luoghi.archivio)))
         return;
     try {
         CardHistory::TRecorder storia(luoghi.archivio);
@@ -621,6 +623,25 @@ void registraCompleta(int fd, const Luoghi& luoghi, const Diario& d)
                                         << "- the history could not keep a finished write: taken back";
         rimettiVecchi(fd, d);
         svuotaArchivio(fd);
+    }
+}
+
+// A batch taken back, cut or failed before its journal went, takes its
+// cards' entries out of the history with it; an undo of a batch that had
+// recorded itself keeps its own. False when the history cannot let go of
+// them: the journal then stays for a later try, and readers meanwhile see
+// the archive as before the batch.
+bool ritiraDallaStoria(const Luoghi& luoghi, const Diario& d)
+{
+    if (!d.lotto || !CardHistory::enabled() || !QFileInfo::exists(CardHistory::historyPath(luoghi.archivio)))
+        return true;
+    try {
+        CardHistory::dropTrailing(luoghi.archivio, segnoDelDiario(componi(d)), CardHistory::Kind::Added);
+        return true;
+    } catch (const EArchivioError&) {
+        qCWarning(lcArchivio).noquote() << luoghi.archivio
+                                        << "- the history could not let go of a batch taken back: left for later";
+        return false;
     }
 }
 
@@ -656,6 +677,8 @@ bool ripristina(int fd, const Luoghi& luoghi)
         switch (giudica(fd, d, luoghi.nome)) {
         case Esito::Estranea: return metteDaParte(luoghi, "does not fit the archive as it is");
         case Esito::Interrotta:
+            if (!ritiraDallaStoria(luoghi, d))
+                return false;
             rimettiVecchi(fd, d);
             svuotaArchivio(fd);
             break;
@@ -1112,7 +1135,15 @@ TArchivio::Accodamento TArchivio::AccodaSchede(const std::function<bool(TScheda&
     if (!ripristina(m_fd, luoghi))
         fallisci();
     const Diario d = diarioDiLotto(m_fd, luoghi.nome);
-    scriviDiario(luoghi.diario, componi(d));
+    const QByteArray diario = componi(d);
+    // Every card appended is a new card of the history, all in one commit
+    // made ready before anything is written, as for a single append.
+    std::optional<CardHistory::TRecorder> registro;
+    if (m_storia && CardHistory::enabled())
+        registro.emplace(luoghi.archivio);
+    const quint32 segno = segnoDelDiario(diario);
+    bool registrato = false;
+    scriviDiario(luoghi.diario, diario);
 
     Accodamento esito;
     esito.primo = d.numero;
@@ -1146,6 +1177,9 @@ TArchivio::Accodamento TArchivio::AccodaSchede(const std::function<bool(TScheda&
                 throw WriteInterrupted();
             }
             pronte.append(scheda.dati(), kDim);
+            if (registro)
+                registro->keep(CardHistory::Change{esito.primo + esito.quante, QByteArray(), segno},
+                               CardHistory::Kind::Added);
             ++esito.quante;
             if (pronte.size() >= kBlocco * kDim)
                 scarica();
@@ -1154,13 +1188,25 @@ TArchivio::Accodamento TArchivio::AccodaSchede(const std::function<bool(TScheda&
         if (fermata(Passo::RecordWritten))
             throw WriteInterrupted();
         svuotaArchivio(m_fd);
+        // What the journal covers is in the history before the journal goes.
+        if (registro) {
+            if (const std::optional<qint64> taglio = fermata(Passo::HistoryPartlyWritten)) {
+                registro->commit(taglio);
+                throw WriteInterrupted();
+            }
+            registro->commit();
+            registrato = true;
+            if (fermata(Passo::HistoryWritten))
+                throw WriteInterrupted();
+        }
         esito.impronta = impronta;
         esito.dimensioneDopo = posizione;
         esito.modificaNs = modificaNs(m_fd);
     } catch (const WriteInterrupted&) {
         throw; // as after a cut: the journal puts it back at the next opening
     } catch (...) {
-        rimetti(m_fd, d, luoghi.diario);
+        if (!registrato || ritiraDallaStoria(luoghi, d))
+            rimetti(m_fd, d, luoghi.diario);
         throw;
     }
     if (fermata(Passo::JournalNotRemoved))
@@ -1170,7 +1216,8 @@ TArchivio::Accodamento TArchivio::AccodaSchede(const std::function<bool(TScheda&
     if (::unlink(luoghi.diario.constData()) == -1 && errno != ENOENT) {
         qCWarning(lcArchivio).noquote() << QFile::decodeName(luoghi.diario)
                                         << "could not be removed after a batch:" << qt_error_string(errno);
-        rimetti(m_fd, d, luoghi.diario);
+        if (!registrato || ritiraDallaStoria(luoghi, d))
+            rimetti(m_fd, d, luoghi.diario);
         fallisci();
     }
     return esito;
@@ -1197,6 +1244,13 @@ bool TArchivio::AnnullaAccodamento(const Accodamento& accodamento)
         || modificaNs(m_fd) != accodamento.modificaNs
         || accodamento.dimensioneDopo - d.inizio() != qint64(accodamento.quante) * kDim)
         return false;
+    const QByteArray diario = componi(d);
+    // Each card taken back is kept in the history, bytes and photos, so that
+    // the undo itself can be undone card by card.
+    std::optional<CardHistory::TRecorder> registro;
+    if (m_storia && CardHistory::enabled())
+        registro.emplace(luoghi.archivio);
+    const quint32 segno = segnoDelDiario(diario);
     // The appended bytes are read back a block at a time to be sure they are the same.
     quint64 impronta = 0;
     QByteArray letti;
@@ -1205,17 +1259,33 @@ bool TArchivio::AnnullaAccodamento(const Accodamento& accodamento)
         letti.resize(qsizetype(std::min<qint64>(kBlocco, accodamento.dimensioneDopo - p)));
         leggi(m_fd, letti.data(), size_t(letti.size()), p);
         impronta = improntaSchede(letti.constData(), letti.size(), impronta);
+        if (registro)
+            for (qsizetype i = 0; i + kDim <= letti.size(); i += kDim)
+                registro->keep(
+                    CardHistory::Change{qint32(d.numero + (p - d.inizio() + i) / kDim), letti.sliced(i, kDim), segno},
+                    CardHistory::Kind::Undone);
     }
     if (impronta != accodamento.impronta)
         return false;
 
-    scriviDiario(luoghi.diario, componi(d));
+    scriviDiario(luoghi.diario, diario);
     // A failure from here on leaves the journal, which finishes the undo at
     // the next opening or write.
     rimettiVecchi(m_fd, d);
     if (fermata(Passo::RecordWritten))
         throw WriteInterrupted();
     svuotaArchivio(m_fd);
+    // Cut before the entries are whole, the journal finishes the undo and
+    // takes the batch's own entries out, as if it had never been.
+    if (registro) {
+        if (const std::optional<qint64> taglio = fermata(Passo::HistoryPartlyWritten)) {
+            registro->commit(taglio);
+            throw WriteInterrupted();
+        }
+        registro->commit();
+        if (fermata(Passo::HistoryWritten))
+            throw WriteInterrupted();
+    }
     if (fermata(Passo::JournalNotRemoved))
         throw WriteInterrupted();
     // Found later, the journal only puts back what is already back.

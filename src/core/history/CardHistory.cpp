@@ -1,4 +1,5 @@
 #include "core/history/CardHistory.h"
+#include "core/history/BatchHistory.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -731,6 +732,33 @@ void TRecorder::commit(std::optional<qint64> cutAfter)
         bound(d->path, d->photos, index, limit - limit / 10);
     else if (supersededBytes > std::max<qint64>(kSupersededSlack, index.end / 2))
         bound(d->path, d->photos, index, limit);
+}
+
+int dropTrailing(const QString& archivePath, quint32 journalId, Kind kind)
+{
+    // Opened as a write opens it: a half-written entry cut off, damage set aside.
+    const TRecorder ready(archivePath);
+    const QString path = historyPath(archivePath);
+    const Fd fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
+    if (fd.get() < 0)
+        fail("cannot open the history", path);
+    const std::lock_guard<std::mutex> guard(g_indexMutex);
+    Index& index = g_indexes[path];
+    if (!refresh(fd.get(), path, index, true))
+        fail("cannot read the history", path);
+    size_t kept = index.entries.size();
+    while (kept > 0 && index.entries[kept - 1].journalId == journalId && index.entries[kept - 1].kind == kind)
+        --kept;
+    const int dropped = int(index.entries.size() - kept);
+    if (dropped == 0)
+        return 0;
+    // Photo files only those entries kept go at the next bounding.
+    if (::ftruncate(fd.get(), off_t(index.entries[kept].offset)) == -1 || !flush(fd.get())) {
+        index = Index{};
+        fail("cannot take entries back from the history", path);
+    }
+    index = Index{}; // read again from the file
+    return dropped;
 }
 
 namespace {
