@@ -122,16 +122,24 @@ private slots:
                 QSKIP("no second file system at /dev/shm");
             QVERIFY(QFile::link(elsewhere->path(), program->file(QStringLiteral("Cestino"))));
         }
-        const QMap<QString, QByteArray> before = filesOf(program->folder());
+        // The gallery's thumbnails are a cache: Navi's go, not into the bin,
+        // and are made again once it is back.
+        const QString naviThumbnail = QStringLiteral("Foto_Modellini/.miniature/Navi/A_1.jpg");
+        const QString navi2Thumbnail = QStringLiteral("Foto_Modellini/.miniature/Navi2/A_1.jpg");
+        put(program->file(naviThumbnail), QByteArray(50, 't'));
+        put(program->file(navi2Thumbnail), QByteArray(60, 'u'));
+        QMap<QString, QByteArray> before = filesOf(program->folder());
         QVERIFY(before.contains(QStringLiteral("Navi.dbm-history")));
+        QVERIFY(before.remove(naviThumbnail) == 1);
         QVERIFY(CollectionBin::moveToBin(QStringLiteral("Navi")));
 
         // Gone: all of Navi. Left: Navi2's files and the attachment it names too.
         QStringList left = filesOf(program->folder()).keys();
-        QCOMPARE(left, (QStringList{QStringLiteral("Documenti_Allegati/comune.pdf"),
+        QCOMPARE(left, (QStringList{QStringLiteral("Documenti_Allegati/comune.pdf"), navi2Thumbnail,
                                     QStringLiteral("Foto_Modellini/Navi2_Foto_A_1.jpg"), QStringLiteral("Navi2.dbm")}));
         const std::vector<CollectionBin::TDeleted> binned = CollectionBin::list();
         QCOMPARE(binned.size(), size_t(1));
+        QVERIFY(!QFileInfo::exists(binned[0].path + QStringLiteral("/Foto_Modellini/.miniature")));
         QCOMPARE(binned[0].name, QStringLiteral("Navi"));
         QCOMPARE(binned[0].cards, 2);
         QVERIFY(qAbs(binned[0].deleted.secsTo(QDateTime::currentDateTime())) < 60);

@@ -9,6 +9,7 @@
 #include <QSet>
 
 #include "core/archive/Archivio.h"
+#include "core/archive/CompanionFiles.h"
 #include "core/archive/ProgramFolder.h"
 #include "core/formats/Text.h"
 
@@ -228,9 +229,14 @@ bool moveToBin(const QString& name)
     } catch (const EArchivioError&) {
         return false;
     }
-    if (!moved)
+    if (!moved) {
         QDir(target).removeRecursively();
-    return moved;
+        return false;
+    }
+    // The gallery's thumbnails are a cache, not the collector's: they do not
+    // go into the bin, and a restored collection has them made again.
+    CompanionFiles::removeThumbnails(name);
+    return true;
 }
 
 std::vector<TDeleted> list()

@@ -28,7 +28,8 @@ struct TDeleted {
 
 // Moves the collection `name` (its archive is program folder + name +
 // ".dbm") into the bin. True when its archive is no longer in the program
-// folder; on failure what was moved already is put back.
+// folder; on failure what was moved already is put back. The gallery's
+// thumbnails of it are dropped, not binned: they are made again when wanted.
 bool moveToBin(const QString& name);
 
 // The deleted collections, newest first.
