@@ -5,6 +5,8 @@
 #include <QListWidget>
 #include <QTableWidget>
 
+#include <algorithm>
+
 #include "TestSupport.h"
 #include "core/history/CardHistory.h"
 #include "gui/sheet/frmVersioni.h"
@@ -86,6 +88,15 @@ private slots:
     {
         auto* command = named<TPictureButton>(sheet, "cmdVersioni");
         QCOMPARE(command->parentWidget()->objectName(), QStringLiteral("shpComandi2"));
+        // The second bar's commands, left to right.
+        QList<TPictureButton*> bar = command->parentWidget()->findChildren<TPictureButton*>();
+        std::sort(bar.begin(), bar.end(), [](const QWidget* a, const QWidget* b) { return a->x() < b->x(); });
+        QStringList order;
+        for (const TPictureButton* b : bar)
+            order << b->objectName();
+        QCOMPARE(order, (QStringList{QStringLiteral("cmdImporta"), QStringLiteral("cmdGalleria"),
+                                     QStringLiteral("cmdStatistiche"), QStringLiteral("cmdVersioni"),
+                                     QStringLiteral("cmdDuplica")}));
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
         QCOMPARE(named<QLineEdit>(sheet, "txtNome")->text(), QStringLiteral("Amerigo Vespucci"));
         named<QLineEdit>(sheet, "txtNome")->setText(QStringLiteral("Cutty Sark"));
