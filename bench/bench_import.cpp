@@ -12,6 +12,7 @@
 #include "BenchSupport.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -23,6 +24,7 @@
 
 #include "core/archive/ProgramFolder.h"
 #include "core/export/Export.h"
+#include "core/history/CardHistory.h"
 #include "core/import/Importazione.h"
 
 namespace {
@@ -136,6 +138,9 @@ void importOf(benchmark::State& state, const QString& source)
     for (auto _ : state) {
         state.PauseTiming();
         QFile::remove(target);
+        // Each import starts from an empty collection, its history too.
+        QFile::remove(CardHistory::historyPath(target));
+        QDir(CardHistory::photosFolder(target)).removeRecursively();
         BenchSupport::resetPeakMemory();
         const double before = BenchSupport::residentMB();
         state.ResumeTiming();

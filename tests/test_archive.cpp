@@ -844,6 +844,8 @@ void TestArchive::journalOnlyWhileWriting()
                 guasti << QStringLiteral("journal not whole or archive touched at step %1").arg(int(passo));
             break;
         case Passo::RecordWritten:
+        case Passo::HistoryPartlyWritten: // asked only of writes with history
+        case Passo::HistoryWritten:
         case Passo::JournalNotRemoved:
             if (!diarioCompleto || archivioOra != dopo)
                 guasti << QStringLiteral("record not written or journal gone at step %1").arg(int(passo));

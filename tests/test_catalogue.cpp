@@ -10,6 +10,7 @@
 
 #include "TestSupport.h"
 #include "core/archive/Archivio.h"
+#include "core/history/CollectionBin.h"
 #include "gui/app/WindowSet.h"
 #include "gui/catalogue/frmApriCatalogo.h"
 #include "gui/catalogue/frmCreaCatalogo.h"
@@ -331,7 +332,7 @@ private slots:
         QVERIFY(QFileInfo::exists(program->file(QStringLiteral("Navi.dbm"))));
         QCOMPARE(named<QListWidget>(open, "lstFiles")->count(), 1);
 
-        // The photos of a deleted archive stay where they are.
+        // The photos of a deleted archive go with it into the bin.
         QVERIFY(QDir().mkpath(program->file(QStringLiteral("Foto_Modellini"))));
         touch(program->file(QStringLiteral("Foto_Modellini/Navi_Foto_A_1.jpg")));
         // A journal left by a cut write goes with its archive, never with another.
@@ -346,7 +347,8 @@ private slots:
         QVERIFY(!QFileInfo::exists(program->file(QStringLiteral("Navi.dbm"))));
         QVERIFY(!QFileInfo::exists(program->file(QStringLiteral("Navi.dbm-journal"))));
         QVERIFY(QFileInfo::exists(program->file(QStringLiteral("Auto.dbm-journal"))));
-        QVERIFY(QFileInfo::exists(program->file(QStringLiteral("Foto_Modellini/Navi_Foto_A_1.jpg"))));
+        QVERIFY(!QFileInfo::exists(program->file(QStringLiteral("Foto_Modellini/Navi_Foto_A_1.jpg"))));
+        QCOMPARE(CollectionBin::list().size(), size_t(1));
         QCOMPARE(named<QListWidget>(open, "lstFiles")->count(), 0);
         QCOMPARE(named<QLabel>(open, "lblCreati")->text(), QStringLiteral("Sono stati creati 0 archivi di modellini."));
         QCOMPARE(named<QLabel>(open, "lblMemory")->text(), QStringLiteral("avvio"));

@@ -1,7 +1,10 @@
 #include "core/archive/Archivio.h"
+#include "core/history/BatchHistory.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLoggingCategory>
+#include <QtEndian>
 
 #include <algorithm>
 #include <array>
@@ -591,6 +594,57 @@ bool metteDaParte(const Luoghi& luoghi, const char* perche)
     return false;
 }
 
+// The checksum that closes a journal: what its history entry is known by.
+quint32 segnoDelDiario(const QByteArray& diario)
+{
+    return qFromLittleEndian<quint32>(diario.constData() + diario.size() - 4);
+}
+
+// A write found complete was cut after its card reached the disk, perhaps
+// before its history entry did: the journal's old bytes are what that entry
+// keeps, so it is added now unless it is there. Where the history cannot
+// take it, the write is taken back instead: nothing stays in the archive
+// that history could not protect.
+void registraCompleta(int fd, const Luoghi& luoghi, const Diario& d)
+{
+    // A batch is never found complete; this is for single writes alone.
+    if (d.lotto || !CardHistory::enabled() || !QFileInfo::exists(CardHistory::historyPath(luoghi.archivio)))
+        return;
+    try {
+        CardHistory::TRecorder storia(luoghi.archivio);
+        const quint32 segno = segnoDelDiario(componi(d));
+        if (storia.endsWith(segno))
+            return;
+        storia.keep(CardHistory::Change{d.numero, d.accoda() ? QByteArray() : d.vecchi, segno},
+                    d.accoda() ? CardHistory::Kind::Added : CardHistory::Kind::Saved);
+        storia.commit();
+    } catch (const EArchivioError&) {
+        qCWarning(lcArchivio).noquote() << luoghi.archivio
+                                        << "- the history could not keep a finished write: taken back";
+        rimettiVecchi(fd, d);
+        svuotaArchivio(fd);
+    }
+}
+
+// A batch taken back, cut or failed before its journal went, takes its
+// cards' entries out of the history with it; an undo of a batch that had
+// recorded itself keeps its own. False when the history cannot let go of
+// them: the journal then stays for a later try, and readers meanwhile see
+// the archive as before the batch.
+bool ritiraDallaStoria(const Luoghi& luoghi, const Diario& d)
+{
+    if (!d.lotto || !CardHistory::enabled() || !QFileInfo::exists(CardHistory::historyPath(luoghi.archivio)))
+        return true;
+    try {
+        CardHistory::dropTrailing(luoghi.archivio, segnoDelDiario(componi(d)), CardHistory::Kind::Added);
+        return true;
+    } catch (const EArchivioError&) {
+        qCWarning(lcArchivio).noquote() << luoghi.archivio
+                                        << "- the history could not let go of a batch taken back: left for later";
+        return false;
+    }
+}
+
 // Under the exclusive lock, deals with what is at the journal's path so that
 // a write may create its own. A cut write of this archive is put back and
 // its journal removed; a write found complete (only the journal's removal
@@ -623,10 +677,15 @@ bool ripristina(int fd, const Luoghi& luoghi)
         switch (giudica(fd, d, luoghi.nome)) {
         case Esito::Estranea: return metteDaParte(luoghi, "does not fit the archive as it is");
         case Esito::Interrotta:
+            if (!ritiraDallaStoria(luoghi, d))
+                return false;
             rimettiVecchi(fd, d);
             svuotaArchivio(fd);
             break;
-        case Esito::Completa: svuotaArchivio(fd); break;
+        case Esito::Completa:
+            svuotaArchivio(fd);
+            registraCompleta(fd, luoghi, d);
+            break;
         }
     }
     return ::unlink(luoghi.diario.constData()) == 0 || errno == ENOENT;
@@ -717,7 +776,7 @@ void scriviDiario(const QByteArray& percorsoDiario, const QByteArray& diario)
 // journal: the journal whole on the disk before the archive is touched,
 // removed once the record is there too. Returns the record's number; success
 // means the record is stored.
-qint32 scrivi(int fd, const Luoghi& luoghi, const TScheda& scheda, qint32 n)
+qint32 scrivi(int fd, const Luoghi& luoghi, const TScheda& scheda, qint32 n, std::optional<CardHistory::Kind> storia)
 {
     using Passo = TArchivio::WriteStep;
     // A cut write is put back before anything is read for this one: that
@@ -743,7 +802,19 @@ qint32 scrivi(int fd, const Luoghi& luoghi, const TScheda& scheda, qint32 n)
         leggi(fd, d.vecchi.data(), size_t(d.vecchi.size()), d.inizio());
     d.nuovi = scheda.Byte();
 
-    scriviDiario(luoghi.diario, componi(d));
+    const QByteArray diario = componi(d);
+
+    // The history is made ready, and the card's photos kept, before anything
+    // is written: a history that cannot be written leaves all as it was.
+    std::optional<CardHistory::TRecorder> registro;
+    if (storia && CardHistory::enabled()) {
+        registro.emplace(luoghi.archivio);
+        const bool accoda = d.accoda();
+        registro->keep(CardHistory::Change{n, accoda ? QByteArray() : d.vecchi, segnoDelDiario(diario)},
+                       accoda ? CardHistory::Kind::Added : *storia);
+    }
+
+    scriviDiario(luoghi.diario, diario);
 
     try {
         if (const std::optional<qint64> taglio = fermata(Passo::RecordPartlyWritten)) {
@@ -754,6 +825,17 @@ qint32 scrivi(int fd, const Luoghi& luoghi, const TScheda& scheda, qint32 n)
         if (fermata(Passo::RecordWritten))
             throw TArchivio::WriteInterrupted();
         svuotaArchivio(fd);
+        // What the journal holds is what the history keeps, flushed before
+        // the journal goes.
+        if (registro) {
+            if (const std::optional<qint64> taglio = fermata(Passo::HistoryPartlyWritten)) {
+                registro->commit(taglio);
+                throw TArchivio::WriteInterrupted();
+            }
+            registro->commit();
+            if (fermata(Passo::HistoryWritten))
+                throw TArchivio::WriteInterrupted();
+        }
     } catch (const EArchivioError&) {
         rimetti(fd, d, luoghi.diario);
         throw;
@@ -1007,6 +1089,22 @@ void TArchivio::ScorriSchede(const std::function<void(const TScheda&, qint32)>& 
     }
 }
 
+void TArchivio::ConBloccoCondiviso(const std::function<void()>& fai) const
+{
+    if (m_fd < 0)
+        fallisci();
+    Blocco blocco(m_fd, F_RDLCK);
+    fai();
+}
+
+void TArchivio::ConBloccoEsclusivo(const std::function<void()>& fai)
+{
+    if (m_fd < 0)
+        fallisci();
+    Blocco blocco(m_fd, F_WRLCK);
+    fai();
+}
+
 void TArchivio::ScriviScheda(qint32 n, const TScheda& scheda)
 {
     if (m_fd < 0)
@@ -1014,7 +1112,7 @@ void TArchivio::ScriviScheda(qint32 n, const TScheda& scheda)
     Blocco blocco(m_fd, F_WRLCK);
     if (n < 1)
         fallisci();
-    scrivi(m_fd, Luoghi{m_percorso, m_journal, m_nome}, scheda, n);
+    scrivi(m_fd, Luoghi{m_percorso, m_journal, m_nome}, scheda, n, m_storia);
 }
 
 qint32 TArchivio::AccodaScheda(const TScheda& scheda)
@@ -1024,7 +1122,7 @@ qint32 TArchivio::AccodaScheda(const TScheda& scheda)
     // The count is taken under the exclusive lock, so two workstations
     // appending at once get different numbers.
     Blocco blocco(m_fd, F_WRLCK);
-    return scrivi(m_fd, Luoghi{m_percorso, m_journal, m_nome}, scheda, 0);
+    return scrivi(m_fd, Luoghi{m_percorso, m_journal, m_nome}, scheda, 0, m_storia);
 }
 
 TArchivio::Accodamento TArchivio::AccodaSchede(const std::function<bool(TScheda&)>& prossima)
@@ -1037,7 +1135,15 @@ TArchivio::Accodamento TArchivio::AccodaSchede(const std::function<bool(TScheda&
     if (!ripristina(m_fd, luoghi))
         fallisci();
     const Diario d = diarioDiLotto(m_fd, luoghi.nome);
-    scriviDiario(luoghi.diario, componi(d));
+    const QByteArray diario = componi(d);
+    // Every card appended is a new card of the history, all in one commit
+    // made ready before anything is written, as for a single append.
+    std::optional<CardHistory::TRecorder> registro;
+    if (m_storia && CardHistory::enabled())
+        registro.emplace(luoghi.archivio);
+    const quint32 segno = segnoDelDiario(diario);
+    bool registrato = false;
+    scriviDiario(luoghi.diario, diario);
 
     Accodamento esito;
     esito.primo = d.numero;
@@ -1071,6 +1177,9 @@ TArchivio::Accodamento TArchivio::AccodaSchede(const std::function<bool(TScheda&
                 throw WriteInterrupted();
             }
             pronte.append(scheda.dati(), kDim);
+            if (registro)
+                registro->keep(CardHistory::Change{esito.primo + esito.quante, QByteArray(), segno},
+                               CardHistory::Kind::Added);
             ++esito.quante;
             if (pronte.size() >= kBlocco * kDim)
                 scarica();
@@ -1079,13 +1188,25 @@ TArchivio::Accodamento TArchivio::AccodaSchede(const std::function<bool(TScheda&
         if (fermata(Passo::RecordWritten))
             throw WriteInterrupted();
         svuotaArchivio(m_fd);
+        // What the journal covers is in the history before the journal goes.
+        if (registro) {
+            if (const std::optional<qint64> taglio = fermata(Passo::HistoryPartlyWritten)) {
+                registro->commit(taglio);
+                throw WriteInterrupted();
+            }
+            registro->commit();
+            registrato = true;
+            if (fermata(Passo::HistoryWritten))
+                throw WriteInterrupted();
+        }
         esito.impronta = impronta;
         esito.dimensioneDopo = posizione;
         esito.modificaNs = modificaNs(m_fd);
     } catch (const WriteInterrupted&) {
         throw; // as after a cut: the journal puts it back at the next opening
     } catch (...) {
-        rimetti(m_fd, d, luoghi.diario);
+        if (!registrato || ritiraDallaStoria(luoghi, d))
+            rimetti(m_fd, d, luoghi.diario);
         throw;
     }
     if (fermata(Passo::JournalNotRemoved))
@@ -1095,7 +1216,8 @@ TArchivio::Accodamento TArchivio::AccodaSchede(const std::function<bool(TScheda&
     if (::unlink(luoghi.diario.constData()) == -1 && errno != ENOENT) {
         qCWarning(lcArchivio).noquote() << QFile::decodeName(luoghi.diario)
                                         << "could not be removed after a batch:" << qt_error_string(errno);
-        rimetti(m_fd, d, luoghi.diario);
+        if (!registrato || ritiraDallaStoria(luoghi, d))
+            rimetti(m_fd, d, luoghi.diario);
         fallisci();
     }
     return esito;
@@ -1122,6 +1244,13 @@ bool TArchivio::AnnullaAccodamento(const Accodamento& accodamento)
         || modificaNs(m_fd) != accodamento.modificaNs
         || accodamento.dimensioneDopo - d.inizio() != qint64(accodamento.quante) * kDim)
         return false;
+    const QByteArray diario = componi(d);
+    // Each card taken back is kept in the history, bytes and photos, so that
+    // the undo itself can be undone card by card.
+    std::optional<CardHistory::TRecorder> registro;
+    if (m_storia && CardHistory::enabled())
+        registro.emplace(luoghi.archivio);
+    const quint32 segno = segnoDelDiario(diario);
     // The appended bytes are read back a block at a time to be sure they are the same.
     quint64 impronta = 0;
     QByteArray letti;
@@ -1130,17 +1259,33 @@ bool TArchivio::AnnullaAccodamento(const Accodamento& accodamento)
         letti.resize(qsizetype(std::min<qint64>(kBlocco, accodamento.dimensioneDopo - p)));
         leggi(m_fd, letti.data(), size_t(letti.size()), p);
         impronta = improntaSchede(letti.constData(), letti.size(), impronta);
+        if (registro)
+            for (qsizetype i = 0; i + kDim <= letti.size(); i += kDim)
+                registro->keep(
+                    CardHistory::Change{qint32(d.numero + (p - d.inizio() + i) / kDim), letti.sliced(i, kDim), segno},
+                    CardHistory::Kind::Undone);
     }
     if (impronta != accodamento.impronta)
         return false;
 
-    scriviDiario(luoghi.diario, componi(d));
+    scriviDiario(luoghi.diario, diario);
     // A failure from here on leaves the journal, which finishes the undo at
     // the next opening or write.
     rimettiVecchi(m_fd, d);
     if (fermata(Passo::RecordWritten))
         throw WriteInterrupted();
     svuotaArchivio(m_fd);
+    // Cut before the entries are whole, the journal finishes the undo and
+    // takes the batch's own entries out, as if it had never been.
+    if (registro) {
+        if (const std::optional<qint64> taglio = fermata(Passo::HistoryPartlyWritten)) {
+            registro->commit(taglio);
+            throw WriteInterrupted();
+        }
+        registro->commit();
+        if (fermata(Passo::HistoryWritten))
+            throw WriteInterrupted();
+    }
     if (fermata(Passo::JournalNotRemoved))
         throw WriteInterrupted();
     // Found later, the journal only puts back what is already back.

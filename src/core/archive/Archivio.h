@@ -1,5 +1,6 @@
 #pragma once
 #include "core/archive/Scheda.h"
+#include "core/history/CardHistory.h"
 
 #include <QByteArray>
 #include <QString>
@@ -78,6 +79,8 @@ public:
         JournalWritten,       // the journal is whole and flushed; the archive untouched
         RecordPartlyWritten,  // some of the record's bytes are in the archive
         RecordWritten,        // the record is in the archive, not yet flushed
+        HistoryPartlyWritten, // the archive is flushed, some of the history's entry written (with history only)
+        HistoryWritten,       // the history's entry is whole and flushed (with history only)
         JournalNotRemoved,    // the archive is flushed, the journal still there
     };
     // Asked at each step of every write, process-wide: nullopt carries on;
@@ -155,6 +158,19 @@ public:
     // not been written since; false, and nothing touched, otherwise.
     bool AnnullaAccodamento(const Accodamento& accodamento);
 
+    // The writes of this opening keep what they replace in the card history
+    // (CardHistory), as `motivo`; appends always as CardHistory::Kind::Added.
+    // Without it the archive is written as before the history. A history
+    // that cannot be written fails the write with the archive unchanged.
+    void RegistraStoria(CardHistory::Kind motivo) { m_storia = motivo; }
+
+    // Runs `fai` under the shared lock, as a read does: what lies beside the
+    // archive and is written only under its exclusive lock reads whole.
+    void ConBloccoCondiviso(const std::function<void()>& fai) const;
+    // The same under the exclusive lock, as a write: for moving the archive
+    // and what lies beside it as one.
+    void ConBloccoEsclusivo(const std::function<void()>& fai);
+
     // Closes the file; nothing happens when it is closed already.
     void ChiudiArchivio();
 
@@ -165,4 +181,5 @@ private:
     QString m_percorso;
     QByteArray m_journal; // the journal's path, encoded for the file system
     QByteArray m_nome;    // the archive's file name as its journal records it
+    std::optional<CardHistory::Kind> m_storia;
 };

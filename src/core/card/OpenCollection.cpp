@@ -86,6 +86,8 @@ TCollectionResult<qint32> TOpenCollection::save(const TCard& card)
     try {
         TArchivio archive;
         archive.ApriArchivio(m_path);
+        // Every save keeps what it replaces, so that it can be undone.
+        archive.RegistraStoria(CardHistory::Kind::Saved);
         if (append)
             m_current = archive.AccodaScheda(record);
         else

@@ -633,6 +633,8 @@ Esito TImportazione::Importa(const QString& percorsoArchivio, const QString& nom
 
     TArchivio archivio;
     archivio.ApriArchivio(percorsoArchivio);
+    // The cards come in as new cards of the history, and go as undone ones.
+    archivio.RegistraStoria(CardHistory::Kind::Added);
     Esito esito;
     esito.accodamento = archivio.AccodaSchede(prossima);
     archivio.ChiudiArchivio();
@@ -669,6 +671,7 @@ bool AnnullaImportazione(const QString& percorsoArchivio, const Esito& esito)
 {
     TArchivio archivio;
     archivio.ApriArchivio(percorsoArchivio);
+    archivio.RegistraStoria(CardHistory::Kind::Undone);
     const bool fatto = archivio.AnnullaAccodamento(esito.accodamento);
     archivio.ChiudiArchivio();
     if (fatto)

@@ -6,7 +6,9 @@
 #include "core/archive/Catalogue.h"
 #include "core/archive/ProgramFolder.h"
 #include "core/formats/Text.h"
+#include "core/history/CollectionBin.h"
 #include "gui/catalogue/Instructions.h"
+#include "gui/catalogue/frmCestino.h"
 #include "gui/help/GuideTexts.h"
 #include "gui/help/frmGuida.h"
 #include "gui/widgets/Dialogs.h"
@@ -54,6 +56,11 @@ TfrmApriCatalogo::TfrmApriCatalogo(QWidget* parent)
     btnElimina = new TPictureButton(QStringLiteral("btnElimina"), QStringLiteral(":/icons/trash.svg"), {},
                                     TPictureButton::Style::Picture, p);
     btnElimina->setGeometry(462, 600, 68, 68);
+    // Deleted collections wait in the bin until it is emptied.
+    cmdCestino = new TPictureButton(QStringLiteral("cmdCestino"), QStringLiteral(":/icons/bin.svg"),
+                                    QStringLiteral("Cestino"), TPictureButton::Style::Flat, p);
+    cmdCestino->setFont(Look::verdana(8));
+    cmdCestino->setGeometry(885, 470, 80, 78);
     btnAnnulla = new TPictureButton(QStringLiteral("btnAnnulla"), QStringLiteral(":/icons/close_red.svg"),
                                     QStringLiteral("ANNULLA"), TPictureButton::Style::Captioned, p);
     btnAnnulla->setBodyColor(QColor(0x6B, 0x6B, 0x6B));
@@ -68,6 +75,7 @@ TfrmApriCatalogo::TfrmApriCatalogo(QWidget* parent)
 
     connect(btnApri, &QAbstractButton::clicked, this, &TfrmApriCatalogo::btnApriClick);
     connect(btnElimina, &QAbstractButton::clicked, this, &TfrmApriCatalogo::btnEliminaClick);
+    connect(cmdCestino, &QAbstractButton::clicked, this, &TfrmApriCatalogo::cmdCestinoClick);
     connect(btnAnnulla, &QAbstractButton::clicked, this, &QWidget::close);
     connect(imgGuida, &QAbstractButton::clicked, this, &TfrmApriCatalogo::imgGuidaClick);
     Keys::bind(this, QKeySequence::HelpContents, imgGuida);
@@ -152,14 +160,24 @@ void TfrmApriCatalogo::btnEliminaClick()
                                                "che il file eliminato non potrà essere recuperato.\r\n\r\nSi conferma "
                                                "l'eliminazione dell'archivio?")))
         return;
-    const QString path = ProgramFolder::path() + Text::trimmed(lstFiles->currentItem()->text());
-    lblFile->setText(path);
-    if (Catalogue::remove(path))
+    lblFile->setText(ProgramFolder::path() + Text::trimmed(lstFiles->currentItem()->text()));
+    // The collection goes whole into the bin, from where it can come back.
+    if (CollectionBin::moveToBin(Catalogue::nameOfEntry(Text::trimmed(lstFiles->currentItem()->text()))))
         Dialogs::information(this, QStringLiteral("L'archivio di modellini è stato eliminato con successo."));
     setNext(Next::Avvio);
     lblFile->clear();
     fillList();
     lblCreati->setText(countLine(lstFiles->count()));
+}
+
+void TfrmApriCatalogo::cmdCestinoClick()
+{
+    TfrmCestino frmCestino(this);
+    connect(&frmCestino, &TfrmCestino::restored, this, [this] {
+        fillList();
+        lblCreati->setText(countLine(lstFiles->count()));
+    });
+    frmCestino.exec();
 }
 
 void TfrmApriCatalogo::imgGuidaClick()

@@ -6,7 +6,7 @@ class QListWidget;
 class TPictureButton;
 
 // Open window: lists the archives of the program folder, hands one on to be
-// opened or deletes it.
+// opened or moves it to the bin, whose window it opens.
 class TfrmApriCatalogo : public TGradientWindow {
     Q_OBJECT
 public:
@@ -14,6 +14,7 @@ public:
 
     void btnApriClick();
     void btnEliminaClick();
+    void cmdCestinoClick();
     void imgGuidaClick();
 
     static QString countLine(int count);
@@ -44,6 +45,7 @@ private:
     QLabel* lblCreati;
     TPictureButton* btnApri;
     TPictureButton* btnElimina;
+    TPictureButton* cmdCestino;
     TPictureButton* btnAnnulla;
     TPictureButton* imgGuida;
     QLabel* lblFile;

@@ -23,6 +23,7 @@
 #include "gui/sheet/FieldEntry.h"
 #include "gui/sheet/PhotoSlot.h"
 #include "gui/sheet/frmAllegaCartella.h"
+#include "gui/sheet/frmVersioni.h"
 #include "gui/widgets/Accessibility.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/Hints.h"
@@ -284,6 +285,10 @@ void TfrmCartoline::buildSecondCommandBar(QWidget* p)
                                      QStringLiteral("Statistiche"),
                                      QStringLiteral("Valore e composizione della collezione, con i grafici."), 80);
     connect(cmdStatistiche, &QAbstractButton::clicked, this, &TfrmCartoline::cmdStatisticheClick);
+    cmdVersioni = addSheetCommand(QStringLiteral("cmdVersioni"), QStringLiteral("versions"), QStringLiteral("Versioni"),
+                                  QStringLiteral("Le versioni precedenti della scheda, da rivedere e ripristinare."),
+                                  80);
+    connect(cmdVersioni, &QAbstractButton::clicked, this, &TfrmCartoline::cmdVersioniClick);
     cmdDuplica = addSheetCommand(
         QStringLiteral("cmdDuplica"), QStringLiteral("duplicate"), QStringLiteral("Duplica"),
         QStringLiteral("Crea una nuova scheda uguale a quella corrente, da completare e salvare."), 80);
@@ -608,6 +613,22 @@ void TfrmCartoline::cmdStatisticheClick()
     TfrmStatistiche frmStatistiche(this, m_collection.path(), m_collection.name());
     connect(&frmStatistiche, &TfrmStatistiche::recordChosen, this, &TfrmCartoline::subRichiamaScheda);
     frmStatistiche.exec();
+}
+
+void TfrmCartoline::cmdVersioniClick()
+{
+    if (m_collection.isNewCard()) {
+        Dialogs::warning(this, QStringLiteral("Attenzione: le versioni precedenti si riferiscono a una scheda già "
+                                              "salvata in archivio."));
+        return;
+    }
+    TfrmVersioni frmVersioni(this, m_collection.path(), m_collection.current());
+    connect(&frmVersioni, &TfrmVersioni::restored, this, [this](qint32 n) {
+        // Its photo files were just replaced: what was read ahead is stale.
+        m_preparer->drop(photoPathsOf(n));
+        subMostraScheda(n);
+    });
+    frmVersioni.exec();
 }
 
 void TfrmCartoline::cmdGuidaClick()

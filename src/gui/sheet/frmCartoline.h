@@ -77,6 +77,8 @@ public:
     void cmdStatisticheClick();
     // Turns the card on screen into a new, unsaved card with the same fields and photos.
     void cmdDuplicaClick();
+    // Opens the kept versions of the card on screen.
+    void cmdVersioniClick();
 
     // The second bar's import: asks for a file, then imports it.
     void cmdImportaClick();
@@ -164,6 +166,7 @@ private:
     TPictureButton* cmdImporta = nullptr;
     TPictureButton* cmdGalleria = nullptr;
     TPictureButton* cmdStatistiche = nullptr;
+    TPictureButton* cmdVersioni = nullptr;
     TPictureButton* cmdDuplica = nullptr;
 
     QLabel* panInfo;

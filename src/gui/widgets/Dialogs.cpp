@@ -2,6 +2,8 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QWidget>
@@ -16,6 +18,8 @@ struct Script {
     QList<Dialogs::FileRequest> requests;
     QList<QString> printerFiles;
     int printerRequests = 0;
+    QList<QString> texts;
+    QList<QString> textQuestions;
 };
 
 Script& script()
@@ -161,6 +165,30 @@ void clear()
     s.requests.clear();
     s.printerFiles.clear();
     s.printerRequests = 0;
+    s.texts.clear();
+    s.textQuestions.clear();
+}
+
+QString text(QWidget* parent, const QString& title, const QString& question, const QString& initial)
+{
+    Script& s = script();
+    if (s.scripted) {
+        s.textQuestions.append(question);
+        return s.texts.isEmpty() ? QString() : s.texts.takeFirst();
+    }
+    bool ok = false;
+    const QString answer = QInputDialog::getText(parent, title, question, QLineEdit::Normal, initial, &ok);
+    return ok ? answer : QString();
+}
+
+void setNextText(const QString& answer)
+{
+    script().texts.append(answer);
+}
+
+QList<QString> takeTextQuestions()
+{
+    return std::exchange(script().textQuestions, {});
 }
 
 bool printer(QWidget* parent, QPrinter& printer)

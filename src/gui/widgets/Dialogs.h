@@ -64,6 +64,9 @@ struct FileRequest {
 // Returns the chosen full path, or an empty text when the user cancelled.
 QString fileName(QWidget* parent, const FileRequest& request);
 
+// Asks for one line of text; empty when the user cancelled.
+QString text(QWidget* parent, const QString& title, const QString& question, const QString& initial);
+
 // Converts "desc|pat;pat|desc|pat" into Qt's "desc (pat pat);;desc (pat)".
 QString qtFilter(const QString& filter);
 
@@ -88,5 +91,9 @@ void clear();
 void setNextPrinterFile(const QString& pdfPath);
 // How many printer dialogs were shown since the last call.
 int takePrinterRequests();
+// A scripted text question answers with the text queued here, or is
+// cancelled; the questions asked since the last call.
+void setNextText(const QString& answer);
+QList<QString> takeTextQuestions();
 
 } // namespace Dialogs
