@@ -576,7 +576,10 @@ TRecorder::~TRecorder() = default;
 void TRecorder::keep(const Change& change, Kind kind)
 {
     PhotoRef photos[2];
-    for (int b = 0; b < 2; ++b) {
+    // A card that is new had no photos before it: whatever lies under its
+    // number is written after it, or left from elsewhere. Not looking saves
+    // two file checks a card on a big import.
+    for (int b = 0; b < (kind == Kind::Added ? 0 : 2); ++b) {
         const QString photo = cardPhotoPath(d->archive, b == 1, change.number);
         struct stat st {};
         if (::stat(QFile::encodeName(photo).constData(), &st) == -1 || !S_ISREG(st.st_mode))
