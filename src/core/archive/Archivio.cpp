@@ -772,6 +772,22 @@ void scriviDiario(const QByteArray& percorsoDiario, const QByteArray& diario)
         throw TArchivio::WriteInterrupted();
 }
 
+// The history's entries committed under the write's seams: a cut part-way
+// leaves a partial entry, as a crash would. `whole` is set as soon as they are.
+void scriviStoria(CardHistory::TRecorder& registro, bool* whole = nullptr)
+{
+    using Passo = TArchivio::WriteStep;
+    if (const std::optional<qint64> taglio = fermata(Passo::HistoryPartlyWritten)) {
+        registro.commit(taglio);
+        throw TArchivio::WriteInterrupted();
+    }
+    registro.commit();
+    if (whole)
+        *whole = true;
+    if (fermata(Passo::HistoryWritten))
+        throw TArchivio::WriteInterrupted();
+}
+
 // Record n (0 for an append) written under the exclusive lock with its
 // journal: the journal whole on the disk before the archive is touched,
 // removed once the record is there too. Returns the record's number; success
@@ -827,15 +843,8 @@ qint32 scrivi(int fd, const Luoghi& luoghi, const TScheda& scheda, qint32 n, std
         svuotaArchivio(fd);
         // What the journal holds is what the history keeps, flushed before
         // the journal goes.
-        if (registro) {
-            if (const std::optional<qint64> taglio = fermata(Passo::HistoryPartlyWritten)) {
-                registro->commit(taglio);
-                throw TArchivio::WriteInterrupted();
-            }
-            registro->commit();
-            if (fermata(Passo::HistoryWritten))
-                throw TArchivio::WriteInterrupted();
-        }
+        if (registro)
+            scriviStoria(*registro);
     } catch (const EArchivioError&) {
         rimetti(fd, d, luoghi.diario);
         throw;
@@ -1189,16 +1198,8 @@ TArchivio::Accodamento TArchivio::AccodaSchede(const std::function<bool(TScheda&
             throw WriteInterrupted();
         svuotaArchivio(m_fd);
         // What the journal covers is in the history before the journal goes.
-        if (registro) {
-            if (const std::optional<qint64> taglio = fermata(Passo::HistoryPartlyWritten)) {
-                registro->commit(taglio);
-                throw WriteInterrupted();
-            }
-            registro->commit();
-            registrato = true;
-            if (fermata(Passo::HistoryWritten))
-                throw WriteInterrupted();
-        }
+        if (registro)
+            scriviStoria(*registro, &registrato);
         esito.impronta = impronta;
         esito.dimensioneDopo = posizione;
         esito.modificaNs = modificaNs(m_fd);
@@ -1277,15 +1278,8 @@ bool TArchivio::AnnullaAccodamento(const Accodamento& accodamento)
     svuotaArchivio(m_fd);
     // Cut before the entries are whole, the journal finishes the undo and
     // takes the batch's own entries out, as if it had never been.
-    if (registro) {
-        if (const std::optional<qint64> taglio = fermata(Passo::HistoryPartlyWritten)) {
-            registro->commit(taglio);
-            throw WriteInterrupted();
-        }
-        registro->commit();
-        if (fermata(Passo::HistoryWritten))
-            throw WriteInterrupted();
-    }
+    if (registro)
+        scriviStoria(*registro);
     if (fermata(Passo::JournalNotRemoved))
         throw WriteInterrupted();
     // Found later, the journal only puts back what is already back.
