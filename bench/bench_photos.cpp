@@ -74,6 +74,16 @@ void setUp()
     std::printf("cores: %d\n", QThread::idealThreadCount());
 }
 
+// Until the photos of the card on the sheet are in their slots: a card's
+// photos not read ahead arrive from another thread.
+void waitForPhotos()
+{
+    auto* a = named<TImageView>(g->sheet, "imgFoto");
+    auto* b = named<TImageView>(g->sheet, "imgFoto02");
+    while (a->isLoading() || b->isLoading())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
 // Showing a card nobody read ahead, the archive read included: both photos
 // decoded now.
 void BM_ShowCard(benchmark::State& state)
@@ -84,6 +94,7 @@ void BM_ShowCard(benchmark::State& state)
         TPhotoPreparer::waitUntilIdle();
         state.ResumeTiming();
         g->sheet->subMostraScheda(1);
+        waitForPhotos();
         named<TImageView>(g->sheet, "imgFoto")->repaint();
         named<TImageView>(g->sheet, "imgFoto02")->repaint();
     }
@@ -100,6 +111,7 @@ void BM_ShowColdCardCommand(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         g->sheet->subMostraScheda(1);
+        waitForPhotos();
         TPhotoPreparer::waitUntilIdle();
         // A new time on the shared files makes what was read ahead stale.
         ::utimensat(AT_FDCWD, QFile::encodeName(g->photoA).constData(), nullptr, 0);
@@ -107,8 +119,8 @@ void BM_ShowColdCardCommand(benchmark::State& state)
         state.ResumeTiming();
         g->sheet->cmdAvantiClick();
     }
+    waitForPhotos();
     TPhotoPreparer::waitUntilIdle();
-    QApplication::processEvents();
     if (named<QLabel>(g->sheet, "lblPosizione")->text() != QStringLiteral("2"))
         state.SkipWithError("the step did not reach card 2");
 }
@@ -127,6 +139,7 @@ void BM_ShowPreparedNeighbour(benchmark::State& state)
         TPhotoPreparer::waitUntilIdle();
         state.ResumeTiming();
         g->sheet->cmdAvantiClick();
+        waitForPhotos();
         named<TImageView>(g->sheet, "imgFoto")->repaint();
         named<TImageView>(g->sheet, "imgFoto02")->repaint();
     }

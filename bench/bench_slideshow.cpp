@@ -73,6 +73,8 @@ void BM_TickChangesPicture(benchmark::State& state)
         g->show->waitForPrepared();
         state.ResumeTiming();
         g->show->cmdAvantiClick();
+        while (named<TImageView>(g->show, "imgFoto")->isLoading())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         named<TImageView>(g->show, "imgFoto")->repaint();
     }
     if (named<TImageView>(g->show, "imgFoto")->photo().size() != QSize(4000, 3000))

@@ -67,6 +67,18 @@ template <typename T, typename P> T* named(const std::unique_ptr<P>& parent, con
     return named<T>(parent.get(), name);
 }
 
+// Both photos of the card on the sheet are in their slots: none is still
+// being read off the user-interface thread. For QTRY_VERIFY.
+inline bool photosShown(const QObject* sheet)
+{
+    for (const char* name : {"imgFoto", "imgFoto02"}) {
+        const QWidget* image = sheet->findChild<QWidget*>(QString::fromLatin1(name));
+        if (!image || image->property("loading").toBool())
+            return false;
+    }
+    return true;
+}
+
 // Texts of the boxes shown since the last call.
 inline QStringList shownTexts()
 {

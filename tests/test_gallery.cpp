@@ -102,6 +102,7 @@ private slots:
         }));
         QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("2"));
         QCOMPARE(named<QLineEdit>(sheet, "txtNome")->text(), QStringLiteral("Cutty Sark"));
+        QTRY_VERIFY(photosShown(sheet));
         QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), QSize(120, 80));
     }
 

@@ -294,6 +294,7 @@ private slots:
         QVERIFY(writeFile(photoFile(Photo::A, 1), a));
         QVERIFY(writeFile(photoFile(Photo::B, 1), b));
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
+        QTRY_VERIFY(photosShown(sheet));
         QVERIFY(named<TImageView>(sheet, "imgFoto")->photo().isJpeg());
 
         fillRequiredFields(sheet);
@@ -352,6 +353,7 @@ private slots:
                           picture(QStringLiteral("b.jpg"), encoded(halves(QSize(64, 64)), "jpg")));
 
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
+        QTRY_VERIFY(photosShown(sheet));
         QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("1"));
         QVERIFY(showsPlaceholders());
         QVERIFY(Dialogs::takeShown().isEmpty());
@@ -367,6 +369,7 @@ private slots:
 
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdNuovo"), Qt::LeftButton);
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
+        QTRY_VERIFY(photosShown(sheet));
         // Read from the files, and not to be told apart from the placeholders.
         QVERIFY(!showsPlaceholders());
         QVERIFY(difference(named<TImageView>(sheet, "imgFoto")->photo().image(),
@@ -390,6 +393,7 @@ private slots:
         }
         const QByteArray a1 = readFile(photoFile(Photo::A, 1));
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
+        QTRY_VERIFY(photosShown(sheet));
         QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), QSize(320, 240));
 
         QTest::mouseClick(named<TPictureButton>(sheet, "btnCancFoto"), Qt::LeftButton);
@@ -397,10 +401,12 @@ private slots:
             named<TImageView>(sheet, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
         QCOMPARE(named<TImageView>(sheet, "imgFoto02")->photo().size(), QSize(240, 320));
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton);
+        QTRY_VERIFY(photosShown(sheet));
         QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), QSize(640, 240));
         QCOMPARE(readFile(photoFile(Photo::A, 1)), a1);
 
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdIndietro"), Qt::LeftButton);
+        QTRY_VERIFY(photosShown(sheet));
         QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), QSize(320, 240));
     }
 
@@ -474,6 +480,7 @@ private slots:
                 QVERIFY(writeFile(photoFile(which[i], 1), state[i] == QLatin1String("intact") ? intact[i] : ""));
         }
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
+        QTRY_VERIFY(photosShown(sheet));
         if (fileA == QLatin1String("intact") && fileB == QLatin1String("intact"))
             QVERIFY(!showsPlaceholders());
         else
@@ -539,6 +546,7 @@ private slots:
         for (Photo which : {Photo::A, Photo::B})
             QVERIFY(writeFile(photoFile(which, 2), encoded(halves(QSize(100, 100)), "jpg")));
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
+        QTRY_VERIFY(photosShown(sheet));
         QVERIFY(showsPlaceholders());
 
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdNuovo"), Qt::LeftButton);
@@ -743,6 +751,7 @@ private slots:
         const PeakMemoryWatch memory;
         if (pickedWithTheButton) {
             QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
+            QTRY_VERIFY(photosShown(sheet));
             QVERIFY(!showsPlaceholders());
             const QString picked = program->file(QStringLiteral("enorme.jpg"));
             QVERIFY(writeBomb(picked));
@@ -753,6 +762,7 @@ private slots:
             QCOMPARE(named<TImageView>(sheet, "imgFoto02")->photo().size(), QSize(480, 640));
         } else {
             QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
+            QTRY_VERIFY(photosShown(sheet));
             QVERIFY(showsPlaceholders());
         }
         QVERIFY(whileModal<TfrmZoom>(sheet, named<TPictureButton>(sheet, "btnZoomFoto"), [&](TfrmZoom* zoom) {
@@ -935,6 +945,7 @@ private slots:
         QVERIFY(writeFile(photoFile(Photo::A, 1), jpeg));
         QVERIFY(writeFile(photoFile(Photo::B, 1), encoded(halves(QSize(480, 640)), "jpg")));
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
+        QTRY_VERIFY(photosShown(sheet));
         QVERIFY(!showsPlaceholders());
         QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), size);
         const QRect drawn = named<TImageView>(sheet, "imgFoto")->drawnRect();
@@ -1121,6 +1132,17 @@ private slots:
             {[&] { QTest::mouseClick(named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton); }, 4},
             {[&] { QTest::mouseClick(named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton); }, 5},
         };
+        // Whatever the pace, a slot only ever takes a photo of the card on screen.
+        int foreign = 0;
+        for (const char* name : {"imgFoto", "imgFoto02"}) {
+            auto* image = named<TImageView>(sheet, name);
+            const bool b = QByteArray(name).endsWith("02");
+            connect(image, &TImageView::photoChanged, this, [&, image, b] {
+                const int n = named<QLabel>(sheet, "lblPosizione")->text().toInt();
+                if (image->photo().size() != (b ? sizeOfB(n) : sizeOfA(n)))
+                    ++foreign;
+            });
+        }
         int previous = 0;
         for (const auto& [step, card] : steps) {
             if (patient)
@@ -1128,19 +1150,80 @@ private slots:
             const int prepared = counters.ready + counters.waited;
             const int unprepared = counters.unprepared + counters.stale;
             step();
+            QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QString::number(card));
+            // Steps faster than the reading go on before the photos arrive.
+            if (!patient)
+                continue;
+            QTRY_VERIFY(photosShown(sheet));
             QVERIFY2(showsCard(card), qPrintable(QStringLiteral("card %1").arg(card)));
             // A step to a neighbour of the card left finds it read already.
-            if (patient && previous > 0 && qAbs(card - previous) == 1) {
+            if (previous > 0 && qAbs(card - previous) == 1) {
                 QCOMPARE(counters.ready + counters.waited, prepared + 2);
                 QCOMPARE(counters.unprepared + counters.stale, unprepared);
             }
             previous = card;
         }
+        QTRY_VERIFY(photosShown(sheet));
+        QVERIFY(showsCard(steps[std::size(steps) - 1].second));
+        for (QObject* image : {named<QObject>(sheet, "imgFoto"), named<QObject>(sheet, "imgFoto02")})
+            disconnect(image, nullptr, this, nullptr);
+        QCOMPARE(foreign, 0);
         QVERIFY(shownTexts().isEmpty());
     }
 
     // The picture read ahead stands for its file only while the file is the
     // one that was read.
+    // A card's photos not read ahead come after the command: meanwhile the
+    // slots keep their pictures dimmed, and what the user does with the card
+    // is neither lost to the photos arriving nor written from a slot that
+    // has not received its photo.
+    void photosOnTheirWayAreNeitherWrittenNorLost()
+    {
+        openSheet(2);
+        writeCards(2);
+        // Card 2's files rewritten after it was read ahead: it is not ready.
+        const auto rewriteCard2 = [this](int quality) {
+            TPhotoPreparer::waitUntilIdle();
+            QVERIFY(writeFile(photoFile(Photo::A, 2), encoded(halves(sizeOfA(2)), "jpg", quality)));
+            QVERIFY(writeFile(photoFile(Photo::B, 2), encoded(halves(sizeOfB(2)), "jpg", quality)));
+        };
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
+        QTRY_VERIFY(photosShown(sheet));
+        rewriteCard2(70);
+        const QByteArray fileA = readFile(photoFile(Photo::A, 2));
+
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton);
+        QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("2"));
+        QVERIFY(!photosShown(sheet));
+        QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), sizeOfA(1)); // dimmed, no placeholder
+        const QImage picked = halves(QSize(321, 123));
+        clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"),
+                          picture(QStringLiteral("b.jpg"), encoded(picked, "jpg")));
+        fillRequiredFields(sheet);
+        save();
+        QCOMPARE(shownTexts(), QStringList{QStringLiteral(
+                                   "Le modifiche apportate alla scheda corrente sono state salvate in archivio.")});
+        QCOMPARE(readFile(photoFile(Photo::A, 2)), fileA); // not card 1's picture
+        QCOMPARE(sizeOf(photoFile(Photo::B, 2)), picked.size());
+        QTRY_VERIFY(photosShown(sheet));
+        QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), sizeOfA(2));
+        QCOMPARE(named<TImageView>(sheet, "imgFoto02")->photo().size(), picked.size());
+
+        // The zoom of a photo on its way shows that photo.
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdIndietro"), Qt::LeftButton);
+        QTRY_VERIFY(photosShown(sheet));
+        rewriteCard2(60);
+        QTest::mouseClick(named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton);
+        QVERIFY(!photosShown(sheet));
+        QSize zoomed;
+        QVERIFY(whileModal<TfrmZoom>(sheet, named<TPictureButton>(sheet, "btnZoomFoto"), [&](TfrmZoom* zoom) {
+            zoomed = named<TImageView>(zoom, "imgFoto")->photo().size();
+            zoom->close();
+        }));
+        QCOMPARE(zoomed, sizeOfA(2));
+        QVERIFY(photosShown(sheet));
+    }
+
     void aPhotoFileReplacedAfterItWasReadAheadShowsTheNewPicture_data()
     {
         QTest::addColumn<QString>("how");
@@ -1166,6 +1249,7 @@ private slots:
         if (sameLength)
             QVERIFY(writeFile(photoFile(Photo::A, 2), encoded(before, "bmp")));
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
+        QTRY_VERIFY(photosShown(sheet));
         TPhotoPreparer::waitUntilIdle();
 
         const QString path = photoFile(Photo::A, 2);
@@ -1201,6 +1285,7 @@ private slots:
         }
         const int stale = TPhotoPreparer::counters().stale;
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton);
+        QTRY_VERIFY(photosShown(sheet));
         QCOMPARE(TPhotoPreparer::counters().stale, stale + 1);
         auto* image = named<TImageView>(sheet, "imgFoto");
         QCOMPARE(image->photo().size(), after.size());
@@ -1219,12 +1304,14 @@ private slots:
         openSheet(2);
         writeCards(2);
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
+        QTRY_VERIFY(photosShown(sheet));
         TPhotoPreparer::waitUntilIdle();
         const QByteArray broken = "Elenco dei modellini";
         QVERIFY(writeFile(photoFile(Photo::A, 2), broken));
         const QByteArray intactB = readFile(photoFile(Photo::B, 2));
 
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton);
+        QTRY_VERIFY(photosShown(sheet));
         QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("2"));
         QVERIFY(showsPlaceholders());
         fillRequiredFields(sheet);
@@ -1248,7 +1335,9 @@ private slots:
         openSheet(3);
         writeCards(3);
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdPrimo"), Qt::LeftButton);
+        QTRY_VERIFY(photosShown(sheet));
         QTest::mouseClick(named<TPictureButton>(sheet, "cmdAvanti"), Qt::LeftButton);
+        QTRY_VERIFY(photosShown(sheet));
         TPhotoPreparer::waitUntilIdle(); // cards 1 and 3 are read ahead, 2 is kept
         const QImage loaded = halves(QSize(333, 111));
         clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto"),
@@ -1260,10 +1349,12 @@ private slots:
         QTest::mouseClick(fromAhead ? named<TPictureButton>(sheet, "cmdAvanti")
                                     : named<TPictureButton>(sheet, "cmdIndietro"),
                           Qt::LeftButton);
+        QTRY_VERIFY(photosShown(sheet));
         TPhotoPreparer::waitUntilIdle();
         QTest::mouseClick(fromAhead ? named<TPictureButton>(sheet, "cmdIndietro")
                                     : named<TPictureButton>(sheet, "cmdAvanti"),
                           Qt::LeftButton);
+        QTRY_VERIFY(photosShown(sheet));
         QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("2"));
         QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), loaded.size());
         QCOMPARE(named<TImageView>(sheet, "imgFoto02")->photo().size(), sizeOfB(2));
@@ -1298,6 +1389,7 @@ private slots:
         QCOMPARE(readFile(archivePath), archive);
         // The windows go (in cleanup()) while these readings are under way.
         QVERIFY(sheet->subRichiamaScheda(2));
+        QTRY_VERIFY(photosShown(sheet));
     }
 
     // One file prepared and asked for at once is decoded once.

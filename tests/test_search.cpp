@@ -385,6 +385,7 @@ private slots:
         QVERIFY(named<QCheckBox>(sheet, "chkInVendita")->isChecked());
         QCOMPARE(named<QLabel>(sheet, "lblFile01")->text(), QStringLiteral("ricevuta2.pdf"));
         QCOMPARE(named<QLabel>(sheet, "lblDesc03")->text(), QStringLiteral("Scontrino 2"));
+        QTRY_VERIFY(photosShown(sheet));
         QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), sizeA);
         QCOMPARE(named<TImageView>(sheet, "imgFoto02")->photo().size(), sizeB);
 
@@ -394,6 +395,7 @@ private slots:
         named<TSummaryList>(other, "lstRecords")->setCurrentRow(0);
         other->lstRecordsDblClick();
         QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("1"));
+        QTRY_VERIFY(photosShown(sheet));
         QVERIFY(
             named<TImageView>(sheet, "imgFoto")->photo().sharesWith(named<TImageView>(sheet, "imgBianco")->photo()));
         QVERIFY(named<TImageView>(sheet, "imgFoto02")

@@ -63,9 +63,13 @@ class TestSlideshow : public QObject, public SheetProgramTest {
         return whileModal<TfrmSlideshow_Euro_01>(sheet, named<TPictureButton>(sheet, "cmdSlideShow"), work);
     }
 
+    // The picture of the tick, once a photo on its way has arrived.
     static int onScreen(TfrmSlideshow_Euro_01* show)
     {
-        const TPhoto& photo = named<TImageView>(show, "imgFoto")->photo();
+        auto* image = named<TImageView>(show, "imgFoto");
+        if (!QTest::qWaitFor([image] { return !image->isLoading(); }))
+            return -2;
+        const TPhoto& photo = image->photo();
         if (photo.sharesWith(named<TImageView>(show, "imgBianco")->photo()))
             return kBanner;
         for (int n = 1; n < 10; ++n) {
@@ -102,6 +106,7 @@ private slots:
         QFETCH(QStringList, positions);
         openSheet(records);
         QVERIFY(sheet->subMostraScheda(records)); // the sheet's own card plays no part
+        QTRY_VERIFY(photosShown(sheet));
         const TPhoto sheetPhoto = named<TImageView>(sheet, "imgFoto")->photo();
         QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
             QCOMPARE(onScreen(show), shown.first());
@@ -160,6 +165,7 @@ private slots:
         Dialogs::clear();
         QVERIFY(withSlideshow([&](TfrmSlideshow_Euro_01* show) {
             show->cmdAvantiClick();
+            QTRY_VERIFY(!named<TImageView>(show, "imgFoto")->isLoading());
             QCOMPARE(named<TImageView>(show, "imgFoto")->photo().size(), QSize(366, 260));
             QVERIFY(
                 !named<TImageView>(show, "imgFoto")->photo().sharesWith(named<TImageView>(show, "imgBianco")->photo()));
@@ -180,9 +186,10 @@ private slots:
             shot.fill(Qt::black);
             named<TImageView>(show, "imgFoto")->render(&shot);
             // The photo was decoded ahead, at the size it is drawn: the only
-            // decode since is the next card's, on another thread.
+            // decode since, if any, is the next card's, on another thread
+            // (none when the first card's reading is still kept).
             show->waitForPrepared();
-            QCOMPARE(TPhoto::counters().decodes.load(), decodes + 1);
+            QVERIFY(TPhoto::counters().decodes.load() <= decodes + 1);
             QCOMPARE(named<TImageView>(show, "imgFoto")->photo().size(), QSize(1200, 1600));
             const QRect drawn = named<TImageView>(show, "imgFoto")->drawnRect();
             QVERIFY(drawn.height() <= named<TImageView>(show, "imgFoto")->height());

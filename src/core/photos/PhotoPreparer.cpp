@@ -6,6 +6,7 @@
 #include <QThread>
 #include <QThreadPool>
 #include <QWaitCondition>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <sys/stat.h>
 
@@ -109,6 +110,23 @@ QThreadPool& preparationPool()
     return *pool;
 }
 
+// The readings a window waits to show, beside the readings ahead: at normal
+// priority, two at once at least, so that a card's two photos are read side
+// by side.
+QThreadPool& showingPool()
+{
+    static QThreadPool* pool = [] {
+        auto* p = new QThreadPool;
+        p->setMaxThreadCount(qMax(2, QThread::idealThreadCount()));
+        qAddPostRoutine([] {
+            pool->clear();
+            pool->waitForDone();
+        });
+        return p;
+    }();
+    return *pool;
+}
+
 // Qt's thread priorities change nothing for ordinary threads on Linux; a
 // higher nice value of the pool's own thread does.
 void lowerThisThread()
@@ -146,6 +164,7 @@ TPhotoPreparer::Counters& TPhotoPreparer::counters()
 
 void TPhotoPreparer::waitUntilIdle()
 {
+    showingPool().waitForDone();
     preparationPool().waitForDone();
 }
 
@@ -191,6 +210,54 @@ void TPhotoPreparer::prepare(const QString& path, QSize area, qreal ratio)
     preparationPool().start(new PrepareTask(job));
 }
 
+std::optional<TShownPhoto> TPhotoPreparer::resultOf(Job& job, const QString& path)
+{
+    TFileStamp stamp;
+    QSize photoSize;
+    QImage shown;
+    {
+        QMutexLocker lock(&job.mutex);
+        stamp = job.stamp;
+        photoSize = job.photoSize;
+        shown = job.shown;
+    }
+    // The picture was decoded from the file as it was then: it is shown
+    // only with the bytes of that same file.
+    if (shown.isNull() || TFileStamp::of(path) != stamp)
+        return std::nullopt;
+    const TPhoto photo = TPhoto::fromFile(path);
+    if (photo.isNull() || photo.size() != photoSize || TFileStamp::of(path) != stamp)
+        return std::nullopt;
+    return TShownPhoto{photo, shown};
+}
+
+std::optional<TShownPhoto> TPhotoPreparer::readIfReady(const QString& path, QSize area, qreal ratio)
+{
+    const std::shared_ptr<Job> job = find(path, area, ratio);
+    if (!job)
+        return std::nullopt;
+    {
+        QMutexLocker lock(&job->mutex);
+        if (job->state != Job::State::Done || job->shown.isNull())
+            return std::nullopt;
+    }
+    std::optional<TShownPhoto> ready = resultOf(*job, path);
+    if (ready)
+        ++counters().ready;
+    return ready;
+}
+
+QFuture<TShownPhoto> TPhotoPreparer::readLater(std::shared_ptr<TPhotoPreparer> preparer, const QString& path,
+                                               QSize area, qreal ratio, std::function<bool()> wanted)
+{
+    return QtConcurrent::run(&showingPool(),
+                             [preparer = std::move(preparer), path, area, ratio, wanted = std::move(wanted)] {
+                                 if (wanted && !wanted())
+                                     return TShownPhoto{};
+                                 return preparer->read(path, area, ratio);
+                             });
+}
+
 TShownPhoto TPhotoPreparer::read(const QString& path, QSize area, qreal ratio)
 {
     if (const std::shared_ptr<Job> job = find(path, area, ratio)) {
@@ -200,25 +267,12 @@ TShownPhoto TPhotoPreparer::read(const QString& path, QSize area, qreal ratio)
             waited = job->state != Job::State::Done;
         }
         if (job->await()) {
-            TFileStamp stamp;
-            QSize photoSize;
-            QImage shown;
-            {
-                QMutexLocker lock(&job->mutex);
-                stamp = job->stamp;
-                photoSize = job->photoSize;
-                shown = job->shown;
+            if (std::optional<TShownPhoto> ready = resultOf(*job, path)) {
+                ++(waited ? counters().waited : counters().ready);
+                return *ready;
             }
-            // The picture was decoded from the file as it was then: it is
-            // shown only with the bytes of that same file.
-            if (!shown.isNull() && TFileStamp::of(path) == stamp) {
-                const TPhoto photo = TPhoto::fromFile(path);
-                if (!photo.isNull() && photo.size() == photoSize && TFileStamp::of(path) == stamp) {
-                    ++(waited ? counters().waited : counters().ready);
-                    return {photo, shown};
-                }
-            }
-            if (!shown.isNull())
+            QMutexLocker lock(&job->mutex);
+            if (!job->shown.isNull())
                 ++counters().stale;
             else
                 ++counters().unprepared;

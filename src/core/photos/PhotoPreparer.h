@@ -1,4 +1,5 @@
 #pragma once
+#include <QFuture>
 #include <QImage>
 #include <QList>
 #include <QMutex>
@@ -6,7 +7,9 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "core/photos/Photo.h"
 
@@ -60,6 +63,19 @@ public:
     // step back to it finds it ready. Safe on any thread.
     TShownPhoto read(const QString& path, QSize area, qreal devicePixelRatio = 1.0);
 
+    // The prepared picture when it is ready and its file unchanged, without
+    // waiting and without reading the file otherwise: what a window can show
+    // at once.
+    std::optional<TShownPhoto> readIfReady(const QString& path, QSize area, qreal devicePixelRatio = 1.0);
+
+    // read() on a thread of a pool of its own, at normal priority, for a
+    // window that must not wait: the future's result is read()'s. `preparer`
+    // lives until the reading ends, whoever lets go of it meanwhile. When
+    // `wanted` says no as the reading starts, it ends at once with an empty
+    // result: the window has moved on.
+    static QFuture<TShownPhoto> readLater(std::shared_ptr<TPhotoPreparer> preparer, const QString& path, QSize area,
+                                          qreal devicePixelRatio = 1.0, std::function<bool()> wanted = {});
+
     // Waits until the photo prepared for these arguments, if any, is read.
     void waitFor(const QString& path, QSize area, qreal devicePixelRatio = 1.0) const;
 
@@ -70,7 +86,8 @@ public:
     void drop(const QList<QString>& paths);
     void clear();
 
-    // Waits until no photo is being prepared anywhere: benchmarks and tests.
+    // Waits until no photo is being prepared or read later anywhere:
+    // benchmarks and tests.
     static void waitUntilIdle();
 
     // How read() found its photos, program-wide: benchmarks and tests
@@ -87,6 +104,9 @@ public:
 
 private:
     std::shared_ptr<Job> find(const QString& path, QSize area, qreal devicePixelRatio) const;
+    // The finished job's picture when its file is still the one it was
+    // read from.
+    static std::optional<TShownPhoto> resultOf(Job& job, const QString& path);
     void keep(const std::shared_ptr<Job>& job);
 
     const int m_capacity;

@@ -1,5 +1,7 @@
 #include "gui/output/frmSlideshow_Euro_01.h"
 
+#include <QCoreApplication>
+#include <QFutureWatcher>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QShowEvent>
@@ -129,25 +131,46 @@ void TfrmSlideshow_Euro_01::prepare(int record)
 {
     m_next = record;
     const QString path = photoPathOf(record);
-    m_preparer.keepOnly({path}); // the photo on show is in imgFoto already
-    m_preparer.prepare(path, imgFoto->size(), imgFoto->devicePixelRatioF());
+    m_preparer->keepOnly({path}); // the photo on show is in imgFoto already
+    m_preparer->prepare(path, imgFoto->size(), imgFoto->devicePixelRatioF());
 }
 
 void TfrmSlideshow_Euro_01::waitForPrepared()
 {
+    while (imgFoto->isLoading())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     if (m_next > 0)
-        m_preparer.waitFor(photoPathOf(m_next), imgFoto->size(), imgFoto->devicePixelRatioF());
+        m_preparer->waitFor(photoPathOf(m_next), imgFoto->size(), imgFoto->devicePixelRatioF());
 }
 
 void TfrmSlideshow_Euro_01::subApriFoto()
 {
     // A missing file, or one that does not decode, shows the banner.
+    const quint64 ticket = ++*m_photoTicket;
     const QString path = photoPathOf(m_position.value_or(0));
-    const TShownPhoto photo = CompanionFiles::ensurePhotoFolder()
-                                  ? m_preparer.read(path, imgFoto->size(), imgFoto->devicePixelRatioF())
-                                  : TShownPhoto();
-    if (photo.shown.isNull())
-        imgFoto->setPhoto(imgBianco->photo());
-    else
-        imgFoto->setPhoto(photo.photo, photo.shown);
+    const auto show = [this](const TShownPhoto& photo) {
+        if (photo.shown.isNull())
+            imgFoto->setPhoto(imgBianco->photo());
+        else
+            imgFoto->setPhoto(photo.photo, photo.shown);
+    };
+    if (!CompanionFiles::ensurePhotoFolder()) {
+        show({});
+        return;
+    }
+    const QSize area = imgFoto->size();
+    const qreal ratio = imgFoto->devicePixelRatioF();
+    if (const std::optional<TShownPhoto> ready = m_preparer->readIfReady(path, area, ratio)) {
+        show(*ready);
+        return;
+    }
+    imgFoto->setLoading(true);
+    auto* watcher = new QFutureWatcher<TShownPhoto>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, ticket, show] {
+        watcher->deleteLater();
+        if (ticket == *m_photoTicket)
+            show(watcher->result());
+    });
+    watcher->setFuture(TPhotoPreparer::readLater(m_preparer, path, area, ratio,
+                                                 [latest = m_photoTicket, ticket] { return *latest == ticket; }));
 }

@@ -34,11 +34,13 @@ public:
     // One tick: the next card's photo, the rewind after the last card, or
     // the end on an empty archive.
     void cmdAvantiClick();
-    // Photo A of the card on screen into imgFoto.
+    // Photo A of the card on screen into imgFoto: at once when it was read
+    // ahead, otherwise when it has been read off this thread (the picture
+    // before it stays, dimmed, meanwhile).
     void subApriFoto();
 
-    // Benchmarks and tests: waits until the photo of the next showing is
-    // prepared.
+    // Benchmarks and tests: waits until the photo on its way is shown and
+    // the photo of the next showing is prepared.
     void waitForPrepared();
 
 protected:
@@ -59,7 +61,12 @@ private:
     QString m_archivePath;
     QString m_archiveName;
     std::optional<qint32> m_position;
-    TPhotoPreparer m_preparer{1}; // the photo of the next showing
-    int m_next = 0;               // the record prepared for the next showing
+    // The photo of the next showing, and the one on show (read late, it must
+    // not push the next one out); shared with a reading under way, which
+    // may end after the window.
+    std::shared_ptr<TPhotoPreparer> m_preparer = std::make_shared<TPhotoPreparer>(2);
+    // Tells the photo the window waits for from those of earlier ticks.
+    std::shared_ptr<std::atomic<quint64>> m_photoTicket = std::make_shared<std::atomic<quint64>>(0);
+    int m_next = 0; // the record prepared for the next showing
     bool m_boxOpen = false;
 };

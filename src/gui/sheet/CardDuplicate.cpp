@@ -13,6 +13,7 @@ void TfrmCartoline::cmdDuplicaClick()
     // unreadable file is only a placeholder now: the new number's files, if
     // any lie there from an earlier archive of the same name, are not this
     // card's.
+    settlePhotos();
     for (TPhotoSlot* slot : {m_photoA, m_photoB}) {
         if (slot->isUnread())
             slot->showPlaceholder();

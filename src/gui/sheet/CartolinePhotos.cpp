@@ -3,10 +3,9 @@
 #include "gui/sheet/frmCartoline.h"
 
 #include <QFrame>
+#include <QFutureWatcher>
 #include <QLabel>
 #include <QScopedValueRollback>
-#include <QThread>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include "core/archive/CompanionFiles.h"
 #include "core/photos/Photo.h"
@@ -51,7 +50,8 @@ void TfrmCartoline::buildPhotoSlots(QWidget* p)
     dlgFile.filter = QStringLiteral("Immagine JPEG (*.jpg; *.jpeg)|*.jpg;*.jpeg|Immagine Bitmap (*.bmp)|*.bmp");
     dlgSalvaFile = PhotoSaving::request();
 
-    m_preparer = std::make_unique<TPhotoPreparer>(6); // three cards of two photos
+    m_preparer = std::make_shared<TPhotoPreparer>(6); // three cards of two photos
+    m_photoTicket = std::make_shared<std::atomic<quint64>>(0);
     m_photoA = new TPhotoSlot(1, 86, placeholderA(), dlgFile, dlgSalvaFile, p);
     m_photoB = new TPhotoSlot(2, 360, placeholderB(), dlgFile, dlgSalvaFile, p);
     // An imported capture goes straight into the slot that asked for it.
@@ -59,6 +59,8 @@ void TfrmCartoline::buildPhotoSlots(QWidget* p)
             [this] { captureWithWebCam(this, CompanionFiles::Photo::A, m_photoA); });
     connect(m_photoB, &TPhotoSlot::captureRequested, this,
             [this] { captureWithWebCam(this, CompanionFiles::Photo::B, m_photoB); });
+    connect(m_photoA, &TPhotoSlot::photoNeeded, this, &TfrmCartoline::settlePhotos);
+    connect(m_photoB, &TPhotoSlot::photoNeeded, this, &TfrmCartoline::settlePhotos);
     // A loaded photo, a capture or the eraser: what was read for this card no
     // longer stands for its slots.
     for (TPhotoSlot* slot : {m_photoA, m_photoB}) {
@@ -94,6 +96,7 @@ void TfrmCartoline::addPhotoHints()
 
 void TfrmCartoline::subMostraSegnaposto()
 {
+    stopPhotoReading();
     const QScopedValueRollback showing(m_showingCard, true);
     m_photoA->showPlaceholder();
     m_photoB->showPlaceholder();
@@ -102,6 +105,7 @@ void TfrmCartoline::subMostraSegnaposto()
 // The placeholders, shown because the card's photo files could not be read.
 void TfrmCartoline::showUnreadPhotos()
 {
+    stopPhotoReading();
     const QScopedValueRollback showing(m_showingCard, true);
     m_photoA->showUnreadPlaceholder();
     m_photoB->showUnreadPlaceholder();
@@ -118,34 +122,92 @@ void TfrmCartoline::subApriFotoScheda()
         showUnreadPhotos();
         return;
     }
-    const QString pathA = m_collection.photoPath(CompanionFiles::Photo::A, number);
-    const QString pathB = m_collection.photoPath(CompanionFiles::Photo::B, number);
+    stopPhotoReading();
+    const QList<QString> paths = photoPathsOf(number);
     const QSize area = m_photoA->image()->size();
     const qreal ratio = m_photoA->image()->devicePixelRatioF();
 
-    // A card prepared while the previous one was on screen comes ready.
-    // Otherwise the phone photos take most of the time here, nearly all of
-    // it decoding; with a second core the two are read side by side.
-    TPhotoPreparer& preparer = *m_preparer;
-    TShownPhoto a;
-    TShownPhoto b;
-    if (QThread::idealThreadCount() > 1) {
-        QFuture<TShownPhoto> second = QtConcurrent::run(
-            [&preparer, pathB, area, ratio] { return preparer.read(pathB, area, ratio); });
-        a = preparer.read(pathA, area, ratio);
-        b = second.result();
-    } else {
-        a = preparer.read(pathA, area, ratio);
-        if (!a.shown.isNull())
-            b = preparer.read(pathB, area, ratio);
-    }
-    const QScopedValueRollback showing(m_showingCard, true);
-    if (a.shown.isNull() || b.shown.isNull()) {
-        showUnreadPhotos();
+    // A card prepared while the previous one was on screen comes ready and
+    // is shown at once, with no picture in between.
+    std::optional<TShownPhoto> a = m_preparer->readIfReady(paths[0], area, ratio);
+    std::optional<TShownPhoto> b = a ? m_preparer->readIfReady(paths[1], area, ratio) : std::nullopt;
+    if (a && b) {
+        showReadPhotos(*a, *b);
         return;
     }
-    m_photoA->showPhoto(a.photo, a.shown);
-    m_photoB->showPhoto(b.photo, b.shown);
+
+    // Otherwise the photos are read off this thread, side by side, and the
+    // window goes on: on a slow shared folder a reading can take seconds.
+    // Meanwhile the slots keep their pictures, dimmed: no placeholder
+    // flashes for a photo that is only on its way.
+    const quint64 ticket = ++*m_photoTicket;
+    m_reading.ticket = ticket;
+    m_reading.results = {a, std::nullopt};
+    m_photoA->showLoading();
+    m_photoB->showLoading();
+    auto wanted = [latest = m_photoTicket, ticket] { return latest->load() == ticket; };
+    for (int slot = 0; slot < 2; ++slot) {
+        if (m_reading.results[slot])
+            continue;
+        m_reading.futures[slot] = TPhotoPreparer::readLater(m_preparer, paths[slot], area, ratio, wanted);
+        auto* watcher = new QFutureWatcher<TShownPhoto>(this);
+        connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, ticket, slot] {
+            watcher->deleteLater();
+            photoRead(ticket, slot, watcher->result());
+        });
+        watcher->setFuture(m_reading.futures[slot]);
+    }
+}
+
+void TfrmCartoline::photoRead(quint64 ticket, int slot, const TShownPhoto& read)
+{
+    if (ticket != m_reading.ticket)
+        return; // a card left since
+    m_reading.results[slot] = read;
+    if (m_reading.results[0] && m_reading.results[1])
+        showReadPhotos(*m_reading.results[0], *m_reading.results[1]);
+}
+
+// By value: the results may be m_reading's own, which is cleared here.
+void TfrmCartoline::showReadPhotos(TShownPhoto a, TShownPhoto b)
+{
+    // A slot the user filled meanwhile keeps what they put there.
+    const bool waitingA = m_reading.ticket == 0 || m_photoA->isLoading();
+    const bool waitingB = m_reading.ticket == 0 || m_photoB->isLoading();
+    m_reading = {};
+    const QScopedValueRollback showing(m_showingCard, true);
+    if (a.shown.isNull() || b.shown.isNull()) {
+        for (auto [slot, waiting] : {std::pair{m_photoA, waitingA}, std::pair{m_photoB, waitingB}}) {
+            if (waiting)
+                slot->showUnreadPlaceholder();
+        }
+        return;
+    }
+    if (waitingA)
+        m_photoA->showPhoto(a.photo, a.shown);
+    if (waitingB)
+        m_photoB->showPhoto(b.photo, b.shown);
+}
+
+void TfrmCartoline::stopPhotoReading()
+{
+    if (m_reading.ticket == 0)
+        return;
+    ++*m_photoTicket;
+    m_reading = {};
+    m_photoA->image()->setLoading(false);
+    m_photoB->image()->setLoading(false);
+}
+
+void TfrmCartoline::settlePhotos()
+{
+    if (m_reading.ticket == 0)
+        return;
+    for (int slot = 0; slot < 2; ++slot) {
+        if (!m_reading.results[slot])
+            m_reading.results[slot] = m_reading.futures[slot].result();
+    }
+    showReadPhotos(*m_reading.results[0], *m_reading.results[1]);
 }
 
 bool TfrmCartoline::subSalvaFotoScheda()

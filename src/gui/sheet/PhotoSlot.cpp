@@ -117,13 +117,25 @@ void TPhotoSlot::showUnreadPlaceholder()
     m_unread = true;
 }
 
+void TPhotoSlot::showLoading()
+{
+    imgFoto->setLoading(true);
+}
+
+bool TPhotoSlot::isLoading() const
+{
+    return imgFoto->isLoading();
+}
+
 bool TPhotoSlot::storeTo(const QString& path) const
 {
     // A file that could not be read may still be the collector's only copy
-    // of the photo (or of the other one, shown as a placeholder beside it).
-    if (m_unread && QFileInfo::exists(path))
+    // of the photo (or of the other one, shown as a placeholder beside it);
+    // a file being read is the photo itself.
+    if ((m_unread || isLoading()) && QFileInfo::exists(path))
         return true;
-    return imgFoto->photo().writeJpeg(path);
+    // No file: a reading would end on the placeholder.
+    return (isLoading() ? imgBianco->photo() : imgFoto->photo()).writeJpeg(path);
 }
 
 void TPhotoSlot::btnCaricaFotoClick()
@@ -152,6 +164,7 @@ void TPhotoSlot::btnAcquisisciFotoClick()
 
 void TPhotoSlot::btnSalvaFotoClick()
 {
+    emit photoNeeded();
     PhotoSaving::saveToDisk(window(), m_saveDialog, imgFoto->photo(), saveFailedMessage());
 }
 
@@ -162,6 +175,7 @@ void TPhotoSlot::btnCancFotoClick()
 
 void TPhotoSlot::btnZoomFotoClick()
 {
+    emit photoNeeded();
     TfrmZoom zoom(window(), imgFoto->photo());
     zoom.exec();
 }

@@ -44,7 +44,15 @@ public:
     // placeholder over it. Any other change of the picture clears the mark.
     void showUnreadPlaceholder();
     bool isUnread() const { return m_unread; }
-    // Writes the slot's picture to a record's photo file (see isUnread()).
+
+    // The card's photo is being read: the picture shown so far stays,
+    // dimmed, until showPhoto() or a placeholder. Saving the card then leaves
+    // the file that is there, which is the photo on its way.
+    void showLoading();
+    bool isLoading() const;
+
+    // Writes the slot's picture to a record's photo file (see isUnread()
+    // and isLoading()).
     bool storeTo(const QString& path) const;
 
     void btnCaricaFotoClick();
@@ -58,6 +66,9 @@ public:
 signals:
     // The webcam button: the sheet opens the capture window for this slot.
     void captureRequested();
+    // Zoom or save to disk want the slot's photo itself: a photo still on
+    // its way must be there when the handler returns.
+    void photoNeeded();
 
 private:
     TImageView* imgFoto;

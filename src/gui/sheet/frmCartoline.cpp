@@ -181,8 +181,9 @@ TCard TfrmCartoline::cardOnScreen() const
     return card;
 }
 
-TShownCard TfrmCartoline::shownCard() const
+TShownCard TfrmCartoline::shownCard()
 {
+    settlePhotos();
     TShownCard card;
     card.archiveName = m_collection.name();
     for (const Field& f : m_fields)
@@ -415,6 +416,7 @@ void TfrmCartoline::FormShow()
 
 void TfrmCartoline::FormClose()
 {
+    stopPhotoReading();
     forgetPreparedPhotos();
     emit closed();
 }

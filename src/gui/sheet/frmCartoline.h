@@ -1,12 +1,18 @@
 #pragma once
 #include <QList>
 
+#include <QFuture>
+
+#include <array>
+#include <atomic>
 #include <memory>
+#include <optional>
 
 #include "core/archive/CompanionFiles.h"
 #include "core/archive/Scheda.h"
 #include "core/card/OpenCollection.h"
 #include "core/card/ShownCard.h"
+#include "core/photos/Photo.h"
 #include "gui/sheet/CardState.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/GradientWindow.h"
@@ -42,8 +48,9 @@ public:
     {
         return {m_collection.path(), m_collection.name(), m_collection.current(), m_attachments};
     }
-    // The card as it stands on screen, unsaved edits and photo A included.
-    TShownCard shownCard() const;
+    // The card as it stands on screen, unsaved edits and photo A included
+    // (a photo still being read is waited for).
+    TShownCard shownCard();
 
     // Clears the sheet for a new card.
     void subNuovaScheda();
@@ -195,6 +202,15 @@ private:
     void bindKeys();
     void addPhotoHints();
     void showUnreadPhotos();
+    // The card's photos arrived, read off this thread; shown on the slots
+    // still waiting for them.
+    void showReadPhotos(TShownPhoto a, TShownPhoto b);
+    void photoRead(quint64 ticket, int slot, const TShownPhoto& read);
+    // Forgets the photos on their way: they are no longer this card's.
+    void stopPhotoReading();
+    // Output, zoom and duplicate need the slots' photos themselves: waits
+    // for those on their way.
+    void settlePhotos();
     QList<QString> photoPathsOf(int n) const;
     void prepareNeighbours(int n);
     void forgetPreparedPhotos();
@@ -212,7 +228,18 @@ private:
     TPhotoSlot* m_photoB = nullptr;
     // The photos of the cards a next step would show, read ahead, and of the
     // card just left.
-    std::unique_ptr<TPhotoPreparer> m_preparer;
+    // Shared with the readings under way, which may end after the sheet.
+    std::shared_ptr<TPhotoPreparer> m_preparer;
+    // The card's photos being read; the ticket tells its results from those
+    // of a card left since, and is read by the readings themselves, so that
+    // one nobody waits for any more does not start.
+    struct PhotoReading {
+        quint64 ticket = 0; // 0: nothing on its way
+        std::array<QFuture<TShownPhoto>, 2> futures;
+        std::array<std::optional<TShownPhoto>, 2> results;
+    };
+    PhotoReading m_reading;
+    std::shared_ptr<std::atomic<quint64>> m_photoTicket;
     int m_lastStep = 1;         // +1 after a move forward, -1 after one back
     int m_knownCount = 0;       // the record count last seen, 0 when unknown
     bool m_showingCard = false; // the slots change because a card is shown

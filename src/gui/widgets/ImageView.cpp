@@ -12,8 +12,17 @@ void TImageView::setPhoto(const TPhoto& photo, const QImage& prepared)
 {
     m_photo = photo;
     m_shown = prepared.size() == decodeSizeFor(photo) ? prepared : QImage();
+    m_loading = false;
     update();
     emit photoChanged();
+}
+
+void TImageView::setLoading(bool loading)
+{
+    if (m_loading == loading)
+        return;
+    m_loading = loading;
+    update();
 }
 
 QSize TImageView::decodeSizeFor(const TPhoto& photo) const
@@ -32,6 +41,8 @@ void TImageView::paintEvent(QPaintEvent*)
         return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (m_loading)
+        painter.setOpacity(0.35);
     painter.drawImage(drawnRect(), m_shown);
 }
 

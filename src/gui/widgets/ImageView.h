@@ -10,6 +10,7 @@
 // drawing; the photo itself stays as it came (for a JPEG, its file bytes).
 class TImageView : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(bool loading READ isLoading)
 public:
     TImageView(const QString& objectName, QWidget* parent);
 
@@ -18,6 +19,11 @@ public:
     // decodes it when first drawn.
     void setPhoto(const TPhoto& photo, const QImage& prepared = {});
     const TPhoto& photo() const { return m_photo; }
+
+    // A photo on its way: the picture shown so far stays, dimmed, until
+    // the next setPhoto(). Changes no photo, so emits nothing.
+    void setLoading(bool loading);
+    bool isLoading() const { return m_loading; }
 
     // Where the photo is drawn, in the view's coordinates.
     QRect drawnRect() const { return displayRect(m_photo.size(), size()); }
@@ -36,4 +42,5 @@ protected:
 private:
     TPhoto m_photo;
     QImage m_shown; // the photo at its drawn size
+    bool m_loading = false;
 };
