@@ -117,13 +117,13 @@ void TPhotoSlot::showUnreadPlaceholder()
     m_unread = true;
 }
 
-bool TPhotoSlot::storeTo(const QString& path) const
+bool TPhotoSlot::storeTo(const QString& path, TFailure* failure) const
 {
     // A file that could not be read may still be the collector's only copy
     // of the photo (or of the other one, shown as a placeholder beside it).
     if (m_unread && QFileInfo::exists(path))
         return true;
-    return imgFoto->photo().writeJpeg(path);
+    return imgFoto->photo().writeJpeg(path, failure);
 }
 
 void TPhotoSlot::btnCaricaFotoClick()

@@ -45,7 +45,7 @@ public:
     void showUnreadPlaceholder();
     bool isUnread() const { return m_unread; }
     // Writes the slot's picture to a record's photo file (see isUnread()).
-    bool storeTo(const QString& path) const;
+    bool storeTo(const QString& path, TFailure* failure = nullptr) const;
 
     void btnCaricaFotoClick();
     // Reads a picture file into the slot, as the folder button does with the file picked.

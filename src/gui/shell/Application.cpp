@@ -9,6 +9,7 @@
 
 #include "core/archive/Archivio.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/Pictures.h"
 
@@ -56,7 +57,7 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const EArchivioError& failure) {
-        Dialogs::error(activeWindow(), failure.Messaggio());
+        FailureMessages::show(activeWindow(), failure.failure());
     } catch (const std::bad_alloc&) {
         Dialogs::error(activeWindow(), QStringLiteral("Attenzione: la memoria disponibile non è sufficiente per "
                                                       "completare l'operazione."));
