@@ -53,7 +53,8 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
 {
     // The texts of system and library failures are English and technical:
     // the user reads an Italian sentence instead, and the window stays as it
-    // was. The program's own failures carry their Italian message.
+    // was. The program's own failures are shown with their usual message, and
+    // their cause goes to the log.
     try {
         return QApplication::notify(receiver, event);
     } catch (const EArchivioError& failure) {
