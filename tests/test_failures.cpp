@@ -53,6 +53,9 @@ const QString kPhotos = QString::fromUtf8(
 const QString kPasswords = QString::fromUtf8(
     "Attenzione: si è verificato un errore durante la procedura di modifica della password. Si consiglia di "
     "reinstallare il software.");
+const QString kPasswordsRead = QString::fromUtf8(
+    "Attenzione: si è verificato un errore durante la procedura di lettura della password. Si consiglia di "
+    "reinstallare il software.");
 const QString kExport = QString::fromUtf8("Attenzione: il sistema non permette di esportare i dati.\n\r\n\r"
                                           "Accertarsi che il file di Excel non sia già aperto.");
 
@@ -99,6 +102,7 @@ private slots:
         QTest::newRow("bin") << Op::Bin << kAccess << QStringLiteral("miniarca.bin");
         QTest::newRow("photo-folder") << Op::PhotoFolder << kPhotos << QStringLiteral("miniarca.photos");
         QTest::newRow("write-photo") << Op::WritePhoto << kPhotos << QStringLiteral("miniarca.photos");
+        QTest::newRow("read-passwords") << Op::ReadPasswords << kPasswordsRead << QStringLiteral("miniarca.access");
         QTest::newRow("write-passwords") << Op::WritePasswords << kPasswords << QStringLiteral("miniarca.access");
         QTest::newRow("export") << Op::Export << kExport << QStringLiteral("miniarca.export");
     }

@@ -147,11 +147,18 @@ std::optional<QByteArray> storeBytes(const QString& file, QString* cause = nullp
     return text;
 }
 
-bool failed(TFailure* failure, const QString& path, const QString& cause)
+bool failed(TFailure* failure, const QString& path, const QString& cause,
+            TFailure::Operation operation = TFailure::Operation::WritePasswords)
 {
     if (failure)
-        *failure = TFailure{TFailure::Operation::WritePasswords, path, cause};
+        *failure = TFailure{operation, path, cause};
     return false;
+}
+
+std::nullopt_t unreadable(TFailure* failure, const QString& path, const QString& cause)
+{
+    failed(failure, path, cause, TFailure::Operation::ReadPasswords);
+    return std::nullopt;
 }
 
 } // namespace
@@ -168,12 +175,16 @@ std::optional<QString> parseValue(const QByteArray& text)
     return valueIn(text, scan(text));
 }
 
-std::optional<QString> readValue(const QString& file)
+std::optional<QString> readValue(const QString& file, TFailure* failure)
 {
-    const std::optional<QByteArray> text = storeBytes(file);
+    QString cause;
+    const std::optional<QByteArray> text = storeBytes(file, &cause);
     if (!text)
-        return std::nullopt;
-    return parseValue(*text);
+        return unreadable(failure, file, cause);
+    std::optional<QString> value = parseValue(*text);
+    if (!value)
+        return unreadable(failure, file, QStringLiteral("the stored value cannot be told"));
+    return value;
 }
 
 bool writeValue(const QString& file, const QString& value, TFailure* failure)
@@ -215,14 +226,14 @@ bool writeValue(const QString& file, const QString& value, TFailure* failure)
     return SaveFile::writeWhole(file, updated, &cause) || failed(failure, file, cause);
 }
 
-std::optional<QString> readPassword(const QString& file)
+std::optional<QString> readPassword(const QString& file, TFailure* failure)
 {
-    const std::optional<QString> value = readValue(file);
+    const std::optional<QString> value = readValue(file, failure);
     if (!value)
         return std::nullopt;
     const std::optional<QString> plain = Crypt::Decrypt(*value);
     if (!plain)
-        return std::nullopt;
+        return unreadable(failure, file, QStringLiteral("the stored value is not hexadecimal"));
     return Text::trimmed(*plain);
 }
 

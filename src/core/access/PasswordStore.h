@@ -35,8 +35,9 @@ QString path();
 std::optional<QString> parseValue(const QByteArray& text);
 
 // The stored value of the file: a missing file reads as the empty text.
-// Nothing when the file is there but cannot be read or parseValue() refuses it.
-std::optional<QString> readValue(const QString& file);
+// Nothing when the file is there but cannot be read or parseValue() refuses
+// it; `failure` (when given) then says why.
+std::optional<QString> readValue(const QString& file, TFailure* failure = nullptr);
 
 // Replaces the value in one step: the new file is written aside and moved
 // over the old one, so a crash never leaves a half-written store. Only the
@@ -48,8 +49,9 @@ std::optional<QString> readValue(const QString& file);
 bool writeValue(const QString& file, const QString& value, TFailure* failure = nullptr);
 
 // The stored password: the value deciphered and trimmed. Nothing when the
-// store cannot be read or holds a pair that is not hexadecimal.
-std::optional<QString> readPassword(const QString& file);
+// store cannot be read or holds a pair that is not hexadecimal; `failure`
+// (when given) then says why.
+std::optional<QString> readPassword(const QString& file, TFailure* failure = nullptr);
 
 // A typed password as it is stored and compared: only a to z upper-cased,
 // then trimmed.

@@ -19,6 +19,7 @@ QString operationName(TFailure::Operation operation)
     case Op::Bin: return QStringLiteral("bin");
     case Op::PhotoFolder: return QStringLiteral("photo-folder");
     case Op::WritePhoto: return QStringLiteral("write-photo");
+    case Op::ReadPasswords: return QStringLiteral("read-passwords");
     case Op::WritePasswords: return QStringLiteral("write-passwords");
     case Op::Export: return QStringLiteral("export");
     }

@@ -24,6 +24,7 @@ struct TFailure {
         // The files beside the archives.
         PhotoFolder,
         WritePhoto,
+        ReadPasswords,
         WritePasswords,
         Export,
     };

@@ -160,14 +160,18 @@ void TfrmCambiaPassword::showEvent(QShowEvent* event)
 void TfrmCambiaPassword::cmdOKClick()
 {
     const QString store = PasswordStore::path();
-    const std::optional<QString> value = PasswordStore::readValue(store);
+    TFailure failure;
+    const std::optional<QString> value = PasswordStore::readValue(store, &failure);
     if (!value) {
+        FailureMessages::log(failure);
         Dialogs::plain(this, changeErrorMessage());
         return;
     }
     lblMemory->setText(*value);
     const std::optional<QString> plain = Crypt::Decrypt(*value);
     if (!plain) {
+        FailureMessages::log(
+            TFailure{TFailure::Operation::ReadPasswords, store, QStringLiteral("the stored value is not hexadecimal")});
         Dialogs::plain(this, changeErrorMessage());
         return;
     }
@@ -203,7 +207,6 @@ void TfrmCambiaPassword::cmdOKClick()
     }
     const QString cipher = Crypt::Encrypt(fresh);
     lblMemory->setText(cipher);
-    TFailure failure;
     if (!PasswordStore::writeValue(store, cipher, &failure)) {
         FailureMessages::show(this, failure, Dialogs::Kind::Plain);
         return;

@@ -19,6 +19,7 @@ const QLoggingCategory& categoryOf(TFailure::Operation operation)
     case Op::Bin: return lcBin();
     case Op::PhotoFolder:
     case Op::WritePhoto: return lcPhotos();
+    case Op::ReadPasswords:
     case Op::WritePasswords: return lcAccess();
     case Op::Export: return lcExport();
     default: return lcArchive();
@@ -45,6 +46,9 @@ QString text(const TFailure& failure)
         return QStringLiteral("Attenzione: non è stato possibile salvare le foto della scheda nella cartella "
                               "Foto_Modellini. Le foto sono ancora visualizzate: salvare di nuovo la scheda per "
                               "riprovare.");
+    case Op::ReadPasswords:
+        return QStringLiteral("Attenzione: si è verificato un errore durante la procedura di lettura della "
+                              "password. Si consiglia di reinstallare il software.");
     case Op::WritePasswords:
         return QStringLiteral("Attenzione: si è verificato un errore durante la procedura di modifica della "
                               "password. Si consiglia di reinstallare il software.");

@@ -18,9 +18,11 @@ namespace FailureMessages {
 
 // The text shown for a failure where every window says the same: the
 // access message for an archive and what is written under its lock, the
-// export's message, the sheet's message for a card's photos. Windows with
-// words of their own (the password windows, saving a photo to a chosen
-// file) keep them and only log().
+// export's message, the sheet's message for a card's photos, the login's
+// for a store it cannot read and the password change's for one it cannot
+// write. A window with words of its own for a failure (the password change
+// reading the store, saving a photo to a chosen file) shows them and only
+// log()s.
 QString text(const TFailure& failure);
 
 // Writes the failure (operation, file, the system's error) to standard
