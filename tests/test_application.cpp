@@ -18,6 +18,7 @@
 #include "core/archive/Archivio.h"
 #include "gui/app/WindowSet.h"
 #include "gui/shell/Application.h"
+#include "gui/widgets/FailureMessages.h"
 
 namespace {
 
@@ -116,7 +117,8 @@ private slots:
             if (failure == QLatin1String("memory"))
                 throw std::bad_alloc();
             if (failure == QLatin1String("archive"))
-                throw EArchivioError();
+                throw EArchivioError(TFailure{TFailure::Operation::WriteCard, QStringLiteral("/x/Navi.dbm"),
+                                              QStringLiteral("Permission denied")});
             throw 42;
         });
         QEvent event(QEvent::User);

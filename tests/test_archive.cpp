@@ -14,6 +14,7 @@
 #include "FileSizeLimit.h"
 
 #include <atomic>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
@@ -337,7 +338,7 @@ void runWorkstations(const QList<QStringList>& arguments, std::map<QString, int>
             expr;                                                                                                      \
         } catch (const EArchivioError& e) {                                                                            \
             lanciata = true;                                                                                           \
-            QCOMPARE(e.Messaggio(), ArchiveAccessMessage());                                                           \
+            QVERIFY2(!e.failure().cause.isEmpty(), e.what());                                                          \
         }                                                                                                              \
         QVERIFY2(lanciata, #expr " did not fail with the archive access error");                                       \
     } while (false)
@@ -347,7 +348,7 @@ class TestArchive : public QObject {
 
 private slots:
     void init();
-    void accessMessage();
+    void failureNamesOperationPathAndCause();
     void wholeRecordsAndTail_data();
     void wholeRecordsAndTail();
     void writeReadBack();
@@ -399,15 +400,53 @@ void TestArchive::init()
     QVERIFY(m_dir->isValid());
 }
 
-void TestArchive::accessMessage()
+// A failure deep inside an operation comes out naming that operation, the
+// file and the system's own words; what() is the same as one line.
+void TestArchive::failureNamesOperationPathAndCause()
 {
-    const QString atteso = QString::fromUtf8(
-        "Attenzione: il sistema non permette di accedere all'archivio.\n\r\n\r"
-        "Accertarsi di possedere i privilegi di scrittura nella cartella di installazione del programma.");
-    QCOMPARE(ArchiveAccessMessage(), atteso);
-    const EArchivioError e;
-    const std::exception& base = e;
-    QCOMPARE(QString::fromUtf8(base.what()), atteso);
+    const QString mancante = m_dir->filePath(QStringLiteral("nessuna/Navi.dbm"));
+    try {
+        TArchivio a;
+        a.ApriArchivio(mancante);
+        QFAIL("an archive in a missing folder opened");
+    } catch (const EArchivioError& e) {
+        QCOMPARE(e.failure().operation, TFailure::Operation::OpenArchive);
+        QCOMPARE(e.failure().path, mancante);
+        QCOMPARE(e.failure().cause, qt_error_string(ENOENT));
+        const std::exception& base = e;
+        QCOMPARE(QString::fromUtf8(base.what()),
+                 QStringLiteral("open-archive ") + mancante + QStringLiteral(": ") + qt_error_string(ENOENT));
+    }
+
+    const QString percorso = m_dir->filePath(QStringLiteral("Navi.dbm"));
+    TArchivio a;
+    a.ApriArchivio(percorso);
+    a.AccodaScheda(TScheda());
+    try {
+        a.LeggiScheda(2);
+        QFAIL("a card past the end was read");
+    } catch (const EArchivioError& e) {
+        QCOMPARE(e.failure().operation, TFailure::Operation::ReadCards);
+        QCOMPARE(e.failure().path, percorso);
+        QCOMPARE(e.failure().cause, QStringLiteral("no such card"));
+    }
+
+    // A folder that refuses the journal: the write fails on the journal's
+    // path, with the system's reason.
+    QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
+    {
+        ObeyFilePermissions obey;
+        QVERIFY(obey.holds());
+        try {
+            a.ScriviScheda(1, TScheda());
+            QFAIL("a write went through a read-only folder");
+        } catch (const EArchivioError& e) {
+            QCOMPARE(e.failure().operation, TFailure::Operation::WriteCard);
+            QCOMPARE(e.failure().path, TArchivio::JournalPath(percorso));
+            QCOMPARE(e.failure().cause, qt_error_string(EACCES));
+        }
+    }
+    QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 }
 
 void TestArchive::wholeRecordsAndTail_data()

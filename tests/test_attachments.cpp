@@ -28,6 +28,7 @@
 #include "gui/sheet/frmAllegaCartella.h"
 #include "gui/sheet/frmCartoline.h"
 #include "gui/widgets/Banner.h"
+#include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/PictureButton.h"
 
 namespace {
@@ -288,7 +289,7 @@ private slots:
         } else {
             QCOMPARE(shown.size(), 1);
             QCOMPARE(shown.first().kind, Dialogs::Kind::Confirmation);
-            QCOMPARE(shown.first().text, CompanionFiles::overwriteQuestion());
+            QCOMPARE(shown.first().text, FailureMessages::attachmentOverwriteQuestion());
         }
         QCOMPARE(PhotoFixtures::readFile(copy), replaced ? QByteArray("nuova fattura") : alreadyThere);
         // Whatever the answer, the slot names the file now in the folder.

@@ -14,6 +14,7 @@
 #include "gui/app/WindowSet.h"
 #include "gui/sheet/frmCartoline.h"
 #include "gui/shell/frmAvvio.h"
+#include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/PictureButton.h"
 
 namespace {

@@ -17,6 +17,7 @@
 #include "gui/sheet/frmCartoline.h"
 #include "gui/shell/frmAvvio.h"
 #include "gui/shell/frmPassword.h"
+#include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/PictureButton.h"
 
 namespace {

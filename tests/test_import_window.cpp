@@ -19,6 +19,7 @@
 #include "gui/sheet/frmCartoline.h"
 #include "gui/sheet/frmImporta.h"
 #include "gui/shell/frmAvvio.h"
+#include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/PictureButton.h"
 
 namespace {
@@ -211,7 +212,7 @@ void TestImportWindow::badFileLeavesArchive()
     clickChoosingFile(named<TPictureButton>(sheet, "cmdImporta"), bad);
     const QList<Dialogs::Shown> shown = Dialogs::takeShown();
     QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown[0].text, Importazione::MessaggioErrore(Importazione::ErroreLettura::NonFoglio));
+    QCOMPARE(shown[0].text, FailureMessages::importReadError(Importazione::ErroreLettura::NonFoglio));
     QVERIFY(!sheet->findChild<TfrmImporta*>());
     QCOMPARE(countOf(archive), 2);
 }

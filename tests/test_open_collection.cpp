@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cerrno>
 
 #include "ArchiveFixtures.h"
 #include "FilePermissions.h"
@@ -171,7 +172,7 @@ private slots:
 
         const auto missing = collection.load(7);
         QVERIFY(!missing);
-        QCOMPARE(missing.failure().operation, QStringLiteral("read"));
+        QCOMPARE(missing.failure().operation, TFailure::Operation::ReadCards);
         QCOMPARE(missing.failure().path, m_path);
         QCOMPARE(collection.current(), 1);
 
@@ -182,7 +183,11 @@ private slots:
             QVERIFY(obey.holds());
             const auto saved = collection.save(cardNamed(QStringLiteral("Nuovo")));
             QVERIFY(!saved);
-            QCOMPARE(saved.failure().operation, QStringLiteral("write"));
+            QCOMPARE(saved.failure().operation, TFailure::Operation::WriteCard);
+            // The archive would not open for writing: that step and the
+            // system's reason are the cause.
+            QCOMPARE(saved.failure().path, m_path);
+            QCOMPARE(saved.failure().cause, QStringLiteral("open-archive: ") + qt_error_string(EACCES));
             QCOMPARE(collection.current(), 1);
             QVERIFY(!collection.step(TOpenCollection::Move::Next));
         }

@@ -15,6 +15,7 @@
 #include "gui/sheet/frmAllegaCartella.h"
 #include "gui/shell/OpenFromOutside.h"
 #include "gui/shell/frmPassword.h"
+#include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/ImageView.h"
 
 #include <cstring>
@@ -434,7 +435,7 @@ private slots:
         Dialogs::setNextAnswer(QMessageBox::No);
         QVERIFY(dropFiles(named<QWidget>(&window, target.toLatin1().constData()),
                           {outside(QStringLiteral("scontrino.pdf"))}));
-        QCOMPARE(shownTexts(), QStringList{CompanionFiles::overwriteQuestion()});
+        QCOMPARE(shownTexts(), QStringList{FailureMessages::attachmentOverwriteQuestion()});
     }
 
     void refusedOnAttachments()

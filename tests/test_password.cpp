@@ -611,9 +611,14 @@ void TestPassword::closingHandsBackToAnEmptyLogin()
 
     QTest::mouseClick(named<QAbstractButton>(login, "btnCambiaPassword"), Qt::LeftButton);
     TfrmCambiaPassword* w = m_windows->frmCambiaPassword;
-    named<QLineEdit>(w, "txtPasswordOld")->setText(QStringLiteral("a"));
-    named<QLineEdit>(w, "txtPasswordNew")->setText(QStringLiteral("b"));
-    named<QLabel>(w, "lblMemory")->setText(QStringLiteral("scratch"));
+    // A wrong old password leaves the stored one in the window's memory, as
+    // every check of it does; closing must forget it.
+    QTest::keyClicks(named<QLineEdit>(w, "txtPasswordOld"), QStringLiteral("a"));
+    QTest::keyClicks(named<QLineEdit>(w, "txtPasswordNew"), QStringLiteral("b"));
+    QTest::keyClicks(named<QLineEdit>(w, "txtConferma"), QStringLiteral("b"));
+    QTest::mouseClick(named<QAbstractButton>(w, "cmdOK"), Qt::LeftButton);
+    QCOMPARE(shownTexts(), QStringList{TfrmCambiaPassword::wrongOldMessage()});
+    QCOMPARE(named<QLabel>(w, "lblMemory")->text(), QStringLiteral("VETRINAMODELLI"));
     QTest::mouseClick(named<QAbstractButton>(w, "cmdEsci"), Qt::LeftButton);
     QVERIFY(!w->isVisible());
     QVERIFY(login->isVisible());

@@ -20,6 +20,7 @@
 #include "core/photos/Photo.h"
 #include "gui/output/frmSlideshow_Euro_01.h"
 #include "gui/sheet/frmCartoline.h"
+#include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/ImageView.h"
 #include "gui/widgets/PictureButton.h"
 

@@ -18,6 +18,7 @@
 #include "gui/output/frmStatistiche.h"
 #include "gui/search/SummaryList.h"
 #include "gui/search/frmElencoSchede.h"
+#include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/PictureButton.h"
 
 namespace {

@@ -24,7 +24,7 @@ bool isUpperHex(const QString& text)
 // every text of hexadecimal pairs is a cipher of exactly one text.
 void cipher(const QString& password, const QString& anyText)
 {
-    FUZZ_CHECK(PasswordStore::refusal(password).isEmpty());
+    FUZZ_CHECK(PasswordStore::refusal(password) == PasswordStore::Refusal::None);
     const QString enciphered = Crypt::Encrypt(password);
     FUZZ_CHECK(enciphered.size() == 2 * password.size() && isUpperHex(enciphered));
     FUZZ_CHECK(Crypt::Decrypt(enciphered) == std::optional<QString>(password));

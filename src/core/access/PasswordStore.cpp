@@ -122,20 +122,43 @@ std::optional<QString> valueIn(const QByteArray& text, const Scan& s)
 
 // The store's bytes; an empty text for a missing file, nothing when the
 // path is there but cannot be read as a file.
-std::optional<QByteArray> storeBytes(const QString& file)
+std::optional<QByteArray> storeBytes(const QString& file, QString* cause = nullptr)
 {
     const QFileInfo info(file);
     if (!info.exists())
         return QByteArray();
-    if (!info.isFile())
+    if (!info.isFile()) {
+        if (cause)
+            *cause = QStringLiteral("not a regular file");
         return std::nullopt;
+    }
     QFile store(file);
-    if (!store.open(QIODevice::ReadOnly))
+    if (!store.open(QIODevice::ReadOnly)) {
+        if (cause)
+            *cause = deviceError(store);
         return std::nullopt;
+    }
     const QByteArray text = store.readAll();
-    if (store.error() != QFileDevice::NoError)
+    if (store.error() != QFileDevice::NoError) {
+        if (cause)
+            *cause = deviceError(store);
         return std::nullopt;
+    }
     return text;
+}
+
+bool failed(TFailure* failure, const QString& path, const QString& cause,
+            TFailure::Operation operation = TFailure::Operation::WritePasswords)
+{
+    if (failure)
+        *failure = TFailure{operation, path, cause};
+    return false;
+}
+
+std::nullopt_t unreadable(TFailure* failure, const QString& path, const QString& cause)
+{
+    failed(failure, path, cause, TFailure::Operation::ReadPasswords);
+    return std::nullopt;
 }
 
 } // namespace
@@ -152,23 +175,28 @@ std::optional<QString> parseValue(const QByteArray& text)
     return valueIn(text, scan(text));
 }
 
-std::optional<QString> readValue(const QString& file)
+std::optional<QString> readValue(const QString& file, TFailure* failure)
 {
-    const std::optional<QByteArray> text = storeBytes(file);
+    QString cause;
+    const std::optional<QByteArray> text = storeBytes(file, &cause);
     if (!text)
-        return std::nullopt;
-    return parseValue(*text);
+        return unreadable(failure, file, cause);
+    std::optional<QString> value = parseValue(*text);
+    if (!value)
+        return unreadable(failure, file, QStringLiteral("the stored value cannot be told"));
+    return value;
 }
 
-bool writeValue(const QString& file, const QString& value)
+bool writeValue(const QString& file, const QString& value, TFailure* failure)
 {
-    const std::optional<QByteArray> text = storeBytes(file);
+    QString cause;
+    const std::optional<QByteArray> text = storeBytes(file, &cause);
     if (!text)
-        return false;
+        return failed(failure, file, cause);
     const Scan s = scan(*text);
     // A store whose value cannot be told is left alone, as the login does.
     if (!valueIn(*text, s))
-        return false;
+        return failed(failure, file, QStringLiteral("the stored value cannot be told"));
 
     const QByteArray entry = kKey + '=' + value.toUtf8();
     QByteArray updated = *text;
@@ -194,18 +222,18 @@ bool writeValue(const QString& file, const QString& value)
         updated += '[' + kSection + ']' + s.lineEnd + entry + s.lineEnd;
     }
     if (parseValue(updated) != std::optional<QString>(value))
-        return false;
-    return SaveFile::writeWhole(file, updated);
+        return failed(failure, file, QStringLiteral("the value would not read back as given"));
+    return SaveFile::writeWhole(file, updated, &cause) || failed(failure, file, cause);
 }
 
-std::optional<QString> readPassword(const QString& file)
+std::optional<QString> readPassword(const QString& file, TFailure* failure)
 {
-    const std::optional<QString> value = readValue(file);
+    const std::optional<QString> value = readValue(file, failure);
     if (!value)
         return std::nullopt;
     const std::optional<QString> plain = Crypt::Decrypt(*value);
     if (!plain)
-        return std::nullopt;
+        return unreadable(failure, file, QStringLiteral("the stored value is not hexadecimal"));
     return Text::trimmed(*plain);
 }
 
@@ -218,16 +246,14 @@ QString normalised(const QString& typed)
     return Text::trimmed(text);
 }
 
-QString refusal(const QString& password)
+Refusal refusal(const QString& password)
 {
     if (password.size() > kMaxLength)
-        return QStringLiteral("Attenzione: la nuova password non può superare i 255 caratteri. "
-                              "Scegliere una password più corta.");
+        return Refusal::TooLong;
     for (QChar c : password)
         if (c.unicode() < 1 || c.unicode() > 255)
-            return QStringLiteral("Attenzione: la nuova password contiene caratteri non ammessi. "
-                                  "Utilizzare soltanto lettere, cifre e simboli dell'alfabeto latino.");
-    return {};
+            return Refusal::OutsideCodePage;
+    return Refusal::None;
 }
 
 } // namespace PasswordStore

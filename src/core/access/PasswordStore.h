@@ -1,6 +1,9 @@
 #pragma once
 #include <QByteArray>
 #include <QString>
+
+#include "core/archive/Failure.h"
+
 #include <optional>
 
 // The password store: an INI text file in the program folder (named like a
@@ -32,27 +35,35 @@ QString path();
 std::optional<QString> parseValue(const QByteArray& text);
 
 // The stored value of the file: a missing file reads as the empty text.
-// Nothing when the file is there but cannot be read or parseValue() refuses it.
-std::optional<QString> readValue(const QString& file);
+// Nothing when the file is there but cannot be read or parseValue() refuses
+// it; `failure` (when given) then says why.
+std::optional<QString> readValue(const QString& file, TFailure* failure = nullptr);
 
 // Replaces the value in one step: the new file is written aside and moved
 // over the old one, so a crash never leaves a half-written store. Only the
 // value's own line changes: every other byte of the file is kept; a missing
 // section or key is added. False, with the file left as it was, when it
 // cannot be written, when readValue() refuses it, or when the value would not
-// read back as given (line breaks, blanks around it).
-bool writeValue(const QString& file, const QString& value);
+// read back as given (line breaks, blanks around it); `failure` (when given)
+// then says why.
+bool writeValue(const QString& file, const QString& value, TFailure* failure = nullptr);
 
 // The stored password: the value deciphered and trimmed. Nothing when the
-// store cannot be read or holds a pair that is not hexadecimal.
-std::optional<QString> readPassword(const QString& file);
+// store cannot be read or holds a pair that is not hexadecimal; `failure`
+// (when given) then says why.
+std::optional<QString> readPassword(const QString& file, TFailure* failure = nullptr);
 
 // A typed password as it is stored and compared: only a to z upper-cased,
 // then trimmed.
 QString normalised(const QString& typed);
 
-// Why a new (normalised) password cannot be stored, or an empty text when it
-// can: the cipher holds at most 255 characters of codes 1 to 255.
-QString refusal(const QString& password);
+// Why a new (normalised) password cannot be stored, or None when it can:
+// the cipher holds at most 255 characters of codes 1 to 255.
+enum class Refusal {
+    None,
+    TooLong,         // more than kMaxLength characters
+    OutsideCodePage, // a character outside codes 1 to 255
+};
+Refusal refusal(const QString& password);
 
 } // namespace PasswordStore

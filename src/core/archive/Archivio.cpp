@@ -30,9 +30,19 @@ constexpr off_t kDim = TScheda::Dimensione;
 // How long opening waits for the exclusive lock to deal with a journal.
 constexpr std::chrono::milliseconds kAttesaRipristino{200};
 
-[[noreturn]] void fallisci()
+// The steps below know why they fail but not which operation of which
+// archive they serve: the operation names those on the way out.
+[[noreturn]] void fallisci(const char* perche)
 {
-    throw EArchivioError();
+    throw EArchivioError(QString(), QString::fromLatin1(perche));
+}
+
+// Fails with the system's error of the call that just failed, on `percorso`
+// when that is not the archive itself.
+[[noreturn]] void fallisciErrno(const QByteArray& percorso = {})
+{
+    const int errore = errno;
+    throw EArchivioError(QFile::decodeName(percorso), systemError(errore));
 }
 
 std::atomic<qint64> g_attesaBlocco{TArchivio::AttesaBloccoPredefinita.count()};
@@ -78,7 +88,7 @@ public:
     Blocco(int fd, short tipo) : m_fd(fd)
     {
         if (!prendiEntro(tipo, TArchivio::AttesaBlocco(), true))
-            fallisci();
+            fallisci("locked elsewhere for longer than the wait allows");
         m_preso = true;
     }
     // Waits at most `attesa`, quietly; Preso() says whether it got the lock.
@@ -137,7 +147,7 @@ private:
             if (errno == EACCES || errno == EAGAIN)
                 return false;
             if (errno != EINTR)
-                fallisci();
+                fallisciErrno();
         }
     }
 
@@ -149,7 +159,7 @@ off_t dimensione(int fd)
 {
     struct stat st {};
     if (fstat(fd, &st) == -1)
-        fallisci();
+        fallisciErrno();
     return st.st_size;
 }
 
@@ -165,8 +175,10 @@ void leggi(int fd, char* dove, size_t quanti, off_t posizione)
         const ssize_t r = pread(fd, dove, quanti, posizione);
         if (r == -1 && errno == EINTR)
             continue;
-        if (r <= 0)
-            fallisci();
+        if (r == 0)
+            fallisci("the file ended before the record");
+        if (r < 0)
+            fallisciErrno();
         dove += r;
         quanti -= size_t(r);
         posizione += r;
@@ -181,8 +193,10 @@ void scriviTutto(int fd, const char* da, size_t quanti, off_t posizione)
         const ssize_t r = pwrite(fd, da, quanti, posizione);
         if (r == -1 && errno == EINTR)
             continue;
-        if (r <= 0)
-            fallisci();
+        if (r == 0)
+            fallisci("nothing could be written");
+        if (r < 0)
+            fallisciErrno();
         da += r;
         quanti -= size_t(r);
         posizione += r;
@@ -196,7 +210,7 @@ void svuota(int fd)
         s = fdatasync(fd);
     while (s == -1 && errno == EINTR);
     if (s == -1)
-        fallisci();
+        fallisciErrno();
 }
 
 // Closes on every way out.
@@ -238,7 +252,7 @@ void svuotaCartella(const QByteArray& percorso)
         s = fsync(fd);
     while (s == -1 && errno == EINTR);
     if (s == -1 && errno != EINVAL && errno != EROFS)
-        fallisci();
+        fallisciErrno();
 }
 
 // Asked with this process's own rights as they stand (not those of the user
@@ -553,8 +567,10 @@ void svuotaArchivio(int fd)
         const std::lock_guard<std::mutex> guardia(g_svuotaturaMutex);
         fallita = g_svuotaturaFallita;
     }
-    if (fallita && fallita())
-        fallisci();
+    if (fallita && fallita()) {
+        errno = EIO; // as a failing disk reports it
+        fallisciErrno();
+    }
     svuota(fd);
 }
 
@@ -570,7 +586,7 @@ void rimettiVecchi(int fd, const Diario& d)
             r = ftruncate(fd, d.prima);
         while (r == -1 && errno == EINTR);
         if (r == -1)
-            fallisci();
+            fallisciErrno();
     }
 }
 
@@ -753,7 +769,7 @@ void scriviDiario(const QByteArray& percorsoDiario, const QByteArray& diario)
             jfd = ::open(percorsoDiario.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         while (jfd == -1 && errno == EINTR);
         if (jfd == -1)
-            fallisci();
+            fallisciErrno(percorsoDiario);
         const Descrittore file(jfd);
         try {
             if (const std::optional<qint64> taglio = fermata(Passo::JournalPartlyWritten)) {
@@ -798,14 +814,14 @@ qint32 scrivi(int fd, const Luoghi& luoghi, const TScheda& scheda, qint32 n, std
     // A cut write is put back before anything is read for this one: that
     // may change the count and the bytes this journal keeps.
     if (!ripristina(fd, luoghi))
-        fallisci();
+        fallisci("an unfinished write could not be put back");
     const qint32 totale = conta(fd);
     if (n == 0) {
         if (totale == INT32_MAX)
-            fallisci();
+            fallisci("the archive holds as many cards as it can");
         n = totale + 1;
     } else if (n < 1 || n > totale) {
-        fallisci();
+        fallisci("no such card");
     }
 
     // The card before and after this write, as the journal keeps them.
@@ -869,7 +885,7 @@ Diario diarioDiLotto(int fd, const QByteArray& nome)
     d.nome = nome;
     d.prima = dimensione(fd);
     if (d.prima / kDim >= INT32_MAX)
-        fallisci();
+        fallisci("the archive holds as many cards as it can");
     d.numero = qint32(d.prima / kDim) + 1;
     d.vecchi = QByteArray(qsizetype(d.prima - d.inizio()), '\0');
     if (!d.vecchi.isEmpty())
@@ -902,7 +918,7 @@ qint64 modificaNs(int fd)
 {
     struct stat st {};
     if (fstat(fd, &st) == -1)
-        fallisci();
+        fallisciErrno();
     return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
 
@@ -967,23 +983,29 @@ TArchivio::AvvisoAttesa TArchivio::ImpostaAvvisoAttesa(AvvisoAttesa avviso)
     return avviso;
 }
 
-QString ArchiveAccessMessage()
-{
-    return QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.") + QStringLiteral("\n\r\n\r")
-           + QStringLiteral(
-               "Accertarsi di possedere i privilegi di scrittura nella cartella di installazione del programma.");
-}
+EArchivioError::EArchivioError(TFailure failure)
+    : m_failure(std::move(failure)), m_what(describe(m_failure).toStdString())
+{}
 
-EArchivioError::EArchivioError() : m_what(ArchiveAccessMessage().toStdString()) {}
+EArchivioError::EArchivioError(const QString& path, const QString& cause)
+    : m_failure{TFailure::Operation::OpenArchive, path, cause}, m_located(false),
+      m_what(describe(m_failure).toStdString())
+{}
 
 const char* EArchivioError::what() const noexcept
 {
     return m_what.c_str();
 }
 
-QString EArchivioError::Messaggio() const
+void EArchivioError::locate(TFailure::Operation operation, const QString& path)
 {
-    return QString::fromStdString(m_what);
+    if (m_located)
+        return;
+    m_located = true;
+    m_failure.operation = operation;
+    if (m_failure.path.isEmpty())
+        m_failure.path = path;
+    m_what = describe(m_failure).toStdString();
 }
 
 TArchivio::~TArchivio()
@@ -993,23 +1015,29 @@ TArchivio::~TArchivio()
 }
 
 void TArchivio::ApriArchivio(const QString& percorso)
-{
+try {
     ChiudiArchivio();
     // Counted in UTF-16 code units, as the Windows path limit is.
     if (percorso.isEmpty() || percorso.size() > kMaxPercorso)
-        fallisci();
+        fallisci("the path is empty or longer than 259 characters");
     const QByteArray nome = QFile::encodeName(percorso);
     if (nome.contains('\0'))
-        fallisci();
+        fallisci("the path holds a NUL character");
     int fd = ::open(nome.constData(), O_RDWR | O_CLOEXEC);
     if (fd == -1)
         fd = ::open(nome.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd == -1)
-        fallisci();
+        fallisciErrno();
     struct stat st {};
-    if (fstat(fd, &st) == -1 || !S_ISREG(st.st_mode)) {
+    if (fstat(fd, &st) == -1) {
+        const int errore = errno;
         ::close(fd);
-        fallisci();
+        errno = errore;
+        fallisciErrno();
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        fallisci("not a regular file");
     }
     m_fd = fd;
     m_percorso = percorso;
@@ -1032,61 +1060,76 @@ void TArchivio::ApriArchivio(const QString& percorso)
     } catch (const EArchivioError&) {
         // Left for the next opening; the archive reads as it is.
     }
+} catch (EArchivioError& e) {
+    e.locate(TFailure::Operation::OpenArchive, percorso);
+    throw;
 }
 
 void TArchivio::ChiudiArchivio()
-{
+try {
     if (m_fd < 0)
         return;
     const int fd = m_fd;
     m_fd = -1;
     if (::close(fd) == -1 && errno != EINTR)
-        fallisci();
+        fallisciErrno();
+} catch (EArchivioError& e) {
+    e.locate(TFailure::Operation::CloseArchive, m_percorso);
+    throw;
 }
 
 qint32 TArchivio::ContaSchede() const
-{
+try {
     if (m_fd < 0)
-        fallisci();
+        fallisci("the archive is not open");
     Blocco blocco(m_fd, F_RDLCK);
     return contaVista(m_fd, taglioInSospeso(m_fd, Luoghi{m_percorso, m_journal, m_nome}));
+} catch (EArchivioError& e) {
+    e.locate(TFailure::Operation::CountCards, m_percorso);
+    throw;
 }
 
 TScheda TArchivio::LeggiScheda(qint32 n) const
-{
+try {
     if (m_fd < 0)
-        fallisci();
+        fallisci("the archive is not open");
     Blocco blocco(m_fd, F_RDLCK);
     const std::optional<Diario> taglio = taglioInSospeso(m_fd, Luoghi{m_percorso, m_journal, m_nome});
     if (n < 1 || n > contaVista(m_fd, taglio))
-        fallisci();
+        fallisci("no such card");
     TScheda scheda;
     if (taglio && !taglio->accoda() && taglio->numero == n)
         scheda.ImpostaByte(taglio->vecchi);
     else
         leggi(m_fd, scheda.dati(), size_t(kDim), off_t(n - 1) * kDim);
     return scheda;
+} catch (EArchivioError& e) {
+    e.locate(TFailure::Operation::ReadCards, m_percorso);
+    throw;
 }
 
 std::vector<TScheda> TArchivio::LeggiSchede(qint32 primo, qint32 quante) const
-{
+try {
     if (m_fd < 0)
-        fallisci();
+        fallisci("the archive is not open");
     Blocco blocco(m_fd, F_RDLCK);
     const std::optional<Diario> taglio = taglioInSospeso(m_fd, Luoghi{m_percorso, m_journal, m_nome});
     const qint32 totale = contaVista(m_fd, taglio);
     if (quante < 0 || primo < 1 || primo > totale + 1 || quante > totale - (primo - 1))
-        fallisci();
+        fallisci("no such cards");
     std::vector<TScheda> schede(static_cast<size_t>(quante));
     if (quante > 0)
         leggi(m_fd, reinterpret_cast<char*>(schede.data()), size_t(quante) * size_t(kDim), off_t(primo - 1) * kDim);
     if (taglio && !taglio->accoda() && taglio->numero >= primo && taglio->numero - primo < quante)
         schede[size_t(taglio->numero - primo)].ImpostaByte(taglio->vecchi);
     return schede;
+} catch (EArchivioError& e) {
+    e.locate(TFailure::Operation::ReadCards, m_percorso);
+    throw;
 }
 
 void TArchivio::ScorriSchede(const std::function<void(const TScheda&, qint32)>& visita) const
-{
+try {
     // One lock and one read per block rather than per record, and a block
     // small enough to stay in the cache.
     constexpr qint32 kBlocco = 1000;
@@ -1096,53 +1139,68 @@ void TArchivio::ScorriSchede(const std::function<void(const TScheda&, qint32)>& 
         for (size_t i = 0; i < schede.size(); ++i)
             visita(schede[i], primo + qint32(i));
     }
+} catch (EArchivioError& e) {
+    e.locate(TFailure::Operation::ReadCards, m_percorso);
+    throw;
 }
 
 void TArchivio::ConBloccoCondiviso(const std::function<void()>& fai) const
-{
+try {
     if (m_fd < 0)
-        fallisci();
+        fallisci("the archive is not open");
     Blocco blocco(m_fd, F_RDLCK);
     fai();
+} catch (EArchivioError& e) {
+    e.locate(TFailure::Operation::LockArchive, m_percorso);
+    throw;
 }
 
 void TArchivio::ConBloccoEsclusivo(const std::function<void()>& fai)
-{
+try {
     if (m_fd < 0)
-        fallisci();
+        fallisci("the archive is not open");
     Blocco blocco(m_fd, F_WRLCK);
     fai();
+} catch (EArchivioError& e) {
+    e.locate(TFailure::Operation::LockArchive, m_percorso);
+    throw;
 }
 
 void TArchivio::ScriviScheda(qint32 n, const TScheda& scheda)
-{
+try {
     if (m_fd < 0)
-        fallisci();
+        fallisci("the archive is not open");
     Blocco blocco(m_fd, F_WRLCK);
     if (n < 1)
-        fallisci();
+        fallisci("no such card");
     scrivi(m_fd, Luoghi{m_percorso, m_journal, m_nome}, scheda, n, m_storia);
+} catch (EArchivioError& e) {
+    e.locate(TFailure::Operation::WriteCard, m_percorso);
+    throw;
 }
 
 qint32 TArchivio::AccodaScheda(const TScheda& scheda)
-{
+try {
     if (m_fd < 0)
-        fallisci();
+        fallisci("the archive is not open");
     // The count is taken under the exclusive lock, so two workstations
     // appending at once get different numbers.
     Blocco blocco(m_fd, F_WRLCK);
     return scrivi(m_fd, Luoghi{m_percorso, m_journal, m_nome}, scheda, 0, m_storia);
+} catch (EArchivioError& e) {
+    e.locate(TFailure::Operation::AppendCards, m_percorso);
+    throw;
 }
 
 TArchivio::Accodamento TArchivio::AccodaSchede(const std::function<bool(TScheda&)>& prossima)
-{
+try {
     using Passo = WriteStep;
     if (m_fd < 0)
-        fallisci();
+        fallisci("the archive is not open");
     Blocco blocco(m_fd, F_WRLCK);
     const Luoghi luoghi{m_percorso, m_journal, m_nome};
     if (!ripristina(m_fd, luoghi))
-        fallisci();
+        fallisci("an unfinished write could not be put back");
     const Diario d = diarioDiLotto(m_fd, luoghi.nome);
     const QByteArray diario = componi(d);
     // Every card appended is a new card of the history, all in one commit
@@ -1179,7 +1237,7 @@ TArchivio::Accodamento TArchivio::AccodaSchede(const std::function<bool(TScheda&
             if (!prossima(scheda))
                 break;
             if (esito.quante == INT32_MAX - esito.primo)
-                fallisci();
+                fallisci("the archive holds as many cards as it can");
             if (const std::optional<qint64> taglio = fermata(Passo::RecordPartlyWritten)) {
                 pronte.append(scheda.dati(), qsizetype(finoA(taglio, kDim)));
                 scarica();
@@ -1219,20 +1277,23 @@ TArchivio::Accodamento TArchivio::AccodaSchede(const std::function<bool(TScheda&
                                         << "could not be removed after a batch:" << qt_error_string(errno);
         if (!registrato || ritiraDallaStoria(luoghi, d))
             rimetti(m_fd, d, luoghi.diario);
-        fallisci();
+        fallisci("the journal could not be removed after the batch");
     }
     return esito;
+} catch (EArchivioError& e) {
+    e.locate(TFailure::Operation::AppendCards, m_percorso);
+    throw;
 }
 
 bool TArchivio::AnnullaAccodamento(const Accodamento& accodamento)
-{
+try {
     using Passo = WriteStep;
     if (m_fd < 0)
-        fallisci();
+        fallisci("the archive is not open");
     Blocco blocco(m_fd, F_WRLCK);
     const Luoghi luoghi{m_percorso, m_journal, m_nome};
     if (!ripristina(m_fd, luoghi))
-        fallisci();
+        fallisci("an unfinished write could not be put back");
     // Taken back as the cut of that very batch would be: the same journal.
     Diario d;
     d.lotto = true;
@@ -1287,4 +1348,7 @@ bool TArchivio::AnnullaAccodamento(const Accodamento& accodamento)
         qCWarning(lcArchivio).noquote() << QFile::decodeName(luoghi.diario)
                                         << "could not be removed after an undo:" << qt_error_string(errno);
     return true;
+} catch (EArchivioError& e) {
+    e.locate(TFailure::Operation::UndoAppend, m_percorso);
+    throw;
 }

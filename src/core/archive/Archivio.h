@@ -1,4 +1,5 @@
 #pragma once
+#include "core/archive/Failure.h"
 #include "core/archive/Scheda.h"
 #include "core/history/CardHistory.h"
 
@@ -13,17 +14,27 @@
 #include <string>
 #include <vector>
 
-// The one message every window shows when an archive action fails.
-QString ArchiveAccessMessage();
-
-// Every failure of an archive operation. Callers only show the message.
+// Every failure of an archive operation, and of what is written under its
+// lock (history, bin): what failed, on which file, and the system's error.
+// The window that catches it chooses the message it shows.
 class EArchivioError : public std::exception {
 public:
-    EArchivioError();
+    explicit EArchivioError(TFailure failure);
+    // A failure deep inside an operation, on `path` (empty: the archive's),
+    // which names the operation on the way out (locate()).
+    EArchivioError(const QString& path, const QString& cause);
+    // describe(failure()), for a log.
     const char* what() const noexcept override;
-    QString Messaggio() const;
+    const TFailure& failure() const { return m_failure; }
+
+    // Names the operation, and the file where the failure does not name one
+    // yet, of a failure made deep inside it; the innermost operation names
+    // it, the ones around it leave it.
+    void locate(TFailure::Operation operation, const QString& path);
 
 private:
+    TFailure m_failure;
+    bool m_located = true;
     std::string m_what;
 };
 

@@ -45,13 +45,16 @@ QString nameOfEntry(const QString& entry)
     return entry.left(std::max<qsizetype>(0, entry.size() - 4));
 }
 
-CreateResult create(const QString& path)
+CreateResult create(const QString& path, TFailure* failure)
 {
     if (QFileInfo::exists(path))
         return CreateResult::AlreadyExists;
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        if (failure)
+            *failure = TFailure{TFailure::Operation::CreateArchive, path, deviceError(file)};
         return CreateResult::Failed;
+    }
     file.close();
     return CreateResult::Created;
 }

@@ -2,6 +2,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/archive/Failure.h"
+
 // The set of archives: there is no register, an archive exists exactly as
 // long as its file, the archive name followed by ".dbm", lies in the program
 // folder. The windows that create, list and delete archives ask here; what
@@ -36,7 +38,8 @@ enum class CreateResult {
     Failed         // the folder refused the file
 };
 
-CreateResult create(const QString& path);
+// On failure `failure` (when given) says why.
+CreateResult create(const QString& path, TFailure* failure = nullptr);
 
 // The file names (with their extension) of the archives in the program
 // folder itself, not in its subfolders, in the folder's own order.

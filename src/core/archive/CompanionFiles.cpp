@@ -115,12 +115,6 @@ QString attachmentPath(const QString& name)
     return attachmentsFolder() + Text::trimmed(name);
 }
 
-QString overwriteQuestion()
-{
-    return QStringLiteral("Attenzione: nella cartella dei documenti allegati è presente un file con lo stesso "
-                          "nome.\r\n\r\nSi vuole sovrascrivere il file esistente?");
-}
-
 CopyResult copyIntoAttachments(const QString& source, const QString& bareName, const OverwriteAsk& ask)
 {
     const QString name = Text::trimmed(bareName);
@@ -132,7 +126,7 @@ CopyResult copyIntoAttachments(const QString& source, const QString& bareName, c
     if (!QFileInfo(attachmentsFolder()).isDir())
         return CopyResult::Failed;
 
-    if (QFileInfo::exists(destination) && !(ask && ask(overwriteQuestion())))
+    if (QFileInfo::exists(destination) && !(ask && ask(destination)))
         return CopyResult::Declined;
     if (sameFile(source, destination))
         return CopyResult::SameFile;

@@ -41,9 +41,6 @@ QString attachmentsFolder();
 // Attachments folder + the trimmed bare name.
 QString attachmentPath(const QString& name);
 
-// The question asked before a copy replaces a file of the same name.
-QString overwriteQuestion();
-
 enum class CopyResult {
     Copied,   // the picked file is now in the attachments folder
     Declined, // a file of that name was there and the user kept it
@@ -51,8 +48,9 @@ enum class CopyResult {
     Failed    // folder not creatable, source unreadable or destination not writable
 };
 
-// Answers the overwrite question: true to replace the existing file.
-using OverwriteAsk = std::function<bool(const QString& question)>;
+// Asked before a copy replaces the file at `existing`: true to replace it.
+// The window asks the collector in its own words.
+using OverwriteAsk = std::function<bool(const QString& existing)>;
 
 // Copies `source` into the attachments folder under the trimmed `bareName`,
 // creating the folder when missing. A file already there is replaced only

@@ -35,25 +35,31 @@ bool isTaken(const QString& name)
     return !photos.isEmpty();
 }
 
-bool copyWhole(const QString& from, const QString& to)
+// On failure `cause` (when given) says which file failed and why.
+bool copyWhole(const QString& from, const QString& to, QString* cause = nullptr)
 {
+    const auto failed = [cause](const QFileDevice& file) {
+        if (cause)
+            *cause = file.fileName() + QStringLiteral(": ") + deviceError(file);
+        return false;
+    };
     QFile source(from);
     if (!source.open(QIODevice::ReadOnly))
-        return false;
+        return failed(source);
     QSaveFile target(to);
     if (!target.open(QIODevice::WriteOnly))
-        return false;
+        return failed(target);
     char buffer[64 * 1024];
     for (;;) {
         const qint64 n = source.read(buffer, sizeof buffer);
         if (n < 0)
-            return false;
+            return failed(source);
         if (n == 0)
             break;
         if (target.write(buffer, n) != n)
-            return false;
+            return failed(target);
     }
-    return target.commit();
+    return target.commit() || failed(target);
 }
 
 } // namespace
@@ -149,11 +155,15 @@ Companions companionsOf(const QString& path)
 }
 
 CopyResult copyIntoProgramFolder(const QString& path, const QString& name, const Companions& companions,
-                                 const std::function<bool(const QString& question)>& ask)
+                                 const CompanionFiles::OverwriteAsk& ask, TFailure* failure)
 {
     const QString target = Catalogue::archivePath(name);
-    if (QFileInfo::exists(target) || !copyWhole(path, target))
+    QString cause = QStringLiteral("the name is taken");
+    if (QFileInfo::exists(target) || !copyWhole(path, target, &cause)) {
+        if (failure)
+            *failure = TFailure{TFailure::Operation::CreateArchive, target, cause};
         return CopyResult::ArchiveFailed;
+    }
     const QString oldPrefix = Text::trimmed(baseName(path)) + QStringLiteral("_Foto_");
     if (!companions.photos.isEmpty() && CompanionFiles::ensurePhotoFolder()) {
         for (const QString& photo : companions.photos) {

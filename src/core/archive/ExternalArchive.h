@@ -2,6 +2,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/archive/CompanionFiles.h"
+#include "core/archive/Failure.h"
+
 #include <functional>
 
 // A collection file named from outside the program (on its command line, by
@@ -46,8 +49,9 @@ enum class CopyResult { Copied, ArchiveFailed };
 // does not exist yet), its photos renamed after `name` into the photo folder,
 // its attachments into the attachments folder; an attachment of the same name
 // already there is replaced only when `ask` says so. A photo or attachment
-// that cannot be copied is left behind; the archive must be copied whole.
+// that cannot be copied is left behind; the archive must be copied whole, or
+// `failure` (when given) says why not.
 CopyResult copyIntoProgramFolder(const QString& path, const QString& name, const Companions& companions,
-                                 const std::function<bool(const QString& question)>& ask);
+                                 const CompanionFiles::OverwriteAsk& ask, TFailure* failure = nullptr);
 
 } // namespace ExternalArchive

@@ -1,18 +1,19 @@
 #include "core/card/OpenCollection.h"
 
-#include <QLoggingCategory>
-
 #include "core/archive/Archivio.h"
 #include "core/formats/Text.h"
 
-Q_LOGGING_CATEGORY(lcCollection, "miniarca.collection")
-
 namespace {
 
-TCollectionFailure failure(const char* operation, const QString& path, const std::exception& error)
+TFailure failure(TFailure::Operation action, const QString& path, const EArchivioError& error)
 {
-    TCollectionFailure f{QString::fromLatin1(operation), path, QString::fromLocal8Bit(error.what())};
-    qCWarning(lcCollection) << "archive" << f.operation << "failed on" << f.path << ":" << f.cause;
+    TFailure f = error.failure();
+    if (f.operation != action) {
+        f.cause = operationName(f.operation) + QStringLiteral(": ") + f.cause;
+        f.operation = action;
+    }
+    if (f.path.isEmpty())
+        f.path = path;
     return f;
 }
 
@@ -51,7 +52,7 @@ TCollectionResult<TOpenCollection::Step> TOpenCollection::step(Move move)
         count = archive.ContaSchede();
         archive.ChiudiArchivio();
     } catch (const EArchivioError& e) {
-        return failure("count", m_path, e);
+        return failure(TFailure::Operation::CountCards, m_path, e);
     }
     m_knownCount = count;
     Step step;
@@ -73,7 +74,7 @@ TCollectionResult<TCard> TOpenCollection::load(qint32 n)
         record = archive.LeggiScheda(n);
         archive.ChiudiArchivio();
     } catch (const EArchivioError& e) {
-        return failure("read", m_path, e);
+        return failure(TFailure::Operation::ReadCards, m_path, e);
     }
     m_current = n;
     return TCard::fromRecord(record);
@@ -94,7 +95,7 @@ TCollectionResult<qint32> TOpenCollection::save(const TCard& card)
             archive.ScriviScheda(m_current, record);
         archive.ChiudiArchivio();
     } catch (const EArchivioError& e) {
-        return failure(append ? "append" : "write", m_path, e);
+        return failure(append ? TFailure::Operation::AppendCards : TFailure::Operation::WriteCard, m_path, e);
     }
     m_knownCount = qMax(m_knownCount, m_current);
     return m_current;

@@ -5,29 +5,25 @@
 #include <variant>
 
 #include "core/archive/CompanionFiles.h"
+#include "core/archive/Failure.h"
 #include "core/card/Card.h"
 
-// What went wrong in an action on the open collection: which action, on
-// which file, and why, for the log. The window chooses the words it shows.
-struct TCollectionFailure {
-    QString operation; // "count", "read", "write", "append"
-    QString path;
-    QString cause;
-};
-
-// A value or the failure that kept it from being made.
+// A value or the failure that kept it from being made. A failure names the
+// collection's action (count, read, write, append); its cause says which
+// step of it failed when that was another. The window chooses the words it
+// shows.
 template <typename T> class TCollectionResult {
 public:
     TCollectionResult(T value) : m_outcome(std::move(value)) {}
-    TCollectionResult(TCollectionFailure failure) : m_outcome(std::move(failure)) {}
+    TCollectionResult(TFailure failure) : m_outcome(std::move(failure)) {}
 
     bool ok() const { return std::holds_alternative<T>(m_outcome); }
     explicit operator bool() const { return ok(); }
     const T& value() const { return std::get<T>(m_outcome); }
-    const TCollectionFailure& failure() const { return std::get<TCollectionFailure>(m_outcome); }
+    const TFailure& failure() const { return std::get<TFailure>(m_outcome); }
 
 private:
-    std::variant<T, TCollectionFailure> m_outcome;
+    std::variant<T, TFailure> m_outcome;
 };
 
 // The collection a window works on: its archive file and name, the card

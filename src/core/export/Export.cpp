@@ -386,19 +386,26 @@ QByteArray Contenuto(const TTabellaSchede& tabella)
     return tutto;
 }
 
-bool ScriviFile(const QString& percorso, const TTabellaSchede& tabella)
+bool ScriviFile(const QString& percorso, const TTabellaSchede& tabella, TFailure* failure)
 {
-    if (QFileInfo::exists(FileDiBlocco(percorso)))
+    const auto fail = [&](const QString& cause) {
+        if (failure)
+            *failure = TFailure{TFailure::Operation::Export, percorso, cause};
         return false;
+    };
+    if (QFileInfo::exists(FileDiBlocco(percorso)))
+        return fail(QStringLiteral("open in a spreadsheet program (its lock file is there)"));
     QSaveFile file(percorso);
     if (!file.open(QIODevice::WriteOnly))
-        return false;
+        return fail(deviceError(file));
     const bool scritto = produci(tabella, [&](const QByteArray& fetta) { return file.write(fetta) == fetta.size(); });
     if (!scritto) {
+        const QString cause = deviceError(file);
         file.cancelWriting();
-        return false;
+        return fail(cause);
     }
-    return SaveFile::commit(file);
+    QString cause;
+    return SaveFile::commit(file, &cause) || fail(cause);
 }
 
 } // namespace Esportazione

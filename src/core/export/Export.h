@@ -7,6 +7,7 @@
 #include <array>
 #include <vector>
 
+#include "core/archive/Failure.h"
 #include "core/archive/Scheda.h"
 
 // The spreadsheet export: the table of cards the export window shows and lets
@@ -94,7 +95,7 @@ QByteArray Contenuto(const TTabellaSchede& tabella);
 // Writes the file for a table at `percorso`. It is written beside the old one
 // and replaces it only when complete, so a failure leaves the previous export
 // as it was. Fails, writing nothing, while a spreadsheet program marks the
-// file as open.
-bool ScriviFile(const QString& percorso, const TTabellaSchede& tabella);
+// file as open; `failure` (when given) then says why.
+bool ScriviFile(const QString& percorso, const TTabellaSchede& tabella, TFailure* failure = nullptr);
 
 } // namespace Esportazione

@@ -57,10 +57,12 @@ constexpr qint64 kSupersededSlack = 1024 * 1024;
 std::atomic<bool> g_enabled{true};
 std::atomic<qint64> g_minimumLimit{CardHistory::MinimumSizeLimit};
 
+// The window that catches it writes it to the log.
 [[noreturn]] void fail(const char* what, const QString& path)
 {
-    qCWarning(lcHistory).noquote() << what << path << ":" << qt_error_string(errno);
-    throw EArchivioError();
+    const int error = errno;
+    throw EArchivioError(TFailure{TFailure::Operation::History, path,
+                                  QString::fromLatin1(what) + QStringLiteral(": ") + systemError(error)});
 }
 
 quint32 checksum(const char* data, qint64 size)
@@ -842,7 +844,8 @@ bool restore(const QString& archivePath, qint32 n, const TVersion& version)
 {
     TScheda record;
     if (version.record.size() != TScheda::Dimensione)
-        throw EArchivioError();
+        throw EArchivioError(
+            TFailure{TFailure::Operation::History, archivePath, QStringLiteral("the version is damaged")});
     record.ImpostaByte(version.record);
     TArchivio archive;
     archive.ApriArchivio(archivePath);

@@ -132,17 +132,25 @@ bool move(const QString& from, const QString& to)
     return true;
 }
 
+bool failed(TFailure* failure, const QString& path, const QString& cause)
+{
+    if (failure)
+        *failure = TFailure{TFailure::Operation::Bin, path, cause};
+    return false;
+}
+
 // Moves every pair in order; on a failure the ones moved go back, newest
-// first.
-bool moveAll(const QList<std::pair<QString, QString>>& moves)
+// first, and `failure` names the one that would not move.
+bool moveAll(const QList<std::pair<QString, QString>>& moves, TFailure* failure)
 {
     for (qsizetype i = 0; i < moves.size(); ++i) {
         if (move(moves[i].first, moves[i].second))
             continue;
-        qCWarning(lcBin).noquote() << "cannot move" << moves[i].first << "to" << moves[i].second;
+        const int error = errno;
         for (qsizetype j = i - 1; j >= 0; --j)
             move(moves[j].second, moves[j].first);
-        return false;
+        return failed(failure, moves[i].first,
+                      QStringLiteral("cannot move to ") + moves[i].second + QStringLiteral(": ") + systemError(error));
     }
     return true;
 }
@@ -180,12 +188,12 @@ bool setRenameRefused(bool refused)
     return g_renameRefused.exchange(refused);
 }
 
-bool moveToBin(const QString& name)
+bool moveToBin(const QString& name, TFailure* failure)
 {
     const QString program = programFolder();
     const QString archive = program + name + QStringLiteral(".dbm");
     if (!QFileInfo(archive).isFile())
-        return false;
+        return failed(failure, archive, QStringLiteral("no such archive"));
 
     // Attachments go with the collection unless another one names them too.
     QSet<QString> attachments = attachmentsOf(archive);
@@ -224,9 +232,11 @@ bool moveToBin(const QString& name)
     try {
         TArchivio lock;
         lock.ApriArchivio(archive);
-        lock.ConBloccoEsclusivo([&] { moved = moveAll(moves); });
+        lock.ConBloccoEsclusivo([&] { moved = moveAll(moves, failure); });
         lock.ChiudiArchivio();
-    } catch (const EArchivioError&) {
+    } catch (const EArchivioError& e) {
+        if (failure)
+            *failure = e.failure();
         return false;
     }
     if (!moved) {
@@ -264,7 +274,7 @@ std::vector<TDeleted> list()
     return result;
 }
 
-RestoreResult restore(const TDeleted& deleted, const QString& asName)
+RestoreResult restore(const TDeleted& deleted, const QString& asName, TFailure* failure)
 {
     const QString program = programFolder();
     const QString archive = program + asName + QStringLiteral(".dbm");
@@ -296,9 +306,11 @@ RestoreResult restore(const TDeleted& deleted, const QString& asName)
     try {
         TArchivio lock;
         lock.ApriArchivio(binned);
-        lock.ConBloccoEsclusivo([&] { moved = moveAll(moves); });
+        lock.ConBloccoEsclusivo([&] { moved = moveAll(moves, failure); });
         lock.ChiudiArchivio();
-    } catch (const EArchivioError&) {
+    } catch (const EArchivioError& e) {
+        if (failure)
+            *failure = e.failure();
         return RestoreResult::Failed;
     }
     if (!moved)
@@ -307,10 +319,11 @@ RestoreResult restore(const TDeleted& deleted, const QString& asName)
     return RestoreResult::Restored;
 }
 
-bool empty()
+bool empty(TFailure* failure)
 {
     QDir bin(folder());
-    return !bin.exists() || bin.removeRecursively();
+    return !bin.exists() || bin.removeRecursively()
+           || failed(failure, folder(), QStringLiteral("cannot remove everything in it"));
 }
 
 } // namespace CollectionBin

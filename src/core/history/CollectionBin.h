@@ -2,6 +2,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include "core/archive/Failure.h"
+
 #include <vector>
 
 // The bin of deleted collections: "Cestino" in the program folder. Deleting
@@ -30,7 +32,8 @@ struct TDeleted {
 // ".dbm") into the bin. True when its archive is no longer in the program
 // folder; on failure what was moved already is put back. The gallery's
 // thumbnails of it are dropped, not binned: they are made again when wanted.
-bool moveToBin(const QString& name);
+// Every failure here says in `failure` (when given) what would not move and why.
+bool moveToBin(const QString& name, TFailure* failure = nullptr);
 
 // The deleted collections, newest first.
 std::vector<TDeleted> list();
@@ -43,10 +46,10 @@ enum class RestoreResult {
 
 // Puts `deleted` back whole under `asName` (its own name, or another the
 // collector chose), renaming its files to match.
-RestoreResult restore(const TDeleted& deleted, const QString& asName);
+RestoreResult restore(const TDeleted& deleted, const QString& asName, TFailure* failure = nullptr);
 
 // Removes everything in the bin. True when it is empty.
-bool empty();
+bool empty(TFailure* failure = nullptr);
 
 // Test seam, process-wide: true makes every rename fail as across file
 // systems, so that moves copy. Returns the value it replaces.

@@ -307,37 +307,9 @@ std::vector<int> DestinazioniPossibili()
     return tutte;
 }
 
-QString NomeDestinazione(int destinazione)
-{
-    switch (destinazione) {
-    case NonImportare: return QStringLiteral("(non importare)");
-    case FotoA: return QStringLiteral("Foto A (percorso)");
-    case FotoB: return QStringLiteral("Foto B (percorso)");
-    case Allegato: return QStringLiteral("Allegato (percorso)");
-    default: break;
-    }
-    for (const Esportazione::Colonna& c : Esportazione::Colonne)
-        if (int(c.campo) == destinazione)
-            return QString::fromUtf8(c.intestazione);
-    return QString::fromLatin1(Campi[size_t(destinazione)].nome);
-}
-
 int DestinazionePerIntestazione(const QString& intestazione)
 {
     return sinonimi().value(chiave(intestazione), NonImportare);
-}
-
-QString NomeProblema(int bit)
-{
-    switch (1u << bit) {
-    case TroppoLungo: return QStringLiteral("testi troppo lunghi, che verranno tagliati");
-    case FuoriCodifica: return QStringLiteral("caratteri non rappresentabili nell'archivio");
-    case NonImporto: return QStringLiteral("valori che non sono importi");
-    case NonData: return QStringLiteral("date non valide");
-    case FileIlleggibile: return QStringLiteral("foto o allegati non leggibili");
-    case Ripristinato: return QStringLiteral("celle corrette (scale, date, importi)");
-    default: return {};
-    }
 }
 
 Cella Normalizza(int destinazione, const QString& grezzo, const QString& cartella)

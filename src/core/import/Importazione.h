@@ -26,8 +26,6 @@ enum Destinazione : int {
 };
 // The destinations a column may be given, in the order a chooser lists them.
 std::vector<int> DestinazioniPossibili();
-// Its name in a chooser: the export's header for a field, "Foto A (percorso)"...
-QString NomeDestinazione(int destinazione);
 
 // The destination a header names: the export's headers and the card's field
 // names, case and accents ignored, and the usual synonyms; NonImportare when
@@ -44,8 +42,6 @@ enum Problema : unsigned {
     Ripristinato = 1u << 5,    // a cell a spreadsheet had turned into a time, a number or a serial date, put back
 };
 inline constexpr int NumeroProblemi = 6;
-// How the summary and the cell hints name each kind, in the order of the bits.
-QString NomeProblema(int bit);
 
 struct Cella {
     QString testo; // as it will be stored (cut to the field's room)

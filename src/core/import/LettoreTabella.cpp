@@ -5,31 +5,6 @@
 
 namespace Importazione {
 
-QString MessaggioErrore(ErroreLettura errore)
-{
-    switch (errore) {
-    case ErroreLettura::Nessuno: return {};
-    case ErroreLettura::NonLeggibile:
-        return QStringLiteral("Attenzione: non è possibile leggere il file scelto.\r\n\r\n"
-                              "Verificare che il file esista e di avere i permessi per aprirlo.");
-    case ErroreLettura::NonFoglio:
-        return QStringLiteral(
-            "Attenzione: il file scelto non è un foglio di calcolo né un file di testo con colonne "
-            "separate (CSV).\r\n\r\nSi possono importare file .csv, .txt, .xls, .xlsx, .ods e .fods.");
-    case ErroreLettura::Danneggiato:
-        return QStringLiteral("Attenzione: il file scelto è danneggiato e non può essere letto.");
-    case ErroreLettura::VirgoletteAperte:
-        return QStringLiteral("Attenzione: nel file scelto un testo tra virgolette non viene mai chiuso.\r\n\r\n"
-                              "Correggere il file e ripetere l'importazione.");
-    case ErroreLettura::TroppoGrande:
-        return QStringLiteral("Attenzione: il file scelto è troppo grande o contiene troppe celle per essere "
-                              "importato.");
-    case ErroreLettura::FoglioVuoto:
-        return QStringLiteral("Attenzione: il foglio scelto non contiene dati da importare.");
-    }
-    return {};
-}
-
 bool LettoreTabella::RigaSuccessiva(QStringList& celle)
 {
     for (;;) {

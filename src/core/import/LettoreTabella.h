@@ -20,9 +20,6 @@ enum class ErroreLettura {
     FoglioVuoto,      // nothing to import in the chosen sheet
 };
 
-// The Italian message a window shows for a reading failure.
-QString MessaggioErrore(ErroreLettura errore);
-
 // Bounds that keep a hostile or broken file from taking the machine.
 inline constexpr int kColonneMassime = 1024;
 inline constexpr qint64 kCelleMassime = 60'000'000;

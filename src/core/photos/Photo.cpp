@@ -315,35 +315,50 @@ QByteArray TPhoto::jpegBytes() const
     return d->encoded;
 }
 
-bool TPhoto::writeJpeg(const QString& path) const
+namespace {
+
+bool failed(TFailure* failure, const QString& path, const QString& cause)
 {
-    const QByteArray bytes = jpegBytes();
-    return !bytes.isEmpty() && SaveFile::writeWhole(path, bytes);
+    if (failure)
+        *failure = TFailure{TFailure::Operation::WritePhoto, path, cause};
+    return false;
 }
 
-bool TPhoto::saveAs(const QString& path) const
+} // namespace
+
+bool TPhoto::writeJpeg(const QString& path, TFailure* failure) const
+{
+    const QByteArray bytes = jpegBytes();
+    if (bytes.isEmpty())
+        return failed(failure, path, QStringLiteral("the photo has no JPEG encoding"));
+    QString cause;
+    return SaveFile::writeWhole(path, bytes, &cause) || failed(failure, path, cause);
+}
+
+bool TPhoto::saveAs(const QString& path, TFailure* failure) const
 {
     if (!d)
-        return false;
+        return failed(failure, path, QStringLiteral("no photo"));
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (isJpegSuffix(suffix))
-        return writeJpeg(path);
+        return writeJpeg(path, failure);
     const QByteArray format = suffix.toLatin1();
     if (format.isEmpty() || !QImageWriter::supportedImageFormats().contains(format))
-        return false;
+        return failed(failure, path, QStringLiteral("no image format has the extension \"%1\"").arg(suffix));
     const QImage picture = image();
     if (picture.isNull())
-        return false;
+        return failed(failure, path, QStringLiteral("the photo does not decode"));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return false;
+        return failed(failure, path, deviceError(file));
     QImageWriter writer(&file, format);
     counters().encodes++;
     if (!writer.write(picture)) {
         file.cancelWriting();
-        return false;
+        return failed(failure, path, writer.errorString());
     }
-    return SaveFile::commit(file);
+    QString cause;
+    return SaveFile::commit(file, &cause) || failed(failure, path, cause);
 }
 
 TShownPhoto readForDisplay(const QString& path, QSize area, qreal devicePixelRatio)

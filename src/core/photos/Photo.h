@@ -5,6 +5,8 @@
 #include <QSize>
 #include <QString>
 
+#include "core/archive/Failure.h"
+
 #include <atomic>
 #include <memory>
 
@@ -66,12 +68,13 @@ public:
     QByteArray jpegBytes() const;
     // Writes jpegBytes() to `path`, replacing an existing file only once the
     // new one is complete. The photo files of the records are written so.
-    bool writeJpeg(const QString& path) const;
+    // On failure `failure` (when given) says why.
+    bool writeJpeg(const QString& path, TFailure* failure = nullptr) const;
     // Writes the photo in the format that the extension of `path` names:
     // ".jpg"/".jpeg" as jpegBytes(), others (".bmp") encoded from image().
     // False, with no file written, when the extension names no image format
-    // or the file cannot be written.
-    bool saveAs(const QString& path) const;
+    // or the file cannot be written; `failure` (when given) says which.
+    bool saveAs(const QString& path, TFailure* failure = nullptr) const;
 
     // Two photos that are copies of one another share everything.
     bool sharesWith(const TPhoto& other) const { return d && d == other.d; }

@@ -12,6 +12,7 @@
 #include "gui/help/GuideTexts.h"
 #include "gui/help/frmGuida.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/Keys.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
@@ -162,8 +163,11 @@ void TfrmApriCatalogo::btnEliminaClick()
         return;
     lblFile->setText(ProgramFolder::path() + Text::trimmed(lstFiles->currentItem()->text()));
     // The collection goes whole into the bin, from where it can come back.
-    if (CollectionBin::moveToBin(Catalogue::nameOfEntry(Text::trimmed(lstFiles->currentItem()->text()))))
+    TFailure failure;
+    if (CollectionBin::moveToBin(Catalogue::nameOfEntry(Text::trimmed(lstFiles->currentItem()->text())), &failure))
         Dialogs::information(this, QStringLiteral("L'archivio di modellini è stato eliminato con successo."));
+    else
+        FailureMessages::log(failure);
     setNext(Next::Avvio);
     lblFile->clear();
     fillList();

@@ -8,6 +8,7 @@
 #include "core/archive/Catalogue.h"
 #include "core/formats/Text.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/Hints.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
@@ -121,11 +122,12 @@ void TfrmCestino::cmdRipristinaClick()
     const CollectionBin::TDeleted deleted = m_deleted[size_t(row)];
     QString name = deleted.name;
     for (;;) {
-        const CollectionBin::RestoreResult result = CollectionBin::restore(deleted, name);
+        TFailure failure;
+        const CollectionBin::RestoreResult result = CollectionBin::restore(deleted, name, &failure);
         if (result == CollectionBin::RestoreResult::Restored)
             break;
         if (result == CollectionBin::RestoreResult::Failed) {
-            Dialogs::error(this, ArchiveAccessMessage());
+            FailureMessages::show(this, failure);
             fillList();
             return;
         }
@@ -170,9 +172,10 @@ void TfrmCestino::cmdSvuotaClick()
                                                "contiene non potranno più essere recuperati.\r\n\r\nSi conferma lo "
                                                "svuotamento del cestino?")))
         return;
-    if (CollectionBin::empty())
+    TFailure failure;
+    if (CollectionBin::empty(&failure))
         Dialogs::information(this, QStringLiteral("Il cestino è stato svuotato."));
     else
-        Dialogs::error(this, ArchiveAccessMessage());
+        FailureMessages::show(this, failure);
     fillList();
 }

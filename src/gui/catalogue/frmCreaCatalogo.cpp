@@ -11,6 +11,7 @@
 #include "gui/help/GuideTexts.h"
 #include "gui/help/frmGuida.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/Keys.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
@@ -113,7 +114,8 @@ void TfrmCreaCatalogo::btnApplicaClick()
     }
     const QString path = Catalogue::archivePath(name);
     lblFile->setText(path);
-    switch (Catalogue::create(path)) {
+    TFailure failure;
+    switch (Catalogue::create(path, &failure)) {
     case Catalogue::CreateResult::Created: break;
     case Catalogue::CreateResult::AlreadyExists:
         Dialogs::warning(this, QStringLiteral("Attenzione: il nome dell'archivio di modellini indicato è già stato "
@@ -122,8 +124,9 @@ void TfrmCreaCatalogo::btnApplicaClick()
                                               "pulsante Apri archivio esistente."));
         return;
     case Catalogue::CreateResult::Failed:
-        // The system's own text is English and says nothing to a collector.
-        Dialogs::error(this, ArchiveAccessMessage());
+        // The system's own text is English and says nothing to a collector:
+        // it goes to the log.
+        FailureMessages::show(this, failure);
         return;
     }
     Dialogs::information(this, QStringLiteral("Il file relativo al nuovo archivio di modellini è stato creato "

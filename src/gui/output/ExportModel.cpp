@@ -4,6 +4,7 @@
 #include <QPalette>
 
 #include "core/archive/Archivio.h"
+#include "gui/widgets/FailureMessages.h"
 
 namespace {
 
@@ -21,7 +22,10 @@ void TExportModel::fill(const QString& path)
     beginResetModel();
     try {
         Esportazione::RiempiDaArchivio(m_table, path);
-    } catch (const EArchivioError&) {}
+    } catch (const EArchivioError& e) {
+        // The grid shows what was read; the export window says nothing more.
+        FailureMessages::log(e.failure());
+    }
     endResetModel();
 }
 

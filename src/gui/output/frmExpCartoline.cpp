@@ -18,6 +18,7 @@
 #include "gui/widgets/Accessibility.h"
 #include "gui/widgets/Banner.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/Hints.h"
 #include "gui/widgets/Keys.h"
 #include "gui/widgets/Look.h"
@@ -171,13 +172,13 @@ void TfrmExpCartoline::cmdEsportaClick()
         return;
     const QString path = Esportazione::Percorso();
     bool written = false;
+    TFailure failure;
     {
         WaitCursor waiting;
-        written = Esportazione::ScriviFile(path, m_model->table());
+        written = Esportazione::ScriviFile(path, m_model->table(), &failure);
     }
     if (!written) {
-        Dialogs::plain(this, QStringLiteral("Attenzione: il sistema non permette di esportare i dati.\n\r\n\r"
-                                            "Accertarsi che il file di Excel non sia già aperto."));
+        FailureMessages::show(this, failure, Dialogs::Kind::Plain);
         return;
     }
     if (Dialogs::confirm(this, QStringLiteral("Le schede in archivio sono state esportate con successo.\r\n\r\n"

@@ -11,6 +11,7 @@
 #include "core/archive/CompanionFiles.h"
 #include "core/formats/Text.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/ImageView.h"
 #include "gui/widgets/PictureButton.h"
 #include "gui/widgets/Pictures.h"
@@ -109,9 +110,9 @@ void TfrmSlideshow_Euro_01::cmdAvantiClick()
         }
         const qint32 shown = *m_position;
         prepare(shown < count ? shown + 1 : 1);
-    } catch (const EArchivioError&) {
+    } catch (const EArchivioError& e) {
         m_boxOpen = true;
-        Dialogs::error(this, ArchiveAccessMessage());
+        FailureMessages::show(this, e.failure());
         m_boxOpen = false;
     }
 }

@@ -14,6 +14,7 @@
 #include "gui/search/frmElencoSchede.h"
 #include "gui/widgets/Banner.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/Hints.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
@@ -179,7 +180,8 @@ void TfrmStatistiche::start()
                     return !work->stop.load();
                 }));
             return std::shared_ptr<const TCollectionStatistics>(std::move(statistics));
-        } catch (const EArchivioError&) {
+        } catch (const EArchivioError& e) {
+            work->failure = e.failure();
             work->failed = true;
             return std::shared_ptr<const TCollectionStatistics>();
         }
@@ -207,7 +209,7 @@ void TfrmStatistiche::finished()
         return;
     if (m_work->failed || !m_watcher.future().result()) {
         lblAvanzamento->setText(QStringLiteral("Impossibile leggere l'archivio."));
-        Dialogs::error(this, ArchiveAccessMessage());
+        FailureMessages::show(this, m_work->failure);
         return;
     }
     m_statistics = m_watcher.future().result();

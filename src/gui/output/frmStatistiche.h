@@ -5,6 +5,7 @@
 #include <atomic>
 #include <memory>
 
+#include "core/archive/Failure.h"
 #include "core/report/StatisticsLayout.h"
 #include "core/statistics/Statistics.h"
 #include "gui/widgets/FixedWindow.h"
@@ -83,6 +84,7 @@ private:
         std::atomic<qint32> total{-1};
         std::atomic<bool> stop{false};
         std::atomic<bool> failed{false};
+        TFailure failure; // set before the work ends, read once it has
     };
     std::shared_ptr<Work> m_work;
     QFutureWatcher<std::shared_ptr<const TCollectionStatistics>> m_watcher;

@@ -6,6 +6,7 @@
 #include "core/archive/Archivio.h"
 #include "core/search/RigaRiepilogo.h"
 #include "gui/search/SummaryList.h"
+#include "gui/widgets/FailureMessages.h"
 
 QString TfrmElencoSchede::UltimaRicerca;
 
@@ -50,8 +51,9 @@ void TfrmElencoSchede::subCostruisciElenco()
                 lines.push_back({RigaRiepilogo(scheda), number});
         });
         archive.ChiudiArchivio();
-    } catch (const EArchivioError&) {
+    } catch (const EArchivioError& e) {
         // Like the for-sale listing: the lines read before the failure stay.
+        FailureMessages::log(e.failure());
     }
     showLines(std::move(lines));
 }

@@ -6,6 +6,7 @@
 #include "core/archive/Archivio.h"
 #include "core/search/Ricerca.h"
 #include "gui/search/SummaryList.h"
+#include "gui/widgets/FailureMessages.h"
 
 QString TfrmInVendita::UltimaRicerca;
 
@@ -33,8 +34,9 @@ void TfrmInVendita::subCostruisciElenco()
     std::vector<RigaElenco> lines;
     try {
         ScansionaArchivio(archivePath(), InVenditaElencabile, lines);
-    } catch (const EArchivioError&) {
+    } catch (const EArchivioError& e) {
         // The listing stays silent: it shows the lines read before the failure.
+        FailureMessages::log(e.failure());
     }
     showLines(std::move(lines));
 }

@@ -11,6 +11,7 @@
 #include "core/search/Ricerca.h"
 #include "gui/search/SummaryList.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/Pictures.h"
 
@@ -220,9 +221,9 @@ void TfrmTrovaCartoline::btnCercaClick()
     try {
         ScansionaArchivio(
             archivePath(), [&criteri](const TScheda& s) { return criteri.Corrisponde(s); }, lines);
-    } catch (const EArchivioError&) {
+    } catch (const EArchivioError& e) {
         lblAttendere->hide();
-        Dialogs::plain(this, ArchiveAccessMessage());
+        FailureMessages::show(this, e.failure(), Dialogs::Kind::Plain);
         return;
     }
     showLines(std::move(lines));

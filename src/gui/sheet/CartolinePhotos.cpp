@@ -210,19 +210,23 @@ void TfrmCartoline::settlePhotos()
     showReadPhotos(*m_reading.results[0], *m_reading.results[1]);
 }
 
-bool TfrmCartoline::subSalvaFotoScheda()
+bool TfrmCartoline::subSalvaFotoScheda(TFailure* failure)
 {
     // On failure the slots keep their pictures, so that saving again can
     // still write them; the caller tells the user.
     const qint32 number = m_collection.current();
     if (!m_collection.isNewCard())
         m_preparer->drop(photoPathsOf(number));
-    if (m_collection.isNewCard() || !CompanionFiles::ensurePhotoFolder())
+    if (m_collection.isNewCard() || !CompanionFiles::ensurePhotoFolder()) {
+        if (failure)
+            *failure = {TFailure::Operation::PhotoFolder, CompanionFiles::photoFolder(),
+                        QStringLiteral("cannot be made a folder")};
         return false;
+    }
     // The gallery's thumbnails of this card are made again from the new files.
     CompanionFiles::removeThumbnails(m_collection.name(), number);
-    return m_photoA->storeTo(m_collection.photoPath(CompanionFiles::Photo::A, number))
-           && m_photoB->storeTo(m_collection.photoPath(CompanionFiles::Photo::B, number));
+    return m_photoA->storeTo(m_collection.photoPath(CompanionFiles::Photo::A, number), failure)
+           && m_photoB->storeTo(m_collection.photoPath(CompanionFiles::Photo::B, number), failure);
 }
 
 QList<QString> TfrmCartoline::photoPathsOf(int n) const

@@ -1,5 +1,7 @@
 #include "gui/sheet/PhotoSaving.h"
 
+#include "gui/widgets/FailureMessages.h"
+
 namespace PhotoSaving {
 
 Dialogs::FileRequest request()
@@ -20,8 +22,11 @@ void saveToDisk(QWidget* parent, Dialogs::FileRequest& dialog, const TPhoto& pho
     const QString path = Dialogs::fileName(parent, dialog);
     if (path.isEmpty())
         return;
-    if (!photo.saveAs(path))
+    TFailure failure;
+    if (!photo.saveAs(path, &failure)) {
+        FailureMessages::log(failure);
         Dialogs::warning(parent, failedMessage.arg(path));
+    }
 }
 
 } // namespace PhotoSaving

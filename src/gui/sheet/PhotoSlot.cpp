@@ -127,7 +127,7 @@ bool TPhotoSlot::isLoading() const
     return imgFoto->isLoading();
 }
 
-bool TPhotoSlot::storeTo(const QString& path) const
+bool TPhotoSlot::storeTo(const QString& path, TFailure* failure) const
 {
     // A file that could not be read may still be the collector's only copy
     // of the photo (or of the other one, shown as a placeholder beside it);
@@ -135,7 +135,7 @@ bool TPhotoSlot::storeTo(const QString& path) const
     if ((m_unread || isLoading()) && QFileInfo::exists(path))
         return true;
     // No file: a reading would end on the placeholder.
-    return (isLoading() ? imgBianco->photo() : imgFoto->photo()).writeJpeg(path);
+    return (isLoading() ? imgBianco->photo() : imgFoto->photo()).writeJpeg(path, failure);
 }
 
 void TPhotoSlot::btnCaricaFotoClick()

@@ -53,7 +53,7 @@ public:
 
     // Writes the slot's picture to a record's photo file (see isUnread()
     // and isLoading()).
-    bool storeTo(const QString& path) const;
+    bool storeTo(const QString& path, TFailure* failure = nullptr) const;
 
     void btnCaricaFotoClick();
     // Reads a picture file into the slot, as the folder button does with the file picked.

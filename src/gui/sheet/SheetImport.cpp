@@ -4,6 +4,7 @@
 #include "gui/sheet/frmCartoline.h"
 #include "gui/sheet/frmImporta.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/FailureMessages.h"
 
 void TfrmCartoline::cmdImportaClick()
 {
@@ -35,7 +36,9 @@ void TfrmCartoline::importFrom(const QString& filePath)
             archive.ApriArchivio(m_collection.path());
             count = archive.ContaSchede();
             archive.ChiudiArchivio();
-        } catch (const EArchivioError&) {}
+        } catch (const EArchivioError& e) {
+            FailureMessages::log(e.failure());
+        }
         if (count > 0)
             subMostraScheda(count);
         else

@@ -14,6 +14,7 @@
 #include "core/system/TMisc.h"
 #include "gui/widgets/Banner.h"
 #include "gui/widgets/DropTarget.h"
+#include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
 
@@ -269,8 +270,9 @@ void TfrmAllegaCartella::attachFile(int index, const QString& source)
     // Copied under the name the record will give back, so that "Apri" on
     // the saved card finds the copy.
     const QString name = storedName(QFileInfo(source).fileName());
-    const CompanionFiles::CopyResult result = CompanionFiles::copyIntoAttachments(
-        source, name, [this](const QString& question) { return Dialogs::confirm(this, question); });
+    const CompanionFiles::CopyResult result = CompanionFiles::copyIntoAttachments(source, name, [this](const QString&) {
+        return Dialogs::confirm(this, FailureMessages::attachmentOverwriteQuestion());
+    });
     if (result == CompanionFiles::CopyResult::Failed) {
         // The slot keeps what it had: naming a file that is not there would
         // only fail later, when the collector tries to open it.

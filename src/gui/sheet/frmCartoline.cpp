@@ -8,7 +8,6 @@
 
 #include <array>
 
-#include "core/archive/Archivio.h"
 #include "core/archive/Scheda.h"
 #include "core/formats/Text.h"
 #include "gui/help/GuideTexts.h"
@@ -26,6 +25,7 @@
 #include "gui/sheet/frmVersioni.h"
 #include "gui/widgets/Accessibility.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/Hints.h"
 #include "gui/widgets/ImageView.h"
 #include "gui/widgets/Look.h"
@@ -457,8 +457,10 @@ bool TfrmCartoline::subMostraScheda(int n)
 bool TfrmCartoline::subRichiamaScheda(int n)
 {
     const auto loaded = m_collection.load(n);
-    if (!loaded)
+    if (!loaded) {
+        FailureMessages::log(loaded.failure());
         return false;
+    }
     showCard(loaded.value());
     subApriFotoScheda();
     prepareNeighbours(n);
@@ -471,7 +473,7 @@ void TfrmCartoline::navigate(TOpenCollection::Move move)
     const int current = m_collection.current();
     const auto step = m_collection.step(move);
     if (!step) {
-        Dialogs::error(this, ArchiveAccessMessage());
+        FailureMessages::show(this, step.failure());
         return;
     }
     m_knownCount = m_collection.knownCount();
@@ -532,11 +534,12 @@ void TfrmCartoline::cmdSalvaClick()
     const auto saved = m_collection.save(cardOnScreen());
     mirrorState();
     if (!saved) {
-        Dialogs::error(this, ArchiveAccessMessage());
+        FailureMessages::show(this, saved.failure());
         return;
     }
 
-    const bool photosWritten = subSalvaFotoScheda();
+    TFailure photoFailure;
+    const bool photosWritten = subSalvaFotoScheda(&photoFailure);
     if (appended)
         m_knownCount = qMax(m_knownCount, saved.value());
     prepareNeighbours(saved.value());
@@ -546,9 +549,8 @@ void TfrmCartoline::cmdSalvaClick()
     if (!photosWritten) {
         // The card is safe in the archive, but the user must know that its
         // photos are not: the slots keep them so that a new save can retry.
-        message += QStringLiteral("\r\n\r\nAttenzione: non è stato possibile salvare le foto della scheda nella "
-                                  "cartella Foto_Modellini. Le foto sono ancora visualizzate: salvare di nuovo la "
-                                  "scheda per riprovare.");
+        FailureMessages::log(photoFailure);
+        message += QStringLiteral("\r\n\r\n") + FailureMessages::text(photoFailure);
         Dialogs::warning(this, message);
         return;
     }

@@ -99,7 +99,7 @@ signals:
 public:
     // Photo slots of the card.
     void subApriFotoScheda();
-    bool subSalvaFotoScheda();
+    bool subSalvaFotoScheda(TFailure* failure = nullptr);
     void subMostraSegnaposto();
 
     // The open and save dialogs shared by both slots.

@@ -12,7 +12,9 @@
 #include <QTimer>
 
 #include "core/archive/Archivio.h"
+#include "core/export/Export.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/Hints.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/PictureButton.h"
@@ -29,12 +31,43 @@ const QColor kPutBack(0xFF, 0xF1, 0xB8);
 // Past this many rows the count behind the summary shows its progress.
 constexpr int kProgressAfterMs = 400;
 
+// How a column's chooser names a destination: the export's header for a
+// field, the field's own name for one the export leaves out.
+QString destinationName(int destination)
+{
+    switch (destination) {
+    case NonImportare: return QStringLiteral("(non importare)");
+    case FotoA: return QStringLiteral("Foto A (percorso)");
+    case FotoB: return QStringLiteral("Foto B (percorso)");
+    case Allegato: return QStringLiteral("Allegato (percorso)");
+    default: break;
+    }
+    for (const Esportazione::Colonna& c : Esportazione::Colonne)
+        if (int(c.campo) == destination)
+            return QString::fromUtf8(c.intestazione);
+    return QString::fromLatin1(Campi[size_t(destination)].nome);
+}
+
+// How the summary and the cell hints name each kind of problem, by its bit.
+QString problemName(int bit)
+{
+    switch (1u << bit) {
+    case TroppoLungo: return QStringLiteral("testi troppo lunghi, che verranno tagliati");
+    case FuoriCodifica: return QStringLiteral("caratteri non rappresentabili nell'archivio");
+    case NonImporto: return QStringLiteral("valori che non sono importi");
+    case NonData: return QStringLiteral("date non valide");
+    case FileIlleggibile: return QStringLiteral("foto o allegati non leggibili");
+    case Ripristinato: return QStringLiteral("celle corrette (scale, date, importi)");
+    default: return {};
+    }
+}
+
 QString problemList(unsigned problems)
 {
     QStringList names;
     for (int b = 0; b < NumeroProblemi; ++b)
         if (problems & (1u << b))
-            names << NomeProblema(b);
+            names << problemName(b);
     return names.join(QStringLiteral("; "));
 }
 
@@ -163,7 +196,7 @@ TfrmImporta::TfrmImporta(QWidget* owner, const QString& filePath, const QString&
 bool TfrmImporta::load()
 {
     if (!m_import.Apri(m_filePath)) {
-        Dialogs::warning(parentWidget(), MessaggioErrore(m_import.Errore()));
+        Dialogs::warning(parentWidget(), FailureMessages::importReadError(m_import.Errore()));
         return false;
     }
     const QStringList sheets = m_import.Fogli();
@@ -196,7 +229,7 @@ void TfrmImporta::fillPreview()
         chooser->setObjectName(QStringLiteral("cmbCampo%1").arg(c + 1));
         chooser->setFont(Look::tahoma(9));
         for (const int d : destinations)
-            chooser->addItem(NomeDestinazione(d), d);
+            chooser->addItem(destinationName(d), d);
         chooser->setCurrentIndex(chooser->findData(m_import.DestinazioneColonna(c)));
         connect(chooser, &QComboBox::activated, this,
                 [this, c, chooser](int) { destinationChosen(c, chooser->currentData().toInt()); });
@@ -246,7 +279,8 @@ void TfrmImporta::countSlice(int run)
 void TfrmImporta::showSummary()
 {
     if (m_count->Errore() != ErroreLettura::Nessuno) {
-        lblRiepilogo->setText(MessaggioErrore(m_count->Errore()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        lblRiepilogo->setText(
+            FailureMessages::importReadError(m_count->Errore()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         cmdConferma->setEnabled(false);
         return;
     }
@@ -256,7 +290,7 @@ void TfrmImporta::showSummary()
     QStringList problems;
     for (int b = 0; b < NumeroProblemi; ++b)
         if (summary.problemi[size_t(b)] > 0)
-            problems << QStringLiteral("%1 %2").arg(summary.problemi[size_t(b)]).arg(NomeProblema(b));
+            problems << QStringLiteral("%1 %2").arg(summary.problemi[size_t(b)]).arg(problemName(b));
     text += problems.isEmpty() ? QStringLiteral("\nNessun problema rilevato.")
                                : QStringLiteral("\nDa controllare: ") + problems.join(QStringLiteral("; ")) + u'.';
     lblRiepilogo->setText(text);
@@ -267,11 +301,12 @@ void TfrmImporta::cmbFoglioChange()
 {
     if (!m_import.ScegliFoglio(cmbFoglio->currentIndex())) {
         m_count.reset();
-        Dialogs::warning(this, MessaggioErrore(m_import.Errore()));
+        Dialogs::warning(this, FailureMessages::importReadError(m_import.Errore()));
         grdAnteprima->clear();
         grdAnteprima->setRowCount(0);
         grdAnteprima->setColumnCount(0);
-        lblRiepilogo->setText(MessaggioErrore(m_import.Errore()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        lblRiepilogo->setText(
+            FailureMessages::importReadError(m_import.Errore()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         cmdConferma->setEnabled(false);
         return;
     }
@@ -311,11 +346,12 @@ void TfrmImporta::cmdConfermaClick()
         return;
     } catch (const EArchivioError& e) {
         progress.close();
-        Dialogs::error(this, e.Messaggio());
+        FailureMessages::show(this, e.failure());
         return;
     } catch (ErroreLettura e) {
         progress.close();
-        Dialogs::warning(this, MessaggioErrore(e) + QStringLiteral("\r\n\r\nL'archivio non è stato modificato."));
+        Dialogs::warning(this, FailureMessages::importReadError(e)
+                                   + QStringLiteral("\r\n\r\nL'archivio non è stato modificato."));
         return;
     }
     progress.close();
@@ -360,7 +396,7 @@ void TfrmImporta::cmdAnnullaImportazioneClick()
     try {
         undoneNow = AnnullaImportazione(m_archivePath, *m_done);
     } catch (const EArchivioError& e) {
-        Dialogs::error(this, e.Messaggio());
+        FailureMessages::show(this, e.failure());
         return;
     }
     if (!undoneNow) {

@@ -9,6 +9,7 @@
 #include "core/archive/Archivio.h"
 #include "core/photos/Photo.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/Hints.h"
 #include "gui/widgets/ImageView.h"
 #include "gui/widgets/Look.h"
@@ -184,7 +185,7 @@ void TfrmVersioni::load()
         archive.ChiudiArchivio();
         m_versions = CardHistory::versions(m_archivePath, m_card);
     } catch (const EArchivioError& e) {
-        Dialogs::error(this, e.Messaggio());
+        FailureMessages::show(this, e.failure());
     }
     for (const CardHistory::TVersion& v : m_versions) {
         QString text = v.when.toString(QStringLiteral("dd/MM/yyyy  hh:mm:ss")) + QLatin1Char('\n') + kindText(v.kind);
@@ -237,7 +238,7 @@ void TfrmVersioni::cmdRipristinaClick()
     try {
         photos = CardHistory::restore(m_archivePath, m_card, m_versions[size_t(row)]);
     } catch (const EArchivioError& e) {
-        Dialogs::error(this, e.Messaggio());
+        FailureMessages::show(this, e.failure());
         return;
     }
     emit restored(m_card);

@@ -9,6 +9,7 @@
 
 #include "core/archive/Archivio.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/Look.h"
 #include "gui/widgets/Pictures.h"
 
@@ -52,11 +53,12 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
 {
     // The texts of system and library failures are English and technical:
     // the user reads an Italian sentence instead, and the window stays as it
-    // was. The program's own failures carry their Italian message.
+    // was. The program's own failures are shown with their usual message, and
+    // their cause goes to the log.
     try {
         return QApplication::notify(receiver, event);
     } catch (const EArchivioError& failure) {
-        Dialogs::error(activeWindow(), failure.Messaggio());
+        FailureMessages::show(activeWindow(), failure.failure());
     } catch (const std::bad_alloc&) {
         Dialogs::error(activeWindow(), QStringLiteral("Attenzione: la memoria disponibile non è sufficiente per "
                                                       "completare l'operazione."));

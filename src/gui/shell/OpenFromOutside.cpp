@@ -8,6 +8,7 @@
 #include "core/archive/ExternalArchive.h"
 #include "core/archive/Scheda.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/FailureMessages.h"
 
 namespace {
 
@@ -77,10 +78,13 @@ std::optional<Archive> prepare(QWidget* parent, const QString& path)
     if (!Dialogs::confirm(parent,
                           copyQuestion(path, name, int(companions.photos.size()), int(companions.attachments.size()))))
         return std::nullopt;
+    TFailure failure;
     const auto result = ExternalArchive::copyIntoProgramFolder(
-        path, name, companions, [parent](const QString& question) { return Dialogs::confirm(parent, question); });
+        path, name, companions,
+        [parent](const QString&) { return Dialogs::confirm(parent, FailureMessages::attachmentOverwriteQuestion()); },
+        &failure);
     if (result != ExternalArchive::CopyResult::Copied) {
-        Dialogs::error(parent, ArchiveAccessMessage());
+        FailureMessages::show(parent, failure);
         return std::nullopt;
     }
     return Archive{Catalogue::archivePath(name), name};

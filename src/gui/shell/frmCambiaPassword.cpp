@@ -12,6 +12,7 @@
 #include "core/formats/Text.h"
 #include "gui/widgets/Banner.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/FixedWindow.h"
 #include "gui/widgets/Look.h"
 
@@ -110,8 +111,7 @@ QString TfrmCambiaPassword::doneMessage()
 
 QString TfrmCambiaPassword::changeErrorMessage()
 {
-    return QStringLiteral("Attenzione: si è verificato un errore durante la procedura di modifica della password. "
-                          "Si consiglia di reinstallare il software.");
+    return FailureMessages::text(TFailure{TFailure::Operation::WritePasswords, {}, {}});
 }
 
 QFrame* TfrmCambiaPassword::highlightOf(QObject* field) const
@@ -160,14 +160,18 @@ void TfrmCambiaPassword::showEvent(QShowEvent* event)
 void TfrmCambiaPassword::cmdOKClick()
 {
     const QString store = PasswordStore::path();
-    const std::optional<QString> value = PasswordStore::readValue(store);
+    TFailure failure;
+    const std::optional<QString> value = PasswordStore::readValue(store, &failure);
     if (!value) {
+        FailureMessages::log(failure);
         Dialogs::plain(this, changeErrorMessage());
         return;
     }
     lblMemory->setText(*value);
     const std::optional<QString> plain = Crypt::Decrypt(*value);
     if (!plain) {
+        FailureMessages::log(
+            TFailure{TFailure::Operation::ReadPasswords, store, QStringLiteral("the stored value is not hexadecimal")});
         Dialogs::plain(this, changeErrorMessage());
         return;
     }
@@ -193,9 +197,9 @@ void TfrmCambiaPassword::cmdOKClick()
     const QString fresh = PasswordStore::normalised(txtPasswordNew->text());
     // The cipher holds 255 characters of one byte each; anything else would be
     // stored maimed and never match again.
-    const QString refusal = PasswordStore::refusal(fresh);
-    if (!refusal.isEmpty()) {
-        Dialogs::plain(this, refusal);
+    const PasswordStore::Refusal refusal = PasswordStore::refusal(fresh);
+    if (refusal != PasswordStore::Refusal::None) {
+        Dialogs::plain(this, FailureMessages::passwordRefusal(refusal));
         txtPasswordNew->clear();
         txtConferma->clear();
         txtPasswordNew->setFocus();
@@ -203,8 +207,8 @@ void TfrmCambiaPassword::cmdOKClick()
     }
     const QString cipher = Crypt::Encrypt(fresh);
     lblMemory->setText(cipher);
-    if (!PasswordStore::writeValue(store, cipher)) {
-        Dialogs::plain(this, changeErrorMessage());
+    if (!PasswordStore::writeValue(store, cipher, &failure)) {
+        FailureMessages::show(this, failure, Dialogs::Kind::Plain);
         return;
     }
     Dialogs::plain(this, doneMessage());

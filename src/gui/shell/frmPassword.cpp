@@ -11,6 +11,7 @@
 #include "core/formats/Text.h"
 #include "gui/widgets/Banner.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/FixedWindow.h"
 #include "gui/widgets/Look.h"
 
@@ -84,8 +85,7 @@ QString TfrmPassword::wrongPasswordMessage()
 
 QString TfrmPassword::readErrorMessage()
 {
-    return QStringLiteral("Attenzione: si è verificato un errore durante la procedura di lettura della password. "
-                          "Si consiglia di reinstallare il software.");
+    return FailureMessages::text(TFailure{TFailure::Operation::ReadPasswords, {}, {}});
 }
 
 void TfrmPassword::updateOK()
@@ -114,9 +114,10 @@ void TfrmPassword::showEvent(QShowEvent* event)
 
 void TfrmPassword::cmdOKClick()
 {
-    const std::optional<QString> stored = PasswordStore::readPassword(PasswordStore::path());
+    TFailure failure;
+    const std::optional<QString> stored = PasswordStore::readPassword(PasswordStore::path(), &failure);
     if (!stored) {
-        Dialogs::plain(this, readErrorMessage());
+        FailureMessages::show(this, failure, Dialogs::Kind::Plain);
         return;
     }
     lblMemory->setText(*stored);
