@@ -113,5 +113,5 @@ int main(int argc, char* argv[])
     windows.start();
     if (!file->isEmpty())
         windows.openFile(*file);
-    return app.exec();
+    return TApplication::exec();
 }

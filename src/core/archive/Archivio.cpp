@@ -92,10 +92,8 @@ public:
         m_preso = true;
     }
     // Waits at most `attesa`, quietly; Preso() says whether it got the lock.
-    Blocco(int fd, short tipo, std::chrono::milliseconds attesa) : m_fd(fd)
-    {
-        m_preso = prendiEntro(tipo, attesa, false);
-    }
+    Blocco(int fd, short tipo, std::chrono::milliseconds attesa) : m_fd(fd), m_preso(prendiEntro(tipo, attesa, false))
+    {}
     ~Blocco()
     {
         if (!m_preso)
@@ -903,7 +901,7 @@ quint64 improntaSchede(const char* p, qsizetype quanti, quint64 h)
     for (; i + 32 <= quanti; i += 32) {
         for (int c = 0; c < 4; ++c) {
             quint64 w;
-            std::memcpy(&w, p + i + 8 * c, 8);
+            std::memcpy(&w, p + i + qsizetype{8} * c, 8);
             corsie[c] = (corsie[c] ^ w) * kMolt;
             corsie[c] ^= corsie[c] >> 29;
         }

@@ -108,7 +108,7 @@ QString freeName(const QString& path)
     if (!isTaken(wanted))
         return wanted;
     for (int n = 2;; ++n) {
-        const QString candidate = QStringLiteral("%1 (%2)").arg(wanted).arg(n);
+        QString candidate = QStringLiteral("%1 (%2)").arg(wanted).arg(n);
         if (!isTaken(candidate))
             return candidate;
     }

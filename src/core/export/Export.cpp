@@ -208,7 +208,7 @@ template <typename Scarica> bool produci(const TTabellaSchede& tabella, Scarica 
 {
     constexpr qsizetype kFetta = 1 << 20;
     QByteArray fetta;
-    fetta.reserve(kFetta + 64 * 1024);
+    fetta.reserve(kFetta + qsizetype{64} * 1024);
     fetta += kTestata;
     accodaIntestazione(fetta);
     for (int riga = 0; riga < tabella.Righe(); ++riga) {

@@ -12,6 +12,13 @@ namespace {
 
 constexpr const char* kCharset = "WINDOWS-1252";
 
+// iconv_open answers (iconv_t)-1 when it cannot convert: compared as an
+// integer, so that no integer becomes a pointer.
+bool opened(iconv_t cd)
+{
+    return reinterpret_cast<std::intptr_t>(cd) != -1;
+}
+
 struct Tables {
     std::array<char16_t, 256> toUnicode{};
     // Byte for each BMP character, -1 where the code page has none.
@@ -23,7 +30,7 @@ struct Tables {
         iconv_t cd = iconv_open("WCHAR_T", kCharset);
         for (int b = 0; b < 256; ++b) {
             char16_t unicode = char16_t(b); // refused bytes: the C1 control of the same value
-            if (cd != iconv_t(-1)) {
+            if (opened(cd)) {
                 char in = char(b);
                 wchar_t out = 0;
                 char* inPtr = &in;
@@ -37,7 +44,7 @@ struct Tables {
             }
             toUnicode[b] = unicode;
         }
-        if (cd != iconv_t(-1))
+        if (opened(cd))
             iconv_close(cd);
         // Filled backwards so that, should two bytes ever decode alike, the
         // lower byte wins.
@@ -71,17 +78,17 @@ locale_t transliterationLocale()
 // Converts characters one at a time through the system's transliteration.
 class Transliterator {
 public:
-    Transliterator()
+    Transliterator() : m_locale(transliterationLocale())
     {
-        m_locale = transliterationLocale();
         if (!m_locale)
             return;
         m_previous = uselocale(m_locale);
-        m_cd = iconv_open((QByteArray(kCharset) + "//TRANSLIT").constData(), "WCHAR_T");
+        if (iconv_t cd = iconv_open((QByteArray(kCharset) + "//TRANSLIT").constData(), "WCHAR_T"); opened(cd))
+            m_cd = cd;
     }
     ~Transliterator()
     {
-        if (m_cd != iconv_t(-1))
+        if (m_cd)
             iconv_close(m_cd);
         if (m_locale)
             uselocale(m_previous);
@@ -91,7 +98,7 @@ public:
 
     void append(char32_t ch, QByteArray& out)
     {
-        if (m_cd == iconv_t(-1)) {
+        if (!m_cd) {
             out += '?';
             return;
         }
@@ -116,7 +123,7 @@ public:
 private:
     locale_t m_locale = nullptr;
     locale_t m_previous = nullptr;
-    iconv_t m_cd = iconv_t(-1);
+    iconv_t m_cd = nullptr; // null when no converter is open
 };
 
 } // namespace
@@ -155,11 +162,11 @@ QString decode(QByteArrayView bytes)
     return decode(bytes.data(), bytes.size());
 }
 
-QByteArray encode(QStringView input)
+QByteArray encode(QStringView text)
 {
     // Plain ASCII, the usual case by far, is its own encoding.
-    const qsizetype n = input.size();
-    const char16_t* units = input.utf16();
+    const qsizetype n = text.size();
+    const char16_t* units = text.utf16();
     if (std::all_of(units, units + n, [](char16_t u) { return u < 0x80; })) {
         QByteArray ascii(n, Qt::Uninitialized);
         std::transform(units, units + n, ascii.data(), [](char16_t u) { return char(u); });
@@ -178,11 +185,11 @@ QByteArray encode(QStringView input)
             return direct;
     }
     QByteArray out;
-    out.reserve(input.size());
+    out.reserve(text.size());
     std::optional<Transliterator> transliterator; // opened on the first character that needs it
     // A letter typed or pasted as base + combining accent ("e" + U+0301)
     // is the same letter as the precomposed one the code page has.
-    forEachCharacter(input, [&](char32_t ch) {
+    forEachCharacter(text, [&](char32_t ch) {
         if (ch < 0x80) {
             out += char(ch);
         } else if (QChar::isSurrogate(ch)) {

@@ -49,10 +49,10 @@ constexpr quint32 kEntryMark = 0x544E4548; // "HENT"
 constexpr qint64 kFrame = 16;              // mark, length, checksum, length
 constexpr qint64 kPhotoRef = 1 + 20 + 8;
 constexpr qint64 kFixedPayload = 1 + 1 + 4 + 8 + 4 + 2 * kPhotoRef + 4 + 4;
-constexpr qint64 kLargestPayload = kFixedPayload + 2 * TScheda::Dimensione + 64;
+constexpr qint64 kLargestPayload = kFixedPayload + 2 * qint64{TScheda::Dimensione} + 64;
 // Past this much of versions beyond each card's last MaxVersionsPerCard
 // the file is rewritten without them.
-constexpr qint64 kSupersededSlack = 1024 * 1024;
+constexpr qint64 kSupersededSlack = qint64{1024} * 1024;
 
 std::atomic<bool> g_enabled{true};
 std::atomic<qint64> g_minimumLimit{CardHistory::MinimumSizeLimit};
@@ -280,6 +280,7 @@ struct FileKey {
     ino_t ino;
     qint64 size;
     qint64 mtime;
+    // NOLINTNEXTLINE(modernize-use-nullptr): clang-tidy 14 takes the 0 a defaulted <=> compares with for a pointer
     auto operator<=>(const FileKey&) const = default;
 };
 std::mutex g_hashMutex;
@@ -302,7 +303,7 @@ Scan scan(int fd, qint64 size, Index& index)
             return Scan::Damaged;
         index.end = kHeader;
     }
-    const qint64 chunk = 4 * 1024 * 1024;
+    const qint64 chunk = qint64{4} * 1024 * 1024;
     QByteArray buffer;
     qint64 bufferStart = index.end;
     qint64 at = index.end;
@@ -407,7 +408,7 @@ QByteArray hashOf(const QString& path, const struct stat& st)
     QCryptographicHash hash(QCryptographicHash::Sha1);
     if (!hash.addData(&file))
         return {};
-    const QByteArray result = hash.result();
+    QByteArray result = hash.result();
     const std::lock_guard<std::mutex> guard(g_hashMutex);
     g_hashes[key] = result;
     return result;

@@ -163,9 +163,7 @@ protected:
                     celle.append(decodifica(cella));
                 cella.clear();
                 inCella = false;
-            } else if (inCella && (e("br") || e("br/"))) {
-                cella += "&#10;";
-            } else if (inCella && e("/p")) {
+            } else if (inCella && (e("br") || e("br/") || e("/p"))) {
                 cella += "&#10;";
             }
         }

@@ -31,7 +31,7 @@ std::unique_ptr<LettoreTabella> ApriLettore(const QString& percorso, ErroreLettu
         errore = ErroreLettura::NonLeggibile;
         return nullptr;
     }
-    const QByteArray inizio = file.read(64 * 1024);
+    const QByteArray inizio = file.read(qint64{64} * 1024);
     file.close();
     std::unique_ptr<LettoreTabella> lettore;
     if (inizio.isEmpty()) {

@@ -72,7 +72,9 @@ public:
         if (!m_file.open(QIODevice::ReadOnly))
             return fallisci(ErroreLettura::NonLeggibile);
         m_dimensione = m_file.size();
-        QByteArray campione = m_file.read(256 * 1024);
+        // The start that tells the encoding.
+        constexpr qint64 kCampione = qint64{256} * 1024;
+        QByteArray campione = m_file.read(kCampione);
         qsizetype salta = 0;
         if (campione.startsWith("\xEF\xBB\xBF")) {
             m_codifica = Codifica::Utf8;
@@ -86,7 +88,7 @@ public:
         } else {
             // Valid UTF-8 (a sequence cut by the sample's end aside) is UTF-8.
             QByteArray prova = campione;
-            if (campione.size() == 256 * 1024) {
+            if (campione.size() == kCampione) {
                 qsizetype taglio = prova.size();
                 while (taglio > 0 && taglio > prova.size() - 4 && (quint8(prova[taglio - 1]) & 0xC0) == 0x80)
                     --taglio;
@@ -107,7 +109,7 @@ public:
         m_file.seek(salta);
         if (!carica())
             return false;
-        m_separatore = indovinaSeparatore(QStringView(m_testo).left(64 * 1024));
+        m_separatore = indovinaSeparatore(QStringView(m_testo).left(qsizetype{64} * 1024));
         return true;
     }
 

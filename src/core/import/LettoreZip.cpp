@@ -291,14 +291,13 @@ private:
                 ++profondita;
                 if (m_xml.namespaceUri() != kText)
                     continue;
-                if (m_xml.name() == u"p" && profondita == 2 && paragrafi++ > 0)
+                // A paragraph after the first, like a line break, starts a new line.
+                if ((m_xml.name() == u"p" && profondita == 2 && paragrafi++ > 0) || m_xml.name() == u"line-break")
                     testo += u'\n';
                 else if (m_xml.name() == u"s")
                     testo += QString(std::max(1, m_xml.attributes().value(kText, QStringLiteral("c")).toInt()), u' ');
                 else if (m_xml.name() == u"tab")
                     testo += u'\t';
-                else if (m_xml.name() == u"line-break")
-                    testo += u'\n';
                 else if (m_xml.name() == u"note" || m_xml.name() == u"annotation") {
                     m_xml.skipCurrentElement();
                     --profondita;

@@ -13,7 +13,7 @@ namespace DecodeCost {
 namespace {
 
 // One 8 x 8 block of coefficients as libjpeg keeps it: 64 shorts.
-constexpr qint64 kBlockBytes = 64 * 2;
+constexpr qint64 kBlockBytes = qint64{64} * 2;
 
 qint64 ceilDiv(qint64 a, qint64 b)
 {
@@ -85,7 +85,7 @@ std::optional<JpegLayout> readJpegLayout(const QByteArray& jpeg)
             JpegLayout read;
             read.stored = QSize((p[body + 3] << 8) | p[body + 4], (p[body + 1] << 8) | p[body + 2]);
             const int count = p[body + 5];
-            for (int c = 0; c < count && body + 6 + 3 * c + 1 < n; ++c) {
+            for (qsizetype c = 0; c < count && body + 6 + 3 * c + 1 < n; ++c) {
                 const unsigned char factors = p[body + 6 + 3 * c + 1];
                 // libjpeg refuses factors outside 1..4; kept in range here so
                 // that the estimate never divides by zero.
@@ -179,7 +179,7 @@ std::optional<QSize> gifCanvas(const QByteArray& gif)
     const QSize screen(word(6), word(8));
     qsizetype i = 13;
     if (p[10] & 0x80) // a global colour map
-        i += 3 * (2 << (p[10] & 0x07));
+        i += qsizetype{3} * (2 << (p[10] & 0x07));
     while (i < n) {
         if (p[i] == 0x2C) { // the first picture
             if (i + 9 > n)

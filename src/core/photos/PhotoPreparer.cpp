@@ -285,7 +285,7 @@ TShownPhoto TPhotoPreparer::read(const QString& path, QSize area, qreal ratio)
 
     // Read as without preparation, and keep what was read for a step back.
     const TFileStamp before = TFileStamp::of(path);
-    const TShownPhoto read = readForDisplay(path, area, ratio);
+    TShownPhoto read = readForDisplay(path, area, ratio);
     if (!read.shown.isNull() && TFileStamp::of(path) == before) {
         auto job = std::make_shared<Job>(path, area, ratio);
         job->state = Job::State::Done;

@@ -11,7 +11,6 @@ namespace {
 
 constexpr double kTitleMm = 8;
 constexpr double kMaxRowMm = 8;
-constexpr double kMmPerPoint = 25.4 / 72;
 
 const QColor kEntry(0x46, 0x82, 0xB4); // the program's steel blue
 const QColor kOthers(0x8F, 0xA8, 0xC4);

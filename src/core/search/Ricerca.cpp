@@ -59,11 +59,10 @@ CriteriRicerca::CriteriRicerca(const QStringList& testi)
     }
 }
 
+// The same reading of the text as one of the find window's criteria.
 CriterioRicerca::CriterioRicerca(const QString& testo)
+    : m_possibile(!testo.isEmpty()), m_richiesto(!Text::trimmed(testo).isEmpty())
 {
-    // The same reading of the text as one of the find window's criteria.
-    m_richiesto = !Text::trimmed(testo).isEmpty();
-    m_possibile = !testo.isEmpty();
     for (QChar ch : testo) {
         const int b = CodePage::byteOf(ch.unicode());
         if (b < 0) {
@@ -135,6 +134,7 @@ const std::array<quint8, 65536>& ranghi()
 {
     static const std::array<quint8, 65536> tabella = [] {
         std::vector<char16_t> caratteri;
+        caratteri.reserve(256);
         for (int b = 0; b < 256; ++b)
             caratteri.push_back(Abbassa(CodePage::unicodeOf(static_cast<unsigned char>(b))));
         std::sort(caratteri.begin(), caratteri.end());

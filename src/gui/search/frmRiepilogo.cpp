@@ -15,7 +15,6 @@
 
 namespace {
 
-const QColor kDarkCyan(0x00, 0x8B, 0x8B);
 const QColor kCrimson(0xDC, 0x14, 0x3C);
 
 } // namespace

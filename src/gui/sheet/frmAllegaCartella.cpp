@@ -63,7 +63,7 @@ QString TfrmAllegaCartella::storedName(const QString& name)
     // "/"): a name must never lead out of the attachments folder.
     QString converted = CodePage::decode(CodePage::encode(Text::trimmed(name)));
     converted.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
-    const QString kept = throughRecord(converted);
+    QString kept = throughRecord(converted);
     if (kept == Text::trimmed(converted))
         return kept;
     // Too long for the record: shorten the part before the extension, so

@@ -94,11 +94,11 @@ protected:
 
 namespace Keys {
 
-void setGuide(QWidget* window, GuideOpener open)
+void setGuide(QWidget* window, const GuideOpener& open)
 {
     if (!guides().contains(window))
         QObject::connect(window, &QObject::destroyed, [window] { guides().remove(window); });
-    guides().insert(window, std::move(open));
+    guides().insert(window, open);
 }
 
 void installGuideKey(GuideOpener fallback)

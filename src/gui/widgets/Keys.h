@@ -31,7 +31,7 @@ QString hintWithKey(const QString& hint, QKeySequence::StandardKey key);
 // sheet's guide over the find window, say), or the `fallback` where none has.
 // `open` shows the guide over the window it is given.
 using GuideOpener = std::function<void(QWidget* owner)>;
-void setGuide(QWidget* window, GuideOpener open);
+void setGuide(QWidget* window, const GuideOpener& open);
 // Installed once for the whole program; a later call only changes the fallback.
 void installGuideKey(GuideOpener fallback);
 
