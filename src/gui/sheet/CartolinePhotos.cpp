@@ -168,25 +168,27 @@ void TfrmCartoline::photoRead(quint64 ticket, int slot, const TShownPhoto& read)
         showReadPhotos(*m_reading.results[0], *m_reading.results[1]);
 }
 
-// By value: the results may be m_reading's own, which is cleared here.
-void TfrmCartoline::showReadPhotos(TShownPhoto a, TShownPhoto b)
+void TfrmCartoline::showReadPhotos(const TShownPhoto& a, const TShownPhoto& b)
 {
     // A slot the user filled meanwhile keeps what they put there.
     const bool waitingA = m_reading.ticket == 0 || m_photoA->isLoading();
     const bool waitingB = m_reading.ticket == 0 || m_photoB->isLoading();
-    m_reading = {};
-    const QScopedValueRollback showing(m_showingCard, true);
-    if (a.shown.isNull() || b.shown.isNull()) {
-        for (auto [slot, waiting] : {std::pair{m_photoA, waitingA}, std::pair{m_photoB, waitingB}}) {
-            if (waiting)
-                slot->showUnreadPlaceholder();
+    {
+        const QScopedValueRollback showing(m_showingCard, true);
+        if (a.shown.isNull() || b.shown.isNull()) {
+            for (auto [slot, waiting] : {std::pair{m_photoA, waitingA}, std::pair{m_photoB, waitingB}}) {
+                if (waiting)
+                    slot->showUnreadPlaceholder();
+            }
+        } else {
+            if (waitingA)
+                m_photoA->showPhoto(a.photo, a.shown);
+            if (waitingB)
+                m_photoB->showPhoto(b.photo, b.shown);
         }
-        return;
     }
-    if (waitingA)
-        m_photoA->showPhoto(a.photo, a.shown);
-    if (waitingB)
-        m_photoB->showPhoto(b.photo, b.shown);
+    // Last: `a` and `b` may be the reading's own results.
+    m_reading = {};
 }
 
 void TfrmCartoline::stopPhotoReading()

@@ -204,7 +204,7 @@ private:
     void showUnreadPhotos();
     // The card's photos arrived, read off this thread; shown on the slots
     // still waiting for them.
-    void showReadPhotos(TShownPhoto a, TShownPhoto b);
+    void showReadPhotos(const TShownPhoto& a, const TShownPhoto& b);
     void photoRead(quint64 ticket, int slot, const TShownPhoto& read);
     // Forgets the photos on their way: they are no longer this card's.
     void stopPhotoReading();
