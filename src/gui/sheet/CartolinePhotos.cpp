@@ -3,13 +3,12 @@
 #include "gui/sheet/frmCartoline.h"
 
 #include <QFrame>
-#include <QFutureWatcher>
 #include <QLabel>
 #include <QScopedValueRollback>
 
 #include "core/archive/CompanionFiles.h"
 #include "core/photos/Photo.h"
-#include "core/photos/PhotoPreparer.h"
+#include "gui/sheet/CardPhotoReader.h"
 #include "gui/sheet/PhotoSaving.h"
 #include "gui/sheet/PhotoSlot.h"
 #include "gui/sheet/frmWebCam.h"
@@ -50,8 +49,8 @@ void TfrmCartoline::buildPhotoSlots(QWidget* p)
     dlgFile.filter = QStringLiteral("Immagine JPEG (*.jpg; *.jpeg)|*.jpg;*.jpeg|Immagine Bitmap (*.bmp)|*.bmp");
     dlgSalvaFile = PhotoSaving::request();
 
-    m_preparer = std::make_shared<TPhotoPreparer>(6); // three cards of two photos
-    m_photoTicket = std::make_shared<std::atomic<quint64>>(0);
+    m_photos = new TCardPhotoReader(this);
+    connect(m_photos, &TCardPhotoReader::photosRead, this, &TfrmCartoline::showReadPhotos);
     m_photoA = new TPhotoSlot(1, 86, placeholderA(), dlgFile, dlgSalvaFile, p);
     m_photoB = new TPhotoSlot(2, 360, placeholderB(), dlgFile, dlgSalvaFile, p);
     // An imported capture goes straight into the slot that asked for it.
@@ -68,7 +67,7 @@ void TfrmCartoline::buildPhotoSlots(QWidget* p)
             if (m_showingCard)
                 return;
             if (!m_collection.isNewCard())
-                m_preparer->drop(photoPathsOf(m_collection.current()));
+                m_photos->drop(photoPathsOf(m_collection.current()));
         });
     }
 }
@@ -122,94 +121,45 @@ void TfrmCartoline::subApriFotoScheda()
         showUnreadPhotos();
         return;
     }
-    stopPhotoReading();
-    const QList<QString> paths = photoPathsOf(number);
-    const QSize area = m_photoA->image()->size();
-    const qreal ratio = m_photoA->image()->devicePixelRatioF();
-
-    // A card prepared while the previous one was on screen comes ready and
-    // is shown at once, with no picture in between.
-    std::optional<TShownPhoto> a = m_preparer->readIfReady(paths[0], area, ratio);
-    std::optional<TShownPhoto> b = a ? m_preparer->readIfReady(paths[1], area, ratio) : std::nullopt;
-    if (a && b) {
-        showReadPhotos(*a, *b);
-        return;
-    }
-
-    // Otherwise the photos are read off this thread, side by side, and the
-    // window goes on: on a slow shared folder a reading can take seconds.
-    // Meanwhile the slots keep their pictures, dimmed: no placeholder
-    // flashes for a photo that is only on its way.
-    const quint64 ticket = ++*m_photoTicket;
-    m_reading.ticket = ticket;
-    m_reading.results = {a, std::nullopt};
+    // Until the photos come the slots keep their pictures, dimmed: no
+    // placeholder flashes for a photo that is only on its way. Photos read
+    // ahead come before anything is drawn.
     m_photoA->showLoading();
     m_photoB->showLoading();
-    auto wanted = [latest = m_photoTicket, ticket] { return latest->load() == ticket; };
-    for (int slot = 0; slot < 2; ++slot) {
-        if (m_reading.results[slot])
-            continue;
-        m_reading.futures[slot] = TPhotoPreparer::readLater(m_preparer, paths[slot], area, ratio, wanted);
-        auto* watcher = new QFutureWatcher<TShownPhoto>(this);
-        connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, ticket, slot] {
-            watcher->deleteLater();
-            photoRead(ticket, slot, watcher->result());
-        });
-        watcher->setFuture(m_reading.futures[slot]);
-    }
-}
-
-void TfrmCartoline::photoRead(quint64 ticket, int slot, const TShownPhoto& read)
-{
-    if (ticket != m_reading.ticket)
-        return; // a card left since
-    m_reading.results[slot] = read;
-    if (m_reading.results[0] && m_reading.results[1])
-        showReadPhotos(*m_reading.results[0], *m_reading.results[1]);
+    m_photos->read({m_collection.photoPath(CompanionFiles::Photo::A, number),
+                    m_collection.photoPath(CompanionFiles::Photo::B, number)},
+                   m_photoA->image()->size(), m_photoA->image()->devicePixelRatioF());
 }
 
 void TfrmCartoline::showReadPhotos(const TShownPhoto& a, const TShownPhoto& b)
 {
     // A slot the user filled meanwhile keeps what they put there.
-    const bool waitingA = m_reading.ticket == 0 || m_photoA->isLoading();
-    const bool waitingB = m_reading.ticket == 0 || m_photoB->isLoading();
-    {
-        const QScopedValueRollback showing(m_showingCard, true);
-        if (a.shown.isNull() || b.shown.isNull()) {
-            for (auto [slot, waiting] : {std::pair{m_photoA, waitingA}, std::pair{m_photoB, waitingB}}) {
-                if (waiting)
-                    slot->showUnreadPlaceholder();
-            }
-        } else {
-            if (waitingA)
-                m_photoA->showPhoto(a.photo, a.shown);
-            if (waitingB)
-                m_photoB->showPhoto(b.photo, b.shown);
-        }
+    QList<TPhotoSlot*> waiting;
+    for (TPhotoSlot* slot : {m_photoA, m_photoB}) {
+        if (slot->isLoading())
+            waiting.append(slot);
     }
-    // Last: `a` and `b` may be the reading's own results.
-    m_reading = {};
+    const QScopedValueRollback showing(m_showingCard, true);
+    const bool readable = !a.shown.isNull() && !b.shown.isNull();
+    for (TPhotoSlot* slot : waiting) {
+        const TShownPhoto& read = slot == m_photoA ? a : b;
+        if (readable)
+            slot->showPhoto(read.photo, read.shown);
+        else
+            slot->showUnreadPlaceholder();
+    }
 }
 
 void TfrmCartoline::stopPhotoReading()
 {
-    if (m_reading.ticket == 0)
-        return;
-    ++*m_photoTicket;
-    m_reading = {};
+    m_photos->stop();
     m_photoA->image()->setLoading(false);
     m_photoB->image()->setLoading(false);
 }
 
 void TfrmCartoline::settlePhotos()
 {
-    if (m_reading.ticket == 0)
-        return;
-    for (int slot = 0; slot < 2; ++slot) {
-        if (!m_reading.results[slot])
-            m_reading.results[slot] = m_reading.futures[slot].result();
-    }
-    showReadPhotos(*m_reading.results[0], *m_reading.results[1]);
+    m_photos->settle();
 }
 
 bool TfrmCartoline::subSalvaFotoScheda(TFailure* failure)
@@ -218,7 +168,7 @@ bool TfrmCartoline::subSalvaFotoScheda(TFailure* failure)
     // still write them; the caller tells the user.
     const qint32 number = m_collection.current();
     if (!m_collection.isNewCard())
-        m_preparer->drop(photoPathsOf(number));
+        m_photos->drop(photoPathsOf(number));
     if (m_collection.isNewCard() || !CompanionFiles::ensurePhotoFolder()) {
         if (failure)
             *failure = {TFailure::Operation::PhotoFolder, CompanionFiles::photoFolder(),
@@ -252,12 +202,12 @@ void TfrmCartoline::prepareNeighbours(int n)
             wanted += photoPathsOf(k);
         }
     }
-    m_preparer->keepOnly(wanted);
+    m_photos->keepOnly(wanted);
     const QSize area = m_photoA->image()->size();
     const qreal ratio = m_photoA->image()->devicePixelRatioF();
     for (const int k : neighbours) {
         for (const QString& path : photoPathsOf(k))
-            m_preparer->prepare(path, area, ratio);
+            m_photos->prepare(path, area, ratio);
     }
 }
 
@@ -265,7 +215,7 @@ void TfrmCartoline::prepareNeighbours(int n)
 // wanted any more. A reading under way finishes on its own thread.
 void TfrmCartoline::forgetPreparedPhotos()
 {
-    m_preparer->clear();
+    m_photos->clear();
     m_knownCount = 0;
     m_lastStep = 1;
 }

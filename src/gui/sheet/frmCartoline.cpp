@@ -19,6 +19,7 @@
 #include "gui/output/frmStatistiche.h"
 #include "gui/search/frmInVendita.h"
 #include "gui/search/frmTrovaCartoline.h"
+#include "gui/sheet/CardPhotoReader.h"
 #include "gui/sheet/FieldEntry.h"
 #include "gui/sheet/PhotoSlot.h"
 #include "gui/sheet/frmAllegaCartella.h"
@@ -629,7 +630,7 @@ void TfrmCartoline::cmdVersioniClick()
     TfrmVersioni frmVersioni(this, m_collection.path(), m_collection.current());
     connect(&frmVersioni, &TfrmVersioni::restored, this, [this](qint32 n) {
         // Its photo files were just replaced: what was read ahead is stale.
-        m_preparer->drop(photoPathsOf(n));
+        m_photos->drop(photoPathsOf(n));
         subMostraScheda(n);
     });
     frmVersioni.exec();

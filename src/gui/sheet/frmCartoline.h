@@ -1,13 +1,6 @@
 #pragma once
 #include <QList>
 
-#include <QFuture>
-
-#include <array>
-#include <atomic>
-#include <memory>
-#include <optional>
-
 #include "core/archive/CompanionFiles.h"
 #include "core/archive/Scheda.h"
 #include "core/card/OpenCollection.h"
@@ -27,7 +20,7 @@ class THints;
 class TFieldEntry;
 class TImageView;
 class TPhotoSlot;
-class TPhotoPreparer;
+class TCardPhotoReader;
 
 // Record sheet: the main working window over one open archive, one card at a
 // time. It binds its fields to a TCard and leaves opening, reading, writing
@@ -202,10 +195,8 @@ private:
     void bindKeys();
     void addPhotoHints();
     void showUnreadPhotos();
-    // The card's photos arrived, read off this thread; shown on the slots
-    // still waiting for them.
+    // The card's photos arrived; shown on the slots still waiting for them.
     void showReadPhotos(const TShownPhoto& a, const TShownPhoto& b);
-    void photoRead(quint64 ticket, int slot, const TShownPhoto& read);
     // Forgets the photos on their way: they are no longer this card's.
     void stopPhotoReading();
     // Output, zoom and duplicate need the slots' photos themselves: waits
@@ -228,18 +219,7 @@ private:
     TPhotoSlot* m_photoB = nullptr;
     // The photos of the cards a next step would show, read ahead, and of the
     // card just left.
-    // Shared with the readings under way, which may end after the sheet.
-    std::shared_ptr<TPhotoPreparer> m_preparer;
-    // The card's photos being read; the ticket tells its results from those
-    // of a card left since, and is read by the readings themselves, so that
-    // one nobody waits for any more does not start.
-    struct PhotoReading {
-        quint64 ticket = 0; // 0: nothing on its way
-        std::array<QFuture<TShownPhoto>, 2> futures;
-        std::array<std::optional<TShownPhoto>, 2> results;
-    };
-    PhotoReading m_reading;
-    std::shared_ptr<std::atomic<quint64>> m_photoTicket;
+    TCardPhotoReader* m_photos = nullptr;
     int m_lastStep = 1;         // +1 after a move forward, -1 after one back
     int m_knownCount = 0;       // the record count last seen, 0 when unknown
     bool m_showingCard = false; // the slots change because a card is shown
