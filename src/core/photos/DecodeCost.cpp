@@ -47,6 +47,22 @@ int scaleEighths(QSize stored, QSize target)
     return std::clamp(int(std::ceil(8.0 / f)), 1, 8);
 }
 
+// Moves `i` past the next marker of the JPEG `p` of `n` bytes and gives
+// it, or -1 when the data ends first. Like libjpeg, anything up to the
+// next 0xFF is skipped, and the 0xFF fill bytes before the marker too.
+int nextMarker(const unsigned char* p, qsizetype n, qsizetype& i)
+{
+    const void* mark = i < n ? std::memchr(p + i, 0xFF, size_t(n - i)) : nullptr;
+    if (!mark)
+        return -1;
+    i = static_cast<const unsigned char*>(mark) - p;
+    while (i < n && p[i] == 0xFF)
+        ++i;
+    if (i >= n)
+        return -1;
+    return p[i++];
+}
+
 } // namespace
 
 std::optional<JpegLayout> readJpegLayout(const QByteArray& jpeg)
@@ -59,15 +75,8 @@ std::optional<JpegLayout> readJpegLayout(const QByteArray& jpeg)
     bool progressive = false;
     qsizetype i = 2;
     while (i < n) {
-        // Like libjpeg: anything up to the next 0xFF is skipped, fill bytes too.
-        while (i < n && p[i] != 0xFF)
-            ++i;
-        while (i < n && p[i] == 0xFF)
-            ++i;
-        if (i >= n)
-            break;
-        const unsigned char marker = p[i++];
-        if (marker == 0xD9) // end of image
+        const int marker = nextMarker(p, n, i);
+        if (marker < 0 || marker == 0xD9) // the data's or the image's end
             break;
         if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x00)
             continue; // no length follows
@@ -131,16 +140,8 @@ int jpegScanCount(const QByteArray& jpeg, int most)
     while (i < n && scans <= most) {
         // The coded data between markers is skipped whole: 0xFF there is
         // followed by a zero or a restart marker, which have no length.
-        const void* mark = std::memchr(p + i, 0xFF, size_t(n - i));
-        if (!mark)
-            break;
-        i = static_cast<const unsigned char*>(mark) - p;
-        while (i < n && p[i] == 0xFF)
-            ++i;
-        if (i >= n)
-            break;
-        const unsigned char marker = p[i++];
-        if (marker == 0xD9) // end of image
+        const int marker = nextMarker(p, n, i);
+        if (marker < 0 || marker == 0xD9) // the data's or the image's end
             break;
         if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x00)
             continue;

@@ -11,6 +11,7 @@
 #include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/Hints.h"
 #include "gui/widgets/Look.h"
+#include "gui/widgets/Panels.h"
 #include "gui/widgets/PictureButton.h"
 
 namespace {
@@ -33,16 +34,9 @@ TfrmCestino::TfrmCestino(QWidget* owner)
     : TFixedDialog(owner, QStringLiteral("frmCestino"), QStringLiteral(" Cestino degli archivi eliminati"),
                    QSize(760, 520), Look::catalogueBlue, Qt::white)
 {
-    auto* panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("panSfondo"));
-    panel->setGeometry(12, 13, 736, 494);
-    panel->setStyleSheet(
-        QStringLiteral("QFrame#panSfondo { background: rgba(255,255,255,110); border-radius: 12px; }"));
+    QFrame* panel = Panels::background(this, QRect(12, 13, 736, 494));
 
-    auto* toolbar = new QFrame(panel);
-    toolbar->setObjectName(QStringLiteral("shpComandi"));
-    toolbar->setGeometry(8, 8, 720, 65);
-    toolbar->setStyleSheet(QStringLiteral("QFrame#shpComandi { background: white; border-radius: 10px; }"));
+    QFrame* toolbar = Panels::strip(panel, QStringLiteral("shpComandi"), QRect(8, 8, 720, 65));
 
     lblTitolo = new QLabel(QStringLiteral("CESTINO DEGLI ARCHIVI ELIMINATI"), panel);
     lblTitolo->setObjectName(QStringLiteral("lblTitolo"));

@@ -22,6 +22,7 @@
 #include "gui/widgets/Hints.h"
 #include "gui/widgets/Keys.h"
 #include "gui/widgets/Look.h"
+#include "gui/widgets/Panels.h"
 #include "gui/widgets/PictureButton.h"
 #include "gui/widgets/Pictures.h"
 
@@ -48,16 +49,9 @@ TfrmExpCartoline::TfrmExpCartoline(QWidget* owner, const QString& archivePath)
                    QSize(862, 560), Look::steelBlue, Qt::white),
       m_archivePath(Text::trimmed(archivePath)), m_model(new TExportModel(this))
 {
-    auto* panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("panSfondo"));
-    panel->setGeometry(12, 13, 837, 533);
-    panel->setStyleSheet(
-        QStringLiteral("QFrame#panSfondo { background: rgba(255,255,255,110); border-radius: 12px; }"));
+    QFrame* panel = Panels::background(this, QRect(12, 13, 837, 533));
 
-    auto* toolbar = new QFrame(panel);
-    toolbar->setObjectName(QStringLiteral("shpComandi"));
-    toolbar->setGeometry(8, 8, 821, 65);
-    toolbar->setStyleSheet(QStringLiteral("QFrame#shpComandi { background: white; border-radius: 10px; }"));
+    QFrame* toolbar = Panels::strip(panel, QStringLiteral("shpComandi"), QRect(8, 8, 821, 65));
 
     imgLogo = new TBanner(QStringLiteral("imgLogo"), QStringLiteral(":/pictures/export_banner.svg"),
                           {QStringLiteral("ESPORTAZIONE IN EXCEL")}, panel);

@@ -17,6 +17,7 @@
 #include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/Hints.h"
 #include "gui/widgets/Look.h"
+#include "gui/widgets/Panels.h"
 #include "gui/widgets/PictureButton.h"
 #include "gui/widgets/ReportOutput.h"
 
@@ -50,16 +51,9 @@ TfrmStatistiche::TfrmStatistiche(QWidget* owner, const QString& archivePath, con
                    QSize(980, 640), Look::steelBlue, Qt::white),
       m_archivePath(Text::trimmed(archivePath)), m_archiveName(Text::trimmed(archiveName))
 {
-    auto* panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("panSfondo"));
-    panel->setGeometry(12, 13, 956, 614);
-    panel->setStyleSheet(
-        QStringLiteral("QFrame#panSfondo { background: rgba(255,255,255,110); border-radius: 12px; }"));
+    QFrame* panel = Panels::background(this, QRect(12, 13, 956, 614));
 
-    auto* toolbar = new QFrame(panel);
-    toolbar->setObjectName(QStringLiteral("shpComandi"));
-    toolbar->setGeometry(8, 8, 940, 65);
-    toolbar->setStyleSheet(QStringLiteral("QFrame#shpComandi { background: white; border-radius: 10px; }"));
+    QFrame* toolbar = Panels::strip(panel, QStringLiteral("shpComandi"), QRect(8, 8, 940, 65));
 
     imgLogo = new TBanner(QStringLiteral("imgLogo"), QStringLiteral(":/pictures/statistics_banner.svg"),
                           {QStringLiteral("STATISTICHE DELLA COLLEZIONE")}, panel);

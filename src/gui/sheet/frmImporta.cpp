@@ -17,6 +17,7 @@
 #include "gui/widgets/FailureMessages.h"
 #include "gui/widgets/Hints.h"
 #include "gui/widgets/Look.h"
+#include "gui/widgets/Panels.h"
 #include "gui/widgets/PictureButton.h"
 #include "gui/widgets/Pictures.h"
 
@@ -79,17 +80,10 @@ TfrmImporta::TfrmImporta(QWidget* owner, const QString& filePath, const QString&
                    QSize(980, 640), Look::steelBlue, Qt::white),
       m_filePath(filePath), m_archivePath(archivePath), m_archiveName(archiveName)
 {
-    auto* panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("panSfondo"));
-    panel->setGeometry(12, 13, 956, 614);
-    panel->setStyleSheet(
-        QStringLiteral("QFrame#panSfondo { background: rgba(255,255,255,110); border-radius: 12px; }"));
+    QFrame* panel = Panels::background(this, QRect(12, 13, 956, 614));
 
     // Above: the file and the options.
-    auto* options = new QFrame(panel);
-    options->setObjectName(QStringLiteral("shpOpzioni"));
-    options->setGeometry(8, 8, 940, 92);
-    options->setStyleSheet(QStringLiteral("QFrame#shpOpzioni { background: white; border-radius: 10px; }"));
+    QFrame* options = Panels::strip(panel, QStringLiteral("shpOpzioni"), QRect(8, 8, 940, 92));
     auto* icon = new QLabel(options);
     icon->setObjectName(QStringLiteral("icoImporta"));
     icon->setGeometry(12, 8, 44, 44);
@@ -132,10 +126,7 @@ TfrmImporta::TfrmImporta(QWidget* owner, const QString& filePath, const QString&
                                                " border: 1px solid #87CEEB; }"));
 
     // Beneath: the summary and the commands.
-    auto* bottom = new QFrame(panel);
-    bottom->setObjectName(QStringLiteral("shpRiepilogo"));
-    bottom->setGeometry(8, 472, 940, 96);
-    bottom->setStyleSheet(QStringLiteral("QFrame#shpRiepilogo { background: white; border-radius: 10px; }"));
+    QFrame* bottom = Panels::strip(panel, QStringLiteral("shpRiepilogo"), QRect(8, 472, 940, 96));
     lblRiepilogo = new QLabel(bottom);
     lblRiepilogo->setObjectName(QStringLiteral("lblRiepilogo"));
     lblRiepilogo->setGeometry(12, 6, 560, 84);

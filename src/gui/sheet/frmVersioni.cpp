@@ -13,6 +13,7 @@
 #include "gui/widgets/Hints.h"
 #include "gui/widgets/ImageView.h"
 #include "gui/widgets/Look.h"
+#include "gui/widgets/Panels.h"
 #include "gui/widgets/PictureButton.h"
 
 namespace {
@@ -84,16 +85,9 @@ TfrmVersioni::TfrmVersioni(QWidget* owner, const QString& archivePath, qint32 ca
                    Look::steelBlue, Qt::white),
       m_archivePath(archivePath), m_card(card)
 {
-    auto* panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("panSfondo"));
-    panel->setGeometry(12, 13, 956, 614);
-    panel->setStyleSheet(
-        QStringLiteral("QFrame#panSfondo { background: rgba(255,255,255,110); border-radius: 12px; }"));
+    QFrame* panel = Panels::background(this, QRect(12, 13, 956, 614));
 
-    auto* toolbar = new QFrame(panel);
-    toolbar->setObjectName(QStringLiteral("shpComandi"));
-    toolbar->setGeometry(8, 8, 940, 65);
-    toolbar->setStyleSheet(QStringLiteral("QFrame#shpComandi { background: white; border-radius: 10px; }"));
+    QFrame* toolbar = Panels::strip(panel, QStringLiteral("shpComandi"), QRect(8, 8, 940, 65));
 
     lblTitolo = new QLabel(QStringLiteral("VERSIONI DELLA SCHEDA N. %1").arg(card), panel);
     lblTitolo->setObjectName(QStringLiteral("lblTitolo"));
