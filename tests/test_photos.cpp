@@ -1196,6 +1196,8 @@ private slots:
         QCOMPARE(named<QLabel>(sheet, "lblPosizione")->text(), QStringLiteral("2"));
         QVERIFY(!photosShown(sheet));
         QCOMPARE(named<TImageView>(sheet, "imgFoto")->photo().size(), sizeOfA(1)); // dimmed, no placeholder
+        if (!qEnvironmentVariableIsEmpty("MINIARCA_SHOTS"))
+            sheet->grab().save(qEnvironmentVariable("MINIARCA_SHOTS") + QStringLiteral("/frmCartoline_loading.png"));
         const QImage picked = halves(QSize(321, 123));
         clickChoosingFile(named<TPictureButton>(sheet, "btnCaricaFoto02"),
                           picture(QStringLiteral("b.jpg"), encoded(picked, "jpg")));

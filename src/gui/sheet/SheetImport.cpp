@@ -1,6 +1,5 @@
 // The record sheet's import command: the file, then the import window over
 // the open archive.
-#include "core/archive/Archivio.h"
 #include "gui/sheet/frmCartoline.h"
 #include "gui/sheet/frmImporta.h"
 #include "gui/widgets/Dialogs.h"
@@ -8,10 +7,7 @@
 
 void TfrmCartoline::cmdImportaClick()
 {
-    Dialogs::FileRequest request;
-    request.title = QStringLiteral("Scegliere il file da importare");
-    request.filter = QStringLiteral("Fogli di calcolo e file CSV|*.xls;*.xlsx;*.ods;*.fods;*.csv;*.txt|"
-                                    "Tutti i file|*");
+    Dialogs::FileRequest request = Dialogs::importRequest(QStringLiteral("Scegliere il file da importare"));
     const QString file = Dialogs::fileName(this, request);
     if (!file.isEmpty())
         importFrom(file);
@@ -30,17 +26,12 @@ void TfrmCartoline::importFrom(const QString& filePath)
     connect(&frmImporta, &TfrmImporta::undone, this, [this] {
         forgetPreparedPhotos();
         m_knownCount = 0;
-        qint32 count = 0;
-        try {
-            TArchivio archive;
-            archive.ApriArchivio(m_collection.path());
-            count = archive.ContaSchede();
-            archive.ChiudiArchivio();
-        } catch (const EArchivioError& e) {
-            FailureMessages::log(e.failure());
-        }
-        if (count > 0)
-            subMostraScheda(count);
+        // Back to the last card left, or to a new card when none is.
+        const auto last = m_collection.step(TOpenCollection::Move::Last);
+        if (!last)
+            FailureMessages::log(last.failure());
+        if (last && last.value().target > 0)
+            subMostraScheda(last.value().target);
         else
             subNuovaScheda();
     });

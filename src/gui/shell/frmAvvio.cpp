@@ -135,10 +135,8 @@ void TfrmAvvio::imgApp01Click()
 
 void TfrmAvvio::cmdImportaArchivioClick()
 {
-    Dialogs::FileRequest request;
-    request.title = QStringLiteral("Scegliere il file da cui creare il nuovo archivio");
-    request.filter = QStringLiteral("Fogli di calcolo e file CSV|*.xls;*.xlsx;*.ods;*.fods;*.csv;*.txt|"
-                                    "Tutti i file|*");
+    Dialogs::FileRequest request = Dialogs::importRequest(
+        QStringLiteral("Scegliere il file da cui creare il nuovo archivio"));
     const QString file = Dialogs::fileName(this, request);
     if (!file.isEmpty())
         emit importRequested(file);

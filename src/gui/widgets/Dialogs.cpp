@@ -100,6 +100,15 @@ QString qtFilter(const QString& filter)
     return entries.join(QStringLiteral(";;"));
 }
 
+FileRequest importRequest(const QString& title)
+{
+    FileRequest request;
+    request.title = title;
+    request.filter = QStringLiteral("Fogli di calcolo e file CSV|*.xls;*.xlsx;*.ods;*.fods;*.csv;*.txt|"
+                                    "Tutti i file|*");
+    return request;
+}
+
 QString fileName(QWidget* parent, const FileRequest& request)
 {
     Script& s = script();

@@ -64,6 +64,10 @@ struct FileRequest {
 // Returns the chosen full path, or an empty text when the user cancelled.
 QString fileName(QWidget* parent, const FileRequest& request);
 
+// Opening a file to import cards from: the spreadsheets and delimited texts
+// the import reads, under `title`. The sheet and the start window ask so.
+FileRequest importRequest(const QString& title);
+
 // Asks for one line of text; empty when the user cancelled.
 QString text(QWidget* parent, const QString& title, const QString& question, const QString& initial);
 
